@@ -1,0 +1,146 @@
+// The core bench program: one mode per figure. It prints figures and asserts nothing.
+//   korvan_bench perft [depth]      perft from the start position, nodes per second
+//   korvan_bench movegen            legal generations per second in the matsuri position
+//   korvan_bench doundo             do-move plus undo-move pairs per second over a fixed game
+//   korvan_bench sfen               SFEN parses and writes per second
+//   korvan_bench all                every mode
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "board/movegen/movegen.h"
+#include "board/position/parser.h"
+#include "board/position/updates.h"
+
+using namespace korvan;
+
+namespace {
+
+constexpr const char* MATSURI = "l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1";
+
+// A fixed game of 100 plies: the first legal move in canonical order after a few
+// choices that keep it going.
+std::vector<Move32> fixed_game(Position pos) {
+    std::vector<Move32> game;
+    for (int ply = 0; ply < 100; ++ply) {
+        std::vector<Move32> moves = generate_legal_moves(pos);
+        if (moves.empty()) break;
+        const Move32 m = moves[(ply * 7 + 3) % moves.size()];
+        game.push_back(m);
+        position_do_move(pos, m);
+    }
+    return game;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+std::uint64_t perft(Position& pos, int depth) {
+    MoveList list;
+    generate_legal(pos, list);
+    if (depth == 1) return list.size();
+    std::uint64_t n = 0;
+    for (Move m : list) {
+        const Move32 m32 = position_move_to_move32(pos, m);
+        position_do_move(pos, m32);
+        n += perft(pos, depth - 1);
+        (void)position_undo_move(pos, m32);
+    }
+    return n;
+}
+
+volatile std::uint64_t sink;
+
+void bench_perft(int depth) {
+    Position pos = position_startpos();
+    const auto t0 = std::chrono::steady_clock::now();
+    const std::uint64_t nodes = perft(pos, depth);
+    const double s = seconds_since(t0);
+    std::printf("perft(%d) start: %llu nodes in %.3f s, %.1f M nodes/s\n", depth,
+                static_cast<unsigned long long>(nodes), s, nodes / s / 1e6);
+}
+
+void bench_movegen() {
+    const Position pos = *position_from_sfen(MATSURI);
+    const int n = 3'000'000;
+    std::uint64_t total = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) {
+        MoveList list;
+        generate_legal(pos, list);
+        total += list.size();
+    }
+    const double s = seconds_since(t0);
+    sink = total;
+    std::printf("legal generation, matsuri (207 moves): %.2f M/s (%.0f ns each)\n", n / s / 1e6, s / n * 1e9);
+    const auto t1 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) {
+        MoveList list;
+        generate_pseudo_legal(pos, list);
+        total += list.size();
+    }
+    const double s1 = seconds_since(t1);
+    sink = total;
+    std::printf("pseudo-legal generation, matsuri: %.2f M/s (%.0f ns each)\n", n / s1 / 1e6, s1 / n * 1e9);
+}
+
+void bench_doundo() {
+    Position pos = position_startpos();
+    const std::vector<Move32> game = fixed_game(pos);
+    const int rounds = 100'000;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r) {
+        for (Move32 m : game) position_do_move(pos, m);
+        for (auto it = game.rbegin(); it != game.rend(); ++it) (void)position_undo_move(pos, *it);
+    }
+    const double s = seconds_since(t0);
+    const double pairs = static_cast<double>(rounds) * game.size();
+    std::printf("do+undo over a %zu-ply game: %.2f M pairs/s (%.0f ns each)\n", game.size(), pairs / s / 1e6,
+                s / pairs * 1e9);
+}
+
+void bench_sfen() {
+    const int n = 1'000'000;
+    std::uint64_t total = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) {
+        auto pos = position_from_sfen(MATSURI);
+        total += pos->key;
+    }
+    double s = seconds_since(t0);
+    std::printf("SFEN parse (matsuri): %.2f M/s (%.0f ns each)\n", n / s / 1e6, s / n * 1e9);
+    const Position pos = *position_from_sfen(MATSURI);
+    t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) total += position_to_sfen(pos, pos.ply).size();
+    s = seconds_since(t0);
+    sink = total;
+    std::printf("SFEN write (matsuri): %.2f M/s (%.0f ns each)\n", n / s / 1e6, s / n * 1e9);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "all";
+    if (mode == "perft") {
+        bench_perft(argc > 2 ? std::atoi(argv[2]) : 5);
+    } else if (mode == "movegen") {
+        bench_movegen();
+    } else if (mode == "doundo") {
+        bench_doundo();
+    } else if (mode == "sfen") {
+        bench_sfen();
+    } else if (mode == "all") {
+        bench_perft(5);
+        bench_movegen();
+        bench_doundo();
+        bench_sfen();
+    } else {
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | all\n");
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,183 @@
+#include "board/position/position.h"
+
+#include "board/attack_tables.h"
+#include "board/lookup.h"
+#include "board/zobrist.h"
+
+namespace korvan {
+
+void position_update_unions(Position& pos) {
+    const auto& t = pos.by_type;
+    pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
+    pos.hdk = t[KING] | t[HORSE] | t[DRAGON];
+    pos.bishop_horse = t[BISHOP] | t[HORSE];
+    pos.rook_dragon = t[ROOK] | t[DRAGON];
+    pos.silver_hdk = t[SILVER] | pos.hdk;
+    pos.golds_hdk = pos.golds | pos.hdk;
+}
+
+void position_update_piece_sets(Position& pos) {
+    pos.by_type.fill({});
+    pos.by_color.fill({});
+    pos.occupied = {};
+    pos.king_square = {SQ_NONE, SQ_NONE};
+    for (Square s = 0; s < 81; ++s) {
+        const Piece p = pos.board[s];
+        if (type_of(p) == NO_PIECE_TYPE) continue;
+        pos.by_type[type_of(p)].set(s);
+        pos.by_color[color_of(p)].set(s);
+        pos.occupied.set(s);
+        if (type_of(p) == KING) pos.king_square[color_of(p)] = s;
+    }
+    position_update_unions(pos);
+}
+
+void position_update_bitboards(Position& pos) {
+    position_update_piece_sets(pos);
+    position_compute_state(pos, pos.st());
+}
+
+PositionKeys position_compute_key(const Position& pos) {
+    std::uint64_t board_key = 0;
+    for (Square s = 0; s < 81; ++s) board_key ^= ZOBRIST[pos.board[s] & 31][s];
+    if (pos.side_to_move == WHITE) board_key ^= ZOBRIST_SIDE;
+    std::uint64_t hand_key = 0;
+    for (int c = 0; c < 2; ++c)
+        for (HandPiece hp = 0; hp < 7; ++hp) hand_key += hand_count(pos.hands[c], hp) * ZOBRIST_HAND[c][hp];
+    return {board_key, hand_key};
+}
+
+void position_reset_state(Position& pos) {
+    pos.states.reset();
+    StateInfo& st = pos.st();
+    st.board_key = pos.board_key;
+    st.hand_key = pos.hand_key;
+    st.hand = pos.hands[pos.side_to_move];
+    position_compute_state(pos, st);
+}
+
+Bitboard position_attackers_to(const Position& pos, Color c, Square sq, Bitboard occ) {
+    const Color them = ~c;
+    const Bitboard steps = (pos.by_type[PAWN] & PAWN_ATTACKS[sq][them]) |
+                           (pos.by_type[KNIGHT] & KNIGHT_ATTACKS[sq][them]) |
+                           (pos.silver_hdk & SILVER_ATTACKS[sq][them]) | (pos.golds_hdk & GOLD_ATTACKS[sq][them]);
+    const Bitboard sliders = (bishop_attacks(sq, occ) & pos.bishop_horse) |
+                             (rook_attacks(sq, occ) & (pos.rook_dragon | (pos.by_type[LANCE] & LANCE_RAYS[sq][them])));
+    return (steps | sliders) & pos.by_color[c];
+}
+
+void position_update_blockers(const Position& pos, StateInfo& st, Color king_color) {
+    Bitboard blockers, pinners;
+    const Square k = pos.king_square[king_color];
+    if (k != SQ_NONE) {
+        const Color enemy = ~king_color;
+        const Bitboard snipers = ((pos.rook_dragon & ROOK_PSEUDO_ATTACKS[k]) |
+                                  (pos.bishop_horse & BISHOP_PSEUDO_ATTACKS[k]) |
+                                  (pos.by_type[LANCE] & LANCE_RAYS[k][king_color])) &
+                                 pos.by_color[enemy];
+        const Bitboard occ = pos.occupied ^ snipers;
+        snipers.for_each([&](Square s) {
+            const Bitboard b = between_bb(s, k) & occ;
+            if (!b.empty() && !b.more_than_one()) {
+                blockers |= b;
+                if (b & pos.by_color[king_color]) pinners.set(s);
+            }
+        });
+    }
+    st.blockers_for_king[king_color] = blockers;
+    st.pinners[king_color] = pinners;
+}
+
+Bitboard position_compute_checkers(const Position& pos, Color us) {
+    const Square k = pos.king_square[us];
+    if (k == SQ_NONE) return {};
+    return position_attackers_to(pos, ~us, k, pos.occupied);
+}
+
+void position_compute_check_squares(const Position& pos, StateInfo& st) {
+    const Color them = ~pos.side_to_move;
+    const Square k = pos.king_square[them];
+    if (k == SQ_NONE) {
+        st.check_squares.fill({});
+        return;
+    }
+    auto& cs = st.check_squares;
+    cs[0] = PAWN_ATTACKS[k][them];
+    cs[2] = KNIGHT_ATTACKS[k][them];
+    cs[3] = SILVER_ATTACKS[k][them];
+    cs[6] = GOLD_ATTACKS[k][them];
+    cs[4] = bishop_attacks(k, pos.occupied);
+    cs[5] = rook_attacks(k, pos.occupied);
+    cs[1] = cs[5] & LANCE_RAYS[k][them];
+    cs[7] = cs[4] | KING_ATTACKS[k];
+    cs[8] = cs[5] | KING_ATTACKS[k];
+}
+
+namespace {
+constexpr bool is_minor(PieceType pt) {
+    return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
+}
+}  // namespace
+
+void position_compute_state(const Position& pos, StateInfo& st) {
+    position_update_blockers(pos, st, BLACK);
+    position_update_blockers(pos, st, WHITE);
+    st.checkers = position_compute_checkers(pos, pos.side_to_move);
+    position_compute_check_squares(pos, st);
+
+    st.nonpawn_key = {0, 0};
+    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
+    st.minor_key = 0;
+    st.board_piece_key = 0;
+    st.material = 0;
+    for (Square s = 0; s < 81; ++s) {
+        const Piece p = pos.board[s];
+        if (p == NO_PIECE) continue;
+        const PieceType pt = type_of(p);
+        const std::uint64_t z = ZOBRIST[p & 31][s];
+        if (pt == PAWN)
+            st.pawn_key ^= z;
+        else
+            st.nonpawn_key[color_of(p)] ^= z;
+        if (is_minor(pt)) st.minor_key ^= z;
+        st.board_piece_key += ZOBRIST[p & 31][8];
+        st.material += signed_value(p);
+    }
+    for (int c = 0; c < 2; ++c) {
+        for (HandPiece hp = 0; hp < 7; ++hp) {
+            const std::int32_t v = static_cast<std::int32_t>(hand_count(pos.hands[c], hp)) * PIECE_VALUE[hp + 1];
+            st.material += c == BLACK ? v : -v;
+        }
+    }
+}
+
+Move32 position_move_to_move32(const Position& pos, std::uint32_t move) {
+    const Move m = move16(move);
+    if (is_special_move(m)) return m;
+    const Square to = move_to(m);
+    if (to > 80) return 0;
+    if (is_drop(m)) {
+        const unsigned pt = dropped_type(m);
+        if (pt < PAWN || pt > GOLD) return 0;
+        return static_cast<Move32>(pos.side_to_move) << 20 | pt << 16 | (m & 0x7FFF & ~MOVE_PROMOTE_FLAG);
+    }
+    const Square from = move_from(m);
+    if (from > 80) return 0;
+    const Piece p = pos.board[from];
+    if (p == NO_PIECE || color_of(p) != pos.side_to_move) return 0;
+    if (!is_promotion(m)) return move_make(from, to, p);
+    if (!is_promotable(type_of(p))) return 0;
+    return move_make_promote(from, to, p);
+}
+
+std::uint32_t move_to_apery(const std::array<Piece, 81>& board, std::uint32_t move) {
+    const Move m = move16(move);
+    if (is_special_move(m)) return m;
+    std::uint32_t apery = (m & MOVE_PROMOTE_FLAG ? 0x4000u : 0u) | (m & 0x7F) | (m & 0x3F80);
+    if (is_drop(m)) return apery + (80u << 7);
+    const Square to = move_to(m), from = move_from(m);
+    if (to > 80 || from > 80) return apery;
+    return apery | static_cast<std::uint32_t>(board[from] & 15) << 16 | static_cast<std::uint32_t>(board[to] & 15) << 20;
+}
+
+}  // namespace korvan

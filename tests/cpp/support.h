@@ -1,0 +1,103 @@
+#pragma once
+// Shared helpers of the core tests: positions from SFEN, random playouts and a
+// from-scratch recomputation of every incrementally kept field.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "board/movegen/movegen.h"
+#include "board/position/parser.h"
+#include "board/position/legality.h"
+#include "board/position/updates.h"
+
+namespace korvan::test {
+
+inline constexpr const char* MATSURI = "l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1";
+
+inline Position sfen(const std::string& text) {
+    auto pos = position_from_sfen(text);
+    if (!pos) throw std::runtime_error("bad test SFEN: " + text + " (" + sfen_error_display(pos.error()) + ")");
+    return std::move(*pos);
+}
+
+inline Move32 usi(const Position& pos, const std::string& text) {
+    auto m = move_from_usi(text);
+    if (!m) throw std::runtime_error("bad test move: " + text);
+    return position_move_to_move32(pos, *m);
+}
+
+inline void play(Position& pos, const std::string& text) {
+    const Move32 m = usi(pos, text);
+    if (!position_is_legal(pos, m)) throw std::runtime_error("illegal test move: " + text);
+    position_do_move(pos, m);
+}
+
+inline std::uint64_t perft(Position& pos, int depth) {
+    MoveList list;
+    generate_legal(pos, list);
+    if (depth <= 1) return depth == 1 ? list.size() : 1;
+    std::uint64_t n = 0;
+    for (Move m : list) {
+        const Move32 m32 = position_move_to_move32(pos, m);
+        position_do_move(pos, m32);
+        n += perft(pos, depth - 1);
+        (void)position_undo_move(pos, m32);
+    }
+    return n;
+}
+
+// A legal move chosen at random, or 0 when there is none.
+inline Move32 random_legal(const Position& pos, std::mt19937_64& rng) {
+    MoveList list;
+    generate_legal(pos, list);
+    if (list.size() == 0) return 0;
+    return position_move_to_move32(pos, list[rng() % list.size()]);
+}
+
+// The same board, hands and side set up from scratch.
+inline Position rebuilt(const Position& pos) {
+    SfenFields f;
+    f.board = pos.board;
+    f.hands = pos.hands;
+    f.side_to_move = pos.side_to_move;
+    f.ply = pos.ply;
+    Position fresh;
+    position_set(fresh, f);
+    return fresh;
+}
+
+// Every field a move keeps incrementally equals its recomputation.
+inline void expect_consistent(const Position& pos) {
+    const Position fresh = rebuilt(pos);
+    EXPECT_EQ(pos.by_type, fresh.by_type);
+    EXPECT_EQ(pos.by_color, fresh.by_color);
+    EXPECT_EQ(pos.occupied, fresh.occupied);
+    EXPECT_EQ(pos.golds, fresh.golds);
+    EXPECT_EQ(pos.hdk, fresh.hdk);
+    EXPECT_EQ(pos.bishop_horse, fresh.bishop_horse);
+    EXPECT_EQ(pos.rook_dragon, fresh.rook_dragon);
+    EXPECT_EQ(pos.silver_hdk, fresh.silver_hdk);
+    EXPECT_EQ(pos.golds_hdk, fresh.golds_hdk);
+    EXPECT_EQ(pos.king_square, fresh.king_square);
+    EXPECT_EQ(pos.board_key, fresh.board_key);
+    EXPECT_EQ(pos.hand_key, fresh.hand_key);
+    EXPECT_EQ(pos.key, fresh.key);
+    const StateInfo& a = pos.st();
+    const StateInfo& b = fresh.st();
+    EXPECT_EQ(a.board_key, pos.board_key);
+    EXPECT_EQ(a.hand_key, pos.hand_key);
+    EXPECT_EQ(a.nonpawn_key, b.nonpawn_key);
+    EXPECT_EQ(a.pawn_key, b.pawn_key);
+    EXPECT_EQ(a.minor_key, b.minor_key);
+    EXPECT_EQ(a.board_piece_key, b.board_piece_key);
+    EXPECT_EQ(a.material, b.material);
+    EXPECT_EQ(a.checkers, b.checkers);
+    EXPECT_EQ(a.pinners, b.pinners);
+    EXPECT_EQ(a.blockers_for_king, b.blockers_for_king);
+    EXPECT_EQ(a.check_squares, b.check_squares);
+    EXPECT_EQ(a.hand, b.hand);
+}
+
+}  // namespace korvan::test

@@ -1,0 +1,299 @@
+// Do and undo: incremental state against recomputation, repetition states, the state
+// stack's chunks, copies, and the change record.
+
+#include <gtest/gtest.h>
+
+#include "board/position/legality.h"
+#include "support.h"
+
+using namespace korvan;
+using test::play;
+using test::sfen;
+
+namespace {
+
+// Board, sets, hands, keys, side, ply, king squares and stack index of two positions.
+void expect_same_position(const Position& a, const Position& b) {
+    EXPECT_EQ(a.board, b.board);
+    EXPECT_EQ(a.by_type, b.by_type);
+    EXPECT_EQ(a.by_color, b.by_color);
+    EXPECT_EQ(a.occupied, b.occupied);
+    EXPECT_EQ(a.golds_hdk, b.golds_hdk);
+    EXPECT_EQ(a.hands, b.hands);
+    EXPECT_EQ(a.key, b.key);
+    EXPECT_EQ(a.board_key, b.board_key);
+    EXPECT_EQ(a.hand_key, b.hand_key);
+    EXPECT_EQ(a.side_to_move, b.side_to_move);
+    EXPECT_EQ(a.ply, b.ply);
+    EXPECT_EQ(a.king_square, b.king_square);
+    EXPECT_EQ(a.state_index(), b.state_index());
+    EXPECT_EQ(a.st(), b.st());
+}
+
+}  // namespace
+
+class RandomPlayout : public ::testing::TestWithParam<const char*> {};
+
+// After every move the incremental fields equal a recomputation, and undoing the whole
+// game restores every position on the way back.
+TEST_P(RandomPlayout, IncrementalStateMatchesRecomputation) {
+    std::mt19937_64 rng(12345);
+    for (int game = 0; game < 30; ++game) {
+        Position pos = sfen(GetParam());
+        std::vector<Position> history;
+        std::vector<Move32> moves;
+        for (int ply = 0; ply < 160; ++ply) {
+            const Move32 m = test::random_legal(pos, rng);
+            if (!m) break;
+            history.push_back(pos);
+            moves.push_back(m);
+            position_do_move(pos, m);
+            EXPECT_EQ(pos.st().last_move, m);
+            test::expect_consistent(pos);
+            if (::testing::Test::HasFailure()) return;
+        }
+        while (!moves.empty()) {
+            ASSERT_TRUE(position_undo_move(pos, moves.back()));
+            moves.pop_back();
+            expect_same_position(pos, history.back());
+            history.pop_back();
+            if (::testing::Test::HasFailure()) return;
+        }
+        EXPECT_EQ(position_undo_move(pos, 0).error(), StateStackError::StackUnderflow);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, RandomPlayout,
+                         ::testing::Values(STARTPOS_SFEN.data(), test::MATSURI,
+                                           "4k4/9/9/9/9/9/9/9/4K4 b RB2G2S2N2L9Pr2g2s2n2l9p 1",
+                                           "8k/9/9/9/9/9/9/9/K8 w 2R2B4G4S4N4L18P 1"));
+
+TEST(DoUndo, UnderflowLeavesThePositionAlone) {
+    Position pos = position_startpos();
+    const Position before = pos;
+    EXPECT_EQ(position_undo_move(pos, 0).error(), StateStackError::StackUnderflow);
+    expect_same_position(pos, before);
+    play(pos, "7g7f");
+    EXPECT_TRUE(position_undo_move(pos, test::usi(before, "7g7f")));
+    EXPECT_EQ(position_undo_move(pos, 0).error(), StateStackError::StackUnderflow);
+    EXPECT_STREQ(state_stack_error_debug(StateStackError::StackUnderflow), "StackUnderflow");
+    EXPECT_STREQ(state_stack_error_debug(StateStackError::NoStateInfo), "NoStateInfo");
+}
+
+TEST(DoUndo, MaterialAndHandKeys) {
+    Position pos = sfen("4k4/9/9/9/9/9/9/9/4K4 b P 1");
+    const std::uint64_t hand_key = pos.hand_key;
+    const std::int32_t material = pos.st().material;
+    play(pos, "P*5e");
+    EXPECT_EQ(pos.st().material, material);
+    EXPECT_EQ(hand_count(pos.hands[BLACK], PAWN), 0u);
+    EXPECT_EQ(hand_key - pos.hand_key, ZOBRIST_HAND[BLACK][0]);
+
+    Position promo = sfen("8k/9/4P4/9/9/9/4p4/9/K8 b - 1");
+    const std::int32_t m0 = promo.st().material;
+    play(promo, "5c5b+");
+    EXPECT_EQ(promo.st().material - m0, 450);
+    play(promo, "1a2a");
+    play(promo, "9i8i");
+    const std::int32_t m1 = promo.st().material;
+    play(promo, "5g5h+");
+    EXPECT_EQ(promo.st().material - m1, -450);
+
+    Position cap = sfen("4k4/9/9/9/4+r4/9/4P4/9/4K3R b - 1");
+    const std::int32_t m2 = cap.st().material;
+    const std::uint64_t h2 = cap.hand_key;
+    play(cap, "1i1e");
+    play(cap, "5a4a");
+    play(cap, "1e5e");
+    EXPECT_EQ(hand_count(cap.hands[BLACK], ROOK), 1u);
+    EXPECT_EQ(cap.hand_key - h2, ZOBRIST_HAND[BLACK][5]);
+    EXPECT_EQ(cap.st().material - m2, 1395 + 990);
+}
+
+TEST(DoUndo, KingSquareFollowsTheKing) {
+    Position pos = position_startpos();
+    play(pos, "5i5h");
+    EXPECT_EQ(pos.king_square[BLACK], 43);
+    ASSERT_TRUE(position_undo_move(pos, pos.st().last_move));
+    EXPECT_EQ(pos.king_square[BLACK], 44);
+}
+
+TEST(DoUndo, DiscoveredAndDoubleCheckers) {
+    // The bishop on 9i looks at the king on 1a through the silver on 5e.
+    Position pos = sfen("8k/9/9/9/4S4/9/9/9/B3K4 b - 1");
+    play(pos, "5e5d");
+    EXPECT_EQ(pos.st().checkers, square_bb(80));
+    // The knight checks from 4c and uncovers the rook on 5i: both check.
+    Position dbl = sfen("4k4/9/9/9/4N4/9/9/9/4R3K b - 1");
+    play(dbl, "5e4c");
+    EXPECT_EQ(dbl.st().checkers, square_bb(29) | square_bb(44));
+}
+
+TEST(DoUndo, MissingKingsMeanNoChecks) {
+    // White has no king: Black's drop next to where it would stand checks nothing.
+    Position pos = sfen("9/9/9/9/9/9/9/9/4K3R b G 1");
+    play(pos, "G*5a");
+    EXPECT_TRUE(pos.st().checkers.empty());
+    // Black has no king: after Black's checking drop, White has no check squares.
+    Position kingless = sfen("4k4/9/9/9/9/9/9/9/9 b G 1");
+    play(kingless, "G*5b");
+    EXPECT_EQ(kingless.st().checkers, square_bb(37));
+    for (const Bitboard& b : kingless.st().check_squares) EXPECT_TRUE(b.empty());
+}
+
+namespace {
+void shuffle_rooks(Position& pos, int cycles) {
+    for (int i = 0; i < cycles; ++i) {
+        play(pos, "2h3h");
+        play(pos, "8b7b");
+        play(pos, "3h2h");
+        play(pos, "7b8b");
+    }
+}
+}  // namespace
+
+TEST(Repetition, PlainRepetitionCounts) {
+    Position pos = position_startpos();
+    shuffle_rooks(pos, 1);
+    EXPECT_EQ(pos.st().repetition_count, 1);
+    EXPECT_EQ(pos.st().repetition_state, RepetitionState::Draw);
+    EXPECT_EQ(pos.st().repetition_distance, 4);
+    shuffle_rooks(pos, 1);
+    EXPECT_EQ(pos.st().repetition_count, 2);
+    shuffle_rooks(pos, 1);
+    EXPECT_EQ(pos.st().repetition_count, 3);
+    EXPECT_EQ(pos.st().repetition_state, RepetitionState::Draw);
+    EXPECT_EQ(pos.st().repetition_distance, -4);
+}
+
+TEST(Repetition, PerpetualCheckWonAndLost) {
+    // Black's rook checks on every move of the cycle; White's king steps back and forth.
+    Position pos = sfen("4k4/9/9/9/9/9/9/9/R3K4 b - 1");
+    play(pos, "9i9a");   // check along rank a
+    play(pos, "5a5b");
+    play(pos, "9a9b");   // check
+    play(pos, "5b5a");
+    play(pos, "9b9a");   // check: the position after 9i9a again, White to move
+    EXPECT_EQ(pos.st().repetition_count, 1);
+    EXPECT_EQ(pos.st().repetition_state, RepetitionState::Win);  // White's opponent checked throughout
+    play(pos, "5a5b");   // back to the position after 5a5b, Black (the checker) to move
+    EXPECT_EQ(pos.st().repetition_count, 1);
+    EXPECT_EQ(pos.st().repetition_state, RepetitionState::Lose);
+}
+
+TEST(Repetition, SuperiorAndInferiorHands) {
+    // White's king takes the dropped pawn and walks a triangle home: Black is back to
+    // the same board with one pawn fewer.
+    Position inferior = sfen("4k4/9/9/9/9/9/9/9/4K4 b P 1");
+    for (const char* m : {"P*5b", "5a5b", "5i4i", "5b4a", "4i5i", "4a5a"}) play(inferior, m);
+    EXPECT_EQ(inferior.st().repetition_state, RepetitionState::Inferior);
+    EXPECT_EQ(inferior.st().repetition_count, 0);
+    EXPECT_EQ(inferior.st().repetition_distance, 6);
+    // Black's king takes White's dropped pawn: Black is back with one pawn more.
+    Position superior = sfen("4k4/9/9/9/9/9/9/9/4K4 b p 1");
+    for (const char* m : {"5i4i", "P*4h", "4i4h", "5a4a", "4h5i", "4a5a"}) play(superior, m);
+    EXPECT_EQ(superior.st().repetition_state, RepetitionState::Superior);
+    EXPECT_EQ(superior.st().repetition_count, 0);
+}
+
+TEST(Repetition, SixteenPliesBackIsTheLimit) {
+    // Each king walks a closed tour; the start comes back after 2 x 8 and 2 x 9 plies.
+    Position sixteen = sfen("4k4/9/9/9/9/9/9/9/4K4 b - 1");
+    const char* black8[] = {"5i4i", "4i3i", "3i3h", "3h4h", "4h5h", "5h6h", "6h6i", "6i5i"};
+    const char* white8[] = {"5a6a", "6a7a", "7a7b", "7b6b", "6b5b", "5b4b", "4b4a", "4a5a"};
+    for (int i = 0; i < 8; ++i) play(sixteen, black8[i]), play(sixteen, white8[i]);
+    EXPECT_EQ(sixteen.st().repetition_state, RepetitionState::Draw);
+    EXPECT_EQ(sixteen.st().repetition_distance, 16);
+
+    Position eighteen = sfen("4k4/9/9/9/9/9/9/9/4K4 b - 1");
+    const char* black9[] = {"5i4i", "4i3i", "3i2i", "2i2h", "2h3h", "3h4h", "4h5h", "5h6h", "6h5i"};
+    const char* white9[] = {"5a6a", "6a7a", "7a8a", "8a8b", "8b7b", "7b6b", "6b5b", "5b4b", "4b5a"};
+    for (int i = 0; i < 9; ++i) play(eighteen, black9[i]), play(eighteen, white9[i]);
+    EXPECT_EQ(eighteen.key, sfen("4k4/9/9/9/9/9/9/9/4K4 b - 1").key);
+    EXPECT_EQ(eighteen.st().repetition_state, RepetitionState::None);
+    EXPECT_EQ(eighteen.st().repetition_count, 0);
+}
+
+TEST(StateStack, ChunkBoundaryAndReuse) {
+    Position pos = position_startpos();
+    std::vector<Move32> moves;
+    const char* cycle[] = {"2h3h", "8b7b", "3h2h", "7b8b"};
+    for (int i = 0; i < 200; ++i) {
+        const Move32 m = test::usi(pos, cycle[i % 4]);
+        position_do_move(pos, m);
+        moves.push_back(m);
+        if (pos.state_index() == 63) {
+            EXPECT_EQ(pos.states.chunk_count(), 1u);
+        }
+        if (pos.state_index() == 64) {
+            EXPECT_EQ(pos.states.chunk_count(), 2u);
+        }
+    }
+    EXPECT_EQ(pos.states.chunk_count(), 4u);
+    Position copy = pos;
+    while (!moves.empty()) {
+        ASSERT_TRUE(position_undo_move(pos, moves.back()));
+        moves.pop_back();
+    }
+    EXPECT_EQ(pos.states.chunk_count(), 4u);
+    expect_same_position(pos, position_startpos());
+    // The copy keeps its whole history and undoes independently.
+    EXPECT_EQ(copy.state_index(), 200u);
+    EXPECT_GT(copy.st().repetition_count, 3);
+    for (int i = 199; i >= 0; --i) ASSERT_TRUE(position_undo_move(copy, copy.st().last_move));
+    expect_same_position(copy, position_startpos());
+    // A new set-up frees all chunks but the first.
+    position_set(pos, *parse_sfen_fields(STARTPOS_SFEN));
+    EXPECT_EQ(pos.states.chunk_count(), 1u);
+}
+
+TEST(MoveDelta, RecordsWhatAMoveDid) {
+    Position pos = sfen("4k4/9/9/9/4+r4/9/4P4/9/4K3R b P 1");
+    Position reference = pos;
+    Move32 m = test::usi(pos, "P*1e");
+    MoveDelta d = position_do_move_with_delta(pos, m, position_gives_check(pos, m));
+    position_do_move(reference, m);
+    EXPECT_EQ(d.kind, MoveDelta::Kind::Drop);
+    EXPECT_EQ(d.hand_count_before, 1u);
+    EXPECT_EQ(d.piece_type, PAWN);
+    EXPECT_EQ(d.to, 4);
+    EXPECT_EQ(d.color, BLACK);
+    EXPECT_EQ(hand_count(pos.hands[BLACK], PAWN), 0u);
+    expect_same_position(pos, reference);
+
+    for (const char* text : {"5a4a", "1i2i"}) {
+        m = test::usi(pos, text);
+        d = position_do_move_with_delta(pos, m, position_gives_check(pos, m));
+        position_do_move(reference, m);
+        expect_same_position(pos, reference);
+    }
+    EXPECT_EQ(d.kind, MoveDelta::Kind::Board);
+    EXPECT_EQ(d.from, 8);
+    EXPECT_EQ(d.to, 17);
+    EXPECT_EQ(d.moved_piece_before, make_piece(BLACK, ROOK));
+    EXPECT_EQ(d.captured, NO_PIECE);
+
+    m = test::usi(pos, "5e5g");  // the dragon takes the pawn
+    d = position_do_move_with_delta(pos, m, position_gives_check(pos, m));
+    position_do_move(reference, m);
+    EXPECT_EQ(d.kind, MoveDelta::Kind::Capture);
+    EXPECT_EQ(d.captured, make_piece(BLACK, PAWN));
+    EXPECT_EQ(d.hand_count_before, 0u);
+    EXPECT_EQ(d.color, WHITE);
+    expect_same_position(pos, reference);
+
+    Position promo = sfen("4k4/9/9/4P4/9/9/9/9/4K4 b - 1");
+    m = test::usi(promo, "5d5c+");
+    d = position_do_move_with_delta(promo, m, position_gives_check(promo, m));
+    EXPECT_EQ(d.moved_piece_before, make_piece(BLACK, PAWN));
+    EXPECT_EQ(d.moved_piece_after, make_piece(BLACK, PRO_PAWN));
+
+    Position dragon = sfen("4k4/9/9/9/4+r4/9/4P4/9/4K3R b R 1");
+    play(dragon, "1i1e");
+    play(dragon, "5a4a");
+    m = test::usi(dragon, "1e5e");
+    d = position_do_move_with_delta(dragon, m, position_gives_check(dragon, m));
+    EXPECT_EQ(d.captured, make_piece(WHITE, DRAGON));
+    EXPECT_EQ(d.hand_count_before, 1u);
+    EXPECT_EQ(hand_count(dragon.hands[BLACK], ROOK), 2u);
+}

@@ -38,6 +38,8 @@ constexpr int rel_rank(Square s) {
 // Full: every non-promotion the rules allow; otherwise the reduced set.
 template <Color Us, bool Full>
 void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king) {
+    // A king is never captured: only an unvalidated set-up can leave one en prise.
+    T = T.andnot(pos.by_type[KING] & pos.by_color[~Us]);
     const Bitboard ours = pos.by_color[Us];
     const Bitboard occ = pos.occupied;
     constexpr Bitboard zone = ZONE[Us];
@@ -144,7 +146,7 @@ void evasions(const Position& pos, MoveList& list) {
         attacked |= piece_type_attacks(type_of(pos.board[c]), c, Them, occ);
         ++n;
     });
-    (KING_ATTACKS[k].andnot(pos.by_color[Us]).andnot(attacked)).for_each([&](Square to) {
+    (KING_ATTACKS[k].andnot(pos.by_color[Us] | pos.by_type[KING]).andnot(attacked)).for_each([&](Square to) {
         list.push(make_move16(k, to));
     });
     if (n >= 2) return;

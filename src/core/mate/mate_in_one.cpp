@@ -1,0 +1,258 @@
+#include "mate/mate_in_one.h"
+
+#include "board/attack_tables.h"
+#include "board/lookup.h"
+#include "board/position/legality.h"
+#include "mate/mate_table.h"
+#include "util/panic.h"
+
+namespace korvan {
+
+namespace {
+
+MateMoveDesc describe(const Position& pos, Move32 move) {
+    MateMoveDesc d;
+    d.to = move_to(move);
+    if (is_drop(move)) {
+        d.kind = MateMoveDesc::Kind::Drop;
+        d.piece_type = dropped_type(move);
+    } else {
+        d.kind = MateMoveDesc::Kind::Board;
+        d.from = move_from(move);
+        const PieceType pt = type_of(pos.board[d.from]);
+        d.piece_type = is_promotion(move) && is_promotable(pt) ? promote(pt) : pt;
+    }
+    return d;
+}
+
+int line_class(Square s, Square k) {
+    if (file_of(s) == file_of(k)) return 3;
+    if (rank_of(s) == rank_of(k)) return 1;
+    const int df = file_of(s) - file_of(k), dr = rank_of(s) - rank_of(k);
+    return (df > 0) == (dr > 0) ? 0 : 2;
+}
+
+// Whether the defender s of the side not to move can go to target (the checker's square
+// or a square between checker and king) without uncovering its own king.
+bool defender_can_reach(const Position& pos, Square s, Square target, Square k, Bitboard occ,
+                        const MateMoveDesc& move, Color us) {
+    if (DIRECTION_TABLE[s][k] == 0) return true;
+    const Bitboard a = mate_attackers_after_move(pos, k, occ, us, move);
+    Bitboard without = occ;
+    without.clear(s);
+    const Bitboard b = mate_attackers_after_move(pos, k, without, us, move);
+    if (b.andnot(a).empty()) return true;
+    return LINE_TABLE[k][line_class(s, k)].test(target);
+}
+
+// Moves of one piece to targets, with the promotion variants the rules allow; the
+// promotion comes first.
+void push_piece_moves_to(Piece piece, Square from, Bitboard targets, MoveList& list) {
+    const Color us = color_of(piece);
+    const PieceType pt = type_of(piece);
+    const int from_rr = relative_rank(us, from);
+    targets.for_each([&](Square to) {
+        const int rr = relative_rank(us, to);
+        switch (pt) {
+            case PAWN:
+            case LANCE:
+                if (rr <= 2) list.push(make_move16_promote(from, to));
+                if (rr >= 1) list.push(make_move16(from, to));
+                break;
+            case KNIGHT:
+                if (rr <= 2 || from_rr <= 2) list.push(make_move16_promote(from, to));
+                if (rr >= 2) list.push(make_move16(from, to));
+                break;
+            case SILVER:
+            case BISHOP:
+            case ROOK:
+                if (rr <= 2 || from_rr <= 2) list.push(make_move16_promote(from, to));
+                list.push(make_move16(from, to));
+                break;
+            default:
+                list.push(make_move16(from, to));
+                break;
+        }
+    });
+}
+
+}  // namespace
+
+Bitboard mate_attackers_to(const Position& pos, Square sq, Bitboard occ) {
+    if (sq == SQ_NONE) return {};
+    return position_attackers_to(pos, BLACK, sq, occ) | position_attackers_to(pos, WHITE, sq, occ);
+}
+
+Bitboard mate_attackers_after_move(const Position& pos, Square sq, Bitboard occ, Color color,
+                                   const MateMoveDesc& move) {
+    Bitboard attackers = mate_attackers_to(pos, sq, occ) & pos.by_color[color];
+    if (color != pos.side_to_move || move.kind == MateMoveDesc::Kind::None) return attackers;
+    if (move.kind == MateMoveDesc::Kind::Board) attackers.clear(move.from);
+    if (piece_type_attacks(move.piece_type, move.to, color, occ).test(sq)) attackers.set(move.to);
+    return attackers;
+}
+
+bool mate_drop_can_block(const Position& pos, Square sq, Color color, Hand hand, const MateMoveDesc& move) {
+    const int rr = color == BLACK ? rank_of(sq) : 8 - rank_of(sq);
+    auto pawn_can_block = [&] {
+        if ((hand & 31) == 0) return false;
+        Bitboard pawns = pos.pieces(color, PAWN);
+        if (move.kind == MateMoveDesc::Kind::Board && pos.board[move.to] == make_piece(color, PAWN))
+            pawns.clear(move.to);
+        if (pawns & FILE_MASKS[file_of(sq)]) return false;
+        return rr != 0;
+    };
+    if ((hand & 0x73377700) == 0) return pawn_can_block();
+    // Other pieces are held too; a pawn still blocks where only a knight could not.
+    if (rr == 0) return (hand & 0x73370000) != 0;
+    if (rr == 1) return (hand & 0x73370700) != 0 || pawn_can_block();
+    return true;
+}
+
+bool mate_in_one_verify_move(const Position& pos, Move32 move) {
+    const Color us = pos.side_to_move, them = ~us;
+    const Bitboard their_king = pos.pieces(them, KING);
+    if (their_king.empty()) panic("opponent must have a king");
+    const Square k = their_king.lsb();
+    const MateMoveDesc d = describe(pos, move);
+
+    Bitboard occ = pos.occupied;
+    if (d.kind == MateMoveDesc::Kind::Board) occ.clear(d.from);
+    occ.set(d.to);
+    const Bitboard theirs = pos.by_color[them].andnot(square_bb(d.to));
+
+    Bitboard checkers = mate_attackers_to(pos, k, occ) & pos.by_color[us];
+    if (d.kind == MateMoveDesc::Kind::Board) checkers.clear(d.from);
+    if (piece_type_attacks(d.piece_type, d.to, us, occ).test(k)) checkers.set(d.to);
+    if (checkers.empty()) return false;
+
+    Bitboard without_king = occ;
+    without_king.clear(k);
+    bool escape = false;
+    KING_ATTACKS[k].andnot(theirs).for_each([&](Square e) {
+        if (!escape && mate_attackers_after_move(pos, e, without_king, us, d).empty()) escape = true;
+    });
+    if (escape) return false;
+    if (checkers.more_than_one()) return true;
+
+    const Square c = checkers.lsb();
+    bool saved = false;
+    auto try_defenders = [&](Square target) {
+        const Bitboard defenders = (mate_attackers_to(pos, target, occ) & theirs).andnot(square_bb(k));
+        defenders.for_each([&](Square s) {
+            if (!saved && defender_can_reach(pos, s, target, k, occ, d, us)) saved = true;
+        });
+    };
+    try_defenders(c);
+    if (saved) return false;
+
+    const Bitboard between = between_bb(c, k);
+    if (between.empty()) return true;
+    const Hand hand = pos.hands[them];
+    between.for_each([&](Square b) {
+        if (saved) return;
+        if (hand != 0 && mate_drop_can_block(pos, b, them, hand, d)) {
+            saved = true;
+            return;
+        }
+        try_defenders(b);
+    });
+    return !saved;
+}
+
+void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color us, Color them) {
+    const Bitboard king = pos.pieces(them, KING);
+    if (king.empty()) return;
+    const StateInfo& st = pos.st();
+    const Bitboard ours = pos.by_color[us];
+
+    // Pieces that uncover a slider of ours: every move may check.
+    const Bitboard discoverers = st.blockers_for_king[them] & ours;
+    discoverers.for_each([&](Square from) {
+        const Piece p = pos.board[from];
+        const Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
+        push_piece_moves_to(p, from, targets, list);
+    });
+
+    // Direct checks: the squares from which the piece, promoted or not, attacks the king.
+    (ours.andnot(discoverers).andnot(pos.by_type[KING])).for_each([&](Square from) {
+        const Piece p = pos.board[from];
+        const PieceType pt = type_of(p);
+        Bitboard checking;
+        if (CHECK_SLOT[pt] >= 0) checking = st.check_squares[CHECK_SLOT[pt]];
+        if (is_promotable(pt)) checking |= st.check_squares[CHECK_SLOT[promote(pt)]];
+        const Bitboard targets = piece_type_attacks(pt, from, us, pos.occupied).andnot(ours) & checking;
+        if (targets) push_piece_moves_to(p, from, targets, list);
+    });
+
+    const Hand hand = pos.hands[us];
+    if (hand == 0) return;
+    const Bitboard empty = ~pos.occupied;
+    for (PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK}) {
+        if (!hand_has(hand, pt)) continue;
+        (st.check_squares[CHECK_SLOT[pt]] & empty).for_each([&](Square to) {
+            if (pt == PAWN) {
+                if (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)]) return;
+                if (!position_pawn_drop_not_mate(pos, to)) return;
+            }
+            list.push(make_drop16(pt, to));
+        });
+    }
+}
+
+std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
+    const Color us = pos.side_to_move, them = ~us;
+    const Bitboard their_king = pos.pieces(them, KING);
+    if (their_king.empty()) return std::nullopt;
+    const Square k = their_king.lsb();
+
+    const std::uint8_t enemy_around = around8_bits(pos.by_color[them], k);
+    const std::uint8_t own_around = around8_bits(pos.by_color[us], k);
+    std::uint8_t attacked = 0, on_board = 0;
+    Square neighbours[8];
+    for (int i = 0; i < 8; ++i) {
+        const int f = file_of(k) + NEIGHBOUR_OFFSETS[i][0], r = rank_of(k) + NEIGHBOUR_OFFSETS[i][1];
+        neighbours[i] = SQ_NONE;
+        if (f < 0 || f > 8 || r < 0 || r > 8) continue;
+        neighbours[i] = make_square(f, r);
+        on_board |= static_cast<std::uint8_t>(1u << i);
+        if (mate_attackers_to(pos, neighbours[i], pos.occupied) & pos.by_color[us])
+            attacked |= static_cast<std::uint8_t>(1u << i);
+    }
+    const std::uint8_t cand = on_board & ~own_around;
+    const std::uint8_t escape = on_board & ~(attacked | enemy_around);
+
+    const std::uint8_t* table = init_mate_table();
+    const std::uint8_t drops = table[escape * 1024 + cand * 4 + us * 2];
+    if (drops) {
+        const Hand hand = pos.hands[us];
+        for (PieceType pt : {GOLD, SILVER, ROOK, LANCE, BISHOP, KNIGHT}) {
+            if (!((drops >> (pt - 1)) & 1) || !hand_has(hand, pt)) continue;
+            for (int i = 0; i < 8; ++i) {
+                const Square n = neighbours[i];
+                if (n == SQ_NONE || pos.occupied.test(n)) continue;
+                Bitboard occ = pos.occupied;
+                occ.set(n);
+                if (!piece_type_attacks(pt, n, us, occ).test(k)) continue;
+                const Move32 m = static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
+                // When the side to move is itself in check, only a legal drop counts.
+                if (!position_is_legal(pos, m)) continue;
+                if (mate_in_one_verify_move(pos, m)) return m;
+            }
+        }
+    }
+
+    MoveList list;
+    mate_in_one_search_board_moves(pos, list, us, them);
+    for (Move m16 : list) {
+        const Move32 m = position_move_to_move32(pos, m16);
+        if (is_special_move(m) || move_to(m) > 80) continue;
+        if (is_drop(m) ? (dropped_type(m) < PAWN || dropped_type(m) > GOLD) : move_from(m) > 80) continue;
+        // Pseudo-legality, the promotion zone, the pin and king safety.
+        if (!position_is_legal(pos, m)) continue;
+        if (mate_in_one_verify_move(pos, m)) return m;
+    }
+    return std::nullopt;
+}
+
+}  // namespace korvan

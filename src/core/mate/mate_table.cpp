@@ -1,0 +1,96 @@
+#include "mate/mate_table.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "util/panic.h"
+
+namespace korvan {
+
+namespace {
+
+enum class Kind { Lance, Silver, Gold, Bishop, Rook, Line };
+
+bool fits(Kind kind, int dx, int dy, int forward) {
+    const int adx = std::abs(dx), ady = std::abs(dy);
+    const bool is_forward = dy * forward > 0;
+    const bool is_backward = dy * forward < 0;
+    switch (kind) {
+        case Kind::Lance: return dx == 0 && is_forward;
+        case Kind::Silver:
+            return adx <= 1 && ady <= 1 && !(dx == 0 && is_backward) && !(dy == 0 && adx == 1);
+        case Kind::Gold: return adx <= 1 && ady <= 1 && (!is_backward || dx == 0);
+        case Kind::Bishop: return adx == ady;
+        case Kind::Rook: return dx == 0 || dy == 0;
+        case Kind::Line: return dx == 0 || dy == 0 || adx == ady;
+    }
+    return false;
+}
+
+constexpr int hand_bit(Kind kind) {
+    switch (kind) {
+        case Kind::Lance: return 1;
+        case Kind::Silver: return 3;
+        case Kind::Bishop: return 4;
+        case Kind::Rook: return 5;
+        case Kind::Gold: return 6;
+        default: return -1;
+    }
+}
+
+std::unique_ptr<std::uint8_t[]> build() {
+    auto table = std::make_unique<std::uint8_t[]>(MATE_TABLE_SIZE);
+    static constexpr Kind CANDIDATE_KINDS[] = {Kind::Lance, Kind::Silver, Kind::Gold,
+                                               Kind::Bishop, Kind::Rook, Kind::Line};
+    static constexpr Kind LINE_ONLY[] = {Kind::Line};
+    for (unsigned v = 0; v < 65536; ++v) {
+        const unsigned cand = v & 255, escape = v >> 8;
+        for (int color = 0; color < 2; ++color) {
+            const int forward = color == 0 ? -1 : 1;
+            std::uint8_t drops = 0, lines = 0;
+            for (int i = 0; i < 8; ++i) {
+                const bool candidate = (cand >> i) & 1;
+                const Kind* kinds = candidate ? CANDIDATE_KINDS : LINE_ONLY;
+                const int n = candidate ? 6 : 1;
+                for (int k = 0; k < n; ++k) {
+                    unsigned covered = 0;
+                    for (int j = 0; j < 8; ++j) {
+                        const int dx = NEIGHBOUR_OFFSETS[j][0] - NEIGHBOUR_OFFSETS[i][0];
+                        const int dy = NEIGHBOUR_OFFSETS[j][1] - NEIGHBOUR_OFFSETS[i][1];
+                        if (fits(kinds[k], dx, dy, forward)) covered |= 1u << j;
+                    }
+                    if ((escape & ~covered) != 0) continue;
+                    if (kinds[k] == Kind::Line)
+                        lines |= static_cast<std::uint8_t>(1u << i);
+                    else
+                        drops |= static_cast<std::uint8_t>(1u << hand_bit(kinds[k]));
+                }
+            }
+            if (escape == 0) drops |= 1u << 2;
+            table[v * 4 + color * 2] = drops;
+            table[v * 4 + color * 2 + 1] = lines;
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+const std::uint8_t* init_mate_table() {
+    static const std::unique_ptr<std::uint8_t[]> table = build();
+    return table.get();
+}
+
+std::uint8_t around8_bits(const Bitboard& b, Square sq) {
+    check_index("mate/mate_table", sq, 81);
+    std::uint8_t bits = 0;
+    const int f = file_of(sq), r = rank_of(sq);
+    for (int i = 0; i < 8; ++i) {
+        const int nf = f + NEIGHBOUR_OFFSETS[i][0], nr = r + NEIGHBOUR_OFFSETS[i][1];
+        if (nf < 0 || nf > 8 || nr < 0 || nr > 8) continue;
+        if (b.test(make_square(nf, nr))) bits |= static_cast<std::uint8_t>(1u << i);
+    }
+    return bits;
+}
+
+}  // namespace korvan

@@ -1,5 +1,7 @@
 #include "board/state_info.h"
 
+#include <algorithm>
+
 #include "util/panic.h"
 
 namespace korvan {
@@ -20,14 +22,19 @@ const StateInfo& StateStack::at(std::uint64_t index) const {
 
 void StateStack::reset() {
     chunks_.resize(1);
-    chunks_[0]->records[0] = StateInfo{};
+    chunks_[0]->records[0] = fresh_state();
     top_ = 0;
 }
 
 void StateStack::copy_from(const StateStack& other) {
     std::vector<std::unique_ptr<Chunk>> chunks;
     chunks.reserve(other.chunks_.size());
-    for (const auto& c : other.chunks_) chunks.push_back(std::make_unique<Chunk>(*c));
+    // Records above the top are dead until a push overwrites them: copy only what lives.
+    for (std::size_t i = 0; i < other.chunks_.size(); ++i) {
+        chunks.push_back(std::make_unique_for_overwrite<Chunk>());
+        const std::size_t live = i < other.top_ / CHUNK ? CHUNK : i == other.top_ / CHUNK ? other.top_ % CHUNK + 1 : 0;
+        std::copy_n(other.chunks_[i]->records.begin(), live, chunks.back()->records.begin());
+    }
     chunks_ = std::move(chunks);
     top_ = other.top_;
 }

@@ -22,32 +22,41 @@ enum class RepetitionState : std::uint8_t { None = 0, Win = 1, Lose = 2, Draw = 
 inline constexpr std::array<std::int8_t, 16> CHECK_SLOT = {-1, 0, 1, 2, 3, 4, 5, 6, -1, 6, 6, 6, 6, 7, 8, -1};
 constexpr int CHECK_SLOT_NB = 9;
 
+// Plain data with no initialisers, so that a new chunk of records costs no zeroing:
+// every push overwrites its record completely, and set-up starts from fresh_state().
 struct StateInfo {
-    std::array<std::uint64_t, 2> nonpawn_key{};
-    std::array<Bitboard, 2> pinners{};            // by king colour
-    std::array<Bitboard, 2> blockers_for_king{};  // by king colour, pieces of either colour
-    Bitboard checkers{};
-    std::array<Bitboard, CHECK_SLOT_NB> check_squares{};
-    std::uint64_t board_key = 0;
-    std::uint64_t hand_key = 0;
-    std::uint64_t pawn_key = ZOBRIST_PAWN_KEY_SEED;
-    std::uint64_t minor_key = 0;
-    std::uint64_t board_piece_key = 0;
-    std::int32_t material = 0;  // Black positive
+    std::array<std::uint64_t, 2> nonpawn_key;
+    std::array<Bitboard, 2> pinners;            // by king colour
+    std::array<Bitboard, 2> blockers_for_king;  // by king colour, pieces of either colour
+    Bitboard checkers;
+    std::array<Bitboard, CHECK_SLOT_NB> check_squares;
+    std::uint64_t board_key;
+    std::uint64_t hand_key;
+    std::uint64_t pawn_key;
+    std::uint64_t minor_key;
+    std::uint64_t board_piece_key;
+    std::int32_t material;  // Black positive
     // Written by a move; zero in a set-up record.
-    std::int32_t repetition_count = 0;
-    std::array<std::uint16_t, 2> continuous_check{};
-    Hand hand = 0;  // of the side to move
-    std::uint16_t plies_since_setup = 0;
-    RepetitionState repetition_state = RepetitionState::None;
-    Move32 last_move = 0;
-    Piece captured_piece = NO_PIECE;
+    std::int32_t repetition_count;
+    std::array<std::uint16_t, 2> continuous_check;
+    Hand hand;  // of the side to move
+    std::uint16_t plies_since_setup;
+    RepetitionState repetition_state;
+    Move32 last_move;
+    Piece captured_piece;
     // Plies back to the earlier occurrence found by the repetition search, negated once
     // the count reaches 3; 0 when none.
-    std::int32_t repetition_distance = 0;
+    std::int32_t repetition_distance;
 
     bool operator==(const StateInfo&) const = default;
 };
+
+// All zero but the pawn key, which starts from its seed.
+constexpr StateInfo fresh_state() {
+    StateInfo st{};
+    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
+    return st;
+}
 
 enum class StateStackError : std::uint8_t { NoStateInfo = 0, StackUnderflow = 1 };
 
@@ -57,7 +66,10 @@ class StateStack {
 public:
     static constexpr std::size_t CHUNK = 64;
 
-    StateStack() { chunks_.push_back(std::make_unique<Chunk>()); }
+    StateStack() {
+        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
+        chunks_[0]->records[0] = fresh_state();
+    }
     StateStack(const StateStack& other) { copy_from(other); }
     StateStack& operator=(const StateStack& other) {
         if (this != &other) copy_from(other);
@@ -78,7 +90,7 @@ public:
     // returns the new top record (its old contents are left for the caller to replace).
     StateInfo& push() {
         ++top_;
-        if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(std::make_unique<Chunk>());
+        if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
         return current();
     }
     void pop() { --top_; }
@@ -87,7 +99,7 @@ public:
 
 private:
     struct alignas(64) Chunk {
-        std::array<StateInfo, CHUNK> records{};
+        std::array<StateInfo, CHUNK> records;
     };
     void copy_from(const StateStack& other);
 

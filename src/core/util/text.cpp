@@ -4,12 +4,8 @@
 
 namespace korvan {
 
-char32_t utf8_next(std::string_view text, std::size_t& pos) {
+char32_t utf8_next_multibyte(std::string_view text, std::size_t& pos) {
     const auto b0 = static_cast<unsigned char>(text[pos]);
-    if (b0 < 0x80) {
-        ++pos;
-        return b0;
-    }
     int len = 0;
     char32_t cp = 0;
     char32_t min = 0;
@@ -73,9 +69,7 @@ std::size_t utf8_count(std::string_view text) {
     return n;
 }
 
-bool is_unicode_whitespace(char32_t cp) {
-    if (cp <= 0x20) return cp == 0x20 || (cp >= 0x09 && cp <= 0x0D);
-    if (cp < 0x85) return false;
+bool is_unicode_whitespace_slow(char32_t cp) {
     switch (cp) {
         case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
             return true;

@@ -40,6 +40,9 @@ template <Color Us, bool Full>
 void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king) {
     // A king is never captured: only an unvalidated set-up can leave one en prise.
     T = T.andnot(pos.by_type[KING] & pos.by_color[~Us]);
+    // Writing through a local pointer keeps the count out of memory in the hot loops.
+    Move* out = list.moves.data() + list.count;
+    auto push = [&out](Move m) { *out++ = m; };
     const Bitboard ours = pos.by_color[Us];
     const Bitboard occ = pos.occupied;
     constexpr Bitboard zone = ZONE[Us];
@@ -52,8 +55,8 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
         (stepped & T).for_each([&](Square to) {
             const Square from = Us == BLACK ? to + 1 : to - 1;
             const int rr = rel_rank<Us>(to);
-            if (rr <= 2) list.push(make_move16_promote(from, to));
-            if (rr >= 3 || (Full && rr >= 1)) list.push(make_move16(from, to));
+            if (rr <= 2) push(make_move16_promote(from, to));
+            if (rr >= 3 || (Full && rr >= 1)) push(make_move16(from, to));
         });
     }
     // Lances: all promotions of one lance before its non-promotions.
@@ -61,8 +64,8 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
         constexpr Bitboard non_promo = ranks_from(Us, Full ? 1 : 2);
         (pos.by_type[LANCE] & ours).for_each([&](Square from) {
             const Bitboard att = attack_detail::lance_file(from, Us, occ) & T;
-            (att & zone).for_each([&](Square to) { list.push(make_move16_promote(from, to)); });
-            (att & non_promo).for_each([&](Square to) { list.push(make_move16(from, to)); });
+            (att & zone).for_each([&](Square to) { push(make_move16_promote(from, to)); });
+            (att & non_promo).for_each([&](Square to) { push(make_move16(from, to)); });
         });
     }
     // Knights.
@@ -70,22 +73,22 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
         const bool from_zone = rel_rank<Us>(from) <= 2;
         (KNIGHT_ATTACKS[from][Us] & T).for_each([&](Square to) {
             const int rr = rel_rank<Us>(to);
-            if (rr <= 2 || from_zone) list.push(make_move16_promote(from, to));
-            if (rr >= 2) list.push(make_move16(from, to));
+            if (rr <= 2 || from_zone) push(make_move16_promote(from, to));
+            if (rr >= 2) push(make_move16(from, to));
         });
     });
     // Silvers: a non-promotion always exists.
     (pos.by_type[SILVER] & ours).for_each([&](Square from) {
         const Bitboard att = SILVER_ATTACKS[from][Us] & T;
         auto both = [&](Square to) {
-            list.push(make_move16_promote(from, to));
-            list.push(make_move16(from, to));
+            push(make_move16_promote(from, to));
+            push(make_move16(from, to));
         };
         if (zone.test(from)) {
             att.for_each(both);
         } else {
             (att & zone).for_each(both);
-            att.andnot(zone).for_each([&](Square to) { list.push(make_move16(from, to)); });
+            att.andnot(zone).for_each([&](Square to) { push(make_move16(from, to)); });
         }
     });
     // Bishops and rooks together, by ascending origin.
@@ -93,14 +96,14 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
         const Bitboard att =
             (type_of(pos.board[from]) == BISHOP ? bishop_attacks(from, occ) : rook_attacks(from, occ)) & T;
         auto promo = [&](Square to) {
-            list.push(make_move16_promote(from, to));
-            if (Full) list.push(make_move16(from, to));
+            push(make_move16_promote(from, to));
+            if (Full) push(make_move16(from, to));
         };
         if (zone.test(from)) {
             att.for_each(promo);
         } else {
             (att & zone).for_each(promo);
-            att.andnot(zone).for_each([&](Square to) { list.push(make_move16(from, to)); });
+            att.andnot(zone).for_each([&](Square to) { push(make_move16(from, to)); });
         }
     });
     // Gold movers, king, horses and dragons, by ascending origin.
@@ -114,12 +117,14 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
             case DRAGON: att = dragon_attacks(from, occ); break;
             default: att = GOLD_ATTACKS[from][Us]; break;
         }
-        (att & T).for_each([&](Square to) { list.push(make_move16(from, to)); });
+        (att & T).for_each([&](Square to) { push(make_move16(from, to)); });
     });
+    list.count = static_cast<std::size_t>(out - list.moves.data());
 }
 
 template <Color Us>
-void drops(const Position& pos, MoveList& list, Bitboard targets) {
+void drops(const Position& pos, MoveList& list, Bitboard targets, std::size_t* board_end) {
+    if (board_end) *board_end = list.count;
     const Hand hand = pos.hands[Us];
     if (hand == 0 || targets.empty()) return;
     generate_pawn_drops(pos, list, targets, hand);
@@ -127,13 +132,13 @@ void drops(const Position& pos, MoveList& list, Bitboard targets) {
 }
 
 template <Color Us, bool Full>
-void non_evasions(const Position& pos, MoveList& list) {
+void non_evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
     board_moves<Us, Full>(pos, list, ~pos.by_color[Us], true);
-    drops<Us>(pos, list, ~pos.occupied);
+    drops<Us>(pos, list, ~pos.occupied, board_end);
 }
 
 template <Color Us, bool Full>
-void evasions(const Position& pos, MoveList& list) {
+void evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
     const Bitboard checkers = pos.st().checkers;
     if (checkers.empty()) return;
     constexpr Color Them = ~Us;
@@ -153,17 +158,20 @@ void evasions(const Position& pos, MoveList& list) {
     const Square c = checkers.lsb();
     const Bitboard between = between_bb(k, c);
     board_moves<Us, Full>(pos, list, between | square_bb(c), false);
-    drops<Us>(pos, list, between);
+    drops<Us>(pos, list, between, board_end);
 }
 
+// Only entries below `board_end` can be board moves: generation appends drops after the
+// board moves, and a removal only moves the last entry down into the hole, so every
+// entry at or above that bound is a drop and stays. Stopping there gives the same list.
 template <Color Us>
-void filter_legal(const Position& pos, MoveList& list) {
+void filter_legal(const Position& pos, MoveList& list, std::size_t board_end) {
     const Square k = pos.king_square[Us];
     const Bitboard blockers = pos.st().blockers_for_king[Us];
     Bitboard occ = pos.occupied;
     if (k != SQ_NONE) occ.clear(k);
     std::size_t i = 0, n = list.count;
-    while (i < n) {
+    while (i < n && i < board_end) {
         const Move m = list.moves[i];
         bool keep = true;
         if (!is_drop(m)) {
@@ -185,11 +193,12 @@ void filter_legal(const Position& pos, MoveList& list) {
 
 template <Color Us>
 void legal(const Position& pos, MoveList& list) {
+    std::size_t board_end = MoveList::CAPACITY;
     if (pos.st().checkers)
-        evasions<Us, true>(pos, list);
+        evasions<Us, true>(pos, list, &board_end);
     else
-        non_evasions<Us, true>(pos, list);
-    filter_legal<Us>(pos, list);
+        non_evasions<Us, true>(pos, list, &board_end);
+    filter_legal<Us>(pos, list, board_end);
 }
 
 constexpr std::array<std::uint8_t, 14> SORT_PIECE_ORDER = {0, 1, 2, 3, 5, 6, 4, 7, 8, 9, 10, 11, 12, 13};
@@ -217,7 +226,8 @@ void generate_pseudo_legal(const Position& pos, MoveList& list) {
 }
 
 void position_filter_legal_moves(const Position& pos, MoveList& list) {
-    pos.side_to_move == BLACK ? filter_legal<BLACK>(pos, list) : filter_legal<WHITE>(pos, list);
+    pos.side_to_move == BLACK ? filter_legal<BLACK>(pos, list, list.count)
+                              : filter_legal<WHITE>(pos, list, list.count);
 }
 
 void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand) {
@@ -233,21 +243,29 @@ void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, 
         const Bitboard front = PAWN_ATTACKS[k][~us] & targets;
         if (front && !position_pawn_drop_not_mate(pos, front.lsb())) targets = targets.andnot(front);
     }
-    targets.for_each([&](Square to) { list.push(make_drop16(PAWN, to)); });
+    Move* out = list.moves.data() + list.count;
+    targets.for_each([&out](Square to) { *out++ = make_drop16(PAWN, to); });
+    list.count = static_cast<std::size_t>(out - list.moves.data());
 }
 
 void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand) {
     static constexpr PieceType ORDER[6] = {KNIGHT, LANCE, SILVER, GOLD, BISHOP, ROOK};
-    PieceType kinds[6];
+    Move codes[6];  // drop codes without the target square
     int n = 0;
     for (PieceType pt : ORDER)
-        if (hand_has(hand, pt)) kinds[n++] = pt;
+        if (hand_has(hand, pt)) codes[n++] = make_drop16(pt, 0);
     if (n == 0) return;
+    Move* out = list.moves.data() + list.count;
     auto emit = [&](Bitboard squares, int skip) {
         squares.for_each([&](Square to) {
-            for (int i = skip; i < n; ++i) list.push(make_drop16(kinds[i], to));
+            for (int i = skip; i < n; ++i) *out++ = static_cast<Move>(codes[i] | to);
         });
     };
+    struct CountOnExit {
+        MoveList& list;
+        Move*& out;
+        ~CountOnExit() { list.count = static_cast<std::size_t>(out - list.moves.data()); }
+    } count_on_exit{list, out};
     const int knights = hand_has(hand, KNIGHT) ? 1 : 0;
     const int lances = hand_has(hand, LANCE) ? 1 : 0;
     if (knights + lances == 0) {

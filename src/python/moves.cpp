@@ -1,0 +1,215 @@
+// Move and Move32, and the module function to_move.
+
+#include "class_tags.h"
+#include "module_parts.h"
+#include "support/convert.h"
+#include "support/value_shape.h"
+#include "types/apery.h"
+
+namespace korvan::py {
+
+namespace {
+
+constexpr const char* VALUE[] = {"value"};
+constexpr const char* USI[] = {"usi"};
+constexpr const char* MOVE[] = {"move"};
+
+template <class V>
+bool move_init(PyObject* const* args, V& out) {
+    if (extract_int(args[0], out)) return true;
+    argument_error("value");
+    return false;
+}
+
+// Only a normal move is accepted: special words and fields off the board are not.
+bool parse_normal_usi(PyObject* const* args, Move& out) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("usi");
+        return false;
+    }
+    const auto move = move_from_usi(text);
+    if (!move || !is_normal_move(*move)) {
+        PyErr_SetString(PyExc_ValueError, "invalid USI move");
+        return false;
+    }
+    out = *move;
+    return true;
+}
+
+template <class C>
+PyObject* move_from_usi_method(PyTypeObject*, PyObject* const* args) {
+    Move m = 0;
+    if (!parse_normal_usi(args, m)) return nullptr;
+    return wrap<C>(m);
+}
+
+// Getters and methods common to both classes read the low 16 bits.
+template <class V>
+PyObject* move_value(const V& m) {
+    return PyLong_FromUnsignedLong(m);
+}
+template <class V>
+PyObject* move_to_sq(const V& m) {
+    return wrap<SquareClass>(move_to(m));
+}
+template <class V>
+PyObject* move_from_sq(const V& m) {
+    return wrap<SquareClass>(move_from(m));
+}
+template <class V>
+PyObject* move_move_type(const V& m) {
+    const bool drop = is_drop(m);
+    const bool promotion = is_promotion(m);
+    return wrap<MoveTypeClass>(promotion && !drop ? 1 : drop && !promotion ? 2 : 0);
+}
+template <class V>
+PyObject* move_dropped_piece_type(const V& m) {
+    if (!is_drop(m)) Py_RETURN_NONE;
+    return wrap<PieceTypeClass>(dropped_type(m));
+}
+template <class V>
+PyObject* move_to_usi(const V& m) {
+    return to_py_str(move_display_usi(m));
+}
+template <class V>
+PyObject* move_is_drop(const V& m) {
+    return PyBool_FromLong(is_drop(m));
+}
+template <class V>
+PyObject* move_is_promotion(const V& m) {
+    return PyBool_FromLong(is_promotion(m));
+}
+template <class V>
+PyObject* move_is_normal(const V& m) {
+    return PyBool_FromLong(is_normal_move(m));
+}
+template <class C>
+PyObject* move_repr(const typename C::Value& m) {
+    return PyUnicode_FromFormat("%s(%s)", C::name, move_display_usi(m).c_str());
+}
+
+PyObject* move_to_apery(const std::uint16_t& m) { return wrap<AperyMoveClass>(move_to_apery16(m)); }
+PyObject* move32_to_move(const std::uint32_t& m) { return wrap<MoveClass>(move16(m)); }
+PyObject* move32_piece_after_move(const std::uint32_t& m) { return wrap<PieceClass>(moved_piece_after(m)); }
+
+constexpr Signature MOVE_NEW{"Move.__new__()", VALUE};
+constexpr Signature MOVE_FROM_USI{"Move.from_usi()", USI};
+constexpr Signature MOVE_TO_USI{"Move.to_usi()"};
+constexpr Signature MOVE_IS_DROP{"Move.is_drop()"};
+constexpr Signature MOVE_IS_PROMOTION{"Move.is_promotion()"};
+constexpr Signature MOVE_IS_NORMAL{"Move.is_normal()"};
+constexpr Signature MOVE_TO_APERY{"Move.to_apery()"};
+
+PyMethodDef move_methods[] = {
+    class_method_def<class_method<MoveClass, MOVE_FROM_USI, move_from_usi_method<MoveClass>>>(
+        "from_usi", "from_usi($cls, usi)\n--\n\n"),
+    method_def<method<MoveClass, MOVE_TO_USI, move_to_usi<std::uint16_t>>>("to_usi", "to_usi($self)\n--\n\n"),
+    method_def<method<MoveClass, MOVE_IS_DROP, move_is_drop<std::uint16_t>>>("is_drop", "is_drop($self)\n--\n\n"),
+    method_def<method<MoveClass, MOVE_IS_PROMOTION, move_is_promotion<std::uint16_t>>>(
+        "is_promotion", "is_promotion($self)\n--\n\n"),
+    method_def<method<MoveClass, MOVE_IS_NORMAL, move_is_normal<std::uint16_t>>>("is_normal",
+                                                                                 "is_normal($self)\n--\n\n"),
+    method_def<method<MoveClass, MOVE_TO_APERY, move_to_apery>>("to_apery", "to_apery($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef move_getset[] = {
+    {"value", getter<MoveClass, move_value<std::uint16_t>>, nullptr, nullptr, nullptr},
+    {"to_sq", getter<MoveClass, move_to_sq<std::uint16_t>>, nullptr, nullptr, nullptr},
+    {"from_sq", getter<MoveClass, move_from_sq<std::uint16_t>>, nullptr, nullptr, nullptr},
+    {"move_type", getter<MoveClass, move_move_type<std::uint16_t>>, nullptr, nullptr, nullptr},
+    {"dropped_piece_type", getter<MoveClass, move_dropped_piece_type<std::uint16_t>>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+constexpr Signature MOVE32_NEW{"Move32.__new__()", VALUE};
+constexpr Signature MOVE32_FROM_USI{"Move32.from_usi()", USI};
+constexpr Signature MOVE32_TO_USI{"Move32.to_usi()"};
+constexpr Signature MOVE32_IS_DROP{"Move32.is_drop()"};
+constexpr Signature MOVE32_IS_PROMOTION{"Move32.is_promotion()"};
+constexpr Signature MOVE32_IS_NORMAL{"Move32.is_normal()"};
+constexpr Signature MOVE32_TO_MOVE{"Move32.to_move()"};
+
+PyMethodDef move32_methods[] = {
+    class_method_def<class_method<Move32Class, MOVE32_FROM_USI, move_from_usi_method<Move32Class>>>(
+        "from_usi", "from_usi($cls, usi)\n--\n\n"),
+    method_def<method<Move32Class, MOVE32_TO_USI, move_to_usi<std::uint32_t>>>("to_usi", "to_usi($self)\n--\n\n"),
+    method_def<method<Move32Class, MOVE32_IS_DROP, move_is_drop<std::uint32_t>>>("is_drop",
+                                                                                 "is_drop($self)\n--\n\n"),
+    method_def<method<Move32Class, MOVE32_IS_PROMOTION, move_is_promotion<std::uint32_t>>>(
+        "is_promotion", "is_promotion($self)\n--\n\n"),
+    method_def<method<Move32Class, MOVE32_IS_NORMAL, move_is_normal<std::uint32_t>>>("is_normal",
+                                                                                     "is_normal($self)\n--\n\n"),
+    method_def<method<Move32Class, MOVE32_TO_MOVE, move32_to_move>>("to_move", "to_move($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef move32_getset[] = {
+    {"value", getter<Move32Class, move_value<std::uint32_t>>, nullptr, nullptr, nullptr},
+    {"to_sq", getter<Move32Class, move_to_sq<std::uint32_t>>, nullptr, nullptr, nullptr},
+    {"from_sq", getter<Move32Class, move_from_sq<std::uint32_t>>, nullptr, nullptr, nullptr},
+    {"move_type", getter<Move32Class, move_move_type<std::uint32_t>>, nullptr, nullptr, nullptr},
+    {"dropped_piece_type", getter<Move32Class, move_dropped_piece_type<std::uint32_t>>, nullptr, nullptr, nullptr},
+    {"piece_after_move", getter<Move32Class, move32_piece_after_move>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+constexpr const char* SPECIAL_NAMES[] = {"MOVE_NONE", "MOVE_NULL", "MOVE_RESIGN", "MOVE_WIN", "MOVE_END"};
+constexpr Move SPECIAL_VALUES[] = {MOVE_NONE, MOVE_NULL, MOVE_RESIGN, MOVE_WIN, MOVE_END};
+
+template <class C>
+PyTypeObject* create_move_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset, newfunc new_,
+                               vectorcallfunc vectorcall) {
+    ClassSpec spec = value_class_spec<C>(doc);
+    spec.new_ = new_;
+    spec.vectorcall = vectorcall;
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.repr = slot<C, move_repr<C>>;
+    spec.str = slot<C, move_to_usi<typename C::Value>>;
+    PyTypeObject* type = build_class(spec);
+    if (!type) return nullptr;
+    C::type = type;
+    for (int i = 0; i < 5; ++i)
+        if (!add_class_attribute(type, SPECIAL_NAMES[i], wrap<C>(SPECIAL_VALUES[i]))) return nullptr;
+    return type;
+}
+
+PyObject* to_move(PyObject* const* args) {
+    PyObject* obj = args[0];
+    bool raised = false;
+    std::uint16_t m = 0;
+    if (extract<MoveClass>(obj, m, raised)) return wrap<MoveClass>(m);
+    if (raised) return nullptr;
+    std::uint32_t wide = 0;
+    if (extract<Move32Class>(obj, wide, raised)) return wrap<MoveClass>(move16(wide));
+    if (raised) return nullptr;
+    switch (extract_u16_int(obj, "move", m)) {
+        case U16::Ok: return wrap<MoveClass>(m);
+        case U16::Failed: return nullptr;
+        case U16::NotInt: break;
+    }
+    PyErr_SetString(PyExc_TypeError, "to_move() expects Move, Move32, or int");
+    return nullptr;
+}
+
+constexpr Signature TO_MOVE{"to_move()", MOVE};
+
+}  // namespace
+
+PyTypeObject* create_move_class() {
+    return create_move_like<MoveClass>("Move(value)\n--\n\n", move_methods, move_getset,
+                                       construct_new<MoveClass, MOVE_NEW, move_init<std::uint16_t>>,
+                                       construct_vectorcall<MoveClass, MOVE_NEW, move_init<std::uint16_t>>);
+}
+
+PyTypeObject* create_move32_class() {
+    return create_move_like<Move32Class>("Move32(value)\n--\n\n", move32_methods, move32_getset,
+                                         construct_new<Move32Class, MOVE32_NEW, move_init<std::uint32_t>>,
+                                         construct_vectorcall<Move32Class, MOVE32_NEW, move_init<std::uint32_t>>);
+}
+
+PyMethodDef TO_MOVE_DEF = method_def<function<TO_MOVE, to_move>>("to_move", "to_move(move)\n--\n\n");
+
+}  // namespace korvan::py

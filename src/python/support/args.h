@@ -1,0 +1,49 @@
+#pragma once
+// The argument binder for METH_FASTCALL | METH_KEYWORDS calls and constructors. It
+// reports missing, unexpected, doubled and surplus arguments in the interpreter's own
+// wording for Python functions, so a korvan call fails like a def would.
+
+#include <cstddef>
+
+#include "python.h"
+
+namespace korvan::py {
+
+struct Signature {
+    const char* display;  // the callable as messages name it: "Square.from_file_rank()"
+    const char* const* names = nullptr;
+    int count = 0;       // parameters
+    int required = 0;    // the leading ones that must be given
+    int positional = 0;  // the leading ones that may be given by position; the rest are keyword-only
+
+    constexpr explicit Signature(const char* d) : display(d) {}
+    template <std::size_t N>
+    constexpr Signature(const char* d, const char* const (&n)[N], int req = N, int pos = N)
+        : display(d), names(n), count(int(N)), required(req), positional(pos) {}
+};
+
+// The largest parameter list any signature has; the binder's callers size their
+// arrays with it.
+constexpr int MAX_PARAMS = 8;
+
+// Fills out[0..sig.count) with borrowed references to the bound arguments, null for an
+// optional one not given. Raises TypeError and returns false when the call does not
+// fit the signature.
+bool bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out);
+// The same for the tuple-and-dict calling convention (tp_new of subclasses).
+bool bind(const Signature& sig, PyObject* args, PyObject* kwargs, PyObject** out);
+
+inline bool bind_fast(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                      PyObject** out) {
+    if (!kwnames && nargs >= sig.required && nargs <= sig.positional) {
+        for (int i = 0; i < sig.count; ++i) out[i] = i < nargs ? args[i] : nullptr;
+        return true;
+    }
+    return bind(sig, args, nargs, kwnames, out);
+}
+
+// After a failed conversion of the named argument: a TypeError is raised again as
+// "argument '<name>': <message>"; any other exception passes unchanged.
+void argument_error(const char* name);
+
+}  // namespace korvan::py

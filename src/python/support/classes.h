@@ -1,0 +1,281 @@
+#pragma once
+// The class builder. Every binding class is a heap type made with PyType_FromSpec
+// whose instances are laid out as {PyObject_HEAD; borrow flag; owner; value}: the
+// class tag names the wrapped core value and its thread binding.
+//
+// A class tag looks like
+//     struct MoveClass : ValueClass<MoveClass, Move> { static constexpr const char* name = "Move"; };
+// A tag may declare `using Binding = ThreadBound;` and `thread_name` (the name its
+// thread messages use) to tie each object to the thread that created it: every call
+// from another thread then raises PanicException, and an object released on another
+// thread is reported as unraisable and leaked rather than destroyed there.
+
+#include <new>
+#include <type_traits>
+
+#include "args.h"
+#include "borrow.h"
+#include "boundary.h"
+#include "errors.h"
+#include "ref.h"
+
+namespace korvan::py {
+
+struct Unbound {
+    struct Owner {};
+    static void bind(Owner&) {}
+    static bool is_owner(const Owner&) { return true; }
+};
+
+struct ThreadBound {
+    struct Owner {
+        unsigned long thread;
+    };
+    static void bind(Owner& owner) { owner.thread = PyThread_get_thread_ident(); }
+    static bool is_owner(const Owner& owner) { return owner.thread == PyThread_get_thread_ident(); }
+};
+
+// The tag's own class derives from ValueClass<Tag, Value>, so that each tag has its
+// own type pointer.
+template <class Tag, class V>
+struct ValueClass {
+    using Value = V;
+    using Binding = Unbound;
+    static inline PyTypeObject* type = nullptr;  // set once by the module body
+};
+
+template <class C>
+struct Object {
+    PyObject_HEAD
+    BorrowFlag borrow;
+    [[no_unique_address]] typename C::Binding::Owner owner;
+    typename C::Value value;
+};
+
+template <class C>
+Object<C>* object_of(PyObject* obj) {
+    return reinterpret_cast<Object<C>*>(obj);
+}
+
+template <class C>
+bool is_instance(PyObject* obj) {
+    return Py_TYPE(obj) == C::type || PyType_IsSubtype(Py_TYPE(obj), C::type);
+}
+
+// A new object of `type` (the class itself or a subclass) holding `value`.
+template <class C>
+PyObject* wrap_as(PyTypeObject* type, typename C::Value value) {
+    PyObject* obj;
+    if (type == C::type) {
+        // The class itself is never garbage-collected, so it skips the generic
+        // allocator's zeroing; every field is constructed below.
+        obj = PyObject_Init(static_cast<PyObject*>(PyObject_Malloc(sizeof(Object<C>))), type);
+        if (!obj) return PyErr_NoMemory();
+    } else {
+        obj = type->tp_alloc(type, 0);
+        if (!obj) return nullptr;
+    }
+    Object<C>* o = object_of<C>(obj);
+    new (&o->borrow) BorrowFlag();
+    new (&o->owner) typename C::Binding::Owner();
+    C::Binding::bind(o->owner);
+    new (&o->value) typename C::Value(std::move(value));
+    return obj;
+}
+
+template <class C>
+PyObject* wrap(typename C::Value value) {
+    return wrap_as<C>(C::type, std::move(value));
+}
+
+// Raises PanicException when the calling thread does not own the object.
+template <class C>
+bool check_thread(Object<C>* obj) {
+    if constexpr (std::is_same_v<typename C::Binding, Unbound>) {
+        return true;
+    } else {
+        if (C::Binding::is_owner(obj->owner)) return true;
+        PyErr_Format(panic_exception(), "%s is unsendable, but sent to another thread", C::thread_name);
+        return false;
+    }
+}
+
+template <class C>
+void dealloc(PyObject* self) {
+    Object<C>* obj = object_of<C>(self);
+    PyTypeObject* type = Py_TYPE(self);
+    if constexpr (!std::is_same_v<typename C::Binding, Unbound>) {
+        if (!C::Binding::is_owner(obj->owner)) {
+            // Its value may only be touched on its own thread: report and leak it.
+            PyErr_Format(PyExc_RuntimeError, "%s is unsendable, but is being dropped on another thread",
+                         C::thread_name);
+            PyErr_WriteUnraisable(nullptr);
+            return;
+        }
+    }
+    using Value = typename C::Value;
+    obj->value.~Value();
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+// Copies the value of an instance of C (or a subclass) out under a shared borrow.
+// Returns false without raising when `obj` is not an instance, false with
+// RuntimeError when it is borrowed exclusively.
+template <class C>
+bool extract(PyObject* obj, typename C::Value& out, bool& raised) {
+    raised = false;
+    if (!is_instance<C>(obj)) return false;
+    Object<C>* o = object_of<C>(obj);
+    SharedBorrow guard(o->borrow);
+    if (!guard) {
+        raised = true;
+        return false;
+    }
+    out = o->value;
+    return true;
+}
+
+// The same for a parameter that must be of class C: anything else raises the
+// wrong-class TypeError, under the argument's name.
+template <class C>
+bool extract_arg(PyObject* obj, const char* arg, typename C::Value& out) {
+    bool raised = false;
+    if (extract<C>(obj, out, raised)) return true;
+    if (!raised) {
+        wrong_class(obj, C::name);
+        argument_error(arg);
+    }
+    return false;
+}
+
+enum class Access { Shared, Exclusive };
+
+template <Access A>
+using Guard = std::conditional_t<A == Access::Shared, SharedBorrow, ExclusiveBorrow>;
+
+// Entry points. `Fn` receives the wrapped value (const for shared access) and, when
+// the signature has parameters, the bound arguments.
+template <class C, const Signature& S, auto Fn, Access A = Access::Shared>
+PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* bound[S.count > 0 ? S.count : 1];
+        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        Object<C>* obj = object_of<C>(self);
+        if (!check_thread(obj)) return nullptr;
+        Guard<A> guard(obj->borrow);
+        if (!guard) return nullptr;
+        using Ref = std::conditional_t<A == Access::Shared, const typename C::Value&, typename C::Value&>;
+        Ref value = obj->value;
+        if constexpr (S.count == 0)
+            return Fn(value);
+        else
+            return Fn(value, bound);
+    });
+}
+
+template <class C, const Signature& S, auto Fn>
+PyObject* class_method(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* bound[S.count > 0 ? S.count : 1];
+        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        return Fn(reinterpret_cast<PyTypeObject*>(cls), bound);
+    });
+}
+
+template <const Signature& S, auto Fn>
+PyObject* function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* bound[S.count > 0 ? S.count : 1];
+        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        return Fn(bound);
+    });
+}
+
+// Unary slots (repr, str, int) and read-only attributes: `Fn(value)` under a shared
+// borrow.
+template <class C, auto Fn>
+PyObject* slot(PyObject* self) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        Object<C>* obj = object_of<C>(self);
+        if (!check_thread(obj)) return nullptr;
+        SharedBorrow guard(obj->borrow);
+        if (!guard) return nullptr;
+        return Fn(obj->value);
+    });
+}
+
+template <class C, auto Fn>
+PyObject* getter(PyObject* self, void*) {
+    return slot<C, Fn>(self);
+}
+
+// Constructors: `Fn(bound, value)` converts the bound arguments into the value. The
+// vectorcall entry serves calls of the class itself; tp_new serves subclasses, which
+// do not inherit the class's vectorcall.
+template <class C, const Signature& S, auto Fn>
+PyObject* construct_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* bound[S.count > 0 ? S.count : 1];
+        if (!bind_fast(S, args, PyVectorcall_NARGS(nargsf), kwnames, bound)) return nullptr;
+        typename C::Value value{};
+        if (!Fn(bound, value)) return nullptr;
+        return wrap_as<C>(reinterpret_cast<PyTypeObject*>(type), std::move(value));
+    });
+}
+
+template <class C, const Signature& S, auto Fn>
+PyObject* construct_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        PyObject* bound[S.count > 0 ? S.count : 1];
+        if (!bind(S, args, kwargs, bound)) return nullptr;
+        typename C::Value value{};
+        if (!Fn(bound, value)) return nullptr;
+        return wrap_as<C>(type, std::move(value));
+    });
+}
+
+// PyMethodDef entries for the fast-call convention. `doc` starts with the text
+// signature, "name($self, a)\n--\n\n".
+using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+template <FastCall F>
+constexpr PyMethodDef method_def(const char* name, const char* doc) {
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)), METH_FASTCALL | METH_KEYWORDS,
+            doc};
+}
+template <FastCall F>
+constexpr PyMethodDef class_method_def(const char* name, const char* doc) {
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
+            METH_FASTCALL | METH_KEYWORDS | METH_CLASS, doc};
+}
+
+struct ClassSpec {
+    const char* name;  // Python name; the type's full name is "korvan._korvan.<name>"
+    const char* doc;   // begins with the constructor's text signature
+    int basicsize;
+    destructor dealloc;
+    newfunc new_ = nullptr;  // null: the class cannot be instantiated from Python
+    vectorcallfunc vectorcall = nullptr;
+    PyMethodDef* methods = nullptr;
+    PyGetSetDef* getset = nullptr;
+    richcmpfunc richcompare = nullptr;
+    hashfunc hash = nullptr;
+    reprfunc repr = nullptr;
+    reprfunc str = nullptr;
+    unaryfunc to_int = nullptr;
+};
+
+template <class C>
+ClassSpec class_spec(const char* doc) {
+    return ClassSpec{C::name, doc, static_cast<int>(sizeof(Object<C>)), &dealloc<C>};
+}
+
+// Creates the type; null with an exception set on failure.
+PyTypeObject* build_class(const ClassSpec& spec);
+
+// Stores `value` (a new reference, consumed) as a class attribute. Made once, when the
+// class is created, so every access returns the same object.
+bool add_class_attribute(PyTypeObject* type, const char* name, PyObject* value);
+
+}  // namespace korvan::py

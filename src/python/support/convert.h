@@ -1,0 +1,39 @@
+#pragma once
+// The argument conversions that several classes and functions share; every argument
+// of one kind goes through one of these, so it fails with one message everywhere.
+// Each returns false with a Python exception set on failure and keeps no reference to
+// its argument.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "integers.h"
+#include "types/game_result.h"
+#include "types/move.h"
+
+namespace korvan::py {
+
+inline PyObject* to_py_str(std::string_view text) {
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+// A str argument as UTF-8 (valid while `obj` lives); anything else raises the
+// wrong-class TypeError naming "str".
+bool extract_str(PyObject* obj, std::string_view& out);
+
+// A bool or numpy's boolean scalar; anything else raises the wrong-class TypeError.
+bool extract_bool(PyObject* obj, bool& out);
+
+// A move argument: a Move, a Move32 (its low 16 bits), an int (the raw 16-bit value,
+// unchecked) or USI move text.
+bool extract_move_arg(PyObject* obj, Move& out);
+
+// A path-like argument, through the interpreter's os.fspath; a bytes path is refused.
+bool extract_path_arg(PyObject* obj, std::string& out);
+
+// A GameResult, a valid result value as an int 0..255, or a member name in any ASCII
+// case.
+bool game_result_from_object(PyObject* obj, GameResult& out);
+
+}  // namespace korvan::py

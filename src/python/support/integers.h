@@ -1,0 +1,60 @@
+#pragma once
+// Integer arguments. Anything the interpreter turns into an int through its index
+// protocol is accepted (numpy integer scalars, bool). A value that the interpreter's
+// long cannot hold fails with the interpreter's own OverflowError; one that fits the
+// long but not the field fails with "out of range integral type conversion attempted".
+
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+
+#include "args.h"
+#include "errors.h"
+
+namespace korvan::py {
+
+template <class T>
+bool extract_int(PyObject* obj, T& out) {
+    if constexpr (std::is_same_v<T, std::uint64_t>) {
+        Ref index;
+        PyObject* number = obj;
+        if (!PyLong_Check(obj)) {
+            index = Ref(PyNumber_Index(obj));
+            if (!index) return false;
+            number = index.get();
+        }
+        const unsigned long long v = PyLong_AsUnsignedLongLong(number);
+        if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
+        out = v;
+        return true;
+    } else {
+        static_assert(sizeof(T) < sizeof(long));
+        const long v = PyLong_AsLong(obj);  // runs the index protocol itself
+        if (v == -1 && PyErr_Occurred()) return false;
+        if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) {
+            integer_out_of_range();
+            return false;
+        }
+        out = static_cast<T>(v);
+        return true;
+    }
+}
+
+// A parameter converted as a signed byte (-128..127) and then read unsigned, so a
+// negative number becomes 128..255. A failure carries the argument's name.
+inline bool extract_signed_byte(PyObject* obj, const char* name, std::uint8_t& out) {
+    std::int8_t v = 0;
+    if (!extract_int(obj, v)) {
+        argument_error(name);
+        return false;
+    }
+    out = static_cast<std::uint8_t>(v);
+    return true;
+}
+
+// A 16-bit value read from an int argument by its decimal text (so an int subclass
+// is read as it prints, and a bool, printing "True", is refused).
+enum class U16 { NotInt, Ok, Failed };
+U16 extract_u16_int(PyObject* obj, const char* name, std::uint16_t& out);
+
+}  // namespace korvan::py

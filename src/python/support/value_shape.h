@@ -1,0 +1,81 @@
+#pragma once
+// The slots shared by the value classes that compare by value: ==, != against the
+// class (and, where the tag allows it, an int in the tag's range), the ordering
+// operators refused with the tag's message, hash and int() of the raw value.
+//
+// A tag adds:
+//   static constexpr const char* order_error;  // TypeError text of <, <=, >, >=
+//   static constexpr bool int_operand;           // an int may stand on the other side
+//   static constexpr long long int_min, int_max; // ... within this range
+
+#include "classes.h"
+
+namespace korvan::py {
+
+template <class C>
+PyObject* unsupported_comparison() {
+    PyErr_Format(PyExc_TypeError, "unsupported comparison for %s", C::name);
+    return nullptr;
+}
+
+template <class C>
+PyObject* richcompare(PyObject* self, PyObject* other, int op) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        if (!is_instance<C>(self) || op < Py_LT || op > Py_GE) Py_RETURN_NOTIMPLEMENTED;
+        Object<C>* obj = object_of<C>(self);
+        SharedBorrow guard(obj->borrow);
+        if (!guard) {
+            PyErr_Clear();
+            Py_RETURN_NOTIMPLEMENTED;
+        }
+        const long long mine = static_cast<long long>(obj->value);
+        long long theirs = 0;
+        typename C::Value value{};
+        bool raised = false;
+        if (extract<C>(other, value, raised)) {
+            theirs = static_cast<long long>(value);
+        } else if (raised) {
+            return nullptr;
+        } else if constexpr (C::int_operand) {
+            if (!PyIndex_Check(other)) return unsupported_comparison<C>();
+            Ref number(PyNumber_Index(other));
+            int overflow = 0;
+            theirs = number ? PyLong_AsLongLongAndOverflow(number.get(), &overflow) : -1;
+            if (PyErr_Occurred() || overflow || theirs < C::int_min || theirs > C::int_max) {
+                PyErr_Clear();
+                return unsupported_comparison<C>();
+            }
+        } else {
+            return unsupported_comparison<C>();
+        }
+        if (op == Py_EQ) return PyBool_FromLong(mine == theirs);
+        if (op == Py_NE) return PyBool_FromLong(mine != theirs);
+        PyErr_SetString(PyExc_TypeError, C::order_error);
+        return nullptr;
+    });
+}
+
+template <class C>
+Py_hash_t hash_value(PyObject* self) {
+    Object<C>* obj = object_of<C>(self);
+    SharedBorrow guard(obj->borrow);
+    if (!guard) return -1;
+    return static_cast<Py_hash_t>(obj->value);
+}
+
+template <class V>
+PyObject* raw_int(const V& value) {
+    return PyLong_FromUnsignedLong(value);
+}
+
+// The class spec of a value-compared class, with its comparison, hash and int().
+template <class C>
+ClassSpec value_class_spec(const char* doc, bool with_int = true) {
+    ClassSpec spec = class_spec<C>(doc);
+    spec.richcompare = &richcompare<C>;
+    spec.hash = &hash_value<C>;
+    if (with_int) spec.to_int = slot<C, raw_int<typename C::Value>>;
+    return spec;
+}
+
+}  // namespace korvan::py

@@ -15,3 +15,27 @@ def test_import_returns_the_same_module():
 def test_all_lists_registered_names():
     assert isinstance(_korvan.__all__, list)
     assert korvan.__all__ == list(_korvan.__all__)
+
+
+# The module's registration order; the names other parts of the library register
+# take their places between these.
+REGISTERED = [
+    "Color", "PieceType", "Piece", "Square", "Bitboard", "Hand", "MoveType", "RepetitionState",
+    "Move", "AperyMove", "Move32", "AperyMove32", "GameResult",
+    "MOVE_LABEL_COUNT", "COMPACT_MOVE_LABEL_COUNT", "MOVE_LABEL_TO_COMPACT", "COMPACT_TO_MOVE_LABEL",
+    "to_move", "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",
+    "is_structurally_valid_move_label", "dtype",
+]
+
+
+def test_registration_order():
+    assert _korvan.__all__ == REGISTERED
+    assert all(hasattr(_korvan, name) for name in REGISTERED)
+
+
+def test_function_signatures_and_binding():
+    assert _korvan.to_move.__text_signature__ == "(move)"
+    assert _korvan.to_move.__self__ is _korvan
+    assert _korvan.Square.from_file_rank.__text_signature__ == "($cls, file, rank)"
+    assert _korvan.Move.__text_signature__ == "(value)"
+    assert _korvan.Color.__module__ == "korvan._korvan"

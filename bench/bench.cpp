@@ -3,6 +3,7 @@
 //   korvan_bench movegen            legal generations per second in the matsuri position
 //   korvan_bench doundo             do-move plus undo-move pairs per second over a fixed game
 //   korvan_bench sfen               SFEN parses and writes per second
+//   korvan_bench packed             PackedSfen and HuffmanCodedPos encodes and decodes per second
 //   korvan_bench all                every mode
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "board/movegen/movegen.h"
+#include "board/position/packed.h"
 #include "board/position/parser.h"
 #include "board/position/updates.h"
 
@@ -121,6 +123,42 @@ void bench_sfen() {
     std::printf("SFEN write (matsuri): %.2f M/s (%.0f ns each)\n", n / s / 1e6, s / n * 1e9);
 }
 
+template <class Encode, class Decode>
+void bench_codec(const char* name, const std::vector<Position>& positions, Encode encode, Decode decode) {
+    const int rounds = 20;
+    std::vector<Packed32> packed;
+    std::uint64_t total = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r) {
+        packed.clear();
+        for (const Position& pos : positions) packed.push_back(*encode(pos));
+    }
+    double s = seconds_since(t0);
+    const double n = static_cast<double>(rounds) * positions.size();
+    std::printf("%s encode: %.2f M/s (%.0f ns each)\n", name, n / s / 1e6, s / n * 1e9);
+    t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r)
+        for (const Packed32& p : packed) total += decode(p)->key;
+    s = seconds_since(t0);
+    sink = total;
+    std::printf("%s decode (position with its first record): %.2f M/s (%.0f ns each)\n", name, n / s / 1e6, s / n * 1e9);
+}
+
+void bench_packed() {
+    // Positions along a fixed game, from the start and from the matsuri position.
+    std::vector<Position> positions;
+    for (const char* start : {MATSURI, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"}) {
+        Position pos = *position_from_sfen(start);
+        for (Move32 m : fixed_game(pos)) {
+            positions.push_back(pos);
+            position_do_move(pos, m);
+        }
+    }
+    bench_codec("PackedSfen", positions, position_to_packed_sfen,
+                [](const Packed32& p) { return position_from_packed_sfen(p, 1); });
+    bench_codec("HuffmanCodedPos", positions, position_to_hcp, [](const Packed32& p) { return position_from_hcp(p, 1); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,13 +171,16 @@ int main(int argc, char** argv) {
         bench_doundo();
     } else if (mode == "sfen") {
         bench_sfen();
+    } else if (mode == "packed") {
+        bench_packed();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
         bench_doundo();
         bench_sfen();
+        bench_packed();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | all\n");
         return 2;
     }
     return 0;

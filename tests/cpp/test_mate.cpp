@@ -5,6 +5,8 @@
 #include "mate/mate_in_one.h"
 #include "mate/mate_table.h"
 #include "mate/mated.h"
+#include "board/position/declaration.h"
+#include "board/position/packed.h"
 #include "support.h"
 
 using namespace korvan;
@@ -136,4 +138,48 @@ TEST(MateInOne, AgreesWithBruteForce) {
     }
     EXPECT_GT(found, 20);
     EXPECT_GT(checked, 1000);
+}
+
+TEST(Declaration, Rules) {
+    Position pos = position_startpos();
+    Declaration d = position_evaluate_declaration(pos);
+    EXPECT_EQ(d.detail, Declaration::Detail::NoRule);
+    EXPECT_FALSE(d.can_declare);
+    EXPECT_STREQ(entering_king_rule_name(EnteringKingRule::Point27Handicap), "Point27Handicap");
+
+    // Point rule: the king and ten more pieces in the camp.
+    Position camp = sfen("PPPPK4/PPPPPP3/9/9/9/9/9/9/4k4 b 2RB 1");
+    camp.entering_king_rule = EnteringKingRule::Point24;
+    position_update_declaration_thresholds(camp);
+    d = position_evaluate_declaration(camp);
+    EXPECT_EQ(d.detail, Declaration::Detail::PointRule);
+    EXPECT_EQ(d.pieces_in_camp, 11);
+    EXPECT_TRUE(d.enough_pieces);
+    EXPECT_TRUE(d.king_in_enemy_camp);
+    EXPECT_EQ(d.points, 10 + 15);
+    EXPECT_EQ(d.required_points, 31);
+    EXPECT_FALSE(d.can_declare);
+    camp.board[make_square(4, 2)] = make_piece(BLACK, DRAGON);  // a big piece adds five
+    position_update_bitboards(camp);
+    d = position_evaluate_declaration(camp);
+    EXPECT_EQ(d.points, 30);
+    EXPECT_FALSE(d.can_declare);
+    camp.declaration_threshold[BLACK] = 30;
+    EXPECT_TRUE(position_evaluate_declaration(camp).can_declare);
+
+    // Try rule: the king next to 5a, the square covered only through the king itself.
+    Position tryrule = sfen("9/4K4/9/9/4r4/9/9/9/4k4 b - 1");
+    tryrule.entering_king_rule = EnteringKingRule::TryRule;
+    d = position_evaluate_declaration(tryrule);
+    EXPECT_TRUE(d.can_reach);
+    EXPECT_TRUE(d.can_occupy);
+    EXPECT_FALSE(d.is_safe);
+    EXPECT_FALSE(d.can_declare);
+    Position kingless = sfen("9/9/9/9/9/9/9/9/4k4 b - 1");
+    kingless.entering_king_rule = EnteringKingRule::TryRule;
+    d = position_evaluate_declaration(kingless);
+    EXPECT_FALSE(d.king_square.has_value());
+    EXPECT_FALSE(d.can_reach);
+    EXPECT_TRUE(d.can_occupy);
+    EXPECT_TRUE(d.is_safe);
 }

@@ -32,14 +32,17 @@ PyObject* richcompare(PyObject* self, PyObject* other, int op) {
         long long theirs = 0;
         typename C::Value value{};
         bool raised = false;
-        if (extract<C>(other, value, raised)) {
+        int overflow = 0;
+        if (C::int_operand && PyLong_CheckExact(other)) {
+            theirs = PyLong_AsLongLongAndOverflow(other, &overflow);
+            if (overflow || theirs < C::int_min || theirs > C::int_max) return unsupported_comparison<C>();
+        } else if (extract<C>(other, value, raised)) {
             theirs = static_cast<long long>(value);
         } else if (raised) {
             return nullptr;
         } else if constexpr (C::int_operand) {
             if (!PyIndex_Check(other)) return unsupported_comparison<C>();
             Ref number(PyNumber_Index(other));
-            int overflow = 0;
             theirs = number ? PyLong_AsLongLongAndOverflow(number.get(), &overflow) : -1;
             if (PyErr_Occurred() || overflow || theirs < C::int_min || theirs > C::int_max) {
                 PyErr_Clear();

@@ -89,84 +89,67 @@ PyObject* apery_captured_type_getter(const std::uint32_t& a) { return wrap<Piece
 PyObject* apery_to_apery_move(const std::uint32_t& a) { return wrap<AperyMoveClass>(static_cast<AperyMove>(a)); }
 PyObject* apery_is_capture(const std::uint32_t& a) { return PyBool_FromLong(apery_captured_type(a) != 0); }
 
-constexpr Signature APERY_NEW{"AperyMove.__new__()", VALUE};
-constexpr Signature APERY_FROM_USI{"AperyMove.from_usi()", USI};
-constexpr Signature APERY_TO_USI{"AperyMove.to_usi()"};
-constexpr Signature APERY_TO_MOVE{"AperyMove.to_move()"};
-constexpr Signature APERY_IS_DROP{"AperyMove.is_drop()"};
-constexpr Signature APERY_IS_PROMOTION{"AperyMove.is_promotion()"};
-constexpr Signature APERY_IS_NORMAL{"AperyMove.is_normal()"};
+constexpr Signature NEW{"__new__", VALUE};
+constexpr Signature FROM_USI{"from_usi", USI};
+constexpr Signature TO_USI{"to_usi"};
+constexpr Signature TO_MOVE{"to_move"};
+constexpr Signature IS_DROP{"is_drop"};
+constexpr Signature IS_PROMOTION{"is_promotion"};
+constexpr Signature IS_NORMAL{"is_normal"};
+constexpr Signature TO_APERY_MOVE{"to_apery_move"};
+constexpr Signature IS_CAPTURE{"is_capture"};
 
-using A16 = std::uint16_t;
-using A32 = std::uint32_t;
+template <class C, class V = typename C::Value>
+constexpr std::array<PyMethodDef, 5> shared_methods() {
+    return {{
+        method_def<method<C, TO_USI, apery_to_usi<V>>>("to_usi", "to_usi($self)\n--\n\n"),
+        method_def<method<C, TO_MOVE, apery_to_move_method<V>>>("to_move", "to_move($self)\n--\n\n"),
+        method_def<method<C, IS_DROP, apery_is_drop_method<V>>>("is_drop", "is_drop($self)\n--\n\n"),
+        method_def<method<C, IS_PROMOTION, apery_is_promotion_method<V>>>("is_promotion",
+                                                                          "is_promotion($self)\n--\n\n"),
+        method_def<method<C, IS_NORMAL, apery_is_normal<V>>>("is_normal", "is_normal($self)\n--\n\n"),
+    }};
+}
 
-PyMethodDef apery_methods[] = {
-    class_method_def<class_method<AperyMoveClass, APERY_FROM_USI, apery_from_usi>>("from_usi",
-                                                                                  "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<AperyMoveClass, APERY_TO_USI, apery_to_usi<A16>>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<AperyMoveClass, APERY_TO_MOVE, apery_to_move_method<A16>>>("to_move",
-                                                                                 "to_move($self)\n--\n\n"),
-    method_def<method<AperyMoveClass, APERY_IS_DROP, apery_is_drop_method<A16>>>("is_drop",
-                                                                                 "is_drop($self)\n--\n\n"),
-    method_def<method<AperyMoveClass, APERY_IS_PROMOTION, apery_is_promotion_method<A16>>>(
-        "is_promotion", "is_promotion($self)\n--\n\n"),
-    method_def<method<AperyMoveClass, APERY_IS_NORMAL, apery_is_normal<A16>>>("is_normal",
-                                                                              "is_normal($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
+template <class C, class V = typename C::Value>
+constexpr std::array<PyGetSetDef, 5> shared_getset() {
+    return {{
+        {"value", getter<C, apery_value<V>>, nullptr, nullptr, nullptr},
+        {"to_sq", getter<C, apery_to_sq<V>>, nullptr, nullptr, nullptr},
+        {"from_sq", getter<C, apery_from_sq<V>>, nullptr, nullptr, nullptr},
+        {"move_type", getter<C, apery_move_type<V>>, nullptr, nullptr, nullptr},
+        {"dropped_piece_type", getter<C, apery_dropped_piece_type<V>>, nullptr, nullptr, nullptr},
+    }};
+}
 
-PyGetSetDef apery_getset[] = {
-    {"value", getter<AperyMoveClass, apery_value<A16>>, nullptr, nullptr, nullptr},
-    {"to_sq", getter<AperyMoveClass, apery_to_sq<A16>>, nullptr, nullptr, nullptr},
-    {"from_sq", getter<AperyMoveClass, apery_from_sq<A16>>, nullptr, nullptr, nullptr},
-    {"move_type", getter<AperyMoveClass, apery_move_type<A16>>, nullptr, nullptr, nullptr},
-    {"dropped_piece_type", getter<AperyMoveClass, apery_dropped_piece_type<A16>>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+auto apery_methods = join(shared_methods<AperyMoveClass>(),
+                          std::array{class_method_def<class_method<AperyMoveClass, FROM_USI, apery_from_usi>>(
+                                         "from_usi", "from_usi($cls, usi)\n--\n\n"),
+                                     METHODS_END});
+auto apery_getset = join(shared_getset<AperyMoveClass>(), std::array{GETSET_END});
 
-constexpr Signature APERY32_NEW{"AperyMove32.__new__()", VALUE};
-constexpr Signature APERY32_TO_USI{"AperyMove32.to_usi()"};
-constexpr Signature APERY32_TO_MOVE{"AperyMove32.to_move()"};
-constexpr Signature APERY32_IS_DROP{"AperyMove32.is_drop()"};
-constexpr Signature APERY32_IS_PROMOTION{"AperyMove32.is_promotion()"};
-constexpr Signature APERY32_IS_NORMAL{"AperyMove32.is_normal()"};
-constexpr Signature APERY32_TO_APERY_MOVE{"AperyMove32.to_apery_move()"};
-constexpr Signature APERY32_IS_CAPTURE{"AperyMove32.is_capture()"};
+auto apery32_methods = join(
+    shared_methods<AperyMove32Class>(),
+    std::array{method_def<method<AperyMove32Class, TO_APERY_MOVE, apery_to_apery_move>>(
+                   "to_apery_move", "to_apery_move($self)\n--\n\n"),
+               method_def<method<AperyMove32Class, IS_CAPTURE, apery_is_capture>>("is_capture",
+                                                                                "is_capture($self)\n--\n\n"),
+               METHODS_END});
+auto apery32_getset = join(
+    shared_getset<AperyMove32Class>(),
+    std::array{PyGetSetDef{"piece_type_before", getter<AperyMove32Class, apery_piece_type_before_getter>, nullptr,
+                           nullptr, nullptr},
+               PyGetSetDef{"piece_type_after", getter<AperyMove32Class, apery_piece_type_after_getter>, nullptr,
+                           nullptr, nullptr},
+               PyGetSetDef{"captured_piece_type", getter<AperyMove32Class, apery_captured_type_getter>, nullptr,
+                           nullptr, nullptr},
+               GETSET_END});
 
-PyMethodDef apery32_methods[] = {
-    method_def<method<AperyMove32Class, APERY32_TO_USI, apery_to_usi<A32>>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_TO_MOVE, apery_to_move_method<A32>>>("to_move",
-                                                                                     "to_move($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_IS_DROP, apery_is_drop_method<A32>>>("is_drop",
-                                                                                     "is_drop($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_IS_PROMOTION, apery_is_promotion_method<A32>>>(
-        "is_promotion", "is_promotion($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_IS_NORMAL, apery_is_normal<A32>>>("is_normal",
-                                                                                  "is_normal($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_TO_APERY_MOVE, apery_to_apery_move>>(
-        "to_apery_move", "to_apery_move($self)\n--\n\n"),
-    method_def<method<AperyMove32Class, APERY32_IS_CAPTURE, apery_is_capture>>("is_capture",
-                                                                               "is_capture($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef apery32_getset[] = {
-    {"value", getter<AperyMove32Class, apery_value<A32>>, nullptr, nullptr, nullptr},
-    {"to_sq", getter<AperyMove32Class, apery_to_sq<A32>>, nullptr, nullptr, nullptr},
-    {"from_sq", getter<AperyMove32Class, apery_from_sq<A32>>, nullptr, nullptr, nullptr},
-    {"move_type", getter<AperyMove32Class, apery_move_type<A32>>, nullptr, nullptr, nullptr},
-    {"dropped_piece_type", getter<AperyMove32Class, apery_dropped_piece_type<A32>>, nullptr, nullptr, nullptr},
-    {"piece_type_before", getter<AperyMove32Class, apery_piece_type_before_getter>, nullptr, nullptr, nullptr},
-    {"piece_type_after", getter<AperyMove32Class, apery_piece_type_after_getter>, nullptr, nullptr, nullptr},
-    {"captured_piece_type", getter<AperyMove32Class, apery_captured_type_getter>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
-
-template <class C, const Signature& New>
+template <class C>
 PyTypeObject* create_apery_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset) {
     ClassSpec spec = value_class_spec<C>(doc);
-    spec.new_ = construct_new<C, New, apery_init<typename C::Value>>;
-    spec.vectorcall = construct_vectorcall<C, New, apery_init<typename C::Value>>;
+    spec.new_ = construct_new<C, NEW, apery_init<typename C::Value>>;
+    spec.vectorcall = construct_vectorcall<C, NEW, apery_init<typename C::Value>>;
     spec.methods = methods;
     spec.getset = getset;
     spec.repr = slot<C, apery_repr<C>>;
@@ -180,12 +163,12 @@ PyTypeObject* create_apery_like(const char* doc, PyMethodDef* methods, PyGetSetD
 }  // namespace
 
 PyTypeObject* create_apery_move_class() {
-    return create_apery_like<AperyMoveClass, APERY_NEW>("AperyMove(value)\n--\n\n", apery_methods, apery_getset);
+    return create_apery_like<AperyMoveClass>("AperyMove(value)\n--\n\n", apery_methods.data(), apery_getset.data());
 }
 
 PyTypeObject* create_apery_move32_class() {
-    return create_apery_like<AperyMove32Class, APERY32_NEW>("AperyMove32(value)\n--\n\n", apery32_methods,
-                                                            apery32_getset);
+    return create_apery_like<AperyMove32Class>("AperyMove32(value)\n--\n\n", apery32_methods.data(),
+                                               apery32_getset.data());
 }
 
 }  // namespace korvan::py

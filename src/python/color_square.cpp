@@ -60,12 +60,12 @@ PyObject* color_repr(const std::uint8_t& c) {
 
 PyObject* color_str(const std::uint8_t& c) { return to_py_str(color_display(Color(c))); }
 
-constexpr Signature COLOR_NEW{"Color.__new__()", VALUE, 0};
-constexpr Signature COLOR_FROM_USI{"Color.from_usi()", USI};
-constexpr Signature COLOR_FLIP{"Color.flip()"};
-constexpr Signature COLOR_OPPONENT{"Color.opponent()"};
-constexpr Signature COLOR_IS_BLACK{"Color.is_black()"};
-constexpr Signature COLOR_IS_WHITE{"Color.is_white()"};
+constexpr Signature COLOR_NEW{"__new__", VALUE, 0};
+constexpr Signature COLOR_FROM_USI{"from_usi", USI};
+constexpr Signature COLOR_FLIP{"flip"};
+constexpr Signature COLOR_OPPONENT{"opponent"};
+constexpr Signature COLOR_IS_BLACK{"is_black"};
+constexpr Signature COLOR_IS_WHITE{"is_white"};
 
 PyMethodDef color_methods[] = {
     class_method_def<class_method<ColorClass, COLOR_FROM_USI, color_from_usi>>("from_usi",
@@ -164,15 +164,15 @@ PyObject* square_repr(const std::uint8_t& s) {
     return PyUnicode_FromFormat("Square(%s)", square_display_usi(s).c_str());
 }
 
-constexpr Signature SQUARE_NEW{"Square.__new__()", VALUE, 0};
-constexpr Signature SQUARE_FROM_USI{"Square.from_usi()", USI};
-constexpr Signature SQUARE_FROM_INDEX{"Square.from_index()", IDX};
-constexpr Signature SQUARE_FROM_FILE_RANK{"Square.from_file_rank()", FILE_RANK};
-constexpr Signature SQUARE_TO_USI{"Square.to_usi()"};
-constexpr Signature SQUARE_IS_VALID{"Square.is_valid()"};
-constexpr Signature SQUARE_IS_NONE{"Square.is_none()"};
-constexpr Signature SQUARE_MIRROR_FILE{"Square.mirror_file()"};
-constexpr Signature SQUARE_FLIP_SIDE{"Square.flip_side()"};
+constexpr Signature SQUARE_NEW{"__new__", VALUE, 0};
+constexpr Signature SQUARE_FROM_USI{"from_usi", USI};
+constexpr Signature SQUARE_FROM_INDEX{"from_index", IDX};
+constexpr Signature SQUARE_FROM_FILE_RANK{"from_file_rank", FILE_RANK};
+constexpr Signature SQUARE_TO_USI{"to_usi"};
+constexpr Signature SQUARE_IS_VALID{"is_valid"};
+constexpr Signature SQUARE_IS_NONE{"is_none"};
+constexpr Signature SQUARE_MIRROR_FILE{"mirror_file"};
+constexpr Signature SQUARE_FLIP_SIDE{"flip_side"};
 
 PyMethodDef square_methods[] = {
     class_method_def<class_method<SquareClass, SQUARE_FROM_USI, square_from_usi_method>>(

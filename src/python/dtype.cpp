@@ -60,7 +60,7 @@ PyObject* dtype_getattr(PyObject* const* args) {
     return nullptr;
 }
 
-constexpr Signature DTYPE_GETATTR{"dtype_getattr()", NAME};
+constexpr Signature DTYPE_GETATTR{"dtype_getattr", NAME};
 PyMethodDef dtype_getattr_def =
     method_def<function<DTYPE_GETATTR, dtype_getattr>>("dtype_getattr", "dtype_getattr(name)\n--\n\n");
 

@@ -31,10 +31,10 @@ constexpr const char* MOVE_TYPE_NAMES[] = {"NORMAL", "PROMOTION", "DROP"};
 PyObject* move_type_str(const std::uint8_t& v) { return PyUnicode_FromString(MOVE_TYPE_TEXT[v]); }
 PyObject* move_type_repr(const std::uint8_t& v) { return PyUnicode_FromFormat("MoveType.%s", MOVE_TYPE_NAMES[v]); }
 
-constexpr Signature MOVE_TYPE_NEW{"MoveType.__new__()"};
-constexpr Signature MOVE_TYPE_IS_NORMAL{"MoveType.is_normal()"};
-constexpr Signature MOVE_TYPE_IS_PROMOTION{"MoveType.is_promotion()"};
-constexpr Signature MOVE_TYPE_IS_DROP{"MoveType.is_drop()"};
+constexpr Signature MOVE_TYPE_NEW{"__new__"};
+constexpr Signature MOVE_TYPE_IS_NORMAL{"is_normal"};
+constexpr Signature MOVE_TYPE_IS_PROMOTION{"is_promotion"};
+constexpr Signature MOVE_TYPE_IS_DROP{"is_drop"};
 
 PyMethodDef move_type_methods[] = {
     method_def<method<MoveTypeClass, MOVE_TYPE_IS_NORMAL, equals<MoveTypeClass, 0>>>("is_normal",
@@ -56,8 +56,8 @@ PyObject* repetition_repr(const std::uint8_t& v) {
     return PyUnicode_FromFormat("RepetitionState(%s)", std::string(text).c_str());
 }
 
-constexpr Signature REPETITION_NEW{"RepetitionState.__new__()"};
-constexpr Signature REPETITION_TO_USI{"RepetitionState.to_usi()"};
+constexpr Signature REPETITION_NEW{"__new__"};
+constexpr Signature REPETITION_TO_USI{"to_usi"};
 
 PyMethodDef repetition_methods[] = {
     method_def<method<RepetitionStateClass, REPETITION_TO_USI, repetition_to_usi>>("to_usi",
@@ -105,14 +105,14 @@ PyObject* predicate(const std::uint8_t& v) {
     return PyBool_FromLong(Test(v));
 }
 
-constexpr Signature GAME_RESULT_NEW{"GameResult.__new__()", VALUE};
-constexpr Signature GAME_RESULT_FROM_STR{"GameResult.from_str()", NAME};
-constexpr Signature IS_BLACK_WIN{"GameResult.is_black_win()"};
-constexpr Signature IS_WHITE_WIN{"GameResult.is_white_win()"};
-constexpr Signature IS_WIN{"GameResult.is_win()"};
-constexpr Signature IS_DRAW{"GameResult.is_draw()"};
-constexpr Signature IS_WIN_BY_DECLARATION{"GameResult.is_win_by_declaration()"};
-constexpr Signature IS_WIN_BY_TRY_RULE{"GameResult.is_win_by_try_rule()"};
+constexpr Signature GAME_RESULT_NEW{"__new__", VALUE};
+constexpr Signature GAME_RESULT_FROM_STR{"from_str", NAME};
+constexpr Signature IS_BLACK_WIN{"is_black_win"};
+constexpr Signature IS_WHITE_WIN{"is_white_win"};
+constexpr Signature IS_WIN{"is_win"};
+constexpr Signature IS_DRAW{"is_draw"};
+constexpr Signature IS_WIN_BY_DECLARATION{"is_win_by_declaration"};
+constexpr Signature IS_WIN_BY_TRY_RULE{"is_win_by_try_rule"};
 
 PyMethodDef game_result_methods[] = {
     class_method_def<class_method<GameResultClass, GAME_RESULT_FROM_STR, game_result_from_str>>(

@@ -69,11 +69,11 @@ PyObject* hand_value(const std::uint32_t& hand) { return PyLong_FromUnsignedLong
 PyObject* hand_str(const std::uint32_t& hand) { return PyUnicode_FromFormat("0x%x", hand); }
 PyObject* hand_repr(const std::uint32_t& hand) { return PyUnicode_FromFormat("Hand(0x%x)", hand); }
 
-constexpr Signature HAND_NEW{"Hand.__new__()"};
-constexpr Signature HAND_COUNT{"Hand.count()", PIECE_TYPE};
-constexpr Signature HAND_ADD{"Hand.add()", PIECE_TYPE_AMOUNT};
-constexpr Signature HAND_SUB{"Hand.sub()", PIECE_TYPE_AMOUNT};
-constexpr Signature HAND_IS_EMPTY{"Hand.is_empty()"};
+constexpr Signature HAND_NEW{"__new__"};
+constexpr Signature HAND_COUNT{"count", PIECE_TYPE};
+constexpr Signature HAND_ADD{"add", PIECE_TYPE_AMOUNT};
+constexpr Signature HAND_SUB{"sub", PIECE_TYPE_AMOUNT};
+constexpr Signature HAND_IS_EMPTY{"is_empty"};
 
 PyMethodDef hand_methods[] = {
     method_def<method<HandClass, HAND_COUNT, hand_count_method>>("count", "count($self, piece_type)\n--\n\n"),
@@ -192,17 +192,17 @@ PyObject* bitboard_repr(const Bitboard& b) {
     return to_py_str(text);
 }
 
-constexpr Signature BITBOARD_NEW{"Bitboard.__new__()"};
-constexpr Signature BITBOARD_FROM_PARTS{"Bitboard.from_parts()", LOW_HIGH};
-constexpr Signature BITBOARD_FROM_SQUARE{"Bitboard.from_square()", SQUARE};
-constexpr Signature BITBOARD_IS_EMPTY{"Bitboard.is_empty()"};
-constexpr Signature BITBOARD_COUNT{"Bitboard.count()"};
-constexpr Signature BITBOARD_TEST{"Bitboard.test()", SQUARE};
-constexpr Signature BITBOARD_SET{"Bitboard.set()", SQUARE};
-constexpr Signature BITBOARD_CLEAR{"Bitboard.clear()", SQUARE};
-constexpr Signature BITBOARD_POP_LSB{"Bitboard.pop_lsb()"};
-constexpr Signature BITBOARD_MIRROR_FILE{"Bitboard.mirror_file()"};
-constexpr Signature BITBOARD_FLIP_SIDE{"Bitboard.flip_side()"};
+constexpr Signature BITBOARD_NEW{"__new__"};
+constexpr Signature BITBOARD_FROM_PARTS{"from_parts", LOW_HIGH};
+constexpr Signature BITBOARD_FROM_SQUARE{"from_square", SQUARE};
+constexpr Signature BITBOARD_IS_EMPTY{"is_empty"};
+constexpr Signature BITBOARD_COUNT{"count"};
+constexpr Signature BITBOARD_TEST{"test", SQUARE};
+constexpr Signature BITBOARD_SET{"set", SQUARE};
+constexpr Signature BITBOARD_CLEAR{"clear", SQUARE};
+constexpr Signature BITBOARD_POP_LSB{"pop_lsb"};
+constexpr Signature BITBOARD_MIRROR_FILE{"mirror_file"};
+constexpr Signature BITBOARD_FLIP_SIDE{"flip_side"};
 
 PyMethodDef bitboard_methods[] = {
     class_method_def<class_method<BitboardClass, BITBOARD_FROM_PARTS, bitboard_from_parts>>(

@@ -79,11 +79,11 @@ PyObject* is_structurally_valid_move_label(PyObject* const* args) {
     return PyBool_FromLong(label_is_valid(label));
 }
 
-constexpr Signature MOVE_LABEL{"move_label()", MOVE_TURN};
-constexpr Signature COMPACT_MOVE_LABEL{"compact_move_label()", MOVE_TURN};
-constexpr Signature MOVE_LABEL_TO_COMPACT{"move_label_to_compact()", LABEL};
-constexpr Signature COMPACT_TO_LABEL{"compact_move_label_to_move_label()", LABEL};
-constexpr Signature IS_VALID_LABEL{"is_structurally_valid_move_label()", LABEL};
+constexpr Signature MOVE_LABEL{"move_label", MOVE_TURN};
+constexpr Signature COMPACT_MOVE_LABEL{"compact_move_label", MOVE_TURN};
+constexpr Signature MOVE_LABEL_TO_COMPACT{"move_label_to_compact", LABEL};
+constexpr Signature COMPACT_TO_LABEL{"compact_move_label_to_move_label", LABEL};
+constexpr Signature IS_VALID_LABEL{"is_structurally_valid_move_label", LABEL};
 
 }  // namespace
 

@@ -93,77 +93,60 @@ PyObject* move_to_apery(const std::uint16_t& m) { return wrap<AperyMoveClass>(mo
 PyObject* move32_to_move(const std::uint32_t& m) { return wrap<MoveClass>(move16(m)); }
 PyObject* move32_piece_after_move(const std::uint32_t& m) { return wrap<PieceClass>(moved_piece_after(m)); }
 
-constexpr Signature MOVE_NEW{"Move.__new__()", VALUE};
-constexpr Signature MOVE_FROM_USI{"Move.from_usi()", USI};
-constexpr Signature MOVE_TO_USI{"Move.to_usi()"};
-constexpr Signature MOVE_IS_DROP{"Move.is_drop()"};
-constexpr Signature MOVE_IS_PROMOTION{"Move.is_promotion()"};
-constexpr Signature MOVE_IS_NORMAL{"Move.is_normal()"};
-constexpr Signature MOVE_TO_APERY{"Move.to_apery()"};
+constexpr Signature NEW{"__new__", VALUE};
+constexpr Signature FROM_USI{"from_usi", USI};
+constexpr Signature TO_USI{"to_usi"};
+constexpr Signature IS_DROP{"is_drop"};
+constexpr Signature IS_PROMOTION{"is_promotion"};
+constexpr Signature IS_NORMAL{"is_normal"};
+constexpr Signature TO_APERY{"to_apery"};
+constexpr Signature TO_MOVE{"to_move"};
 
-PyMethodDef move_methods[] = {
-    class_method_def<class_method<MoveClass, MOVE_FROM_USI, move_from_usi_method<MoveClass>>>(
-        "from_usi", "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<MoveClass, MOVE_TO_USI, move_to_usi<std::uint16_t>>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<MoveClass, MOVE_IS_DROP, move_is_drop<std::uint16_t>>>("is_drop", "is_drop($self)\n--\n\n"),
-    method_def<method<MoveClass, MOVE_IS_PROMOTION, move_is_promotion<std::uint16_t>>>(
-        "is_promotion", "is_promotion($self)\n--\n\n"),
-    method_def<method<MoveClass, MOVE_IS_NORMAL, move_is_normal<std::uint16_t>>>("is_normal",
-                                                                                 "is_normal($self)\n--\n\n"),
-    method_def<method<MoveClass, MOVE_TO_APERY, move_to_apery>>("to_apery", "to_apery($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
+template <class C, class V = typename C::Value>
+constexpr std::array<PyMethodDef, 5> shared_methods() {
+    return {{
+        class_method_def<class_method<C, FROM_USI, move_from_usi_method<C>>>("from_usi", "from_usi($cls, usi)\n--\n\n"),
+        method_def<method<C, TO_USI, move_to_usi<V>>>("to_usi", "to_usi($self)\n--\n\n"),
+        method_def<method<C, IS_DROP, move_is_drop<V>>>("is_drop", "is_drop($self)\n--\n\n"),
+        method_def<method<C, IS_PROMOTION, move_is_promotion<V>>>("is_promotion", "is_promotion($self)\n--\n\n"),
+        method_def<method<C, IS_NORMAL, move_is_normal<V>>>("is_normal", "is_normal($self)\n--\n\n"),
+    }};
+}
 
-PyGetSetDef move_getset[] = {
-    {"value", getter<MoveClass, move_value<std::uint16_t>>, nullptr, nullptr, nullptr},
-    {"to_sq", getter<MoveClass, move_to_sq<std::uint16_t>>, nullptr, nullptr, nullptr},
-    {"from_sq", getter<MoveClass, move_from_sq<std::uint16_t>>, nullptr, nullptr, nullptr},
-    {"move_type", getter<MoveClass, move_move_type<std::uint16_t>>, nullptr, nullptr, nullptr},
-    {"dropped_piece_type", getter<MoveClass, move_dropped_piece_type<std::uint16_t>>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+template <class C, class V = typename C::Value>
+constexpr std::array<PyGetSetDef, 5> shared_getset() {
+    return {{
+        {"value", getter<C, move_value<V>>, nullptr, nullptr, nullptr},
+        {"to_sq", getter<C, move_to_sq<V>>, nullptr, nullptr, nullptr},
+        {"from_sq", getter<C, move_from_sq<V>>, nullptr, nullptr, nullptr},
+        {"move_type", getter<C, move_move_type<V>>, nullptr, nullptr, nullptr},
+        {"dropped_piece_type", getter<C, move_dropped_piece_type<V>>, nullptr, nullptr, nullptr},
+    }};
+}
 
-constexpr Signature MOVE32_NEW{"Move32.__new__()", VALUE};
-constexpr Signature MOVE32_FROM_USI{"Move32.from_usi()", USI};
-constexpr Signature MOVE32_TO_USI{"Move32.to_usi()"};
-constexpr Signature MOVE32_IS_DROP{"Move32.is_drop()"};
-constexpr Signature MOVE32_IS_PROMOTION{"Move32.is_promotion()"};
-constexpr Signature MOVE32_IS_NORMAL{"Move32.is_normal()"};
-constexpr Signature MOVE32_TO_MOVE{"Move32.to_move()"};
+auto move_methods = join(shared_methods<MoveClass>(),
+                         std::array{method_def<method<MoveClass, TO_APERY, move_to_apery>>(
+                                        "to_apery", "to_apery($self)\n--\n\n"),
+                                    METHODS_END});
+auto move_getset = join(shared_getset<MoveClass>(), std::array{GETSET_END});
 
-PyMethodDef move32_methods[] = {
-    class_method_def<class_method<Move32Class, MOVE32_FROM_USI, move_from_usi_method<Move32Class>>>(
-        "from_usi", "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<Move32Class, MOVE32_TO_USI, move_to_usi<std::uint32_t>>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<Move32Class, MOVE32_IS_DROP, move_is_drop<std::uint32_t>>>("is_drop",
-                                                                                 "is_drop($self)\n--\n\n"),
-    method_def<method<Move32Class, MOVE32_IS_PROMOTION, move_is_promotion<std::uint32_t>>>(
-        "is_promotion", "is_promotion($self)\n--\n\n"),
-    method_def<method<Move32Class, MOVE32_IS_NORMAL, move_is_normal<std::uint32_t>>>("is_normal",
-                                                                                     "is_normal($self)\n--\n\n"),
-    method_def<method<Move32Class, MOVE32_TO_MOVE, move32_to_move>>("to_move", "to_move($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef move32_getset[] = {
-    {"value", getter<Move32Class, move_value<std::uint32_t>>, nullptr, nullptr, nullptr},
-    {"to_sq", getter<Move32Class, move_to_sq<std::uint32_t>>, nullptr, nullptr, nullptr},
-    {"from_sq", getter<Move32Class, move_from_sq<std::uint32_t>>, nullptr, nullptr, nullptr},
-    {"move_type", getter<Move32Class, move_move_type<std::uint32_t>>, nullptr, nullptr, nullptr},
-    {"dropped_piece_type", getter<Move32Class, move_dropped_piece_type<std::uint32_t>>, nullptr, nullptr, nullptr},
-    {"piece_after_move", getter<Move32Class, move32_piece_after_move>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+auto move32_methods = join(shared_methods<Move32Class>(),
+                           std::array{method_def<method<Move32Class, TO_MOVE, move32_to_move>>(
+                                          "to_move", "to_move($self)\n--\n\n"),
+                                      METHODS_END});
+auto move32_getset = join(shared_getset<Move32Class>(),
+                          std::array{PyGetSetDef{"piece_after_move", getter<Move32Class, move32_piece_after_move>,
+                                                 nullptr, nullptr, nullptr},
+                                     GETSET_END});
 
 constexpr const char* SPECIAL_NAMES[] = {"MOVE_NONE", "MOVE_NULL", "MOVE_RESIGN", "MOVE_WIN", "MOVE_END"};
 constexpr Move SPECIAL_VALUES[] = {MOVE_NONE, MOVE_NULL, MOVE_RESIGN, MOVE_WIN, MOVE_END};
 
 template <class C>
-PyTypeObject* create_move_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset, newfunc new_,
-                               vectorcallfunc vectorcall) {
+PyTypeObject* create_move_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset) {
     ClassSpec spec = value_class_spec<C>(doc);
-    spec.new_ = new_;
-    spec.vectorcall = vectorcall;
+    spec.new_ = construct_new<C, NEW, move_init<typename C::Value>>;
+    spec.vectorcall = construct_vectorcall<C, NEW, move_init<typename C::Value>>;
     spec.methods = methods;
     spec.getset = getset;
     spec.repr = slot<C, move_repr<C>>;
@@ -194,22 +177,18 @@ PyObject* to_move(PyObject* const* args) {
     return nullptr;
 }
 
-constexpr Signature TO_MOVE{"to_move()", MOVE};
+constexpr Signature TO_MOVE_FUNCTION{"to_move", MOVE};
 
 }  // namespace
 
 PyTypeObject* create_move_class() {
-    return create_move_like<MoveClass>("Move(value)\n--\n\n", move_methods, move_getset,
-                                       construct_new<MoveClass, MOVE_NEW, move_init<std::uint16_t>>,
-                                       construct_vectorcall<MoveClass, MOVE_NEW, move_init<std::uint16_t>>);
+    return create_move_like<MoveClass>("Move(value)\n--\n\n", move_methods.data(), move_getset.data());
 }
 
 PyTypeObject* create_move32_class() {
-    return create_move_like<Move32Class>("Move32(value)\n--\n\n", move32_methods, move32_getset,
-                                         construct_new<Move32Class, MOVE32_NEW, move_init<std::uint32_t>>,
-                                         construct_vectorcall<Move32Class, MOVE32_NEW, move_init<std::uint32_t>>);
+    return create_move_like<Move32Class>("Move32(value)\n--\n\n", move32_methods.data(), move32_getset.data());
 }
 
-PyMethodDef TO_MOVE_DEF = method_def<function<TO_MOVE, to_move>>("to_move", "to_move(move)\n--\n\n");
+PyMethodDef TO_MOVE_DEF = method_def<function<TO_MOVE_FUNCTION, to_move>>("to_move", "to_move(move)\n--\n\n");
 
 }  // namespace korvan::py

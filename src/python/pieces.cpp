@@ -57,13 +57,13 @@ PyObject* piece_type_promote(const std::uint8_t& pt) {
 }
 PyObject* piece_type_demote(const std::uint8_t& pt) { return wrap<PieceTypeClass>(demote(PieceType(pt))); }
 
-constexpr Signature PIECE_TYPE_NEW{"PieceType.__new__()", VALUE};
-constexpr Signature PIECE_TYPE_FROM_USI{"PieceType.from_usi()", USI};
-constexpr Signature PIECE_TYPE_TO_USI{"PieceType.to_usi()"};
-constexpr Signature PIECE_TYPE_IS_PROMOTABLE{"PieceType.is_promotable()"};
-constexpr Signature PIECE_TYPE_IS_PROMOTED{"PieceType.is_promoted()"};
-constexpr Signature PIECE_TYPE_PROMOTE{"PieceType.promote()"};
-constexpr Signature PIECE_TYPE_DEMOTE{"PieceType.demote()"};
+constexpr Signature PIECE_TYPE_NEW{"__new__", VALUE};
+constexpr Signature PIECE_TYPE_FROM_USI{"from_usi", USI};
+constexpr Signature PIECE_TYPE_TO_USI{"to_usi"};
+constexpr Signature PIECE_TYPE_IS_PROMOTABLE{"is_promotable"};
+constexpr Signature PIECE_TYPE_IS_PROMOTED{"is_promoted"};
+constexpr Signature PIECE_TYPE_PROMOTE{"promote"};
+constexpr Signature PIECE_TYPE_DEMOTE{"demote"};
 
 PyMethodDef piece_type_methods[] = {
     class_method_def<class_method<PieceTypeClass, PIECE_TYPE_FROM_USI, piece_type_from_usi_method>>(
@@ -150,13 +150,13 @@ PyObject* piece_base_type(const std::uint8_t& p) {
 PyObject* piece_str(const std::uint8_t& p) { return to_py_str(piece_display(p)); }
 PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
 
-constexpr Signature PIECE_NEW{"Piece.__new__()", VALUE};
-constexpr Signature PIECE_FROM_COLOR_TYPE{"Piece.from_color_type()", COLOR_TYPE};
-constexpr Signature PIECE_FROM_USI{"Piece.from_usi()", USI};
-constexpr Signature PIECE_IS_PROMOTED{"Piece.is_promoted()"};
-constexpr Signature PIECE_PROMOTE{"Piece.promote()"};
-constexpr Signature PIECE_UNPROMOTED{"Piece.unpromoted_piece()"};
-constexpr Signature PIECE_BASE_TYPE{"Piece.base_piece_type()"};
+constexpr Signature PIECE_NEW{"__new__", VALUE};
+constexpr Signature PIECE_FROM_COLOR_TYPE{"from_color_type", COLOR_TYPE};
+constexpr Signature PIECE_FROM_USI{"from_usi", USI};
+constexpr Signature PIECE_IS_PROMOTED{"is_promoted"};
+constexpr Signature PIECE_PROMOTE{"promote"};
+constexpr Signature PIECE_UNPROMOTED{"unpromoted_piece"};
+constexpr Signature PIECE_BASE_TYPE{"base_piece_type"};
 
 PyMethodDef piece_methods[] = {
     class_method_def<class_method<PieceClass, PIECE_FROM_COLOR_TYPE, piece_from_color_type>>(

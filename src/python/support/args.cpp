@@ -9,6 +9,12 @@ namespace korvan::py {
 
 namespace {
 
+// "Owner.name()" or "name()".
+std::string display(const Signature& sig, const char* owner) {
+    std::string out = owner ? std::string(owner) + "." : std::string();
+    return out + sig.name + "()";
+}
+
 std::string quoted_list(const Signature& sig, const bool* missing, int from, int to, int& n) {
     std::string names[MAX_PARAMS];
     n = 0;
@@ -22,22 +28,24 @@ std::string quoted_list(const Signature& sig, const bool* missing, int from, int
     return out;
 }
 
-bool missing_error(const Signature& sig, const bool* missing, int from, int to, const char* kind) {
+bool missing_error(const Signature& sig, const char* owner, const bool* missing, int from, int to,
+                   const char* kind) {
     int n = 0;
     const std::string list = quoted_list(sig, missing, from, to, n);
     if (n == 0) return true;
-    PyErr_Format(PyExc_TypeError, "%s missing %d required %s argument%s: %s", sig.display, n, kind,
+    PyErr_Format(PyExc_TypeError, "%s missing %d required %s argument%s: %s", display(sig, owner).c_str(), n, kind,
                  n == 1 ? "" : "s", list.c_str());
     return false;
 }
 
-void surplus_error(const Signature& sig, Py_ssize_t given) {
+void surplus_error(const Signature& sig, const char* owner, Py_ssize_t given) {
     const char* verb = given == 1 ? "was" : "were";
+    const std::string callable = display(sig, owner);
     if (sig.required < sig.positional)
-        PyErr_Format(PyExc_TypeError, "%s takes from %d to %d positional arguments but %zd %s given", sig.display,
+        PyErr_Format(PyExc_TypeError, "%s takes from %d to %d positional arguments but %zd %s given", callable.c_str(),
                      sig.required, sig.positional, given, verb);
     else
-        PyErr_Format(PyExc_TypeError, "%s takes %d positional argument%s but %zd %s given", sig.display,
+        PyErr_Format(PyExc_TypeError, "%s takes %d positional argument%s but %zd %s given", callable.c_str(),
                      sig.positional, sig.positional == 1 ? "" : "s", given, verb);
 }
 
@@ -50,10 +58,10 @@ int find_keyword(const Signature& sig, PyObject* key) {
 
 // `keyword(i)` yields the i-th keyword's name and value as borrowed references.
 template <class Keywords>
-bool bind_general(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, Py_ssize_t nkw,
+bool bind_general(const Signature& sig, const char* owner, PyObject* const* args, Py_ssize_t nargs, Py_ssize_t nkw,
                   Keywords&& keyword, PyObject** out) {
     if (nargs > sig.positional) {
-        surplus_error(sig, nargs);
+        surplus_error(sig, owner, nargs);
         return false;
     }
     for (int i = 0; i < sig.count; ++i) out[i] = i < nargs ? args[i] : nullptr;
@@ -63,11 +71,13 @@ bool bind_general(const Signature& sig, PyObject* const* args, Py_ssize_t nargs,
         keyword(k, name, value);
         const int i = find_keyword(sig, name);
         if (i < 0) {
-            PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", sig.display, name);
+            PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", display(sig, owner).c_str(),
+                         name);
             return false;
         }
         if (out[i]) {
-            PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", sig.display, sig.names[i]);
+            PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", display(sig, owner).c_str(),
+                         sig.names[i]);
             return false;
         }
         out[i] = value;
@@ -75,17 +85,18 @@ bool bind_general(const Signature& sig, PyObject* const* args, Py_ssize_t nargs,
     bool missing[MAX_PARAMS] = {};
     for (int i = 0; i < sig.required; ++i) missing[i] = out[i] == nullptr;
     const int split = sig.positional < sig.required ? sig.positional : sig.required;
-    return missing_error(sig, missing, 0, split, "positional") &&
-           missing_error(sig, missing, split, sig.required, "keyword-only");
+    return missing_error(sig, owner, missing, 0, split, "positional") &&
+           missing_error(sig, owner, missing, split, sig.required, "keyword-only");
 }
 
 }  // namespace
 
-bool bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) {
+bool bind(const Signature& sig, const char* owner, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+          PyObject** out) {
     nargs = PyVectorcall_NARGS(nargs);
     const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
     return bind_general(
-        sig, args, nargs, nkw,
+        sig, owner, args, nargs, nkw,
         [&](Py_ssize_t k, PyObject*& name, PyObject*& value) {
             name = PyTuple_GET_ITEM(kwnames, k);
             value = args[nargs + k];
@@ -93,13 +104,13 @@ bool bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObjec
         out);
 }
 
-bool bind(const Signature& sig, PyObject* args, PyObject* kwargs, PyObject** out) {
+bool bind(const Signature& sig, const char* owner, PyObject* args, PyObject* kwargs, PyObject** out) {
     const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
     PyObject* const* items = nargs ? &PyTuple_GET_ITEM(args, 0) : nullptr;
     const Py_ssize_t nkw = kwargs ? PyDict_GET_SIZE(kwargs) : 0;
     Py_ssize_t pos = 0;
     return bind_general(
-        sig, items, nargs, nkw,
+        sig, owner, items, nargs, nkw,
         [&](Py_ssize_t, PyObject*& name, PyObject*& value) { PyDict_Next(kwargs, &pos, &name, &value); }, out);
 }
 

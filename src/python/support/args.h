@@ -10,16 +10,16 @@
 namespace korvan::py {
 
 struct Signature {
-    const char* display;  // the callable as messages name it: "Square.from_file_rank()"
+    const char* name;  // the callable's own name; messages put its class in front
     const char* const* names = nullptr;
     int count = 0;       // parameters
     int required = 0;    // the leading ones that must be given
     int positional = 0;  // the leading ones that may be given by position; the rest are keyword-only
 
-    constexpr explicit Signature(const char* d) : display(d) {}
+    constexpr explicit Signature(const char* n) : name(n) {}
     template <std::size_t N>
-    constexpr Signature(const char* d, const char* const (&n)[N], int req = N, int pos = N)
-        : display(d), names(n), count(int(N)), required(req), positional(pos) {}
+    constexpr Signature(const char* n, const char* const (&params)[N], int req = N, int pos = N)
+        : name(n), names(params), count(int(N)), required(req), positional(pos) {}
 };
 
 // The largest parameter list any signature has; the binder's callers size their
@@ -28,18 +28,20 @@ constexpr int MAX_PARAMS = 8;
 
 // Fills out[0..sig.count) with borrowed references to the bound arguments, null for an
 // optional one not given. Raises TypeError and returns false when the call does not
-// fit the signature.
-bool bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out);
+// fit the signature; the message names the callable "Owner.name()", or "name()" for a
+// module function (null owner).
+bool bind(const Signature& sig, const char* owner, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+          PyObject** out);
 // The same for the tuple-and-dict calling convention (tp_new of subclasses).
-bool bind(const Signature& sig, PyObject* args, PyObject* kwargs, PyObject** out);
+bool bind(const Signature& sig, const char* owner, PyObject* args, PyObject* kwargs, PyObject** out);
 
-inline bool bind_fast(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                      PyObject** out) {
+inline bool bind_fast(const Signature& sig, const char* owner, PyObject* const* args, Py_ssize_t nargs,
+                      PyObject* kwnames, PyObject** out) {
     if (!kwnames && nargs >= sig.required && nargs <= sig.positional) {
         for (int i = 0; i < sig.count; ++i) out[i] = i < nargs ? args[i] : nullptr;
         return true;
     }
-    return bind(sig, args, nargs, kwnames, out);
+    return bind(sig, owner, args, nargs, kwnames, out);
 }
 
 // After a failed conversion of the named argument: a TypeError is raised again as

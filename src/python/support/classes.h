@@ -10,6 +10,7 @@
 // from another thread then raises PanicException, and an object released on another
 // thread is reported as unraisable and leaked rather than destroyed there.
 
+#include <array>
 #include <new>
 #include <type_traits>
 
@@ -160,7 +161,7 @@ template <class C, const Signature& S, auto Fn, Access A = Access::Shared>
 PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
-        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        if (!bind_fast(S, C::name, args, nargs, kwnames, bound)) return nullptr;
         Object<C>* obj = object_of<C>(self);
         if (!check_thread(obj)) return nullptr;
         Guard<A> guard(obj->borrow);
@@ -178,7 +179,7 @@ template <class C, const Signature& S, auto Fn>
 PyObject* class_method(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
-        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        if (!bind_fast(S, C::name, args, nargs, kwnames, bound)) return nullptr;
         return Fn(reinterpret_cast<PyTypeObject*>(cls), bound);
     });
 }
@@ -187,7 +188,7 @@ template <const Signature& S, auto Fn>
 PyObject* function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
-        if (!bind_fast(S, args, nargs, kwnames, bound)) return nullptr;
+        if (!bind_fast(S, nullptr, args, nargs, kwnames, bound)) return nullptr;
         return Fn(bound);
     });
 }
@@ -217,7 +218,7 @@ template <class C, const Signature& S, auto Fn>
 PyObject* construct_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
-        if (!bind_fast(S, args, PyVectorcall_NARGS(nargsf), kwnames, bound)) return nullptr;
+        if (!bind_fast(S, C::name, args, PyVectorcall_NARGS(nargsf), kwnames, bound)) return nullptr;
         typename C::Value value{};
         if (!Fn(bound, value)) return nullptr;
         return wrap_as<C>(reinterpret_cast<PyTypeObject*>(type), std::move(value));
@@ -228,7 +229,7 @@ template <class C, const Signature& S, auto Fn>
 PyObject* construct_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
-        if (!bind(S, args, kwargs, bound)) return nullptr;
+        if (!bind(S, C::name, args, kwargs, bound)) return nullptr;
         typename C::Value value{};
         if (!Fn(bound, value)) return nullptr;
         return wrap_as<C>(type, std::move(value));
@@ -248,6 +249,19 @@ template <FastCall F>
 constexpr PyMethodDef class_method_def(const char* name, const char* doc) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
             METH_FASTCALL | METH_KEYWORDS | METH_CLASS, doc};
+}
+
+inline constexpr PyMethodDef METHODS_END = {nullptr, nullptr, 0, nullptr};
+inline constexpr PyGetSetDef GETSET_END = {nullptr, nullptr, nullptr, nullptr, nullptr};
+
+// Method or attribute tables of classes that share some members: the shared rows, then
+// the class's own rows (the last of which is the null sentinel).
+template <class T, std::size_t N, std::size_t M>
+constexpr std::array<T, N + M> join(const std::array<T, N>& shared, const std::array<T, M>& own) {
+    std::array<T, N + M> out{};
+    for (std::size_t i = 0; i < N; ++i) out[i] = shared[i];
+    for (std::size_t i = 0; i < M; ++i) out[N + i] = own[i];
+    return out;
 }
 
 struct ClassSpec {

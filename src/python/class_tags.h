@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "board/position/position.h"
 #include "support/classes.h"
 #include "types/bitboard.h"
 
@@ -82,6 +83,13 @@ struct BitboardClass : ValueClass<BitboardClass, Bitboard> {
     static constexpr const char* name = "Bitboard";
 };
 
+// A Board owns one position with its history and belongs to the thread that made it.
+struct BoardClass : ValueClass<BoardClass, Position> {
+    using Binding = ThreadBound;
+    static constexpr const char* name = "Board";
+    static constexpr const char* thread_name = "korvan::PyBoard";
+};
+
 // Class creators, each run once by the module body: they build the type, store it in
 // its tag and add the class attributes.
 PyTypeObject* create_color_class();
@@ -97,5 +105,6 @@ PyTypeObject* create_move_class();
 PyTypeObject* create_move32_class();
 PyTypeObject* create_apery_move_class();
 PyTypeObject* create_apery_move32_class();
+PyTypeObject* create_board_class();
 
 }  // namespace korvan::py

@@ -35,7 +35,8 @@ const Registration REGISTRATIONS[] = {
     {"Hand", create_hand_class},
     {"MoveType", create_move_type_class},
     {"RepetitionState", create_repetition_state_class},
-    // Board classes: Svg, ValidationIssue, ValidationReport, PositionState, Board.
+    // Board classes: Svg, ValidationIssue, ValidationReport, PositionState.
+    {"Board", create_board_class},
     {"Move", create_move_class},
     {"AperyMove", create_apery_move_class},
     {"Move32", create_move32_class},

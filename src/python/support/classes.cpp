@@ -6,21 +6,6 @@
 
 namespace korvan::py {
 
-namespace {
-
-// No registered class is thread-bound yet; instantiating the thread-bound paths here
-// keeps them compiling until the first one is.
-struct ThreadBoundProbe : ValueClass<ThreadBoundProbe, int> {
-    using Binding = ThreadBound;
-    static constexpr const char* name = "ThreadBoundProbe";
-    static constexpr const char* thread_name = "korvan::ThreadBoundProbe";
-};
-PyObject* probe_read(const int&) { Py_RETURN_NONE; }
-[[maybe_unused]] constexpr destructor PROBE_DEALLOC = &dealloc<ThreadBoundProbe>;
-[[maybe_unused]] constexpr reprfunc PROBE_SLOT = &slot<ThreadBoundProbe, probe_read>;
-
-}  // namespace
-
 PyTypeObject* build_class(const ClassSpec& spec) {
     std::vector<PyType_Slot> slots;
     auto add = [&](int slot, auto* pointer) {

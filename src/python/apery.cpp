@@ -1,5 +1,6 @@
 // AperyMove and AperyMove32.
 
+#include "board/board.h"
 #include "class_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
@@ -98,6 +99,17 @@ constexpr Signature IS_PROMOTION{"is_promotion"};
 constexpr Signature IS_NORMAL{"is_normal"};
 constexpr Signature TO_APERY_MOVE{"to_apery_move"};
 constexpr Signature IS_CAPTURE{"is_capture"};
+constexpr const char* BOARD[] = {"board"};
+constexpr Signature TO_MOVE32{"to_move32", BOARD};
+
+// A move that is not normal keeps its 16-bit value with no piece; a normal one is
+// widened on the board, which gives 0 when it does not fit the position.
+PyObject* apery_to_move32(const std::uint32_t& apery, PyObject* const* args) {
+    BoardArg board;
+    if (!board.bind(args[0], "board")) return nullptr;
+    const Move m = apery_to_move(apery);
+    return wrap<Move32Class>(is_normal_move(m) ? position_move_to_move32(board.position(), m) : Move32{m});
+}
 
 template <class C, class V = typename C::Value>
 constexpr std::array<PyMethodDef, 5> shared_methods() {
@@ -134,6 +146,8 @@ auto apery32_methods = join(
                    "to_apery_move", "to_apery_move($self)\n--\n\n"),
                method_def<method<AperyMove32Class, IS_CAPTURE, apery_is_capture>>("is_capture",
                                                                                 "is_capture($self)\n--\n\n"),
+               method_def<method<AperyMove32Class, TO_MOVE32, apery_to_move32>>("to_move32",
+                                                                              "to_move32($self, board)\n--\n\n"),
                METHODS_END});
 auto apery32_getset = join(
     shared_getset<AperyMove32Class>(),

@@ -1,5 +1,7 @@
 // Move and Move32, and the module function to_move.
 
+#include "board/board.h"
+#include "board/position/move_text.h"
 #include "class_tags.h"
 #include "module_parts.h"
 #include "support/convert.h"
@@ -93,7 +95,44 @@ PyObject* move_to_apery(const std::uint16_t& m) { return wrap<AperyMoveClass>(mo
 PyObject* move32_to_move(const std::uint32_t& m) { return wrap<MoveClass>(move16(m)); }
 PyObject* move32_piece_after_move(const std::uint32_t& m) { return wrap<PieceClass>(moved_piece_after(m)); }
 
+constexpr const char* BOARD[] = {"board"};
+
+PyObject* optional_text(const std::optional<std::string>& text) {
+    if (!text) Py_RETURN_NONE;
+    return to_py_str(*text);
+}
+
+// A Move is widened on the board first and must then name a real move there.
+PyObject* move_ki2(const std::uint16_t& m, PyObject* const* args) {
+    BoardArg board;
+    if (!board.bind(args[0], "board")) return nullptr;
+    const Move32 wide = position_move_to_move32(board.position(), m);
+    if (!is_normal_move(wide)) {
+        PyErr_SetString(PyExc_ValueError, "invalid move value");
+        return nullptr;
+    }
+    return optional_text(move_to_ki2(wide, board.position()));
+}
+
+// A Move32 is written as it stands, piece field included.
+PyObject* move32_ki2(const std::uint32_t& m, PyObject* const* args) {
+    BoardArg board;
+    if (!board.bind(args[0], "board")) return nullptr;
+    return optional_text(move_to_ki2(m, board.position()));
+}
+
+PyObject* move32_csa(const std::uint32_t& m) { return optional_text(move_to_csa(m)); }
+
+PyObject* move32_apery(const std::uint32_t& m, PyObject* const* args) {
+    BoardArg board;
+    if (!board.bind(args[0], "board")) return nullptr;
+    return wrap<AperyMove32Class>(korvan::move_to_apery(board.position().board, m));
+}
+
 constexpr Signature NEW{"__new__", VALUE};
+constexpr Signature TO_KI2{"to_ki2", BOARD};
+constexpr Signature TO_CSA{"to_csa"};
+constexpr Signature TO_APERY32{"to_apery", BOARD};
 constexpr Signature FROM_USI{"from_usi", USI};
 constexpr Signature TO_USI{"to_usi"};
 constexpr Signature IS_DROP{"is_drop"};
@@ -125,14 +164,22 @@ constexpr std::array<PyGetSetDef, 5> shared_getset() {
 }
 
 auto move_methods = join(shared_methods<MoveClass>(),
-                         std::array{method_def<method<MoveClass, TO_APERY, move_to_apery>>(
+                         std::array{method_def<method<MoveClass, TO_KI2, move_ki2>>("to_ki2",
+                                                                                   "to_ki2($self, board)\n--\n\n"),
+                                    method_def<method<MoveClass, TO_APERY, move_to_apery>>(
                                         "to_apery", "to_apery($self)\n--\n\n"),
                                     METHODS_END});
 auto move_getset = join(shared_getset<MoveClass>(), std::array{GETSET_END});
 
 auto move32_methods = join(shared_methods<Move32Class>(),
-                           std::array{method_def<method<Move32Class, TO_MOVE, move32_to_move>>(
+                           std::array{method_def<method<Move32Class, TO_KI2, move32_ki2>>(
+                                          "to_ki2", "to_ki2($self, board)\n--\n\n"),
+                                      method_def<method<Move32Class, TO_MOVE, move32_to_move>>(
                                           "to_move", "to_move($self)\n--\n\n"),
+                                      method_def<method<Move32Class, TO_CSA, move32_csa>>("to_csa",
+                                                                                         "to_csa($self)\n--\n\n"),
+                                      method_def<method<Move32Class, TO_APERY32, move32_apery>>(
+                                          "to_apery", "to_apery($self, board)\n--\n\n"),
                                       METHODS_END});
 auto move32_getset = join(shared_getset<Move32Class>(),
                           std::array{PyGetSetDef{"piece_after_move", getter<Move32Class, move32_piece_after_move>,

@@ -7,6 +7,7 @@
 #include "board/position/parser.h"
 #include "board/position/usi_position.h"
 #include "../support/convert.h"
+#include "../support/descriptors.h"
 
 namespace korvan::py {
 
@@ -136,11 +137,15 @@ PyTypeObject* create_board_class() {
     ClassSpec spec = class_spec<BoardClass>("Board(sfen=None)\n--\n\n");
     spec.new_ = construct_new<BoardClass, NEW, board_init>;
     spec.vectorcall = construct_vectorcall<BoardClass, NEW, board_init>;
-    spec.methods = joined<PyMethodDef>(board_setup_methods(), board_move_methods(), board_query_methods(),
-                                       board_analysis_methods());
     spec.getset = joined<PyGetSetDef>(board_setup_getset());
     PyTypeObject* type = build_class(spec);
-    if (type) BoardClass::type = type;
+    if (!type) return nullptr;
+    BoardClass::type = type;
+    // A call with a receiver that is no Board is refused by the method, in the same
+    // words as any other argument of the wrong class.
+    const PyMethodDef* methods = joined<PyMethodDef>(board_setup_methods(), board_move_methods(),
+                                                     board_query_methods(), board_analysis_methods());
+    if (!install_methods(type, methods)) return nullptr;
     return type;
 }
 

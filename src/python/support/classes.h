@@ -162,6 +162,12 @@ PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
         if (!bind_fast(S, C::name, args, nargs, kwnames, bound)) return nullptr;
+        // Reached with a foreign receiver only through a class installed with
+        // install_methods, whose descriptors leave this check to the method.
+        if (Py_TYPE(self) != C::type && !is_instance<C>(self)) {
+            wrong_class(self, C::name);
+            return nullptr;
+        }
         Object<C>* obj = object_of<C>(self);
         if (!check_thread(obj)) return nullptr;
         Guard<A> guard(obj->borrow);

@@ -12,28 +12,28 @@ const char* state_stack_error_debug(StateStackError e) {
 
 StateInfo& StateStack::at(std::uint64_t index) {
     check_index("board/state_info", index / CHUNK, chunks_.size());
-    return chunks_[index / CHUNK]->records[index % CHUNK];
+    return chunks_[index / CHUNK].get()[index % CHUNK];
 }
 
 const StateInfo& StateStack::at(std::uint64_t index) const {
     check_index("board/state_info", index / CHUNK, chunks_.size());
-    return chunks_[index / CHUNK]->records[index % CHUNK];
+    return chunks_[index / CHUNK].get()[index % CHUNK];
 }
 
 void StateStack::reset() {
     chunks_.resize(1);
-    chunks_[0]->records[0] = fresh_state();
+    chunks_[0].get()[0] = fresh_state();
     top_ = 0;
 }
 
 void StateStack::copy_from(const StateStack& other) {
-    std::vector<std::unique_ptr<Chunk>> chunks;
+    std::vector<Chunk> chunks;
     chunks.reserve(other.chunks_.size());
     // Records above the top are dead until a push overwrites them: copy only what lives.
     for (std::size_t i = 0; i < other.chunks_.size(); ++i) {
-        chunks.push_back(std::make_unique_for_overwrite<Chunk>());
+        chunks.push_back(new_chunk());
         const std::size_t live = i < other.top_ / CHUNK ? CHUNK : i == other.top_ / CHUNK ? other.top_ % CHUNK + 1 : 0;
-        std::copy_n(other.chunks_[i]->records.begin(), live, chunks.back()->records.begin());
+        std::copy_n(other.chunks_[i].get(), live, chunks.back().get());
     }
     chunks_ = std::move(chunks);
     top_ = other.top_;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "board/zobrist.h"
@@ -67,8 +68,8 @@ public:
     static constexpr std::size_t CHUNK = 64;
 
     StateStack() {
-        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
-        chunks_[0]->records[0] = fresh_state();
+        chunks_.push_back(new_chunk());
+        chunks_[0].get()[0] = fresh_state();
     }
     StateStack(const StateStack& other) { copy_from(other); }
     StateStack& operator=(const StateStack& other) {
@@ -83,14 +84,14 @@ public:
 
     StateInfo& at(std::uint64_t index);
     const StateInfo& at(std::uint64_t index) const;
-    StateInfo& current() { return chunks_[top_ / CHUNK]->records[top_ % CHUNK]; }
-    const StateInfo& current() const { return chunks_[top_ / CHUNK]->records[top_ % CHUNK]; }
+    StateInfo& current() { return chunks_[top_ / CHUNK].get()[top_ % CHUNK]; }
+    const StateInfo& current() const { return chunks_[top_ / CHUNK].get()[top_ % CHUNK]; }
 
     // Moves the top up by one, appending a chunk of fresh records when needed, and
     // returns the new top record (its old contents are left for the caller to replace).
     StateInfo& push() {
         ++top_;
-        if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
+        if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(new_chunk());
         return current();
     }
     void pop() { --top_; }
@@ -98,12 +99,18 @@ public:
     void reset();
 
 private:
-    struct alignas(64) Chunk {
-        std::array<StateInfo, CHUNK> records;
+    // A chunk is raw storage for 64 records: records are plain aggregates, created by
+    // the allocation itself and written before they are read, so nothing is zeroed.
+    struct ChunkDeleter {
+        void operator()(StateInfo* p) const { ::operator delete(p, std::align_val_t(64)); }
     };
+    using Chunk = std::unique_ptr<StateInfo, ChunkDeleter>;
+    static Chunk new_chunk() {
+        return Chunk(static_cast<StateInfo*>(::operator new(sizeof(StateInfo) * CHUNK, std::align_val_t(64))));
+    }
     void copy_from(const StateStack& other);
 
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    std::vector<Chunk> chunks_;
     std::uint64_t top_ = 0;
 };
 

@@ -40,7 +40,7 @@ bool board_init(PyObject* const* args, Position& out) {
 }
 
 PyObject* reset(Position& pos) {
-    position_set(pos, *parse_sfen_fields(STARTPOS_SFEN));
+    pos = position_startpos();
     Py_RETURN_NONE;
 }
 

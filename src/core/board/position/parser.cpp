@@ -264,9 +264,13 @@ Expected<Position, SfenError> position_from_sfen(std::string_view text) {
 }
 
 Position position_startpos() {
-    auto pos = position_from_sfen(STARTPOS_SFEN);
-    if (!pos) panic("Invalid startpos SFEN");
-    return std::move(*pos);
+    // Built once and copied: cheaper than parsing the text for every new board.
+    static const Position start = [] {
+        auto pos = position_from_sfen(STARTPOS_SFEN);
+        if (!pos) panic("Invalid startpos SFEN");
+        return std::move(*pos);
+    }();
+    return start;
 }
 
 namespace {
@@ -283,11 +287,14 @@ void append_board(std::string& out, const std::array<Piece, 81>& board) {
                 continue;
             }
             if (empty) out.push_back(static_cast<char>('0' + empty)), empty = 0;
+            if (!names_piece(p)) {
+                out.push_back('?');
+                continue;
+            }
             const PieceType pt = type_of(p);
             if (is_promoted(pt)) out.push_back('+');
-            const PieceType base = demote(pt);
-            char letter = base <= KING ? LETTERS[base] : '?';
-            if (color_of(p) == WHITE && letter != '?') letter = static_cast<char>(letter + 32);
+            char letter = LETTERS[demote(pt)];
+            if (color_of(p) == WHITE) letter = static_cast<char>(letter + 32);
             out.push_back(letter);
         }
         if (empty) out.push_back(static_cast<char>('0' + empty));

@@ -36,6 +36,10 @@ enum Piece : std::uint8_t { NO_PIECE = 0 };
 constexpr int PIECE_NB = 32;
 
 constexpr Piece make_piece(Color c, PieceType pt) { return Piece((c << 4) | pt); }
+// A byte names a piece when it is colour * 16 + one of PAWN..DRAGON. Editable
+// descriptions may hold any byte; the writers and the set-up of a live position only
+// take these (and 0, the empty square).
+constexpr bool names_piece(std::uint8_t p) { return p < 32 && (p & 15) != NO_PIECE_TYPE && (p & 15) != GOLD_LIKE; }
 constexpr Color color_of(Piece p) { return Color((p >> 4) & 1); }
 constexpr PieceType type_of(Piece p) { return PieceType(p & 15); }
 

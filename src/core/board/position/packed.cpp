@@ -109,7 +109,7 @@ Census take_census(const Position& pos) {
     // Codes that name no piece: a colour with no type, GOLD_LIKE, or anything above 31.
     for (Square s = 0; s < 81; ++s) {
         const Piece p = pos.board[s];
-        if ((p != NO_PIECE && (p & 15) == 0) || (p & 15) == GOLD_LIKE || p > 31) {
+        if (p != NO_PIECE && !names_piece(p)) {
             c.error = "position cannot be encoded: piece code " + std::to_string(p) + " on " + tuple_debug("Square", s);
             return c;
         }
@@ -147,7 +147,6 @@ bool add_to_hand(Hand& hand, PieceType pt) {
     return true;
 }
 
-template <class E>
 Position finish(const std::array<Piece, 81>& board, const std::array<Hand, 2>& hands, Color side, std::uint16_t ply) {
     SfenFields fields;
     fields.board = board;
@@ -160,89 +159,140 @@ Position finish(const std::array<Piece, 81>& board, const std::array<Hand, 2>& h
     return pos;
 }
 
-// ---- PackedSfen ----
-
-// (value, length) by unpromoted kind 0..7 (index 0 is the empty square).
-constexpr std::uint32_t PS_BOARD_VALUE[8] = {0, 1, 3, 11, 7, 31, 63, 15};
-constexpr int PS_BOARD_LENGTH[8] = {1, 2, 4, 4, 4, 6, 6, 5};
-constexpr std::uint32_t PS_BOX_VALUE[8] = {0, 2, 9, 13, 11, 47, 63, 27};
-constexpr int PS_BOX_LENGTH[8] = {1, 2, 4, 4, 4, 6, 6, 5};
-
-// The whole board entry of each piece code: code, promotion bit (not for a gold) and
-// colour bit. Kings and codes that name no piece have length 0.
+// A whole entry: code and, where the format has them, promotion and colour bits.
 struct PieceCode {
     std::uint32_t value = 0;
     int length = 0;
 };
-constexpr std::array<PieceCode, 32> PS_PIECE_CODES = [] {
-    std::array<PieceCode, 32> t{};
-    t[0] = {0, 1};
+
+// What distinguishes the two formats: their entries. Hand and piece-box entries are
+// listed in writing order (pawn, lance, knight, silver, gold, bishop, rook). Decoding
+// reads whole entries through prefix tables: board entries give the piece code, hand
+// entries colour * 16 + piece type, piece-box entries 32 + piece type.
+struct Format {
+    std::array<PieceCode, 32> board{};  // by piece code; length 0 for kings and non-pieces
+    std::array<std::array<PieceCode, 7>, 2> hand{};
+    std::array<PieceCode, 7> box{};
+    PrefixTable<8> board_table;
+    PrefixTable<8> hand_table;
+};
+
+constexpr PieceCode join_bits(PieceCode code, std::uint32_t bit) {
+    return {code.value | bit << code.length, code.length + 1};
+}
+
+// PackedSfen: a board entry is the kind's code, a promotion bit (not for a gold) and the
+// colour bit; hand and box entries drop the code's leading 1, and a box entry is a hand
+// entry with the promotion bit set (a gold, which has none, poses as a White promoted
+// silver).
+constexpr Format make_packed_sfen_format() {
+    constexpr PieceCode KIND[8] = {{0, 1}, {1, 2}, {3, 4}, {11, 4}, {7, 4}, {31, 6}, {63, 6}, {15, 5}};
+    Format f;
+    f.board[0] = KIND[0];
     for (int p = 1; p < 32; ++p) {
         const PieceType pt = PieceType(p & 15);
         if (pt == NO_PIECE_TYPE || pt == KING || pt == GOLD_LIKE) continue;
         const PieceType kind = demote(pt);
-        std::uint32_t v = PS_BOARD_VALUE[kind];
-        int len = PS_BOARD_LENGTH[kind];
-        if (kind != GOLD) v |= static_cast<std::uint32_t>(is_promoted(pt)) << len++;
-        v |= static_cast<std::uint32_t>(p >> 4) << len++;
-        t[p] = {v, len};
+        PieceCode code = KIND[kind];
+        if (kind != GOLD) code = join_bits(code, is_promoted(pt));
+        f.board[p] = join_bits(code, static_cast<std::uint32_t>(p >> 4));
     }
-    return t;
-}();
+    for (int w = 0; w < 7; ++w) {
+        const PieceType kind = HAND_ORDER[w];
+        const PieceCode hand = {KIND[kind].value >> 1, KIND[kind].length - 1};
+        for (int c = 0; c < 2; ++c)
+            f.hand[c][w] = join_bits(kind == GOLD ? hand : join_bits(hand, 0), static_cast<std::uint32_t>(c));
+        f.box[w] = kind == GOLD ? PieceCode{27, 5} : join_bits(join_bits(hand, 1), 0);
+    }
+    for (int p = 0; p < 32; ++p)
+        if (f.board[p].length) f.board_table.add(f.board[p].value, f.board[p].length, p);
+    for (int w = 0; w < 7; ++w) {
+        const PieceType kind = HAND_ORDER[w];
+        for (int c = 0; c < 2; ++c) {
+            f.hand_table.add(f.hand[c][w].value, f.hand[c][w].length, c * 16 + kind);
+            // Any entry with the promotion bit set belongs to the box, whatever its colour.
+            if (kind != GOLD) {
+                const PieceCode hand = {KIND[kind].value >> 1, KIND[kind].length - 1};
+                const PieceCode boxed = join_bits(join_bits(hand, 1), static_cast<std::uint32_t>(c));
+                f.hand_table.add(boxed.value, boxed.length, 32 + kind);
+            }
+        }
+    }
+    return f;
+}
 
-constexpr PrefixTable<6> PS_BOARD_TABLE = [] {
-    PrefixTable<6> t;
-    for (int kind = 0; kind < 8; ++kind) t.add(PS_BOARD_VALUE[kind], PS_BOARD_LENGTH[kind], kind);
-    return t;
-}();
+// HuffmanCodedPos: every entry is listed as it is written (colour before promotion).
+constexpr Format make_hcp_format() {
+    constexpr std::pair<PieceCode, int> BOARD[] = {
+        {{0, 1}, 0},    {{1, 4}, 1},    {{3, 6}, 2},    {{7, 6}, 3},    {{11, 6}, 4},   {{31, 8}, 5},  {{63, 8}, 6},
+        {{15, 6}, 7},   {{9, 4}, 9},    {{35, 6}, 10},  {{39, 6}, 11},  {{43, 6}, 12},  {{159, 8}, 13}, {{191, 8}, 14},
+        {{5, 4}, 17},   {{19, 6}, 18},  {{23, 6}, 19},  {{27, 6}, 20},  {{95, 8}, 21},  {{127, 8}, 22}, {{47, 6}, 23},
+        {{13, 4}, 25},  {{51, 6}, 26},  {{55, 6}, 27},  {{59, 6}, 28},  {{223, 8}, 29}, {{255, 8}, 30}};
+    Format f;
+    for (const auto& [code, piece] : BOARD) {
+        f.board[piece] = code;
+        f.board_table.add(code.value, code.length, piece);
+    }
+    f.hand = {{{{{0, 3}, {1, 5}, {3, 5}, {5, 5}, {7, 5}, {31, 7}, {63, 7}}},
+               {{{4, 3}, {17, 5}, {19, 5}, {21, 5}, {23, 5}, {95, 7}, {127, 7}}}}};
+    f.box = {{{2, 3}, {9, 5}, {11, 5}, {13, 5}, {29, 5}, {15, 7}, {47, 7}}};
+    for (int w = 0; w < 7; ++w) {
+        for (int c = 0; c < 2; ++c) f.hand_table.add(f.hand[c][w].value, f.hand[c][w].length, c * 16 + HAND_ORDER[w]);
+        f.hand_table.add(f.box[w].value, f.box[w].length, 32 + HAND_ORDER[w]);
+    }
+    return f;
+}
 
-// Hand and piece-box codes: the board codes without their leading 1.
-constexpr PrefixTable<5> PS_HAND_TABLE = [] {
-    PrefixTable<5> t;
-    for (int kind = 1; kind < 8; ++kind) t.add(PS_BOARD_VALUE[kind] >> 1, PS_BOARD_LENGTH[kind] - 1, kind);
-    return t;
-}();
+constexpr Format PACKED_SFEN = make_packed_sfen_format();
+constexpr Format HCP = make_hcp_format();
 
-// ---- HuffmanCodedPos ----
+Expected<Packed32, std::string> encode(const Position& pos, const Format& f) {
+    Census census = take_census(pos);
+    if (!census.error.empty()) return unexpected(std::move(census.error));
+    BitWriter w;
+    w.write(pos.side_to_move, 1);
+    w.write(pos.king_square[BLACK], 7);
+    w.write(pos.king_square[WHITE], 7);
+    for (Square s = 0; s < 81; ++s) {
+        const PieceCode& code = f.board[pos.board[s]];
+        if (code.length) w.write(code.value, code.length);  // kings have no entry
+    }
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 7; ++i)
+            for (std::uint32_t n = hand_count(pos.hands[c], HAND_ORDER[i]); n > 0; --n)
+                w.write(f.hand[c][i].value, f.hand[c][i].length);
+    for (int i = 0; i < 7; ++i) {
+        const HandPiece hp = hand_piece_of(HAND_ORDER[i]);
+        for (std::uint32_t n = HAND_FULL_SET[hp] - census.count[hp]; n > 0; --n) w.write(f.box[i].value, f.box[i].length);
+    }
+    return w.bytes();
+}
 
-struct Code {
-    std::uint32_t value;
-    int length;
-    int piece;  // piece code; for hand and box codes the colour bit is bit 4
+struct Decoded {
+    std::array<Piece, 81> board{};
+    std::array<Hand, 2> hands{};
 };
 
-constexpr Code HCP_BOARD[] = {{0, 1, 0},     {1, 4, 1},     {3, 6, 2},     {7, 6, 3},    {11, 6, 4},   {31, 8, 5},
-                              {63, 8, 6},    {15, 6, 7},    {9, 4, 9},     {35, 6, 10},  {39, 6, 11},  {43, 6, 12},
-                              {159, 8, 13},  {191, 8, 14},  {5, 4, 17},    {19, 6, 18},  {23, 6, 19},  {27, 6, 20},
-                              {95, 8, 21},   {127, 8, 22},  {47, 6, 23},   {13, 4, 25},  {51, 6, 26},  {55, 6, 27},
-                              {59, 6, 28},   {223, 8, 29},  {255, 8, 30}};
-// Hand codes in writing order (pawn, lance, knight, silver, gold, bishop, rook), Black
-// then White.
-constexpr Code HCP_HAND[2][7] = {{{0, 3, PAWN}, {1, 5, LANCE}, {3, 5, KNIGHT}, {5, 5, SILVER}, {7, 5, GOLD}, {31, 7, BISHOP}, {63, 7, ROOK}},
-                                 {{4, 3, PAWN}, {17, 5, LANCE}, {19, 5, KNIGHT}, {21, 5, SILVER}, {23, 5, GOLD}, {95, 7, BISHOP}, {127, 7, ROOK}}};
-// Piece-box codes in writing order.
-constexpr Code HCP_BOX[7] = {{2, 3, PAWN}, {9, 5, LANCE}, {11, 5, KNIGHT}, {13, 5, SILVER}, {29, 5, GOLD}, {15, 7, BISHOP}, {47, 7, ROOK}};
+enum class DecodeError { None, Cursor, Code, HandCount };
 
-constexpr PrefixTable<8> HCP_BOARD_TABLE = [] {
-    PrefixTable<8> t;
-    for (const Code& c : HCP_BOARD) t.add(c.value, c.length, c.piece);
-    return t;
-}();
-
-// Hand codes give colour * 16 + piece type; piece-box codes 32 + piece type.
-constexpr PrefixTable<8> HCP_HAND_TABLE = [] {
-    PrefixTable<8> t;
-    for (int c = 0; c < 2; ++c)
-        for (const Code& code : HCP_HAND[c]) t.add(code.value, code.length, c * 16 + code.piece);
-    for (const Code& code : HCP_BOX) t.add(code.value, code.length, 32 + code.piece);
-    return t;
-}();
-
-constexpr std::array<PieceCode, 32> HCP_PIECE_CODES = [] {
-    std::array<PieceCode, 32> t{};
-    for (const Code& c : HCP_BOARD) t[c.piece] = {c.value, c.length};
-    return t;
-}();
+// The board after the kings, then the hands up to bit 256.
+DecodeError decode_rest(BitReader& r, const Format& f, Decoded& out) {
+    DecodeFault fault = DecodeFault::None;
+    auto error = [&] { return fault == DecodeFault::Cursor ? DecodeError::Cursor : DecodeError::Code; };
+    for (Square s = 0; s < 81; ++s) {
+        if (type_of(out.board[s]) == KING) continue;
+        const int piece = decode(r, f.board_table, fault);
+        if (piece < 0) return error();
+        out.board[s] = Piece(piece);
+    }
+    while (r.remaining() > 0) {
+        const int symbol = decode(r, f.hand_table, fault);
+        if (symbol < 0) return error();
+        if (symbol >= 32) continue;  // a piece-box entry
+        if (!add_to_hand(out.hands[symbol >> 4], PieceType(symbol & 15))) return DecodeError::HandCount;
+    }
+    return DecodeError::None;
+}
 
 }  // namespace
 
@@ -275,122 +325,48 @@ std::string hcp_error_display(const HuffmanCodedPosError& e) {
     return "";
 }
 
-Expected<Packed32, std::string> position_to_packed_sfen(const Position& pos) {
-    Census census = take_census(pos);
-    if (!census.error.empty()) return unexpected(std::move(census.error));
-    BitWriter w;
-    w.write(pos.side_to_move, 1);
-    w.write(pos.king_square[BLACK], 7);
-    w.write(pos.king_square[WHITE], 7);
-    for (Square s = 0; s < 81; ++s) {
-        const PieceCode& code = PS_PIECE_CODES[pos.board[s]];
-        if (code.length) w.write(code.value, code.length);  // kings have no entry
-    }
-    for (int c = 0; c < 2; ++c) {
-        for (PieceType pt : HAND_ORDER) {
-            for (std::uint32_t n = hand_count(pos.hands[c], pt); n > 0; --n) {
-                w.write(PS_BOARD_VALUE[pt] >> 1, PS_BOARD_LENGTH[pt] - 1);
-                if (pt != GOLD) w.write(0, 1);
-                w.write(static_cast<std::uint32_t>(c), 1);
-            }
-        }
-    }
-    for (PieceType pt : HAND_ORDER) {
-        for (std::uint32_t n = HAND_FULL_SET[hand_piece_of(pt)] - census.count[hand_piece_of(pt)]; n > 0; --n) {
-            w.write(PS_BOX_VALUE[pt], PS_BOX_LENGTH[pt]);
-            if (pt != GOLD) w.write(0, 1);
-        }
-    }
-    return w.bytes();
-}
+Expected<Packed32, std::string> position_to_packed_sfen(const Position& pos) { return encode(pos, PACKED_SFEN); }
+
+Expected<Packed32, std::string> position_to_hcp(const Position& pos) { return encode(pos, HCP); }
 
 Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply) {
     BitReader r(bytes);
-    std::array<Piece, 81> board{};
-    std::array<Hand, 2> hands{};
+    Decoded d;
     r.skip(1);
     std::uint32_t black_king = 0, white_king = 0;
     r.read(7, black_king);
     r.read(7, white_king);
-    if (black_king < 81) board[black_king] = make_piece(BLACK, KING);
-    if (white_king < 81) board[white_king] = make_piece(WHITE, KING);
-    DecodeFault fault = DecodeFault::None;
-    // Every bit pattern is some code in both tables: only the cursor can fail.
-    for (Square s = 0; s < 81; ++s) {
-        if (type_of(board[s]) == KING) continue;
-        const int kind = decode(r, PS_BOARD_TABLE, fault);
-        if (kind < 0) return unexpected(PackedSfenError::InvalidCursor);
-        if (kind == NO_PIECE_TYPE) continue;
-        std::uint32_t promoted = 0, color = 0;
-        if (kind != GOLD && !r.read(1, promoted)) return unexpected(PackedSfenError::InvalidCursor);
-        if (!r.read(1, color)) return unexpected(PackedSfenError::InvalidCursor);
-        board[s] = Piece((color << 4) | (kind + (promoted ? 8 : 0)));
+    // A king field of 81 or more places no king.
+    if (black_king < 81) d.board[black_king] = make_piece(BLACK, KING);
+    if (white_king < 81) d.board[white_king] = make_piece(WHITE, KING);
+    switch (decode_rest(r, PACKED_SFEN, d)) {
+        case DecodeError::None: break;
+        case DecodeError::HandCount: return unexpected(PackedSfenError::InvalidHandCount);
+        case DecodeError::Code: return unexpected(PackedSfenError::InvalidPieceCode);
+        case DecodeError::Cursor: return unexpected(PackedSfenError::InvalidCursor);
     }
-    while (r.remaining() > 0) {
-        const int kind = decode(r, PS_HAND_TABLE, fault);
-        if (kind < 0) return unexpected(PackedSfenError::InvalidCursor);
-        std::uint32_t promoted = 0, color = 0;
-        if (kind != GOLD && !r.read(1, promoted)) return unexpected(PackedSfenError::InvalidCursor);
-        if (!r.read(1, color)) return unexpected(PackedSfenError::InvalidCursor);
-        if (promoted) continue;  // a piece-box entry
-        if (!add_to_hand(hands[color], PieceType(kind))) return unexpected(PackedSfenError::InvalidHandCount);
-    }
-    return finish<PackedSfenError>(board, hands, Color(bytes[0] & 1), ply);
-}
-
-Expected<Packed32, std::string> position_to_hcp(const Position& pos) {
-    Census census = take_census(pos);
-    if (!census.error.empty()) return unexpected(std::move(census.error));
-    BitWriter w;
-    w.write(pos.side_to_move, 1);
-    w.write(pos.king_square[BLACK], 7);
-    w.write(pos.king_square[WHITE], 7);
-    for (Square s = 0; s < 81; ++s) {
-        const PieceCode& code = HCP_PIECE_CODES[pos.board[s]];
-        if (code.length) w.write(code.value, code.length);  // kings have no entry
-    }
-    for (int c = 0; c < 2; ++c)
-        for (const Code& code : HCP_HAND[c])
-            for (std::uint32_t n = hand_count(pos.hands[c], PieceType(code.piece)); n > 0; --n)
-                w.write(code.value, code.length);
-    for (const Code& code : HCP_BOX) {
-        const HandPiece hp = hand_piece_of(PieceType(code.piece));
-        for (std::uint32_t n = HAND_FULL_SET[hp] - census.count[hp]; n > 0; --n) w.write(code.value, code.length);
-    }
-    return w.bytes();
+    return finish(d.board, d.hands, Color(bytes[0] & 1), ply);
 }
 
 Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes, std::uint16_t ply) {
     using K = HuffmanCodedPosError::Kind;
     BitReader r(bytes);
-    std::array<Piece, 81> board{};
-    std::array<Hand, 2> hands{};
+    Decoded d;
     r.skip(1);
     std::uint32_t black_king = 0, white_king = 0;
     r.read(7, black_king);
     if (black_king > 80) return unexpected(HuffmanCodedPosError{K::InvalidKingSquare, static_cast<std::uint16_t>(black_king)});
     r.read(7, white_king);
     if (white_king > 80) return unexpected(HuffmanCodedPosError{K::InvalidKingSquare, static_cast<std::uint16_t>(white_king)});
-    board[black_king] = make_piece(BLACK, KING);
-    board[white_king] = make_piece(WHITE, KING);
-    DecodeFault fault = DecodeFault::None;
-    auto failure = [&] {
-        return HuffmanCodedPosError{fault == DecodeFault::Cursor ? K::InvalidCursor : K::InvalidPieceCode};
-    };
-    for (Square s = 0; s < 81; ++s) {
-        if (type_of(board[s]) == KING) continue;
-        const int piece = decode(r, HCP_BOARD_TABLE, fault);
-        if (piece < 0) return unexpected(failure());
-        board[s] = Piece(piece);
+    d.board[black_king] = make_piece(BLACK, KING);
+    d.board[white_king] = make_piece(WHITE, KING);
+    switch (decode_rest(r, HCP, d)) {
+        case DecodeError::None: break;
+        case DecodeError::HandCount: return unexpected(HuffmanCodedPosError{K::InvalidHandCount});
+        case DecodeError::Code: return unexpected(HuffmanCodedPosError{K::InvalidPieceCode});
+        case DecodeError::Cursor: return unexpected(HuffmanCodedPosError{K::InvalidCursor});
     }
-    while (r.remaining() > 0) {
-        const int symbol = decode(r, HCP_HAND_TABLE, fault);
-        if (symbol < 0) return unexpected(failure());
-        if (symbol >= 32) continue;  // a piece-box entry
-        if (!add_to_hand(hands[symbol >> 4], PieceType(symbol & 15)))
-            return unexpected(HuffmanCodedPosError{K::InvalidHandCount});
-    }
-    return finish<HuffmanCodedPosError>(board, hands, Color(bytes[0] & 1), ply);
+    return finish(d.board, d.hands, Color(bytes[0] & 1), ply);
 }
 
 void position_update_declaration_thresholds(Position& pos) {

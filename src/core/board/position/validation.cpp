@@ -70,7 +70,8 @@ void visit_issues(const Position& pos, bool report_missing_king, Visit&& visit) 
         const PieceType pt = type_of(p);
         const int rr = color_of(p) == BLACK ? rank_of(s) : 8 - rank_of(s);
         const bool dead = ((pt == PAWN || pt == LANCE) && rr == 0) || (pt == KNIGHT && rr <= 1);
-        if (dead) {
+        // A byte that names no piece can stand on no square either.
+        if (dead || !names_piece(p)) {
             ValidationIssue issue;
             issue.kind = K::InvalidPlacement;
             issue.piece_type = pt;
@@ -98,17 +99,6 @@ std::vector<ValidationIssue> position_validate_all(const Position& pos) {
         return true;
     });
     return all;
-}
-
-Position position_from_state(const PositionState& state) {
-    SfenFields fields;
-    fields.board = state.board;
-    fields.hands = state.hands;
-    fields.side_to_move = state.side_to_move;
-    fields.ply = state.ply;
-    Position pos;
-    position_set(pos, fields);
-    return pos;
 }
 
 }  // namespace korvan

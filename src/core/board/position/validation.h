@@ -32,7 +32,4 @@ std::optional<ValidationIssue> position_is_valid(const Position& pos);
 // Every issue in check order; a missing king is reported here.
 std::vector<ValidationIssue> position_validate_all(const Position& pos);
 
-// A full position built from an editable description, for the checks above.
-Position position_from_state(const PositionState& state);
-
 }  // namespace korvan

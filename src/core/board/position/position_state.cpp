@@ -1,0 +1,62 @@
+#include "board/position/position_state.h"
+
+#include "board/position/parser.h"
+
+namespace korvan {
+
+namespace {
+
+SfenFields fields_of(const PositionState& state) {
+    SfenFields f;
+    f.board = state.board;
+    f.hands = state.hands;
+    f.side_to_move = state.side_to_move;
+    f.ply = state.ply;
+    return f;
+}
+
+}  // namespace
+
+Expected<PositionState, SfenError> position_state_from_sfen(std::optional<std::string_view> text) {
+    if (!text) return PositionState{};
+    auto fields = parse_sfen_fields(*text);
+    if (!fields) return unexpected(fields.error());
+    PositionState state;
+    state.board = fields->board;
+    state.hands = fields->hands;
+    state.side_to_move = fields->side_to_move;
+    state.ply = fields->ply;
+    return state;
+}
+
+PositionState position_state_of(const Position& pos) {
+    PositionState state;
+    state.board = pos.board;
+    state.hands = pos.hands;
+    state.side_to_move = pos.side_to_move;
+    state.ply = pos.ply;
+    return state;
+}
+
+std::optional<Square> position_state_bad_square(const PositionState& state) {
+    for (Square s = 0; s < 81; ++s)
+        if (state.board[s] != NO_PIECE && !names_piece(state.board[s])) return s;
+    return std::nullopt;
+}
+
+Position position_from_state(const PositionState& state) {
+    Position pos;
+    position_set(pos, fields_of(state));
+    return pos;
+}
+
+Expected<Ok, std::string> position_set_state(Position& pos, const PositionState& state) {
+    // Every table of piece names and codes is indexed by such a byte, so none may
+    // reach a live position.
+    if (const auto s = position_state_bad_square(state))
+        return unexpected("invalid piece code " + std::to_string(state.board[*s]) + " on " + tuple_debug("Square", *s));
+    position_set(pos, fields_of(state));
+    return Ok{};
+}
+
+}  // namespace korvan

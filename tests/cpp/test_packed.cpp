@@ -181,3 +181,33 @@ TEST(Packed, PieceBoxEntriesAreSkipped) {
     const auto hcp = position_from_hcp(*position_to_hcp(pos), 1);
     EXPECT_EQ(hcp->hands[WHITE], 0u);
 }
+
+TEST(Packed, PackedSfenKingFieldOf81PlacesNoKing) {
+    // Black king on 5i, White king field 81: 80 squares follow. The stream is filled to
+    // bit 256 with piece-box entries (52 pawns, 0 1 0, and one lance, 1 0 0 1 0).
+    Packed32 bytes{};
+    int cursor = 0;
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i, ++cursor)
+            if ((v >> i) & 1) bytes[cursor / 8] |= static_cast<std::uint8_t>(1u << (cursor % 8));
+    };
+    put(1, 1);
+    put(44, 7);
+    put(81, 7);
+    put(0, 80);
+    for (int i = 0; i < 52; ++i) put(2, 3);
+    put(9, 5);
+    ASSERT_EQ(cursor, 256);
+    const auto pos = position_from_packed_sfen(bytes, 9);
+    ASSERT_TRUE(pos) << packed_sfen_error_display(pos.error());
+    EXPECT_EQ(pos->king_square[BLACK], 44);
+    EXPECT_EQ(pos->king_square[WHITE], SQ_NONE);
+    EXPECT_EQ(pos->side_to_move, WHITE);
+    EXPECT_EQ(pos->hands[BLACK] | pos->hands[WHITE], 0u);
+    EXPECT_EQ(pos->occupied.count(), 1);
+    // Ones in the last five bits start a rook entry of seven bits: the stream runs out.
+    Packed32 cut = bytes;
+    cut[31] |= 0xF8;
+    ASSERT_FALSE(position_from_packed_sfen(cut, 1));
+    EXPECT_EQ(position_from_packed_sfen(cut, 1).error(), PackedSfenError::InvalidCursor);
+}

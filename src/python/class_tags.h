@@ -4,7 +4,12 @@
 
 #include <cstdint>
 
+#include <string>
+#include <vector>
+
 #include "board/position/position.h"
+#include "board/position/position_state.h"
+#include "board/position/validation.h"
 #include "support/classes.h"
 #include "types/bitboard.h"
 
@@ -83,6 +88,21 @@ struct BitboardClass : ValueClass<BitboardClass, Bitboard> {
     static constexpr const char* name = "Bitboard";
 };
 
+// Editable position descriptions, the findings of validation and board pictures:
+// compared by value (the first three) or not at all (Svg), never hashed.
+struct PositionStateClass : ValueClass<PositionStateClass, PositionState> {
+    static constexpr const char* name = "PositionState";
+};
+struct ValidationIssueClass : ValueClass<ValidationIssueClass, ValidationIssue> {
+    static constexpr const char* name = "ValidationIssue";
+};
+struct ValidationReportClass : ValueClass<ValidationReportClass, std::vector<ValidationIssue>> {
+    static constexpr const char* name = "ValidationReport";
+};
+struct SvgClass : ValueClass<SvgClass, std::string> {
+    static constexpr const char* name = "Svg";
+};
+
 // A Board owns one position with its history and belongs to the thread that made it.
 struct BoardClass : ValueClass<BoardClass, Position> {
     using Binding = ThreadBound;
@@ -105,6 +125,10 @@ PyTypeObject* create_move_class();
 PyTypeObject* create_move32_class();
 PyTypeObject* create_apery_move_class();
 PyTypeObject* create_apery_move32_class();
+PyTypeObject* create_svg_class();
+PyTypeObject* create_validation_issue_class();
+PyTypeObject* create_validation_report_class();
+PyTypeObject* create_position_state_class();
 PyTypeObject* create_board_class();
 
 }  // namespace korvan::py

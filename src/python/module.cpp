@@ -35,7 +35,10 @@ const Registration REGISTRATIONS[] = {
     {"Hand", create_hand_class},
     {"MoveType", create_move_type_class},
     {"RepetitionState", create_repetition_state_class},
-    // Board classes: Svg, ValidationIssue, ValidationReport, PositionState.
+    {"Svg", create_svg_class},
+    {"ValidationIssue", create_validation_issue_class},
+    {"ValidationReport", create_validation_report_class},
+    {"PositionState", create_position_state_class},
     {"Board", create_board_class},
     {"Move", create_move_class},
     {"AperyMove", create_apery_move_class},

@@ -20,7 +20,8 @@ def test_all_lists_registered_names():
 # The module's registration order; the names other parts of the library register
 # take their places between these.
 REGISTERED = [
-    "Color", "PieceType", "Piece", "Square", "Bitboard", "Hand", "MoveType", "RepetitionState", "Board",
+    "Color", "PieceType", "Piece", "Square", "Bitboard", "Hand", "MoveType", "RepetitionState",
+    "Svg", "ValidationIssue", "ValidationReport", "PositionState", "Board",
     "Move", "AperyMove", "Move32", "AperyMove32", "GameResult",
     "MOVE_LABEL_COUNT", "COMPACT_MOVE_LABEL_COUNT", "MOVE_LABEL_TO_COMPACT", "COMPACT_TO_MOVE_LABEL",
     "to_move", "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",

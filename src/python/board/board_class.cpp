@@ -144,7 +144,9 @@ PyTypeObject* create_board_class() {
     // A call with a receiver that is no Board is refused by the method, in the same
     // words as any other argument of the wrong class.
     const PyMethodDef* methods = joined<PyMethodDef>(board_setup_methods(), board_move_methods(),
-                                                     board_query_methods(), board_analysis_methods());
+                                                     board_query_methods(), board_analysis_methods(),
+                                                     board_packed_methods(), board_row_methods(),
+                                                     board_position_state_methods(), board_picture_methods());
     if (!install_methods(type, methods)) return nullptr;
     return type;
 }

@@ -217,6 +217,35 @@ PyObject* getter(PyObject* self, void*) {
     return slot<C, Fn>(self);
 }
 
+// Writable attributes: `Fn(value, arg)` converts and stores under an exclusive borrow,
+// returning false with an exception set. Deleting the attribute is refused.
+template <class C, auto Fn>
+int setter(PyObject* self, PyObject* arg, void*) {
+    return boundary<int>(-1, [&]() -> int {
+        if (!arg) {
+            PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
+            return -1;
+        }
+        Object<C>* obj = object_of<C>(self);
+        if (!check_thread(obj)) return -1;
+        ExclusiveBorrow guard(obj->borrow);
+        if (!guard) return -1;
+        return Fn(obj->value, arg) ? 0 : -1;
+    });
+}
+
+// len(): `Fn(value)` under a shared borrow; -1 with an exception set on failure.
+template <class C, auto Fn>
+Py_ssize_t length(PyObject* self) {
+    return boundary<Py_ssize_t>(-1, [&]() -> Py_ssize_t {
+        Object<C>* obj = object_of<C>(self);
+        if (!check_thread(obj)) return -1;
+        SharedBorrow guard(obj->borrow);
+        if (!guard) return -1;
+        return Fn(obj->value);
+    });
+}
+
 // Constructors: `Fn(bound, value)` converts the bound arguments into the value. The
 // vectorcall entry serves calls of the class itself; tp_new serves subclasses, which
 // do not inherit the class's vectorcall.
@@ -284,6 +313,7 @@ struct ClassSpec {
     reprfunc repr = nullptr;
     reprfunc str = nullptr;
     unaryfunc to_int = nullptr;
+    lenfunc length = nullptr;
 };
 
 template <class C>

@@ -58,6 +58,26 @@ PyObject* richcompare(PyObject* self, PyObject* other, int op) {
     });
 }
 
+// ==, != of classes compared by their whole value (no int operand, no hash): another
+// class is simply unequal; the orderings raise "<name> only supports == and !=".
+template <class C>
+PyObject* value_equality(PyObject* self, PyObject* other, int op) {
+    return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
+        if (op != Py_EQ && op != Py_NE) {
+            PyErr_Format(PyExc_TypeError, "%s only supports == and !=", C::name);
+            return nullptr;
+        }
+        if (!is_instance<C>(self) || !is_instance<C>(other)) return PyBool_FromLong(op == Py_NE);
+        Object<C>* a = object_of<C>(self);
+        Object<C>* b = object_of<C>(other);
+        SharedBorrow guard_a(a->borrow);
+        if (!guard_a) return nullptr;
+        SharedBorrow guard_b(b->borrow);
+        if (!guard_b) return nullptr;
+        return PyBool_FromLong((a->value == b->value) == (op == Py_EQ));
+    });
+}
+
 template <class C>
 Py_hash_t hash_value(PyObject* self) {
     Object<C>* obj = object_of<C>(self);

@@ -1,0 +1,150 @@
+// Board methods of the two 32-byte positions, PackedSfen and HuffmanCodedPos: into
+// bytes, byte buffers, lists and numpy arrays and records, and back.
+
+#include "board.h"
+#include "board/position/packed.h"
+#include "../support/byte_io.h"
+#include "../support/convert.h"
+
+namespace korvan::py {
+
+namespace {
+
+// What the two forms differ in: the coder, the numpy field and the texts.
+struct PackedForm {
+    Expected<Packed32, std::string> (*encode)(const Position&);
+    const char* field;
+    const char* out_error;     // TypeError of the writer
+    const char* source_error;  // TypeError of the setter
+    const char* length_error;  // ValueError of the setter
+};
+
+constexpr PackedForm PACKED_SFEN{position_to_packed_sfen, "sfen",
+                                 "out must be writable uint8[32] or PackedSfen ndarray with 'sfen' field",
+                                 "psfen must be bytes-like, uint8[32], or PackedSfen ndarray with 'sfen' field",
+                                 "psfen must be 32 bytes"};
+constexpr PackedForm HCP{position_to_hcp, "hcp",
+                         "out must be writable uint8[32] or HuffmanCodedPos ndarray with 'hcp' field",
+                         "hcp must be bytes-like, uint8[32], or HuffmanCodedPos ndarray with 'hcp' field",
+                         "hcp must be 32 bytes"};
+
+// A flat target of 32 items, else the field of the target's first record.
+bool write_packed(PyObject* out, const Packed32& bytes, const PackedForm& form) {
+    if (copy_into_bytes(out, bytes.data(), 32)) return true;
+    const Py_ssize_t n = PyObject_Size(out);
+    if (n == 32) return assign_items(out, bytes.data(), 32);
+    if (n < 0) PyErr_Clear();
+    Ref zero(PyLong_FromLong(0));
+    Ref first(zero ? PyObject_GetItem(out, zero.get()) : nullptr);
+    Ref field(first ? PyObject_GetItem(first.get(), interned(form.field)) : nullptr);
+    if (field) {
+        if (copy_into_bytes(field.get(), bytes.data(), 32)) return true;
+        if (PyObject_Size(field.get()) == 32) return assign_items(field.get(), bytes.data(), 32);
+    }
+    PyErr_Clear();
+    PyErr_SetString(PyExc_TypeError, form.out_error);
+    return false;
+}
+
+template <const PackedForm& F>
+PyObject* to_packed(const Position& pos, PyObject* const* args) {
+    // Encoded first: a position the form cannot hold is refused before `out` is touched.
+    const auto bytes = F.encode(pos);
+    if (!bytes) {
+        PyErr_SetString(PyExc_ValueError, bytes.error().c_str());
+        return nullptr;
+    }
+    PyObject* out = args[0];
+    if (!out || out == Py_None)
+        return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(bytes->data()), 32);
+    if (!write_packed(out, *bytes, F)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+// The 32 bytes of a source: the source itself, its field, its first item's field, or
+// its first item, whichever is first a byte sequence.
+bool read_packed(PyObject* source, Packed32& out, const PackedForm& form) {
+    std::size_t length = 0;
+    auto found = [&]() {
+        if (length == 32) return true;
+        PyErr_SetString(PyExc_ValueError, form.length_error);
+        return false;
+    };
+    auto sequence = [&](PyObject* obj) { return obj && read_byte_sequence(obj, out.data(), 32, length); };
+    if (sequence(source)) return found();
+    PyObject* key = interned(form.field);
+    Ref field(PyObject_GetItem(source, key));
+    if (sequence(field.get())) return found();
+    PyErr_Clear();
+    Ref zero(PyLong_FromLong(0));
+    Ref first(zero ? PyObject_GetItem(source, zero.get()) : nullptr);
+    if (first) {
+        Ref first_field(PyObject_GetItem(first.get(), key));
+        if (sequence(first_field.get())) return found();
+        PyErr_Clear();
+        if (sequence(first.get())) return found();
+    }
+    PyErr_Clear();
+    PyErr_SetString(PyExc_TypeError, form.source_error);
+    return false;
+}
+
+PyObject* set_packed_sfen(Position& pos, PyObject* const* args) {
+    Packed32 bytes;
+    if (!read_packed(args[0], bytes, PACKED_SFEN)) return nullptr;
+    auto decoded = position_from_packed_sfen(bytes, 1);
+    if (!decoded) {
+        PyErr_SetString(PyExc_ValueError, packed_sfen_error_debug(decoded.error()));
+        return nullptr;
+    }
+    pos = std::move(*decoded);
+    Py_RETURN_NONE;
+}
+
+PyObject* set_hcp(Position& pos, PyObject* const* args) {
+    std::uint32_t ply = 1;
+    if (args[1] && !extract_int(args[1], ply)) {
+        argument_error("game_ply");
+        return nullptr;
+    }
+    if (ply > 0xFFFF) {
+        PyErr_SetString(PyExc_ValueError, "game_ply must fit in uint16 range (0..65535)");
+        return nullptr;
+    }
+    Packed32 bytes;
+    if (!read_packed(args[0], bytes, HCP)) return nullptr;
+    auto decoded = position_from_hcp(bytes, static_cast<std::uint16_t>(ply));
+    if (!decoded) {
+        PyErr_SetString(PyExc_ValueError, hcp_error_display(decoded.error()).c_str());
+        return nullptr;
+    }
+    pos = std::move(*decoded);
+    Py_RETURN_NONE;
+}
+
+constexpr const char* OUT[] = {"out"};
+constexpr const char* PSFEN[] = {"psfen"};
+constexpr const char* HCP_GAME_PLY[] = {"hcp", "game_ply"};
+
+constexpr Signature TO_PACKED_SFEN{"to_packed_sfen", OUT, 0};
+constexpr Signature TO_HCP{"to_hcp", OUT, 0};
+constexpr Signature SET_PACKED_SFEN{"set_packed_sfen", PSFEN};
+constexpr Signature SET_HCP{"set_hcp", HCP_GAME_PLY, 1};
+
+using B = BoardClass;
+
+const PyMethodDef PACKED_METHODS[] = {
+    method_def<method<B, TO_PACKED_SFEN, to_packed<PACKED_SFEN>>>("to_packed_sfen",
+                                                                  "to_packed_sfen($self, out=None)\n--\n\n"),
+    method_def<method<B, TO_HCP, to_packed<HCP>>>("to_hcp", "to_hcp($self, out=None)\n--\n\n"),
+    method_def<method<B, SET_PACKED_SFEN, set_packed_sfen, Access::Exclusive>>(
+        "set_packed_sfen", "set_packed_sfen($self, psfen)\n--\n\n"),
+    method_def<method<B, SET_HCP, set_hcp, Access::Exclusive>>("set_hcp",
+                                                               "set_hcp($self, hcp, game_ply=1)\n--\n\n"),
+};
+
+}  // namespace
+
+std::span<const PyMethodDef> board_packed_methods() { return PACKED_METHODS; }
+
+}  // namespace korvan::py

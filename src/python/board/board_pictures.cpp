@@ -1,0 +1,69 @@
+// Board pictures: the BOD text diagram and the SVG picture.
+
+#include "board.h"
+#include "board/pictures/svg.h"
+#include "board/position/bod.h"
+#include "types/apery.h"
+#include "../support/convert.h"
+
+namespace korvan::py {
+
+namespace {
+
+PyObject* to_bod(const Position& pos) {
+    const auto text = position_to_bod_with_last_move(pos);
+    if (!text) {
+        PyErr_SetString(PyExc_ValueError, text.error().c_str());
+        return nullptr;
+    }
+    return to_py_str(*text);
+}
+
+// to_svg(last_move, scale): the scale is converted first, then the move.
+PyObject* to_svg(const Position& pos, PyObject* const* args) {
+    double scale = 1.0;
+    if (args[1]) {
+        scale = PyFloat_AsDouble(args[1]);
+        if (scale == -1.0 && PyErr_Occurred()) {
+            argument_error("scale");
+            return nullptr;
+        }
+    }
+    std::optional<Move> last;
+    if (PyObject* obj = args[0]; obj && obj != Py_None) {
+        bool raised = false;
+        Move m = 0;
+        Move32 wide = 0;
+        if (extract<MoveClass>(obj, m, raised)) {
+            wide = position_move_to_move32(pos, m);
+        } else if (raised) {
+            return nullptr;
+        } else if (!extract<Move32Class>(obj, wide, raised)) {
+            if (!raised) PyErr_SetString(PyExc_TypeError, "move must be Move32 or Move");
+            return nullptr;
+        }
+        if (!is_normal_move(wide)) {
+            PyErr_SetString(PyExc_ValueError, "invalid move value");
+            return nullptr;
+        }
+        last = move16(wide);
+    }
+    return wrap<SvgClass>(board_to_svg(pos.board, pos.hands, last, static_cast<float>(scale)));
+}
+
+constexpr const char* SVG_ARGS[] = {"last_move", "scale"};
+constexpr Signature TO_BOD{"to_bod"};
+constexpr Signature TO_SVG{"to_svg", SVG_ARGS, 0};
+
+using B = BoardClass;
+
+const PyMethodDef PICTURE_METHODS[] = {
+    method_def<method<B, TO_BOD, to_bod>>("to_bod", "to_bod($self)\n--\n\n"),
+    method_def<method<B, TO_SVG, to_svg>>("to_svg", "to_svg($self, last_move=None, scale=1.0)\n--\n\n"),
+};
+
+}  // namespace
+
+std::span<const PyMethodDef> board_picture_methods() { return PICTURE_METHODS; }
+
+}  // namespace korvan::py

@@ -239,7 +239,7 @@ Expected<SfenFields, SfenError> parse_sfen_fields(std::string_view text) {
     return f;
 }
 
-void position_set(Position& pos, const SfenFields& fields) {
+void position_set(Position& pos, const PositionState& fields) {
     pos.board = fields.board;
     pos.hands = fields.hands;
     pos.side_to_move = fields.side_to_move;

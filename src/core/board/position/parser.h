@@ -50,17 +50,16 @@ std::string sfen_error_debug(const SfenError& e);
 // An unsigned 16-bit decimal: optional leading "+", then ASCII digits only.
 Expected<std::uint16_t, IntErrorKind> parse_u16(std::string_view text);
 
-struct SfenFields {
-    std::array<Piece, 81> board{};
-    std::array<Hand, 2> hands{};
-    Color side_to_move = BLACK;
-    std::uint16_t ply = 0;
+// The four fields an SFEN text gives; the ply is 0 when the text has none.
+struct SfenFields : PositionState {
+    SfenFields() { ply = 0; }
 };
 
 Expected<SfenFields, SfenError> parse_sfen_fields(std::string_view text);
 Expected<Position, SfenError> position_from_sfen(std::string_view text);
-// Fills an existing position from parsed fields: the three set-up steps.
-void position_set(Position& pos, const SfenFields& fields);
+// Fills an existing position from the four fields (parsed or edited): the three set-up
+// steps.
+void position_set(Position& pos, const PositionState& fields);
 
 std::string position_to_sfen(const Position& pos, std::uint32_t ply);
 std::string position_state_to_sfen(const PositionState& state, bool include_ply);

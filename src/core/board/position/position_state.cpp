@@ -4,29 +4,11 @@
 
 namespace korvan {
 
-namespace {
-
-SfenFields fields_of(const PositionState& state) {
-    SfenFields f;
-    f.board = state.board;
-    f.hands = state.hands;
-    f.side_to_move = state.side_to_move;
-    f.ply = state.ply;
-    return f;
-}
-
-}  // namespace
-
 Expected<PositionState, SfenError> position_state_from_sfen(std::optional<std::string_view> text) {
     if (!text) return PositionState{};
     auto fields = parse_sfen_fields(*text);
     if (!fields) return unexpected(fields.error());
-    PositionState state;
-    state.board = fields->board;
-    state.hands = fields->hands;
-    state.side_to_move = fields->side_to_move;
-    state.ply = fields->ply;
-    return state;
+    return PositionState(*fields);
 }
 
 PositionState position_state_of(const Position& pos) {
@@ -46,7 +28,7 @@ std::optional<Square> position_state_bad_square(const PositionState& state) {
 
 Position position_from_state(const PositionState& state) {
     Position pos;
-    position_set(pos, fields_of(state));
+    position_set(pos, state);
     return pos;
 }
 
@@ -55,7 +37,7 @@ Expected<Ok, std::string> position_set_state(Position& pos, const PositionState&
     // reach a live position.
     if (const auto s = position_state_bad_square(state))
         return unexpected("invalid piece code " + std::to_string(state.board[*s]) + " on " + tuple_debug("Square", *s));
-    position_set(pos, fields_of(state));
+    position_set(pos, state);
     return Ok{};
 }
 

@@ -1,5 +1,6 @@
 """BOD diagrams and SVG pictures of a Board, against golden files written by hand."""
 
+import threading
 from pathlib import Path
 
 import pytest
@@ -152,3 +153,39 @@ def test_svg_scale_type_error_is_checked_before_the_move():
 def test_svg_has_no_constructor():
     with pytest.raises(TypeError):
         k.Svg()
+
+
+# Every Board member of the packed, row, PositionState, validation and picture groups
+# keeps the shape all Board members share: the receiver check and the owner thread.
+MEMBERS = [
+    ("to_packed_sfen", ()), ("to_hcp", ()), ("set_packed_sfen", (bytes(32),)), ("set_hcp", (bytes(32),)),
+    ("to_psv", ()), ("to_hcpe", ()), ("to_position_state", ()), ("set_position_state", (None,)),
+    ("validate", ()), ("is_valid", ()), ("validate_all", ()), ("to_bod", ()), ("to_svg", ()),
+]
+
+
+@pytest.mark.parametrize("name, args", MEMBERS, ids=[m[0] for m in MEMBERS])
+def test_members_refuse_a_foreign_receiver(name, args):
+    with pytest.raises(TypeError) as e:
+        getattr(k.Board, name)(5, *args)
+    assert str(e.value) == "'int' object cannot be cast as 'Board'"
+
+
+@pytest.mark.parametrize("name, args", MEMBERS, ids=[m[0] for m in MEMBERS])
+def test_members_refuse_other_threads(name, args):
+    b = k.Board()
+    b.push_usi("7g7f")
+    box = {}
+
+    def run():
+        try:
+            getattr(b, name)(*args)
+        except BaseException as e:  # the panic exception is a BaseException
+            box["error"] = e
+
+    t = threading.Thread(target=run)
+    t.start()
+    t.join()
+    assert isinstance(box["error"], k._korvan.PanicException)
+    assert "korvan::PyBoard is unsendable, but sent to another thread" in str(box["error"])
+    assert b.last_move().to_usi() == "7g7f"

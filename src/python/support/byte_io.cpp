@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace korvan::py {
 
@@ -50,7 +52,15 @@ bool may_copy(PyObject* obj) { return PyByteArray_CheckExact(obj) || is_exact_nd
 
 }  // namespace
 
-PyObject* interned(const char* text) { return PyUnicode_InternFromString(text); }
+PyObject* interned(const char* text) {
+    // A handful of field names, each made once and kept for the life of the process.
+    static std::vector<std::pair<const char*, PyObject*>> cache;
+    for (const auto& [name, key] : cache)
+        if (name == text || std::strcmp(name, text) == 0) return key;
+    PyObject* key = PyUnicode_InternFromString(text);
+    if (key) cache.emplace_back(text, key);
+    return key;
+}
 
 bool assign_items(PyObject* out, const std::uint8_t* bytes, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {

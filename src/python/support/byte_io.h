@@ -16,7 +16,8 @@
 
 namespace korvan::py {
 
-// The interned text of a field name, made once.
+// The interned text of a field name, made once and kept (a borrowed reference; null
+// with an exception set only when the first making fails).
 PyObject* interned(const char* text);
 
 // out[i] = bytes[i] (as ints) for i from 0 to n - 1; the first failing assignment

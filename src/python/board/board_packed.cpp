@@ -92,12 +92,12 @@ bool read_packed(PyObject* source, Packed32& out, const PackedForm& form) {
 PyObject* set_packed_sfen(Position& pos, PyObject* const* args) {
     Packed32 bytes;
     if (!read_packed(args[0], bytes, PACKED_SFEN)) return nullptr;
-    auto decoded = position_from_packed_sfen(bytes, 1);
+    auto decoded = packed_sfen_to_state(bytes, 1);
     if (!decoded) {
         PyErr_SetString(PyExc_ValueError, packed_sfen_error_debug(decoded.error()));
         return nullptr;
     }
-    pos = std::move(*decoded);
+    position_set_decoded(pos, *decoded);
     Py_RETURN_NONE;
 }
 
@@ -113,12 +113,12 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     }
     Packed32 bytes;
     if (!read_packed(args[0], bytes, HCP)) return nullptr;
-    auto decoded = position_from_hcp(bytes, static_cast<std::uint16_t>(ply));
+    auto decoded = hcp_to_state(bytes, static_cast<std::uint16_t>(ply));
     if (!decoded) {
         PyErr_SetString(PyExc_ValueError, hcp_error_display(decoded.error()).c_str());
         return nullptr;
     }
-    pos = std::move(*decoded);
+    position_set_decoded(pos, *decoded);
     Py_RETURN_NONE;
 }
 

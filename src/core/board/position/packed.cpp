@@ -147,17 +147,6 @@ bool add_to_hand(Hand& hand, PieceType pt) {
     return true;
 }
 
-Position finish(const std::array<Piece, 81>& board, const std::array<Hand, 2>& hands, Color side, std::uint16_t ply) {
-    SfenFields fields;
-    fields.board = board;
-    fields.hands = hands;
-    fields.side_to_move = side;
-    fields.ply = ply;
-    Position pos;
-    position_set(pos, fields);
-    position_update_declaration_thresholds(pos);
-    return pos;
-}
 
 // A whole entry: code and, where the format has them, promotion and colour bits.
 struct PieceCode {
@@ -271,6 +260,15 @@ Expected<Packed32, std::string> encode(const Position& pos, const Format& f) {
 struct Decoded {
     std::array<Piece, 81> board{};
     std::array<Hand, 2> hands{};
+
+    PositionState state(const Packed32& bytes, std::uint16_t ply) const {
+        PositionState s;
+        s.board = board;
+        s.hands = hands;
+        s.side_to_move = Color(bytes[0] & 1);
+        s.ply = ply;
+        return s;
+    }
 };
 
 enum class DecodeError { None, Cursor, Code, HandCount };
@@ -329,7 +327,7 @@ Expected<Packed32, std::string> position_to_packed_sfen(const Position& pos) { r
 
 Expected<Packed32, std::string> position_to_hcp(const Position& pos) { return encode(pos, HCP); }
 
-Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply) {
+Expected<PositionState, PackedSfenError> packed_sfen_to_state(const Packed32& bytes, std::uint16_t ply) {
     BitReader r(bytes);
     Decoded d;
     r.skip(1);
@@ -345,10 +343,10 @@ Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& by
         case DecodeError::Code: return unexpected(PackedSfenError::InvalidPieceCode);
         case DecodeError::Cursor: return unexpected(PackedSfenError::InvalidCursor);
     }
-    return finish(d.board, d.hands, Color(bytes[0] & 1), ply);
+    return d.state(bytes, ply);
 }
 
-Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes, std::uint16_t ply) {
+Expected<PositionState, HuffmanCodedPosError> hcp_to_state(const Packed32& bytes, std::uint16_t ply) {
     using K = HuffmanCodedPosError::Kind;
     BitReader r(bytes);
     Decoded d;
@@ -366,7 +364,28 @@ Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes
         case DecodeError::Code: return unexpected(HuffmanCodedPosError{K::InvalidPieceCode});
         case DecodeError::Cursor: return unexpected(HuffmanCodedPosError{K::InvalidCursor});
     }
-    return finish(d.board, d.hands, Color(bytes[0] & 1), ply);
+    return d.state(bytes, ply);
+}
+
+void position_set_decoded(Position& pos, const PositionState& state) {
+    position_set(pos, state);
+    position_update_declaration_thresholds(pos);
+}
+
+Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply) {
+    auto state = packed_sfen_to_state(bytes, ply);
+    if (!state) return unexpected(state.error());
+    Position pos;
+    position_set_decoded(pos, *state);
+    return pos;
+}
+
+Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes, std::uint16_t ply) {
+    auto state = hcp_to_state(bytes, ply);
+    if (!state) return unexpected(state.error());
+    Position pos;
+    position_set_decoded(pos, *state);
+    return pos;
 }
 
 void position_update_declaration_thresholds(Position& pos) {

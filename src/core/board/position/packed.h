@@ -8,6 +8,7 @@
 #include <string>
 
 #include "board/position/position.h"
+#include "board/position/position_state.h"
 #include "util/expected.h"
 
 namespace korvan {
@@ -38,6 +39,11 @@ std::string hcp_error_display(const HuffmanCodedPosError& e);
 // names no piece. Nothing is written in that case.
 Expected<Packed32, std::string> position_to_packed_sfen(const Position& pos);
 Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply);
+// The decoders alone, for callers that set up a position they already hold
+// (position_set_decoded), so that its state chunk is reused.
+Expected<PositionState, PackedSfenError> packed_sfen_to_state(const Packed32& bytes, std::uint16_t ply);
+Expected<PositionState, HuffmanCodedPosError> hcp_to_state(const Packed32& bytes, std::uint16_t ply);
+void position_set_decoded(Position& pos, const PositionState& state);
 Expected<Packed32, std::string> position_to_hcp(const Position& pos);
 Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes, std::uint16_t ply);
 

@@ -144,8 +144,9 @@ def test_repetition_queries():
     assert board.is_repetition(0) is True
     with pytest.raises(OverflowError, match="^out of range integral type conversion attempted$"):
         board.is_repetition(256)
-    with pytest.raises(OverflowError):
-        board.is_repetition(-1)
+    for out_of_range in (-1, 2**70, -(2**70)):
+        with pytest.raises(OverflowError, match="^out of range integral type conversion attempted$"):
+            board.is_repetition(out_of_range)
     with pytest.raises(TypeError, match="^argument 'threshold': "):
         board.is_repetition("3")
 

@@ -1,8 +1,8 @@
 #pragma once
 // Integer arguments. Anything the interpreter turns into an int through its index
-// protocol is accepted (numpy integer scalars, bool). A value that the interpreter's
-// long cannot hold fails with the interpreter's own OverflowError; one that fits the
-// long but not the field fails with "out of range integral type conversion attempted".
+// protocol is accepted (numpy integer scalars, bool). A value outside the field fails
+// with "out of range integral type conversion attempted"; for the 64-bit fields one
+// that the interpreter's unsigned long long cannot hold keeps the interpreter's text.
 
 #include <cstdint>
 #include <limits>
@@ -10,6 +10,7 @@
 
 #include "args.h"
 #include "errors.h"
+#include "ref.h"
 
 namespace korvan::py {
 
@@ -29,9 +30,18 @@ bool extract_int(PyObject* obj, T& out) {
         return true;
     } else {
         static_assert(sizeof(T) < sizeof(long));
-        const long v = PyLong_AsLong(obj);  // runs the index protocol itself
+        Ref index;
+        PyObject* number = obj;
+        if (!PyLong_Check(obj)) {
+            index = Ref(PyNumber_Index(obj));
+            if (!index) return false;
+            number = index.get();
+        }
+        // Every integer outside the field, however large, fails with the one text.
+        int overflow = 0;
+        const long v = PyLong_AsLongAndOverflow(number, &overflow);
         if (v == -1 && PyErr_Occurred()) return false;
-        if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) {
+        if (overflow || v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) {
             integer_out_of_range();
             return false;
         }

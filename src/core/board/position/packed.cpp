@@ -36,8 +36,8 @@ public:
     // The next n bits (n <= 8), zero past the end of the stream.
     std::uint32_t peek(int n) const {
         const int i = cursor_ >> 6, o = cursor_ & 63;
-        std::uint64_t v = words_[i] >> o;
-        if (o) v |= words_[i + 1] << (64 - o);
+        // Two shifts instead of one by 64 - o, which would be undefined when o is 0.
+        const std::uint64_t v = (words_[i] >> o) | ((words_[i + 1] << 1) << (63 - o));
         return static_cast<std::uint32_t>(v) & ((1u << n) - 1);
     }
     int remaining() const { return 256 - cursor_; }
@@ -279,6 +279,11 @@ DecodeError decode_rest(BitReader& r, const Format& f, Decoded& out) {
     auto error = [&] { return fault == DecodeFault::Cursor ? DecodeError::Cursor : DecodeError::Code; };
     for (Square s = 0; s < 81; ++s) {
         if (type_of(out.board[s]) == KING) continue;
+        // Most squares are empty: a single 0 bit in both formats.
+        if (r.remaining() > 0 && r.peek(1) == 0) {
+            r.skip(1);
+            continue;
+        }
         const int piece = decode(r, f.board_table, fault);
         if (piece < 0) return error();
         out.board[s] = Piece(piece);

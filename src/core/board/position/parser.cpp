@@ -247,12 +247,7 @@ void position_set(Position& pos, const PositionState& fields) {
     pos.entering_king_rule = EnteringKingRule::None;
     pos.declaration_threshold = {0, 0};
     pos.states.reset();
-    position_update_piece_sets(pos);
-    const PositionKeys keys = position_compute_key(pos);
-    pos.board_key = keys.board_key;
-    pos.hand_key = keys.hand_key;
-    pos.key = keys.board_key ^ keys.hand_key;
-    position_reset_state(pos);
+    position_set_up(pos);
 }
 
 Expected<Position, SfenError> position_from_sfen(std::string_view text) {

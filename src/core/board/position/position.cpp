@@ -6,6 +6,51 @@
 
 namespace korvan {
 
+namespace {
+
+constexpr bool is_minor(PieceType pt) {
+    return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
+}
+
+std::uint64_t hand_key_of(const std::array<Hand, 2>& hands) {
+    std::uint64_t key = 0;
+    for (int c = 0; c < 2; ++c)
+        for (HandPiece hp = 0; hp < 7; ++hp) key += hand_count(hands[c], hp) * ZOBRIST_HAND[c][hp];
+    return key;
+}
+
+void clear_piece_keys(StateInfo& st) {
+    st.nonpawn_key = {0, 0};
+    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
+    st.minor_key = 0;
+    st.board_piece_key = 0;
+    st.material = 0;
+}
+
+// The share of one board piece in the record's keys and material.
+void add_piece_keys(StateInfo& st, Piece p, Square s) {
+    const PieceType pt = type_of(p);
+    const std::uint64_t z = ZOBRIST[p & 31][s];
+    if (pt == PAWN)
+        st.pawn_key ^= z;
+    else
+        st.nonpawn_key[color_of(p)] ^= z;
+    if (is_minor(pt)) st.minor_key ^= z;
+    st.board_piece_key += ZOBRIST[p & 31][8];
+    st.material += signed_value(p);
+}
+
+void add_hand_material(StateInfo& st, const std::array<Hand, 2>& hands) {
+    for (int c = 0; c < 2; ++c) {
+        for (HandPiece hp = 0; hp < 7; ++hp) {
+            const std::int32_t v = static_cast<std::int32_t>(hand_count(hands[c], hp)) * PIECE_VALUE[hp + 1];
+            st.material += c == BLACK ? v : -v;
+        }
+    }
+}
+
+}  // namespace
+
 void position_update_unions(Position& pos) {
     const auto& t = pos.by_type;
     pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
@@ -41,10 +86,7 @@ PositionKeys position_compute_key(const Position& pos) {
     std::uint64_t board_key = 0;
     for (Square s = 0; s < 81; ++s) board_key ^= ZOBRIST[pos.board[s] & 31][s];
     if (pos.side_to_move == WHITE) board_key ^= ZOBRIST_SIDE;
-    std::uint64_t hand_key = 0;
-    for (int c = 0; c < 2; ++c)
-        for (HandPiece hp = 0; hp < 7; ++hp) hand_key += hand_count(pos.hands[c], hp) * ZOBRIST_HAND[c][hp];
-    return {board_key, hand_key};
+    return {board_key, hand_key_of(pos.hands)};
 }
 
 void position_reset_state(Position& pos) {
@@ -113,11 +155,6 @@ void position_compute_check_squares(const Position& pos, StateInfo& st) {
     cs[8] = cs[5] | KING_ATTACKS[k];
 }
 
-namespace {
-constexpr bool is_minor(PieceType pt) {
-    return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
-}
-}  // namespace
 
 void position_compute_state(const Position& pos, StateInfo& st) {
     position_update_blockers(pos, st, BLACK);
@@ -125,30 +162,47 @@ void position_compute_state(const Position& pos, StateInfo& st) {
     st.checkers = position_compute_checkers(pos, pos.side_to_move);
     position_compute_check_squares(pos, st);
 
-    st.nonpawn_key = {0, 0};
-    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
-    st.minor_key = 0;
-    st.board_piece_key = 0;
-    st.material = 0;
+    clear_piece_keys(st);
+    for (Square s = 0; s < 81; ++s)
+        if (pos.board[s] != NO_PIECE) add_piece_keys(st, pos.board[s], s);
+    add_hand_material(st, pos.hands);
+}
+
+void position_set_up(Position& pos) {
+    pos.by_type.fill({});
+    pos.by_color.fill({});
+    pos.occupied = {};
+    pos.king_square = {SQ_NONE, SQ_NONE};
+    StateInfo& st = pos.st();
+    clear_piece_keys(st);
+    // One pass over the squares builds the sets and every key of the first record.
+    std::uint64_t board_key = 0;
     for (Square s = 0; s < 81; ++s) {
         const Piece p = pos.board[s];
         if (p == NO_PIECE) continue;
+        board_key ^= ZOBRIST[p & 31][s];
+        add_piece_keys(st, p, s);
         const PieceType pt = type_of(p);
-        const std::uint64_t z = ZOBRIST[p & 31][s];
-        if (pt == PAWN)
-            st.pawn_key ^= z;
-        else
-            st.nonpawn_key[color_of(p)] ^= z;
-        if (is_minor(pt)) st.minor_key ^= z;
-        st.board_piece_key += ZOBRIST[p & 31][8];
-        st.material += signed_value(p);
+        if (pt == NO_PIECE_TYPE) continue;
+        const Bitboard b = square_bb(s);
+        pos.by_type[pt] |= b;
+        pos.by_color[color_of(p)] |= b;
+        pos.occupied |= b;
+        if (pt == KING) pos.king_square[color_of(p)] = s;
     }
-    for (int c = 0; c < 2; ++c) {
-        for (HandPiece hp = 0; hp < 7; ++hp) {
-            const std::int32_t v = static_cast<std::int32_t>(hand_count(pos.hands[c], hp)) * PIECE_VALUE[hp + 1];
-            st.material += c == BLACK ? v : -v;
-        }
-    }
+    position_update_unions(pos);
+    if (pos.side_to_move == WHITE) board_key ^= ZOBRIST_SIDE;
+    pos.board_key = board_key;
+    pos.hand_key = hand_key_of(pos.hands);
+    pos.key = pos.board_key ^ pos.hand_key;
+    st.board_key = pos.board_key;
+    st.hand_key = pos.hand_key;
+    st.hand = pos.hands[pos.side_to_move];
+    add_hand_material(st, pos.hands);
+    position_update_blockers(pos, st, BLACK);
+    position_update_blockers(pos, st, WHITE);
+    st.checkers = position_compute_checkers(pos, pos.side_to_move);
+    position_compute_check_squares(pos, st);
 }
 
 Move32 position_move_to_move32(const Position& pos, std::uint32_t move) {

@@ -73,6 +73,9 @@ PositionKeys position_compute_key(const Position& pos);
 // fields computed, every chunk but the first dropped.
 void position_reset_state(Position& pos);
 void position_compute_state(const Position& pos, StateInfo& st);
+// Everything a set-up derives from board, hands and side to move, in one pass: the
+// piece sets, the keys and the current record (which the caller has just reset).
+void position_set_up(Position& pos);
 void position_update_blockers(const Position& pos, StateInfo& st, Color king_color);
 Bitboard position_compute_checkers(const Position& pos, Color us);
 void position_compute_check_squares(const Position& pos, StateInfo& st);

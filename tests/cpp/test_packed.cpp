@@ -156,7 +156,8 @@ TEST(Packed, HandEntriesBeyondTheFieldAreRefused) {
     int cursor = 0;
     auto put = [&](std::uint32_t v, int n) {
         for (int i = 0; i < n; ++i, ++cursor)
-            if ((v >> i) & 1) bytes[cursor / 8] |= static_cast<std::uint8_t>(1u << (cursor % 8));
+            // Runs longer than 32 bits are zeros past bit 31 (a wider shift is undefined).
+            if (i < 32 && ((v >> i) & 1)) bytes[cursor / 8] |= static_cast<std::uint8_t>(1u << (cursor % 8));
     };
     put(0, 1);
     put(44, 7);
@@ -189,7 +190,8 @@ TEST(Packed, PackedSfenKingFieldOf81PlacesNoKing) {
     int cursor = 0;
     auto put = [&](std::uint32_t v, int n) {
         for (int i = 0; i < n; ++i, ++cursor)
-            if ((v >> i) & 1) bytes[cursor / 8] |= static_cast<std::uint8_t>(1u << (cursor % 8));
+            // Runs longer than 32 bits are zeros past bit 31 (a wider shift is undefined).
+            if (i < 32 && ((v >> i) & 1)) bytes[cursor / 8] |= static_cast<std::uint8_t>(1u << (cursor % 8));
     };
     put(1, 1);
     put(44, 7);

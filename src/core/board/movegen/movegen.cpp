@@ -108,7 +108,9 @@ void board_moves(const Position& pos, MoveList& list, Bitboard T, bool with_king
     });
     // Gold movers, king, horses and dragons, by ascending origin.
     Bitboard rest = pos.golds | pos.by_type[HORSE] | pos.by_type[DRAGON];
-    if (with_king) rest |= pos.by_type[KING];
+    // Evasions move the king on its own; any other king a set-up gives a side moves
+    // as a plain piece, as the legality test has it.
+    rest |= with_king ? pos.by_type[KING] : pos.by_type[KING].andnot(square_bb(pos.king_square[Us]));
     (rest & ours).for_each([&](Square from) {
         Bitboard att;
         switch (type_of(pos.board[from])) {
@@ -142,7 +144,8 @@ void evasions(const Position& pos, MoveList& list, std::size_t* board_end = null
     const Bitboard checkers = pos.st().checkers;
     if (checkers.empty()) return;
     constexpr Color Them = ~Us;
-    const Square k = (pos.by_type[KING] & pos.by_color[Us]).lsb();
+    // Checkers are found against this king (never SQ_NONE when there are any).
+    const Square k = pos.king_square[Us];
     Bitboard occ = pos.occupied;
     occ.clear(k);
     Bitboard attacked;

@@ -53,7 +53,9 @@ bool position_keeps_king_safe(const Position& pos, std::uint32_t move) {
     if (is_drop(move)) return true;
     const Square from = move_from(move), to = move_to(move);
     const Color us = pos.side_to_move;
-    if (from < 81 && type_of(pos.board[from]) == KING) {
+    // The king is the one on king_square: in a set-up with two kings of a side, checks,
+    // pins and the generators all look at that one, and any other moves as a plain piece.
+    if (from == pos.king_square[us]) {
         Bitboard occ = pos.occupied;
         occ.clear(from);
         return !position_is_attacked_by(pos, ~us, to, occ);
@@ -111,7 +113,7 @@ bool pseudo_legal_board_move(const Position& pos, std::uint32_t m, Piece expecte
         return false;
     }
     const Bitboard checkers = pos.st().checkers;
-    if (checkers && pt != KING) {
+    if (checkers && from != pos.king_square[us]) {
         if (checkers.more_than_one()) return false;
         const Square c = checkers.lsb();
         return to == c || between_bb(c, pos.king_square[us]).test(to);

@@ -166,7 +166,9 @@ void do_move_impl(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
         }
         remove_piece(pos, b, from);
         put_piece(pos, a, to);
-        if (type_of(b) == KING) pos.king_square[color_of(b)] = to;
+        // Only the king on king_square is followed: another king a set-up gave the side
+        // moves as a plain piece, and the checks stay on the same king.
+        if (from == pos.king_square[Us]) pos.king_square[Us] = to;
         if (b) {
             keys.piece(b, from, -1);
             keys.board ^= ZOBRIST[b][from] ^ ZOBRIST[a][to];
@@ -214,6 +216,9 @@ void do_move_impl(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
                             pos.by_color[Us];
         }
     }
+    // Only a set-up position can leave the side not to move in check (a move never
+    // does), and no move gives that check: the first move after a set-up finds it.
+    if (prev.plies_since_setup == 0) checkers = position_compute_checkers(pos, Them);
     st.checkers = checkers;
     position_compute_check_squares(pos, st);
 }
@@ -267,7 +272,7 @@ Expected<Ok, StateStackError> position_undo_move(Position& pos, std::uint32_t mo
         const Piece b = is_promotion(move) ? Piece(make_piece(color_of(a), demote(type_of(a)))) : a;
         remove_piece(pos, a, to);
         put_piece(pos, b, from);
-        if (type_of(b) == KING) pos.king_square[color_of(b)] = from;
+        if (to == pos.king_square[us]) pos.king_square[us] = from;
         if (captured) {
             put_piece(pos, captured, to);
             const PieceType h = demote(type_of(captured));

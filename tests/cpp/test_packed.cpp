@@ -141,6 +141,10 @@ TEST(Packed, DecoderErrors) {
     Packed32 black = start;
     black[0] = static_cast<std::uint8_t>((black[0] & 1) | (127 << 1));
     EXPECT_EQ(hcp_error_display(position_from_hcp(black, 1).error()), "invalid king square in HuffmanCodedPos: 127");
+    // Both kings on one square: the White king's square is refused.
+    Packed32 same = start;
+    same[1] = static_cast<std::uint8_t>((same[1] & 0x80) | 44);
+    EXPECT_EQ(hcp_error_display(position_from_hcp(same, 1).error()), "invalid king square in HuffmanCodedPos: 44");
     // All ones after the kings: every square reads 11111111, the White dragon, and the
     // stream runs out long before the last square.
     Packed32 all = start;

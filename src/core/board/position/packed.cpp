@@ -360,7 +360,9 @@ Expected<PositionState, HuffmanCodedPosError> hcp_to_state(const Packed32& bytes
     r.read(7, black_king);
     if (black_king > 80) return unexpected(HuffmanCodedPosError{K::InvalidKingSquare, static_cast<std::uint16_t>(black_king)});
     r.read(7, white_king);
-    if (white_king > 80) return unexpected(HuffmanCodedPosError{K::InvalidKingSquare, static_cast<std::uint16_t>(white_king)});
+    // Both kings on one square would silently lose one of them.
+    if (white_king > 80 || white_king == black_king)
+        return unexpected(HuffmanCodedPosError{K::InvalidKingSquare, static_cast<std::uint16_t>(white_king)});
     d.board[black_king] = make_piece(BLACK, KING);
     d.board[white_king] = make_piece(WHITE, KING);
     switch (decode_rest(r, HCP, d)) {

@@ -12,6 +12,7 @@
 #include "board/movegen/movegen.h"
 #include "board/position/legality.h"
 #include "board/position/parser.h"
+#include "board/position/position_state.h"
 #include "board/position/position.h"
 #include "board/position/updates.h"
 #include "util/panic.h"
@@ -73,13 +74,7 @@ inline bool same_placement(const Position& a, const Position& b) {
 
 // Everything a move keeps incrementally equals its recomputation from the board.
 inline void require_consistent(const Position& pos, std::string_view context) {
-    SfenFields f;
-    f.board = pos.board;
-    f.hands = pos.hands;
-    f.side_to_move = pos.side_to_move;
-    f.ply = pos.ply;
-    Position fresh;
-    position_set(fresh, f);
+    const Position fresh = position_from_state(position_state_of(pos));
     FUZZ_REQUIRE(pos.by_type == fresh.by_type && pos.by_color == fresh.by_color && pos.occupied == fresh.occupied,
                  context);
     FUZZ_REQUIRE(pos.board_key == fresh.board_key && pos.hand_key == fresh.hand_key && pos.key == fresh.key,

@@ -9,6 +9,7 @@
 
 #include "board/movegen/movegen.h"
 #include "board/position/parser.h"
+#include "board/position/position_state.h"
 #include "board/position/legality.h"
 #include "board/position/updates.h"
 
@@ -57,16 +58,7 @@ inline Move32 random_legal(const Position& pos, std::mt19937_64& rng) {
 }
 
 // The same board, hands and side set up from scratch.
-inline Position rebuilt(const Position& pos) {
-    SfenFields f;
-    f.board = pos.board;
-    f.hands = pos.hands;
-    f.side_to_move = pos.side_to_move;
-    f.ply = pos.ply;
-    Position fresh;
-    position_set(fresh, f);
-    return fresh;
-}
+inline Position rebuilt(const Position& pos) { return position_from_state(position_state_of(pos)); }
 
 // Every field a move keeps incrementally equals its recomputation.
 inline void expect_consistent(const Position& pos) {

@@ -14,29 +14,26 @@
 
 namespace korvan::py {
 
+// The object as an int through the index protocol: `obj` itself when it is one, else
+// the index result, kept alive by `holder`. Null with an exception set on failure.
+inline PyObject* as_index(PyObject* obj, Ref& holder) {
+    if (PyLong_Check(obj)) return obj;
+    holder = Ref(PyNumber_Index(obj));
+    return holder.get();
+}
+
 template <class T>
 bool extract_int(PyObject* obj, T& out) {
+    Ref holder;
+    PyObject* number = as_index(obj, holder);
+    if (!number) return false;
     if constexpr (std::is_same_v<T, std::uint64_t>) {
-        Ref index;
-        PyObject* number = obj;
-        if (!PyLong_Check(obj)) {
-            index = Ref(PyNumber_Index(obj));
-            if (!index) return false;
-            number = index.get();
-        }
         const unsigned long long v = PyLong_AsUnsignedLongLong(number);
         if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
         out = v;
         return true;
     } else {
         static_assert(sizeof(T) < sizeof(long));
-        Ref index;
-        PyObject* number = obj;
-        if (!PyLong_Check(obj)) {
-            index = Ref(PyNumber_Index(obj));
-            if (!index) return false;
-            number = index.get();
-        }
         // Every integer outside the field, however large, fails with the one text.
         int overflow = 0;
         const long v = PyLong_AsLongAndOverflow(number, &overflow);

@@ -24,7 +24,7 @@ PyTypeObject* build_class(const ClassSpec& spec) {
     add(Py_sq_length, spec.length);
     slots.push_back({0, nullptr});
 
-    // The interpreter keeps pointing at the spec's name on some versions, so the
+    // The interpreter keeps pointing at the type's name text on some versions, so the
     // names live as long as the process.
     static std::list<std::string> names;
     const std::string& full_name = names.emplace_back(std::string("korvan._korvan.") + spec.name);

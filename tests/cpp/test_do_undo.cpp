@@ -297,3 +297,24 @@ TEST(MoveDelta, RecordsWhatAMoveDid) {
     EXPECT_EQ(d.hand_count_before, 1u);
     EXPECT_EQ(hand_count(dragon.hands[BLACK], ROOK), 2u);
 }
+
+// The one-pass set-up equals the three separate steps: sets, keys, fresh record.
+TEST(SetUp, OnePassEqualsTheSeparateSteps) {
+    for (const char* text : {STARTPOS_SFEN.data(), test::MATSURI, "9/9/9/9/4p4/9/9/9/9 w 3P2b 0",
+                             "4k4/9/9/9/9/9/9/4r4/4K4 b G 1"}) {
+        const Position fused = sfen(text);
+        Position steps;
+        const SfenFields f = *parse_sfen_fields(text);
+        steps.board = f.board;
+        steps.hands = f.hands;
+        steps.side_to_move = f.side_to_move;
+        steps.ply = f.ply;
+        position_update_bitboards(steps);
+        const PositionKeys keys = position_compute_key(steps);
+        steps.board_key = keys.board_key;
+        steps.hand_key = keys.hand_key;
+        steps.key = keys.board_key ^ keys.hand_key;
+        position_reset_state(steps);
+        expect_same_position(fused, steps);
+    }
+}

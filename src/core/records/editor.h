@@ -1,0 +1,34 @@
+#pragma once
+// The editing cursor over a record: a live position that always equals the position at
+// the current node. Moves appended through it pass the same legality test as the Board
+// move methods; jumps rebuild the position by replaying the path from the root, except
+// that a step to a child or to the parent plays or takes back just the one move.
+
+#include <optional>
+
+#include "board/position/position.h"
+#include "records/record.h"
+
+namespace korvan {
+
+struct RecordEditor {
+    Position position;
+    Record record;
+    RecordNodeId current = RECORD_ROOT_ID;
+};
+
+// The record's initial position with a one-record state stack.
+Expected<Position, RecordError> record_initial_position(const Record& record);
+
+// The move widened for the position when it passes the legality test, else nothing.
+std::optional<Move32> record_checked_move(const Position& pos, Move move);
+
+Expected<RecordEditor, RecordError> record_editor_new(Record record);
+// Appends a checked move under the current node (as a variation when it already has
+// children), plays it and moves the cursor to the new node.
+Expected<RecordNodeId, RecordError> record_editor_append_move(RecordEditor& editor, Move move);
+// Moves the cursor to the target with the exact position and full state stack of a
+// replay from the root; on an error nothing changes.
+Expected<Ok, RecordError> record_editor_rebuild_position(RecordEditor& editor, RecordNodeId target);
+
+}  // namespace korvan

@@ -174,6 +174,7 @@ std::optional<RecordNodeId> resolve_record_node_id(const Record& r, std::uint64_
 
 Expected<std::vector<RecordNodeId>, RecordError> record_path_to_root(const Record& r, RecordNodeId id) {
     std::vector<RecordNodeId> path;
+    if (!record_find_node(r, id)) return unexpected(RecordError::of(RecordError::Kind::InvalidNodeId, node_index(id)));
     for (RecordNodeId cur = id; cur != 0;) {
         const std::uint64_t index = node_index(cur);
         if (index >= r.nodes.size() || path.size() > r.nodes.size())

@@ -136,6 +136,7 @@ Expected<std::string, UsiPositionError> record_to_usi_position(const Record& rec
     }
 
     std::string moves;
+    moves.reserve(6 * record.nodes.size() + 16);
     RecordNodeId last = record.root;
     for (RecordNodeId id = record_node(record, record.root).first_child; id != 0;) {
         const RecordNode* n = record_find_node(record, id);
@@ -151,7 +152,7 @@ Expected<std::string, UsiPositionError> record_to_usi_position(const Record& rec
             return unexpected(std::move(e));
         }
         moves += ' ';
-        moves += move_display_usi(n->move);
+        move_append_usi(moves, n->move);
         position_do_move(pos, *m);
         id = n->first_child;
     }

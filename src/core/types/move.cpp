@@ -83,18 +83,32 @@ std::string move_display_usi(std::uint32_t move) {
         case MOVE_END: return "";
         default: break;
     }
+    std::string out;
+    move_append_usi(out, m);
+    return out;
+}
+
+void move_append_usi(std::string& out, std::uint32_t move) {
+    const Move m = move16(move);
     const Square to = move_to(m);
-    if (to > 80) return "";
+    if (to > 80) return;
+    const auto square = [&out](Square s) {
+        out.push_back(static_cast<char>('1' + file_of(s)));
+        out.push_back(static_cast<char>('a' + rank_of(s)));
+    };
     if (is_drop(m)) {
         const unsigned pt = dropped_type(m);
-        if (pt < PAWN || pt > GOLD) return "";
-        return std::string(1, DROP_LETTERS[pt - 1]) + "*" + square_display_usi(to);
+        if (pt < PAWN || pt > GOLD) return;
+        out.push_back(DROP_LETTERS[pt - 1]);
+        out.push_back('*');
+        square(to);
+        return;
     }
     const Square from = move_from(m);
-    if (from > 80) return "";
-    std::string out = square_display_usi(from) + square_display_usi(to);
+    if (from > 80) return;
+    square(from);
+    square(to);
     if (is_promotion(m)) out.push_back('+');
-    return out;
 }
 
 std::optional<Square> is_usi_square(std::string_view text) {

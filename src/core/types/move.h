@@ -52,6 +52,9 @@ Move move16_make_promote(unsigned from, unsigned to);
 
 std::optional<Move> move_from_usi(std::string_view text);
 std::string move_display_usi(std::uint32_t move);
+// Appends the USI text of a normal move (nothing for a special move or a bad field):
+// the writers of long move lists build their text in one buffer.
+void move_append_usi(std::string& out, std::uint32_t move);
 std::optional<Square> is_usi_square(std::string_view text);
 std::string move32_debug(Move32 m);
 

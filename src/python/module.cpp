@@ -7,6 +7,7 @@
 #include "class_tags.h"
 #include "labels/policy.h"
 #include "module_parts.h"
+#include "records/record_classes.h"
 #include "support/boundary.h"
 
 namespace korvan::py {
@@ -46,8 +47,12 @@ const Registration REGISTRATIONS[] = {
     {"AperyMove32", create_apery_move32_class},
     {"GameResult", create_game_result_class},
     // Record classes: GameResultInfo, TimeControl, EngineInfo, MoveEntry,
-    // SpecialMoveEntry, RecordEntry, UsiPositionParts, RecordNodeId, RecordMetadataKey,
-    // RecordMetadata, RecordEditor, Record.
+    // SpecialMoveEntry, then RecordEntry; UsiPositionParts, then RecordNodeId;
+    // RecordMetadataKey and RecordMetadata, then RecordEditor and Record.
+    {"RecordEntry", create_record_entry_class},
+    {"RecordNodeId", create_record_node_id_class},
+    {"RecordEditor", create_record_editor_class},
+    {"Record", create_record_class},
     // Book classes: BookKey, BookMove, BookEntry, YaneuraOuBookDiagnostics,
     // YaneuraOuBookMove, YaneuraOuBookEntry, YaneuraOuBook, SbkDiagnostics,
     // SbkOpenProgress, SbkEval, SbkMove, SbkEntry, SbkBook, MemoryBook, StaticBook,

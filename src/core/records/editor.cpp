@@ -32,9 +32,13 @@ Expected<RecordEditor, RecordError> record_editor_new(Record record) {
 }
 
 Expected<RecordNodeId, RecordError> record_editor_append_move(RecordEditor& editor, Move move) {
-    const auto m = record_checked_move(editor.position, move);
+    return record_editor_append_entry(editor, MoveEntry{move, {}});
+}
+
+Expected<RecordNodeId, RecordError> record_editor_append_entry(RecordEditor& editor, MoveEntry entry) {
+    const auto m = record_checked_move(editor.position, entry.move);
     if (!m) return unexpected(RecordError::of(RecordError::Kind::IllegalMove));
-    auto id = record_append_move(editor.record, editor.current, move16(*m), {});
+    auto id = record_append_move(editor.record, editor.current, move16(*m), std::move(entry.annotations));
     if (!id) return id;
     position_do_move(editor.position, *m);
     editor.current = *id;

@@ -27,6 +27,8 @@ Expected<RecordEditor, RecordError> record_editor_new(Record record);
 // Appends a checked move under the current node (as a variation when it already has
 // children), plays it and moves the cursor to the new node.
 Expected<RecordNodeId, RecordError> record_editor_append_move(RecordEditor& editor, Move move);
+// The same with the entry's comment, time and engine information on the new node.
+Expected<RecordNodeId, RecordError> record_editor_append_entry(RecordEditor& editor, MoveEntry entry);
 // Moves the cursor to the target with the exact position and full state stack of a
 // replay from the root; on an error nothing changes.
 Expected<Ok, RecordError> record_editor_rebuild_position(RecordEditor& editor, RecordNodeId target);

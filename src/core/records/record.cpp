@@ -114,6 +114,25 @@ std::vector<RecordNodeId> record_children(const Record& r, RecordNodeId id) {
     return out;
 }
 
+Expected<RecordNodeId, RecordError> record_move_child_to_front(Record& r, RecordNodeId parent, std::size_t index) {
+    (void)walked_node(r, parent);
+    RecordNode& p = r.nodes[parent - 1];
+    RecordNodeId before = 0;
+    RecordNodeId child = p.first_child;
+    for (std::size_t i = 0; i < index && child != 0; ++i) {
+        before = child;
+        child = r.nodes[child - 1].next_sibling;
+    }
+    if (child == 0) return unexpected(RecordError::of(RecordError::Kind::InvalidChildIndex, node_index(parent), index));
+    if (before == 0) return child;
+    RecordNode& c = r.nodes[child - 1];
+    r.nodes[before - 1].next_sibling = c.next_sibling;
+    if (p.last_child == child) p.last_child = before;
+    c.next_sibling = p.first_child;
+    p.first_child = child;
+    return child;
+}
+
 std::size_t record_child_count(const Record& r, RecordNodeId id) {
     std::size_t n = 0;
     for (RecordNodeId c = walked_node(r, id).first_child; c != 0; c = r.nodes[c - 1].next_sibling) ++n;

@@ -99,6 +99,9 @@ Expected<RecordNodeId, RecordError> record_append_terminal(Record& r, RecordNode
                                                             Annotations annotations);
 
 std::vector<RecordNodeId> record_children(const Record& r, RecordNodeId id);
+// Makes the child at `index` of the parent's list its first child (the main line from
+// there); the others keep their order. InvalidChildIndex when there is no such child.
+Expected<RecordNodeId, RecordError> record_move_child_to_front(Record& r, RecordNodeId parent, std::size_t index);
 std::size_t record_child_count(const Record& r, RecordNodeId id);
 
 // Main-line walk from the root along first children.

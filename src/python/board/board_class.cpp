@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board.h"
+#include "../support/joined.h"
 #include "board/position/parser.h"
 #include "board/position/usi_position.h"
 #include "../support/convert.h"
@@ -102,14 +103,6 @@ const PyGetSetDef SETUP_GETSET[] = {
     {"turn", getter<BoardClass, turn>, nullptr, nullptr, nullptr},
     {"game_ply", getter<BoardClass, game_ply>, nullptr, nullptr, nullptr},
 };
-
-template <class T, class... Groups>
-T* joined(const Groups&... groups) {
-    static std::vector<T> table;
-    (table.insert(table.end(), groups.begin(), groups.end()), ...);
-    table.push_back(T{});
-    return table.data();
-}
 
 }  // namespace
 

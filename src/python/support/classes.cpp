@@ -21,6 +21,7 @@ PyTypeObject* build_class(const ClassSpec& spec) {
     add(Py_tp_repr, spec.repr);
     add(Py_tp_str, spec.str);
     add(Py_nb_int, spec.to_int);
+    add(Py_nb_index, spec.to_index);
     add(Py_sq_length, spec.length);
     slots.push_back({0, nullptr});
 

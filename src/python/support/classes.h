@@ -313,6 +313,7 @@ struct ClassSpec {
     reprfunc repr = nullptr;
     reprfunc str = nullptr;
     unaryfunc to_int = nullptr;
+    unaryfunc to_index = nullptr;  // operator.index: the object serves as an integer argument
     lenfunc length = nullptr;
 };
 

@@ -1,0 +1,119 @@
+#include "record_args.h"
+
+#include "../support/convert.h"
+#include "../support/errors.h"
+
+namespace korvan::py {
+
+bool move_entries_arg(PyObject* obj, const char* name, std::vector<MoveEntry>& out) {
+    if (PyUnicode_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
+        argument_error(name);
+        return false;
+    }
+    if (!PySequence_Check(obj)) {
+        wrong_class(obj, "Sequence");
+        argument_error(name);
+        return false;
+    }
+    const Py_ssize_t n = PySequence_Size(obj);
+    if (n < 0) {
+        argument_error(name);
+        return false;
+    }
+    out.clear();
+    out.reserve(static_cast<std::size_t>(n));
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        Ref item(PySequence_GetItem(obj, i));
+        if (!item) {
+            argument_error(name);
+            return false;
+        }
+        MoveEntry entry;
+        if (!extract_arg<MoveEntryClass>(item.get(), name, entry)) return false;
+        out.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool node_index_arg(PyObject* obj, const char* name, std::uint64_t& out) {
+    if (extract_int(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
+bool node_arg(PyObject* obj, const Record& record, RecordNodeId& out) {
+    std::uint64_t index = 0;
+    if (!node_index_arg(obj, "node_id", index)) return false;
+    const auto id = resolve_record_node_id(record, index);
+    if (!id) {
+        PyErr_SetString(PyExc_IndexError, "node_id out of range");
+        return false;
+    }
+    out = *id;
+    return true;
+}
+
+PyObject* node_id_to_py(RecordNodeId id) { return PyLong_FromUnsignedLongLong(node_index(id)); }
+
+PyObject* node_ids_to_list(const std::vector<RecordNodeId>& ids) {
+    Ref list(PyList_New(static_cast<Py_ssize_t>(ids.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        PyObject* v = node_id_to_py(ids[i]);
+        if (!v) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), v);
+    }
+    return list.release();
+}
+
+PyObject* raise_record_error(const RecordError& e) {
+    PyErr_SetString(PyExc_ValueError, record_error_display(e).c_str());
+    return nullptr;
+}
+
+bool optional_str_arg(PyObject* obj, const char* name, std::optional<std::string>& out) {
+    if (!obj || obj == Py_None) {
+        out.reset();
+        return true;
+    }
+    std::string_view text;
+    if (!extract_str(obj, text)) {
+        argument_error(name);
+        return false;
+    }
+    out.emplace(text);
+    return true;
+}
+
+PyObject* optional_str_to_py(const std::optional<std::string>& text) {
+    if (!text) Py_RETURN_NONE;
+    return to_py_str(*text);
+}
+
+std::optional<std::uint32_t> duration_ms_u32(const std::optional<Duration>& d) {
+    if (!d) return std::nullopt;
+    const std::uint64_t ms = d->total_ms();
+    if (ms > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(ms);
+}
+
+const RecordNode* main_terminal_node(const Record& r) {
+    const RecordNodeId last = record_main_line_last(r);
+    const RecordNode& node = record_node(r, last);
+    return node.kind == NodeKind::Terminal ? &node : nullptr;
+}
+
+GameResultSummary record_result_info(const Record& r) {
+    GameResultSummary out;
+    out.ply_count = record_move_count(r);
+    if (const RecordNode* t = main_terminal_node(r)) {
+        out.result = t->special->result;
+        out.reason = t->special->raw;
+        out.end_time_ms = duration_ms_u32(t->annotations.time);
+        out.end_comment = t->annotations.comment;
+    }
+    return out;
+}
+
+}  // namespace korvan::py

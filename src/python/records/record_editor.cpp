@@ -1,0 +1,234 @@
+// RecordEditor: a cursor over a record with the live position at its node. It appends
+// legality-checked moves and terminals, moves around the tree and hands the record out.
+
+#include "../class_tags.h"
+#include "../support/convert.h"
+#include "board/position/parser.h"
+#include "record_args.h"
+#include "record_classes.h"
+#include "records/editor.h"
+#include "util/text.h"
+
+namespace korvan::py {
+
+namespace {
+
+using EC = RecordEditorClass;
+using Slot = std::optional<RecordEditor>;
+
+// The live editor, or ValueError once the record has been moved out.
+RecordEditor* live(Slot& slot) {
+    if (slot) return &*slot;
+    PyErr_SetString(PyExc_ValueError, "RecordEditor has already been consumed");
+    return nullptr;
+}
+const RecordEditor* live(const Slot& slot) { return live(const_cast<Slot&>(slot)); }
+
+bool make_editor(Record record, Slot& out) {
+    auto editor = record_editor_new(std::move(record));
+    if (!editor) return raise_record_error(editor.error()), false;
+    out.emplace(std::move(*editor));
+    return true;
+}
+
+// RecordEditor(init_position): "startpos" or an SFEN text, white space around ignored.
+bool editor_init(PyObject* const* args, Slot& out) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("init_position");
+        return false;
+    }
+    text = trim_whitespace(text);
+    auto record = record_new(text == "startpos" ? std::nullopt : std::optional<std::string>(text));
+    if (!record) return raise_record_error(record.error()), false;
+    return make_editor(std::move(*record), out);
+}
+
+PyObject* from_record(PyTypeObject*, PyObject* const* args) {
+    if (!is_instance<RecordClass>(args[0])) {
+        wrong_class(args[0], "Record");
+        argument_error("record");
+        return nullptr;
+    }
+    Object<RecordClass>* source = object_of<RecordClass>(args[0]);
+    SharedBorrow guard(source->borrow);
+    if (!guard) return nullptr;
+    return record_editor_from_record(source->value);
+}
+
+PyObject* record(const Slot& slot) {
+    const RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    return wrap<RecordClass>(e->record);
+}
+
+PyObject* into_record(Slot& slot) {
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    Record record = std::move(e->record);
+    slot.reset();
+    return wrap<RecordClass>(std::move(record));
+}
+
+PyObject* rebuild_at(RecordEditor& e, RecordNodeId target) {
+    auto done = record_editor_rebuild_position(e, target);
+    if (!done) return raise_record_error(done.error());
+    Py_RETURN_NONE;
+}
+
+PyObject* go_to(Slot& slot, PyObject* const* args) {
+    std::uint64_t index = 0;
+    if (!node_index_arg(args[0], "node_id", index)) return nullptr;
+    if (index > 4'294'967'294ull) {
+        PyErr_SetString(PyExc_IndexError, "node_id out of range");
+        return nullptr;
+    }
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    return rebuild_at(*e, static_cast<RecordNodeId>(index + 1));
+}
+
+PyObject* go_back(Slot& slot) {
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    const RecordNodeId parent = record_node(e->record, e->current).parent;
+    if (parent == 0) Py_RETURN_FALSE;
+    Ref done(rebuild_at(*e, parent));
+    if (!done) return nullptr;
+    Py_RETURN_TRUE;
+}
+
+bool child_index_arg(PyObject* obj, std::uint64_t& out) {
+    out = 0;
+    if (!obj) return true;
+    return node_index_arg(obj, "child_index", out);
+}
+
+// The child at `index` of the cursor's node, first made the main line when `branch`.
+PyObject* step_forward(Slot& slot, PyObject* const* args, bool branch) {
+    std::uint64_t index = 0;
+    if (!child_index_arg(args[0], index)) return nullptr;
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    if (index >= record_child_count(e->record, e->current)) Py_RETURN_FALSE;
+    RecordNodeId child = record_children(e->record, e->current)[index];
+    if (branch) {
+        auto moved = record_move_child_to_front(e->record, e->current, index);
+        if (!moved) return raise_record_error(moved.error());
+        child = *moved;
+    }
+    Ref done(rebuild_at(*e, child));
+    if (!done) return nullptr;
+    Py_RETURN_TRUE;
+}
+
+PyObject* go_forward(Slot& slot, PyObject* const* args) { return step_forward(slot, args, false); }
+PyObject* branch_to(Slot& slot, PyObject* const* args) { return step_forward(slot, args, true); }
+
+PyObject* append_move(Slot& slot, PyObject* const* args) {
+    MoveEntry entry;
+    if (!extract_arg<MoveEntryClass>(args[0], "move", entry)) return nullptr;
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    auto id = record_editor_append_entry(*e, std::move(entry));
+    if (!id) return raise_record_error(id.error());
+    return node_id_to_py(*id);
+}
+
+PyObject* append_special(Slot& slot, PyObject* const* args) {
+    SpecialMoveEntry entry;
+    if (!extract_arg<SpecialMoveEntryClass>(args[0], "special", entry)) return nullptr;
+    RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    auto id = record_append_terminal(e->record, e->current, std::move(entry.special), std::move(entry.annotations));
+    if (!id) return raise_record_error(id.error());
+    e->current = *id;
+    return node_id_to_py(*id);
+}
+
+PyObject* position(const Slot& slot) {
+    const RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    return wrap<BoardClass>(e->position);
+}
+
+PyObject* current_node(const Slot& slot) {
+    const RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    return node_id_to_py(e->current);
+}
+
+PyObject* position_sfen(const Slot& slot) {
+    const RecordEditor* e = live(slot);
+    if (!e) return nullptr;
+    return to_py_str(position_to_sfen(e->position, e->position.ply));
+}
+
+PyObject* editor_repr(const Slot& slot) {
+    if (!slot) return to_py_str("RecordEditor(consumed)");
+    return to_py_str("RecordEditor(current_node=" + std::to_string(node_index(slot->current)) + ")");
+}
+
+constexpr const char* INIT_POSITION[] = {"init_position"};
+constexpr const char* RECORD_ARG[] = {"record"};
+constexpr const char* NODE_ID[] = {"node_id"};
+constexpr const char* CHILD_INDEX[] = {"child_index"};
+constexpr const char* MOVE_ARG[] = {"move"};
+constexpr const char* SPECIAL_ARG[] = {"special"};
+
+constexpr Signature NEW{"__new__", INIT_POSITION};
+constexpr Signature FROM_RECORD{"from_record", RECORD_ARG};
+constexpr Signature RECORD{"record"};
+constexpr Signature INTO_RECORD{"into_record"};
+constexpr Signature GO_TO{"go_to", NODE_ID};
+constexpr Signature GO_BACK{"go_back"};
+constexpr Signature GO_FORWARD{"go_forward", CHILD_INDEX, 0};
+constexpr Signature BRANCH_TO{"branch_to", CHILD_INDEX, 0};
+constexpr Signature APPEND_MOVE{"append_move", MOVE_ARG};
+constexpr Signature APPEND_SPECIAL{"append_special", SPECIAL_ARG};
+
+PyMethodDef methods[] = {
+    class_method_def<class_method<EC, FROM_RECORD, from_record>>("from_record", "from_record($cls, record)\n--\n\n"),
+    method_def<method<EC, RECORD, record>>("record", "record($self)\n--\n\n"),
+    method_def<method<EC, INTO_RECORD, into_record, Access::Exclusive>>("into_record", "into_record($self)\n--\n\n"),
+    method_def<method<EC, GO_TO, go_to, Access::Exclusive>>("go_to", "go_to($self, node_id)\n--\n\n"),
+    method_def<method<EC, GO_BACK, go_back, Access::Exclusive>>("go_back", "go_back($self)\n--\n\n"),
+    method_def<method<EC, GO_FORWARD, go_forward, Access::Exclusive>>("go_forward",
+                                                                       "go_forward($self, child_index=0)\n--\n\n"),
+    method_def<method<EC, BRANCH_TO, branch_to, Access::Exclusive>>("branch_to",
+                                                                     "branch_to($self, child_index=0)\n--\n\n"),
+    method_def<method<EC, APPEND_MOVE, append_move, Access::Exclusive>>("append_move",
+                                                                         "append_move($self, move)\n--\n\n"),
+    method_def<method<EC, APPEND_SPECIAL, append_special, Access::Exclusive>>(
+        "append_special", "append_special($self, special)\n--\n\n"),
+    METHODS_END,
+};
+
+PyGetSetDef getset[] = {
+    {"position", getter<EC, position>, nullptr, nullptr, nullptr},
+    {"current_node", getter<EC, current_node>, nullptr, nullptr, nullptr},
+    {"position_sfen", getter<EC, position_sfen>, nullptr, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyObject* record_editor_from_record(const Record& record) {
+    Slot slot;
+    if (!make_editor(record, slot)) return nullptr;
+    return wrap<EC>(std::move(slot));
+}
+
+PyTypeObject* create_record_editor_class() {
+    ClassSpec spec = class_spec<EC>("RecordEditor(init_position)\n--\n\n");
+    spec.new_ = construct_new<EC, NEW, editor_init>;
+    spec.vectorcall = construct_vectorcall<EC, NEW, editor_init>;
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.repr = slot<EC, editor_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) EC::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

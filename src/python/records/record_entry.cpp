@@ -1,0 +1,59 @@
+// RecordEntry: a read-only copy of what one node holds, a move entry or a terminal.
+
+#include "../record_tags.h"
+#include "record_classes.h"
+#include "../support/convert.h"
+
+namespace korvan::py {
+
+namespace {
+
+using Entry = RecordEntryClass;
+using EntryValue = std::variant<MoveEntry, SpecialMoveEntry>;
+
+PyObject* kind(const EntryValue& e) { return to_py_str(e.index() == 0 ? "move" : "special"); }
+
+PyObject* move(const EntryValue& e) {
+    if (const auto* m = std::get_if<MoveEntry>(&e)) return wrap<MoveEntryClass>(*m);
+    Py_RETURN_NONE;
+}
+
+PyObject* special(const EntryValue& e) {
+    if (const auto* s = std::get_if<SpecialMoveEntry>(&e)) return wrap<SpecialMoveEntryClass>(*s);
+    Py_RETURN_NONE;
+}
+
+PyObject* entry_repr(const EntryValue& e) {
+    if (const auto* m = std::get_if<MoveEntry>(&e))
+        return to_py_str("RecordEntry(kind=move, move=" + move_display_usi(m->move) + ")");
+    const auto& s = std::get<SpecialMoveEntry>(e);
+    return to_py_str("RecordEntry(kind=special, special=" +
+                     std::string(SPECIAL_MOVE_KIND_NAMES[static_cast<int>(s.special.kind)]) + ")");
+}
+
+PyGetSetDef getset[] = {
+    {"kind", getter<Entry, kind>, nullptr, nullptr, nullptr},
+    {"move", getter<Entry, move>, nullptr, nullptr, nullptr},
+    {"special", getter<Entry, special>, nullptr, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyObject* record_entry_of_node(const RecordNode& node) {
+    if (node.kind == NodeKind::Move) return wrap<Entry>(EntryValue(MoveEntry{node.move, node.annotations}));
+    if (node.kind == NodeKind::Terminal)
+        return wrap<Entry>(EntryValue(SpecialMoveEntry{*node.special, node.annotations}));
+    Py_RETURN_NONE;
+}
+
+PyTypeObject* create_record_entry_class() {
+    ClassSpec spec = class_spec<Entry>("");
+    spec.getset = getset;
+    spec.repr = slot<Entry, entry_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) Entry::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -1,0 +1,14 @@
+#pragma once
+// The Record class is assembled from method groups, one file each; record_class.cpp
+// joins them in this order.
+
+#include <span>
+
+#include "../record_tags.h"
+
+namespace korvan::py {
+
+std::span<const PyMethodDef> record_tree_methods();  // node queries, main-line edits, editor
+std::span<const PyGetSetDef> record_property_getset();
+
+}  // namespace korvan::py

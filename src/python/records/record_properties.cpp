@@ -1,0 +1,144 @@
+// Record properties: copies of the main line, the metadata and the terminal out, and
+// the three setters (initial comment, metadata, main terminal).
+
+#include "../class_tags.h"
+#include "../support/convert.h"
+#include "record_args.h"
+#include "record_groups.h"
+
+namespace korvan::py {
+
+namespace {
+
+using RC = RecordClass;
+
+// A setter that converts the value before it borrows the record, so a value that does
+// not convert leaves the record untouched and reports before any borrow conflict.
+template <class T, auto Convert, auto Store>
+int converting_setter(PyObject* self, PyObject* arg, void*) {
+    return boundary<int>(-1, [&]() -> int {
+        if (!arg) {
+            PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
+            return -1;
+        }
+        T value{};
+        if (!Convert(arg, value)) return -1;
+        Object<RC>* obj = object_of<RC>(self);
+        ExclusiveBorrow guard(obj->borrow);
+        if (!guard) return -1;
+        return Store(obj->value, std::move(value)) ? 0 : -1;
+    });
+}
+
+PyObject* init_position_sfen(const Record& r) {
+    return to_py_str(r.init_position_sfen ? std::string_view(*r.init_position_sfen) : STARTPOS_SFEN);
+}
+
+PyObject* initial_comment(const Record& r) { return optional_str_to_py(record_node(r, r.root).annotations.comment); }
+
+bool convert_initial_comment(PyObject* v, std::optional<std::string>& out) {
+    return optional_str_arg(v, "initial_comment", out);
+}
+bool store_initial_comment(Record& r, std::optional<std::string> comment) {
+    record_set_initial_comment(r, std::move(comment));
+    return true;
+}
+
+PyObject* moves(const Record& r) {
+    const std::vector<RecordNodeId> ids = record_main_line_ids(r);
+    Ref list(PyList_New(static_cast<Py_ssize_t>(ids.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const RecordNode& n = record_node(r, ids[i]);
+        PyObject* entry = wrap<MoveEntryClass>(MoveEntry{n.move, n.annotations});
+        if (!entry) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), entry);
+    }
+    return list.release();
+}
+
+PyObject* metadata(const Record& r) { return wrap<RecordMetadataClass>(r.metadata); }
+
+bool convert_metadata(PyObject* v, RecordMetadata& out) { return extract_arg<RecordMetadataClass>(v, "metadata", out); }
+bool store_metadata(Record& r, RecordMetadata md) {
+    r.metadata = std::move(md);
+    return true;
+}
+
+template <RecordMetadataKey K>
+PyObject* standard_text(const Record& r) {
+    return optional_str_to_py(r.metadata.get(K));
+}
+
+PyObject* optional_time_control(const std::optional<TimeControl>& tc) {
+    if (!tc) Py_RETURN_NONE;
+    return wrap<TimeControlClass>(*tc);
+}
+PyObject* black_time_control(const Record& r) { return optional_time_control(r.metadata.black_time_control); }
+PyObject* white_time_control(const Record& r) { return optional_time_control(r.metadata.white_time_control); }
+
+PyObject* result(const Record& r) { return wrap<GameResultClass>(record_result(r)); }
+PyObject* result_info(const Record& r) { return wrap<GameResultInfoClass>(record_result_info(r)); }
+
+PyObject* end_time_ms(const Record& r) {
+    const RecordNode* t = main_terminal_node(r);
+    const auto ms = t ? duration_ms_u32(t->annotations.time) : std::nullopt;
+    if (!ms) Py_RETURN_NONE;
+    return PyLong_FromUnsignedLong(*ms);
+}
+
+PyObject* end_comment(const Record& r) {
+    const RecordNode* t = main_terminal_node(r);
+    if (!t) Py_RETURN_NONE;
+    return optional_str_to_py(t->annotations.comment);
+}
+
+PyObject* main_terminal(const Record& r) {
+    const RecordNode* t = main_terminal_node(r);
+    if (!t) Py_RETURN_NONE;
+    return wrap<SpecialMoveEntryClass>(SpecialMoveEntry{*t->special, t->annotations});
+}
+
+bool convert_main_terminal(PyObject* v, std::optional<SpecialMoveEntry>& out) {
+    if (v == Py_None) return true;
+    return extract_arg<SpecialMoveEntryClass>(v, "terminal", out.emplace());
+}
+bool store_main_terminal(Record& r, std::optional<SpecialMoveEntry> entry) {
+    if (!entry) {
+        PyErr_SetString(PyExc_ValueError, "main_terminal cannot be cleared (set a SpecialMoveEntry)");
+        return false;
+    }
+    auto id = record_set_main_terminal(r, std::move(entry->special), std::move(entry->annotations));
+    if (!id) return raise_record_error(id.error()), false;
+    return true;
+}
+
+PyObject* move_count(const Record& r) { return PyLong_FromSize_t(record_move_count(r)); }
+
+const PyGetSetDef PROPERTIES[] = {
+    {"init_position_sfen", getter<RC, init_position_sfen>, nullptr, nullptr, nullptr},
+    {"initial_comment", getter<RC, initial_comment>,
+     converting_setter<std::optional<std::string>, convert_initial_comment, store_initial_comment>, nullptr, nullptr},
+    {"moves", getter<RC, moves>, nullptr, nullptr, nullptr},
+    {"metadata", getter<RC, metadata>, converting_setter<RecordMetadata, convert_metadata, store_metadata>, nullptr,
+     nullptr},
+    {"game_name", getter<RC, standard_text<RecordMetadataKey::GameName>>, nullptr, nullptr, nullptr},
+    {"game_type", getter<RC, standard_text<RecordMetadataKey::GameType>>, nullptr, nullptr, nullptr},
+    {"updated_date", getter<RC, standard_text<RecordMetadataKey::UpdatedDate>>, nullptr, nullptr, nullptr},
+    {"black_time_control", getter<RC, black_time_control>, nullptr, nullptr, nullptr},
+    {"white_time_control", getter<RC, white_time_control>, nullptr, nullptr, nullptr},
+    {"result", getter<RC, result>, nullptr, nullptr, nullptr},
+    {"result_info", getter<RC, result_info>, nullptr, nullptr, nullptr},
+    {"end_time_ms", getter<RC, end_time_ms>, nullptr, nullptr, nullptr},
+    {"end_comment", getter<RC, end_comment>, nullptr, nullptr, nullptr},
+    {"main_terminal", getter<RC, main_terminal>,
+     converting_setter<std::optional<SpecialMoveEntry>, convert_main_terminal, store_main_terminal>, nullptr,
+     nullptr},
+    {"move_count", getter<RC, move_count>, nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+std::span<const PyGetSetDef> record_property_getset() { return PROPERTIES; }
+
+}  // namespace korvan::py

@@ -131,6 +131,24 @@ TEST(RecordTree, ResultIsInvalidWhenTheMainLineEndsOnAMove) {
     EXPECT_EQ(record_main_line_ids(r), (std::vector<RecordNodeId>{*m1, *m2}));
 }
 
+TEST(RecordTree, MoveChildToFront) {
+    Record r = record_new_startpos();
+    std::vector<RecordNodeId> kids;
+    for (unsigned i = 0; i < 4; ++i) kids.push_back(*record_append_move(r, 1, any_move(i), {}));
+    EXPECT_EQ(*record_move_child_to_front(r, 1, 2), kids[2]);
+    EXPECT_EQ(record_children(r, 1), (std::vector<RecordNodeId>{kids[2], kids[0], kids[1], kids[3]}));
+    EXPECT_EQ(*record_move_child_to_front(r, 1, 3), kids[3]);
+    EXPECT_EQ(record_children(r, 1), (std::vector<RecordNodeId>{kids[3], kids[2], kids[0], kids[1]}));
+    // The old last child moved away: appends still go to the end.
+    const auto added = record_append_move(r, 1, any_move(9), {});
+    EXPECT_EQ(record_children(r, 1).back(), *added);
+    EXPECT_EQ(*record_move_child_to_front(r, 1, 0), kids[3]);
+    EXPECT_EQ(record_main_line_ids(r).front(), kids[3]);
+    const auto bad = record_move_child_to_front(r, 1, 5);
+    EXPECT_EQ(record_error_display(bad.error()), "child index 5 is out of range for parent 0");
+    EXPECT_EQ(record_children(r, 1).size(), 5u);
+}
+
 TEST(RecordTree, ResolveAndPath) {
     Record r = record_new_startpos();
     const auto m1 = record_append_move(r, 1, any_move(1), {});

@@ -126,3 +126,71 @@ TEST(RecordUsi, SpecialTokenParser) {
 
 }  // namespace
 }  // namespace korvan
+
+#include "records/usi_reader.h"
+
+namespace korvan {
+namespace {
+
+std::string read_back(const std::string& command, bool allow) {
+    const auto r = record_from_usi_position(command, allow);
+    if (!r) return "error: " + usi_position_error_display(r.error());
+    return *record_to_usi_position(*r, true);
+}
+
+TEST(RecordUsiReader, CommandsAndErrors) {
+    const std::pair<const char*, const char*> strict[] = {
+        {"position startpos moves 7g7f 3c3d", "position startpos moves 7g7f 3c3d"},
+        {"startpos moves 7g7f 3c3d", "position startpos moves 7g7f 3c3d"},
+        {"  startpos  ", "position startpos"},
+        {"startpos moves", "position startpos"},
+        {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1 moves 7g7f",
+         "position sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1 moves 7g7f"},
+        {"position", "error: invalid USI position token sequence: position"},
+        {"position\tstartpos", "error: invalid USI position token sequence: position\tstartpos"},
+        {"   ", "error: USI position command must not be empty"},
+        {"startpos 7g7f", "error: invalid USI position token sequence: startpos 7g7f"},
+        {"sfen 9/9 b -", "error: invalid USI position token sequence: sfen 9/9 b -"},
+        {"startpos moves 7g7f resign", "error: special token is not allowed in strict USI position mode at index 1: resign"},
+        {"startpos moves 7g7f 7g7f", "error: record construction failed: illegal move at current editor position"},
+        {"startpos moves 7g7x", "error: invalid move token at index 0: 7g7x"},
+        {"startpos moves none", "error: invalid move token at index 0: none"},
+    };
+    for (const auto& [in, out] : strict) EXPECT_EQ(read_back(in, false), out) << in;
+    EXPECT_EQ(read_back("sfen 9/9/9 b - 1", false).rfind("error: invalid USI position SFEN: ", 0), 0u);
+
+    const std::pair<const char*, const char*> allowed[] = {
+        {"startpos moves 7g7f resign", "position startpos moves 7g7f resign"},
+        {"startpos moves RESIGN", "position startpos moves resign"},
+        {"startpos moves 7g7f draw", "position startpos moves 7g7f draw"},
+        {"startpos moves resign 7g7f", "error: move appears after terminal special token at index 1: 7g7f"},
+        {"startpos moves resign win", "error: move appears after terminal special token at index 1: win"},
+    };
+    for (const auto& [in, out] : allowed) EXPECT_EQ(read_back(in, true), out) << in;
+    const auto r = *record_from_usi_position("startpos moves 7g7f resign", true);
+    EXPECT_EQ(record_result(r), 0);  // White resigned
+    EXPECT_EQ(record_node(r, 3).special->kind, SpecialMoveKind::Resign);
+    EXPECT_EQ(*record_node(r, 3).special->raw, "resign");
+}
+
+TEST(RecordUsiReader, MainLineMoves) {
+    const auto ok = usi_main_line_moves("position startpos", {"7g7f", "3c3d"});
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->initial_sfen, STARTPOS_SFEN);
+    EXPECT_EQ(ok->moves.size(), 2u);
+    EXPECT_EQ(usi_main_line_moves("startpos moves", {})->moves.size(), 0u);
+    const std::pair<std::vector<std::string_view>, const char*> errors[] = {
+        {{"7g7f", "3c3d", "resign"}, "invalid move value at index 2: resign"},
+        {{"7g7f", "7g7f"}, "invalid move value at index 1: 7g7f"},
+        {{"7g7x"}, "invalid USI move at index 0: 7g7x"},
+        {{"5e5d"}, "invalid move value at index 0: 5e5d"},
+        // The king steps next to the new horse.
+        {{"7g7f", "3c3d", "8h2b", "4a3b", "2b3a+", "5a4b"}, "illegal move at index 5: 5a4b"},
+    };
+    for (const auto& [moves, text] : errors) EXPECT_EQ(usi_main_line_moves("startpos", moves).error(), text);
+    EXPECT_EQ(usi_main_line_moves("startpos moves 7g7f", {}).error(),
+              "init_position_sfen must not include moves; pass moves via usi_moves");
+}
+
+}  // namespace
+}  // namespace korvan

@@ -47,9 +47,10 @@ const Registration REGISTRATIONS[] = {
     {"AperyMove32", create_apery_move32_class},
     {"GameResult", create_game_result_class},
     // Record classes: GameResultInfo, TimeControl, EngineInfo, MoveEntry,
-    // SpecialMoveEntry, then RecordEntry; UsiPositionParts, then RecordNodeId;
+    // SpecialMoveEntry, then RecordEntry, UsiPositionParts, RecordNodeId;
     // RecordMetadataKey and RecordMetadata, then RecordEditor and Record.
     {"RecordEntry", create_record_entry_class},
+    {"UsiPositionParts", create_usi_position_parts_class},
     {"RecordNodeId", create_record_node_id_class},
     {"RecordEditor", create_record_editor_class},
     {"Record", create_record_class},
@@ -63,8 +64,10 @@ const Registration REGISTRATIONS[] = {
     {"COMPACT_TO_MOVE_LABEL", nullptr, compact_to_move_label_list},
     // Sazpack: the classes SazPolicyEntry, SazMove, SazGame, then the functions
     // write_sazpack, write_sazpack_file, decode_sazpack, decode_sazpack_file.
-    // Functions: book_key_from_position, book_key_after, book_builder_from_game_record,
-    // parse_usi_position, parse_usi_position_parts, normalize_usi_position.
+    // Functions: book_key_from_position, book_key_after, book_builder_from_game_record.
+    {"parse_usi_position", nullptr, nullptr, &PARSE_USI_POSITION_DEF},
+    {"parse_usi_position_parts", nullptr, nullptr, &PARSE_USI_POSITION_PARTS_DEF},
+    {"normalize_usi_position", nullptr, nullptr, &NORMALIZE_USI_POSITION_DEF},
     {"to_move", nullptr, nullptr, &TO_MOVE_DEF},
     // Functions: decode_pack, decode_pack_file, decode_sbinpack, decode_sbinpack_file,
     // write_pack, write_pack_file, write_sbinpack, write_sbinpack_file.

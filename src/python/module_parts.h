@@ -9,6 +9,11 @@ namespace korvan::py {
 
 extern PyMethodDef TO_MOVE_DEF;
 
+extern PyMethodDef PARSE_USI_POSITION_DEF;
+extern PyMethodDef PARSE_USI_POSITION_PARTS_DEF;
+extern PyMethodDef NORMALIZE_USI_POSITION_DEF;
+PyTypeObject* create_usi_position_parts_class();
+
 extern PyMethodDef MOVE_LABEL_DEF;
 extern PyMethodDef COMPACT_MOVE_LABEL_DEF;
 extern PyMethodDef MOVE_LABEL_TO_COMPACT_DEF;

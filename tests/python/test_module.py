@@ -23,8 +23,9 @@ REGISTERED = [
     "Color", "PieceType", "Piece", "Square", "Bitboard", "Hand", "MoveType", "RepetitionState",
     "Svg", "ValidationIssue", "ValidationReport", "PositionState", "Board",
     "Move", "AperyMove", "Move32", "AperyMove32", "GameResult",
-    "RecordEntry", "RecordNodeId", "RecordEditor", "Record",
+    "RecordEntry", "UsiPositionParts", "RecordNodeId", "RecordEditor", "Record",
     "MOVE_LABEL_COUNT", "COMPACT_MOVE_LABEL_COUNT", "MOVE_LABEL_TO_COMPACT", "COMPACT_TO_MOVE_LABEL",
+    "parse_usi_position", "parse_usi_position_parts", "normalize_usi_position",
     "to_move", "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",
     "is_structurally_valid_move_label", "dtype",
 ]

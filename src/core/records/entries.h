@@ -100,6 +100,9 @@ inline constexpr std::array<std::string_view, SPECIAL_MOVE_KIND_NB> SPECIAL_MOVE
     "WIN_BY_DEFAULT",  "LOSE_BY_DEFAULT", "TRY",                "UNKNOWN",
 };
 
+// The kind a result implies when nothing else names it (a result-only terminal).
+SpecialMoveKind special_move_kind_from_result(GameResult result);
+
 // The terminal payload of a record node.
 struct SpecialMove {
     SpecialMoveKind kind = SpecialMoveKind::Unknown;

@@ -194,17 +194,27 @@ const PyMethodDef TREE_METHODS[] = {
 std::span<const PyMethodDef> record_tree_methods() { return TREE_METHODS; }
 
 PyTypeObject* create_record_class() {
+    // Class methods are ordinary entries of the type; the others are installed as
+    // receiver-checking descriptors, which refuse a receiver of another class in the
+    // words of any wrongly typed argument.
+    const PyMethodDef* all = joined<PyMethodDef>(record_tree_methods(), record_usi_methods());
+    auto* class_methods = new std::vector<PyMethodDef>();
+    auto* instance_methods = new std::vector<PyMethodDef>();
+    for (const PyMethodDef* m = all; m->ml_name; ++m) (m->ml_flags & METH_CLASS ? class_methods : instance_methods)->push_back(*m);
+    class_methods->push_back(METHODS_END);
+    instance_methods->push_back(METHODS_END);
+
     ClassSpec spec = class_spec<RC>(
         "Record(init_position_sfen, moves=None, metadata=None, terminal=None, initial_comment=None)\n--\n\n");
     spec.new_ = construct_new<RC, NEW, record_init>;
     spec.vectorcall = construct_vectorcall<RC, NEW, record_init>;
+    spec.methods = class_methods->data();
     spec.getset = joined<PyGetSetDef>(record_property_getset());
     spec.repr = slot<RC, record_repr>;
     PyTypeObject* type = build_class(spec);
     if (!type) return nullptr;
     RC::type = type;
-    const PyMethodDef* methods = joined<PyMethodDef>(record_tree_methods());
-    if (!install_methods(type, methods)) return nullptr;
+    if (!install_methods(type, instance_methods->data())) return nullptr;
     return type;
 }
 

@@ -9,6 +9,7 @@
 namespace korvan::py {
 
 std::span<const PyMethodDef> record_tree_methods();  // node queries, main-line edits, editor
+std::span<const PyMethodDef> record_usi_methods();   // USI position commands and main lines
 std::span<const PyGetSetDef> record_property_getset();
 
 }  // namespace korvan::py

@@ -24,7 +24,7 @@ struct Signature {
 
 // The largest parameter list any signature has; the binder's callers size their
 // arrays with it.
-constexpr int MAX_PARAMS = 8;
+constexpr int MAX_PARAMS = 16;
 
 // Fills out[0..sig.count) with borrowed references to the bound arguments, null for an
 // optional one not given. Raises TypeError and returns false when the call does not

@@ -18,7 +18,7 @@ bool extract_str(PyObject* obj, std::string_view& out) {
     return true;
 }
 
-bool extract_bool(PyObject* obj, bool& out) {
+bool extract_bool(PyObject* obj, bool& out, const char* class_name) {
     if (obj == Py_True || obj == Py_False) {
         out = obj == Py_True;
         return true;
@@ -32,7 +32,7 @@ bool extract_bool(PyObject* obj, bool& out) {
         out = truth != 0;
         return true;
     }
-    wrong_class(obj, "PyBool");
+    wrong_class(obj, class_name);
     return false;
 }
 

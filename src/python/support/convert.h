@@ -22,8 +22,9 @@ inline PyObject* to_py_str(std::string_view text) {
 // wrong-class TypeError naming "str".
 bool extract_str(PyObject* obj, std::string_view& out);
 
-// A bool or numpy's boolean scalar; anything else raises the wrong-class TypeError.
-bool extract_bool(PyObject* obj, bool& out);
+// A bool or numpy's boolean scalar; anything else raises the wrong-class TypeError
+// naming `class_name`.
+bool extract_bool(PyObject* obj, bool& out, const char* class_name = "PyBool");
 
 // A move argument: a Move, a Move32 (its low 16 bits), an int (the raw 16-bit value,
 // unchecked) or USI move text.

@@ -1,0 +1,219 @@
+// Record methods of the USI protocol: a record from a USI position command, its main
+// line as one, and a record from an engine match's USI move list with per-move figures.
+
+#include <limits>
+
+#include "../class_tags.h"
+#include "../support/convert.h"
+#include "../support/errors.h"
+#include "record_args.h"
+#include "record_groups.h"
+#include "records/usi_reader.h"
+
+namespace korvan::py {
+
+namespace {
+
+using RC = RecordClass;
+
+PyObject* raise_usi_error(const UsiPositionError& e) {
+    PyErr_SetString(PyExc_ValueError, usi_position_error_display(e).c_str());
+    return nullptr;
+}
+
+bool flag_arg(PyObject* obj, const char* name, bool& out) {
+    out = false;
+    if (!obj) return true;
+    if (extract_bool(obj, out, "bool")) return true;
+    argument_error(name);
+    return false;
+}
+
+PyObject* from_usi_position(PyTypeObject*, PyObject* const* args) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("position");
+        return nullptr;
+    }
+    bool allow = false;
+    if (!flag_arg(args[1], "allow_special_tokens", allow)) return nullptr;
+    auto record = record_from_usi_position(text, allow);
+    if (!record) return raise_usi_error(record.error());
+    return wrap<RC>(std::move(*record));
+}
+
+PyObject* to_usi_position(const Record& r, PyObject* const* args) {
+    bool include = false;
+    if (!flag_arg(args[0], "include_special_tokens", include)) return nullptr;
+    auto text = record_to_usi_position(r, include);
+    if (!text) return raise_usi_error(text.error());
+    return to_py_str(*text);
+}
+
+// One item of a per-move list: None, or an int read as T. Past the signed 64-bit range
+// the interpreter's own OverflowError stands; inside it, a value outside T gives the
+// binding's one overflow text.
+template <class T>
+bool list_item(PyObject* item, std::optional<T>& out) {
+    if (item == Py_None) return true;
+    Ref holder;
+    PyObject* number = as_index(item, holder);
+    if (!number) return false;
+    if constexpr (std::is_same_v<T, std::uint64_t>) {
+        const unsigned long long v = PyLong_AsUnsignedLongLong(number);
+        if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
+        out = v;
+    } else {
+        const long long v = PyLong_AsLongLong(number);
+        if (v == -1 && PyErr_Occurred()) return false;
+        if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) {
+            integer_out_of_range();
+            return false;
+        }
+        out = static_cast<T>(v);
+    }
+    return true;
+}
+
+// None, or a sequence (not a str) of None or ints; converted whole.
+template <class T>
+bool per_move_list(PyObject* obj, const char* name, std::vector<std::optional<T>>& out) {
+    if (!obj || obj == Py_None) return true;
+    if (PyUnicode_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
+        argument_error(name);
+        return false;
+    }
+    if (!PySequence_Check(obj)) {
+        wrong_class(obj, "Sequence");
+        argument_error(name);
+        return false;
+    }
+    const Py_ssize_t n = PySequence_Size(obj);
+    if (n < 0) return argument_error(name), false;
+    out.resize(static_cast<std::size_t>(n));
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        Ref item(PySequence_GetItem(obj, i));
+        if (!item || !list_item(item.get(), out[static_cast<std::size_t>(i)])) {
+            argument_error(name);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool usi_moves_arg(PyObject* obj, std::vector<std::string_view>& out, std::vector<Ref>& keep) {
+    constexpr const char* name = "usi_moves";
+    if (PyUnicode_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
+        argument_error(name);
+        return false;
+    }
+    if (!PySequence_Check(obj)) {
+        wrong_class(obj, "Sequence");
+        argument_error(name);
+        return false;
+    }
+    const Py_ssize_t n = PySequence_Size(obj);
+    if (n < 0) return argument_error(name), false;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        Ref item(PySequence_GetItem(obj, i));
+        std::string_view text;
+        if (!item || !extract_str(item.get(), text)) {
+            argument_error(name);
+            return false;
+        }
+        out.push_back(text);
+        keep.push_back(std::move(item));
+    }
+    return true;
+}
+
+template <class T>
+const std::optional<T>* at(const std::vector<std::optional<T>>& list, std::size_t i) {
+    return i < list.size() && list[i] ? &list[i] : nullptr;
+}
+
+PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
+    std::string_view init;
+    if (!extract_str(args[0], init)) return argument_error("init_position_sfen"), nullptr;
+    std::vector<std::string_view> usi;
+    std::vector<Ref> keep;
+    if (!usi_moves_arg(args[1], usi, keep)) return nullptr;
+    std::vector<std::optional<std::uint32_t>> times;
+    std::vector<std::optional<std::int32_t>> evals;
+    std::vector<std::optional<std::uint64_t>> nodes;
+    std::vector<std::optional<std::uint16_t>> depths, seldepths;
+    std::vector<std::optional<std::int64_t>> walls, latencies;
+    std::optional<RecordMetadata> metadata;
+    std::optional<std::string> comment;
+    if (!per_move_list(args[3], "move_times_ms", times) || !per_move_list(args[4], "evals", evals) ||
+        !per_move_list(args[5], "nodes", nodes) || !per_move_list(args[6], "depths", depths) ||
+        !per_move_list(args[7], "seldepths", seldepths) || !per_move_list(args[8], "wall_times_ms", walls) ||
+        !per_move_list(args[9], "latency_deltas_ms", latencies))
+        return nullptr;
+    if (args[10] && args[10] != Py_None && !extract_arg<RecordMetadataClass>(args[10], "metadata", metadata.emplace()))
+        return nullptr;
+    if (!optional_str_arg(args[11], "initial_comment", comment)) return nullptr;
+
+    auto line = usi_main_line_moves(init, usi);
+    if (!line) {
+        PyErr_SetString(PyExc_ValueError, line.error().c_str());
+        return nullptr;
+    }
+    std::vector<MoveEntry> entries(line->moves.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        MoveEntry& e = entries[i];
+        e.move = line->moves[i];
+        if (auto t = at(times, i)) e.annotations.time = Duration::from_ms(**t);
+        EngineInfo info;
+        if (auto v = at(evals, i)) engine_info_set_eval(info, **v);
+        if (auto v = at(nodes, i)) info.nodes = **v;
+        if (auto v = at(depths, i)) info.depth = **v;
+        if (auto v = at(seldepths, i)) info.seldepth = **v;
+        if (auto v = at(walls, i)) info.extras["wall_time_ms"] = **v;
+        if (auto v = at(latencies, i)) info.extras["latency_delta_ms"] = **v;
+        if (!info.empty()) e.annotations.engine_info.emplace(std::move(info));
+    }
+    std::optional<SpecialMoveEntry> terminal;
+    if (args[2] && args[2] != Py_None) {
+        GameResult result = 0;
+        if (!game_result_from_object(args[2], result)) return nullptr;
+        terminal.emplace();
+        terminal->special.kind = special_move_kind_from_result(result);
+        terminal->special.result = result;
+    }
+    auto record = record_from_main_line(std::move(line->initial_sfen), std::move(entries), std::move(terminal));
+    if (!record) return raise_record_error(record.error());
+    if (metadata) record->metadata = std::move(*metadata);
+    record_set_initial_comment(*record, std::move(comment));
+    return wrap<RC>(std::move(*record));
+}
+
+constexpr const char* FROM_USI_POSITION_PARAMS[] = {"position", "allow_special_tokens"};
+constexpr const char* TO_USI_POSITION_PARAMS[] = {"include_special_tokens"};
+constexpr const char* FROM_USI_MAIN_LINE_PARAMS[] = {
+    "init_position_sfen", "usi_moves", "result",        "move_times_ms",     "evals",    "nodes",
+    "depths",             "seldepths", "wall_times_ms", "latency_deltas_ms", "metadata", "initial_comment"};
+
+constexpr Signature FROM_USI_POSITION{"from_usi_position", FROM_USI_POSITION_PARAMS, 1, 1};
+constexpr Signature TO_USI_POSITION{"to_usi_position", TO_USI_POSITION_PARAMS, 0, 0};
+constexpr Signature FROM_USI_MAIN_LINE{"from_usi_main_line", FROM_USI_MAIN_LINE_PARAMS, 2};
+
+const PyMethodDef USI_METHODS[] = {
+    class_method_def<class_method<RC, FROM_USI_POSITION, from_usi_position>>(
+        "from_usi_position", "from_usi_position($cls, position, *, allow_special_tokens=False)\n--\n\n"),
+    method_def<method<RC, TO_USI_POSITION, to_usi_position>>(
+        "to_usi_position", "to_usi_position($self, *, include_special_tokens=False)\n--\n\n"),
+    class_method_def<class_method<RC, FROM_USI_MAIN_LINE, from_usi_main_line>>(
+        "from_usi_main_line",
+        "from_usi_main_line($cls, init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, "
+        "nodes=None, depths=None, seldepths=None, wall_times_ms=None, latency_deltas_ms=None, metadata=None, "
+        "initial_comment=None)\n--\n\n"),
+};
+
+}  // namespace
+
+std::span<const PyMethodDef> record_usi_methods() { return USI_METHODS; }
+
+}  // namespace korvan::py

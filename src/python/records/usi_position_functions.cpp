@@ -1,0 +1,153 @@
+// The module's USI position functions: a Board from a command, the command's parts,
+// and the normal form of the position it reaches.
+
+#include "../class_tags.h"
+#include "../module_parts.h"
+#include "../support/convert.h"
+#include "board/position/parser.h"
+#include "board/position/usi_position.h"
+#include "util/text.h"
+
+namespace korvan::py {
+
+namespace {
+
+struct UsiParts {
+    std::string initial_sfen;
+    std::vector<Move> moves;
+    std::string final_sfen;
+};
+
+struct UsiPositionPartsClass : ValueClass<UsiPositionPartsClass, UsiParts> {
+    static constexpr const char* name = "UsiPositionParts";
+};
+using PC = UsiPositionPartsClass;
+
+bool parse_command(PyObject* arg, UsiPositionResult& out) {
+    std::string_view text;
+    if (!extract_str(arg, text)) {
+        argument_error("position");
+        return false;
+    }
+    auto parsed = parse_usi_position_command(text);
+    if (!parsed) {
+        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        return false;
+    }
+    out = std::move(*parsed);
+    return true;
+}
+
+PyObject* parse_usi_position(PyObject* const* args) {
+    UsiPositionResult parsed;
+    if (!parse_command(args[0], parsed)) return nullptr;
+    return wrap<BoardClass>(std::move(parsed.position));
+}
+
+PyObject* parse_usi_position_parts(PyObject* const* args) {
+    UsiPositionResult parsed;
+    if (!parse_command(args[0], parsed)) return nullptr;
+    return wrap<PC>(UsiParts{std::move(parsed.base_sfen), std::move(parsed.moves), std::move(parsed.final_sfen)});
+}
+
+PyObject* normalize_usi_position(PyObject* const* args) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("position");
+        return nullptr;
+    }
+    const std::string_view trimmed = trim_whitespace(text);
+    if (trimmed.empty()) return to_py_str("startpos");
+    bool has_moves = false;
+    for (std::string_view word : split_whitespace(trimmed)) has_moves |= word == "moves";
+    auto parsed = parse_usi_position_command(trimmed);
+    if (!parsed) {
+        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        return nullptr;
+    }
+    const std::string sfen = position_to_sfen(parsed->position, parsed->position.ply);
+    if (sfen == STARTPOS_SFEN && !has_moves) return to_py_str("startpos");
+    return to_py_str(sfen);
+}
+
+PyObject* initial_sfen(const UsiParts& p) { return to_py_str(p.initial_sfen); }
+PyObject* final_sfen(const UsiParts& p) { return to_py_str(p.final_sfen); }
+
+PyObject* moves(const UsiParts& p) {
+    Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < p.moves.size(); ++i) {
+        PyObject* m = wrap<MoveClass>(p.moves[i]);
+        if (!m) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), m);
+    }
+    return list.release();
+}
+
+PyObject* move_usi(const UsiParts& p) {
+    Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < p.moves.size(); ++i) {
+        PyObject* s = to_py_str(move_display_usi(p.moves[i]));
+        if (!s) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), s);
+    }
+    return list.release();
+}
+
+PyObject* to_dict(const UsiParts& p) {
+    Ref dict(PyDict_New());
+    if (!dict) return nullptr;
+    const std::pair<const char*, PyObject* (*)(const UsiParts&)> items[] = {
+        {"initial_sfen", initial_sfen}, {"moves", moves}, {"move_usi", move_usi}, {"final_sfen", final_sfen}};
+    for (const auto& [key, make] : items) {
+        Ref value(make(p));
+        if (!value || PyDict_SetItemString(dict.get(), key, value.get()) < 0) return nullptr;
+    }
+    return dict.release();
+}
+
+PyObject* parts_repr(const UsiParts& p) {
+    return to_py_str("UsiPositionParts(initial_sfen=" + debug_str(p.initial_sfen) + ", moves=" +
+                     std::to_string(p.moves.size()) + ", final_sfen=" + debug_str(p.final_sfen) + ")");
+}
+
+constexpr const char* POSITION[] = {"position"};
+constexpr Signature PARSE{"parse_usi_position", POSITION};
+constexpr Signature PARSE_PARTS{"parse_usi_position_parts", POSITION};
+constexpr Signature NORMALIZE{"normalize_usi_position", POSITION};
+constexpr Signature TO_DICT{"to_dict"};
+
+PyMethodDef methods[] = {
+    method_def<method<PC, TO_DICT, to_dict>>("to_dict", "to_dict($self)\n--\n\n"),
+    METHODS_END,
+};
+
+PyGetSetDef getset[] = {
+    {"initial_sfen", getter<PC, initial_sfen>, nullptr, nullptr, nullptr},
+    {"moves", getter<PC, moves>, nullptr, nullptr, nullptr},
+    {"move_usi", getter<PC, move_usi>, nullptr, nullptr, nullptr},
+    {"final_sfen", getter<PC, final_sfen>, nullptr, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyMethodDef PARSE_USI_POSITION_DEF = method_def<function<PARSE, parse_usi_position>>(
+    "parse_usi_position", "parse_usi_position(position)\n--\n\n");
+PyMethodDef PARSE_USI_POSITION_PARTS_DEF = method_def<function<PARSE_PARTS, parse_usi_position_parts>>(
+    "parse_usi_position_parts", "parse_usi_position_parts(position)\n--\n\n");
+PyMethodDef NORMALIZE_USI_POSITION_DEF = method_def<function<NORMALIZE, normalize_usi_position>>(
+    "normalize_usi_position", "normalize_usi_position(position)\n--\n\n");
+
+PyTypeObject* create_usi_position_parts_class() {
+    ClassSpec spec = class_spec<PC>("");
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.repr = slot<PC, parts_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) PC::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -234,6 +234,29 @@ int setter(PyObject* self, PyObject* arg, void*) {
     });
 }
 
+// Writable attributes whose new value is converted before the borrow is taken:
+// `Convert(arg, converted)` builds the whole new value (false with an exception set),
+// then `Store(value, converted)` puts it in place under an exclusive borrow. A failed
+// conversion leaves the object untouched, and a conversion that reads the object
+// itself meets no borrow of this call.
+template <class C, class T, bool (*Convert)(PyObject*, T&), void (*Store)(typename C::Value&, T&)>
+int converted_setter(PyObject* self, PyObject* arg, void*) {
+    return boundary<int>(-1, [&]() -> int {
+        if (!arg) {
+            PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
+            return -1;
+        }
+        Object<C>* obj = object_of<C>(self);
+        if (!check_thread(obj)) return -1;
+        T converted{};
+        if (!Convert(arg, converted)) return -1;
+        ExclusiveBorrow guard(obj->borrow);
+        if (!guard) return -1;
+        Store(obj->value, converted);
+        return 0;
+    });
+}
+
 // len(): `Fn(value)` under a shared borrow; -1 with an exception set on failure.
 template <class C, auto Fn>
 Py_ssize_t length(PyObject* self) {

@@ -2,7 +2,8 @@
 // Integer arguments. Anything the interpreter turns into an int through its index
 // protocol is accepted (numpy integer scalars, bool). A value outside the field fails
 // with "out of range integral type conversion attempted"; for the 64-bit fields one
-// that the interpreter's unsigned long long cannot hold keeps the interpreter's text.
+// that the interpreter's long long or unsigned long long cannot hold keeps the
+// interpreter's text.
 
 #include <cstdint>
 #include <limits>
@@ -30,6 +31,11 @@ bool extract_int(PyObject* obj, T& out) {
     if constexpr (std::is_same_v<T, std::uint64_t>) {
         const unsigned long long v = PyLong_AsUnsignedLongLong(number);
         if (v == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return false;
+        out = v;
+        return true;
+    } else if constexpr (std::is_same_v<T, std::int64_t>) {
+        const long long v = PyLong_AsLongLong(number);
+        if (v == -1 && PyErr_Occurred()) return false;
         out = v;
         return true;
     } else {

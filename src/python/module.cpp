@@ -8,6 +8,7 @@
 #include "labels/policy.h"
 #include "module_parts.h"
 #include "records/record_classes.h"
+#include "records/record_values.h"
 #include "support/boundary.h"
 
 namespace korvan::py {
@@ -46,12 +47,16 @@ const Registration REGISTRATIONS[] = {
     {"Move32", create_move32_class},
     {"AperyMove32", create_apery_move32_class},
     {"GameResult", create_game_result_class},
-    // Record classes: GameResultInfo, TimeControl, EngineInfo, MoveEntry,
-    // SpecialMoveEntry, then RecordEntry, UsiPositionParts, RecordNodeId;
-    // RecordMetadataKey and RecordMetadata, then RecordEditor and Record.
+    {"GameResultInfo", create_game_result_info_class},
+    {"TimeControl", create_time_control_class},
+    {"EngineInfo", create_engine_info_class},
+    {"MoveEntry", create_move_entry_class},
+    {"SpecialMoveEntry", create_special_move_entry_class},
     {"RecordEntry", create_record_entry_class},
     {"UsiPositionParts", create_usi_position_parts_class},
     {"RecordNodeId", create_record_node_id_class},
+    {"RecordMetadataKey", create_record_metadata_key_class},
+    {"RecordMetadata", create_record_metadata_class},
     {"RecordEditor", create_record_editor_class},
     {"Record", create_record_class},
     // Book classes: BookKey, BookMove, BookEntry, YaneuraOuBookDiagnostics,

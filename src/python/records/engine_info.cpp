@@ -1,0 +1,410 @@
+// EngineInfo: the search figures of a move and its extras, with the engine-information
+// and extras dict forms.
+
+#include <cmath>
+#include <string_view>
+
+#include "../support/convert.h"
+#include "record_values.h"
+
+namespace korvan::py {
+
+namespace {
+
+using EI = EngineInfoClass;
+
+constexpr std::string_view WALL_TIME = "wall_time_ms";
+constexpr std::string_view WALL_TIME_FALLBACK = "arena.wall_time_ms";
+constexpr std::string_view LATENCY = "latency_delta_ms";
+constexpr std::string_view LATENCY_FALLBACK = "arena.latency_delta_ms";
+
+// The integer under `key`, or under `fallback` when `key` is absent; a value of
+// another kind reads as nothing, without looking at the fallback.
+std::optional<std::int64_t> integer_extra(const Extras& extras, std::string_view key, std::string_view fallback) {
+    auto it = extras.find(key);
+    if (it == extras.end()) it = extras.find(fallback);
+    if (it == extras.end()) return std::nullopt;
+    if (const auto* value = std::get_if<std::int64_t>(&it->second)) return *value;
+    return std::nullopt;
+}
+
+void set_integer_extra(Extras& extras, std::string_view key, std::string_view fallback,
+                       std::optional<std::int64_t> value) {
+    if (auto it = extras.find(key); it != extras.end()) extras.erase(it);
+    if (auto it = extras.find(fallback); it != extras.end()) extras.erase(it);
+    if (value) extras.insert_or_assign(std::string(key), *value);
+}
+
+void set_eval(EngineInfo& info, std::optional<std::int32_t> eval) {
+    if (eval) {
+        engine_info_set_eval(info, *eval);
+    } else {
+        info.eval.reset();
+        info.eval_is_mate_kind = false;
+    }
+}
+
+// The dict item under `key` as a new reference, so that a conversion running Python
+// code cannot free it; null without an exception when the key is absent.
+Ref dict_item(PyObject* dict, const char* key, bool& failed) {
+    failed = false;
+    Ref name(PyUnicode_FromString(key));
+    if (!name) {
+        failed = true;
+        return Ref();
+    }
+    PyObject* item = PyDict_GetItemWithError(dict, name.get());
+    if (!item && PyErr_Occurred()) failed = true;
+    return Ref::borrow(item);
+}
+
+// One optional integer of the engine_info dict: absent or None is nothing; any
+// conversion failure is replaced by the member's TypeError.
+template <class T>
+bool dict_int(PyObject* dict, const char* key, const char* message, std::optional<T>& out) {
+    bool failed = false;
+    Ref item = dict_item(dict, key, failed);
+    if (failed) return false;
+    out.reset();
+    if (!item || item.get() == Py_None) return true;
+    T value{};
+    if (!extract_int(item.get(), value)) {
+        PyErr_SetString(PyExc_TypeError, message);
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+constexpr const char* DICT_KEYS[] = {"eval", "depth", "nodes", "seldepth", "extras"};
+
+bool check_strict_keys(PyObject* dict) {
+    Py_ssize_t pos = 0;
+    PyObject* key = nullptr;
+    PyObject* value = nullptr;
+    while (PyDict_Next(dict, &pos, &key, &value)) {
+        if (!PyUnicode_Check(key)) {
+            PyErr_SetString(PyExc_TypeError, "engine_info dict keys must be str");
+            return false;
+        }
+        bool known = false;
+        for (const char* name : DICT_KEYS) known = known || PyUnicode_CompareWithASCIIString(key, name) == 0;
+        if (!known) {
+            PyErr_Format(PyExc_ValueError, "engine_info dict: unknown key '%U' in strict mode", key);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool engine_info_from_dict(PyObject* dict, bool permissive, EngineInfo& out) {
+    if (!permissive && !check_strict_keys(dict)) return false;
+    std::optional<std::int32_t> eval;
+    std::optional<std::uint16_t> depth;
+    std::optional<std::uint64_t> nodes;
+    std::optional<std::uint16_t> seldepth;
+    if (!dict_int(dict, "eval", "engine_info dict: 'eval' must be int or None", eval) ||
+        !dict_int(dict, "depth", "engine_info dict: 'depth' must be int or None", depth) ||
+        !dict_int(dict, "nodes", "engine_info dict: 'nodes' must be int or None", nodes) ||
+        !dict_int(dict, "seldepth", "engine_info dict: 'seldepth' must be int or None", seldepth))
+        return false;
+    EngineInfo info;
+    bool failed = false;
+    Ref extras = dict_item(dict, "extras", failed);
+    if (failed) return false;
+    if (extras && extras.get() != Py_None && !extras_from_dict(extras.get(), info.extras)) return false;
+    set_eval(info, eval);
+    info.depth = depth;
+    info.nodes = nodes;
+    info.seldepth = seldepth;
+    out = std::move(info);
+    return true;
+}
+
+// --- The class ---------------------------------------------------------------------------
+
+// EngineInfo(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None,
+//            latency_delta_ms=None, extras=None)
+bool engine_info_init(PyObject* const* args, EngineInfo& out) {
+    std::optional<std::int32_t> eval;
+    std::optional<std::uint16_t> depth;
+    std::optional<std::uint64_t> nodes;
+    std::optional<std::uint16_t> seldepth;
+    std::optional<std::int64_t> wall_time;
+    std::optional<std::int64_t> latency;
+    if (!optional_int_from_object(args[0], "eval", eval) || !optional_int_from_object(args[1], "depth", depth) ||
+        !optional_int_from_object(args[2], "nodes", nodes) ||
+        !optional_int_from_object(args[3], "seldepth", seldepth) ||
+        !optional_int_from_object(args[4], "wall_time_ms", wall_time) ||
+        !optional_int_from_object(args[5], "latency_delta_ms", latency))
+        return false;
+    EngineInfo info;
+    set_eval(info, eval);
+    info.depth = depth;
+    info.nodes = nodes;
+    info.seldepth = seldepth;
+    if (wall_time) info.extras.insert_or_assign(std::string(WALL_TIME), *wall_time);
+    if (latency) info.extras.insert_or_assign(std::string(LATENCY), *latency);
+    if (args[6] && args[6] != Py_None) {
+        // Its entries win over the keyword arguments of the same names.
+        Extras extras;
+        if (!extras_from_dict(args[6], extras)) return false;
+        for (auto& [key, value] : extras) info.extras.insert_or_assign(key, std::move(value));
+    }
+    out = std::move(info);
+    return true;
+}
+
+PyObject* eval(const EngineInfo& info) { return optional_int_to_object(info.eval); }
+PyObject* depth(const EngineInfo& info) { return optional_int_to_object(info.depth); }
+PyObject* nodes(const EngineInfo& info) { return optional_int_to_object(info.nodes); }
+PyObject* seldepth(const EngineInfo& info) { return optional_int_to_object(info.seldepth); }
+PyObject* extras(const EngineInfo& info) { return extras_map_to_dict(info.extras); }
+PyObject* wall_time_ms(const EngineInfo& info) {
+    return optional_int_to_object(integer_extra(info.extras, WALL_TIME, WALL_TIME_FALLBACK));
+}
+PyObject* latency_delta_ms(const EngineInfo& info) {
+    return optional_int_to_object(integer_extra(info.extras, LATENCY, LATENCY_FALLBACK));
+}
+
+template <class T>
+bool setter_value(PyObject* obj, std::optional<T>& out) {
+    return optional_int_from_object(obj, "value", out);
+}
+
+void store_eval(EngineInfo& info, std::optional<std::int32_t>& value) { set_eval(info, value); }
+void store_depth(EngineInfo& info, std::optional<std::uint16_t>& value) { info.depth = value; }
+void store_nodes(EngineInfo& info, std::optional<std::uint64_t>& value) { info.nodes = value; }
+void store_seldepth(EngineInfo& info, std::optional<std::uint16_t>& value) { info.seldepth = value; }
+void store_wall_time(EngineInfo& info, std::optional<std::int64_t>& value) {
+    set_integer_extra(info.extras, WALL_TIME, WALL_TIME_FALLBACK, value);
+}
+void store_latency(EngineInfo& info, std::optional<std::int64_t>& value) {
+    set_integer_extra(info.extras, LATENCY, LATENCY_FALLBACK, value);
+}
+
+// Converted under the borrow (a dict that reads this object back meets it), into a
+// new map that replaces the old one only when the whole dict has converted: a failed
+// write leaves the extras as they were.
+bool set_extras(EngineInfo& info, PyObject* value) {
+    Extras extras;
+    if (value != Py_None && !extras_from_dict(value, extras)) return false;
+    info.extras = std::move(extras);
+    return true;
+}
+
+bool key_arg(PyObject* obj, std::string_view& out) {
+    if (extract_str(obj, out)) return true;
+    argument_error("key");
+    return false;
+}
+
+PyObject* set_extra(EngineInfo& info, PyObject* const* args) {
+    std::string_view key;
+    ExtraValue value;
+    if (!key_arg(args[0], key) || !extra_value_from_object(args[1], value)) return nullptr;
+    info.extras.insert_or_assign(std::string(key), std::move(value));
+    Py_RETURN_NONE;
+}
+
+PyObject* remove_extra(EngineInfo& info, PyObject* const* args) {
+    std::string_view key;
+    if (!key_arg(args[0], key)) return nullptr;
+    const auto it = info.extras.find(key);
+    if (it == info.extras.end()) Py_RETURN_NONE;
+    PyObject* removed = extra_value_to_object(it->second);
+    if (removed) info.extras.erase(it);
+    return removed;
+}
+
+PyObject* clear_extras(EngineInfo& info) {
+    info.extras.clear();
+    Py_RETURN_NONE;
+}
+
+PyObject* engine_info_repr(const EngineInfo& info) {
+    const std::string text = "EngineInfo(eval=" + optional_number_text(info.eval) +
+                             ", depth=" + optional_number_text(info.depth) +
+                             ", nodes=" + optional_number_text(info.nodes) +
+                             ", seldepth=" + optional_number_text(info.seldepth) + ")";
+    return to_py_str(text);
+}
+
+constexpr const char* NEW_PARAMS[] = {"eval",         "depth",           "nodes", "seldepth",
+                                      "wall_time_ms", "latency_delta_ms", "extras"};
+constexpr const char* KEY_VALUE[] = {"key", "value"};
+constexpr const char* KEY[] = {"key"};
+
+constexpr Signature NEW{"__new__", NEW_PARAMS, 0};
+constexpr Signature SET_EXTRA{"set_extra", KEY_VALUE};
+constexpr Signature REMOVE_EXTRA{"remove_extra", KEY};
+constexpr Signature CLEAR_EXTRAS{"clear_extras"};
+
+PyMethodDef methods[] = {
+    method_def<method<EI, SET_EXTRA, set_extra, Access::Exclusive>>("set_extra",
+                                                                     "set_extra($self, key, value)\n--\n\n"),
+    method_def<method<EI, REMOVE_EXTRA, remove_extra, Access::Exclusive>>("remove_extra",
+                                                                           "remove_extra($self, key)\n--\n\n"),
+    method_def<method<EI, CLEAR_EXTRAS, clear_extras, Access::Exclusive>>("clear_extras",
+                                                                           "clear_extras($self)\n--\n\n"),
+    METHODS_END,
+};
+
+PyGetSetDef getset[] = {
+    {"eval", getter<EI, eval>,
+     converted_setter<EI, std::optional<std::int32_t>, setter_value<std::int32_t>, store_eval>, nullptr, nullptr},
+    {"depth", getter<EI, depth>,
+     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_depth>, nullptr,
+     nullptr},
+    {"nodes", getter<EI, nodes>,
+     converted_setter<EI, std::optional<std::uint64_t>, setter_value<std::uint64_t>, store_nodes>, nullptr,
+     nullptr},
+    {"seldepth", getter<EI, seldepth>,
+     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_seldepth>, nullptr,
+     nullptr},
+    {"extras", getter<EI, extras>, setter<EI, set_extras>, nullptr, nullptr},
+    {"wall_time_ms", getter<EI, wall_time_ms>,
+     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_wall_time>, nullptr,
+     nullptr},
+    {"latency_delta_ms", getter<EI, latency_delta_ms>,
+     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_latency>, nullptr,
+     nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+// --- Extras -----------------------------------------------------------------------------------
+
+bool extra_value_from_object(PyObject* obj, ExtraValue& out) {
+    if (Py_IS_TYPE(obj, &PyBool_Type)) {
+        out = obj == Py_True;
+        return true;
+    }
+    {
+        Ref holder;
+        PyObject* number = as_index(obj, holder);
+        if (number) {
+            const long long v = PyLong_AsLongLong(number);
+            if (!(v == -1 && PyErr_Occurred())) {
+                out = static_cast<std::int64_t>(v);
+                return true;
+            }
+        }
+        PyErr_Clear();
+    }
+    double v = 0;
+    if (PyFloat_CheckExact(obj)) {
+        v = PyFloat_AS_DOUBLE(obj);
+    } else {
+        v = PyFloat_AsDouble(obj);
+        if (v == -1.0 && PyErr_Occurred()) {
+            PyErr_Clear();
+            if (PyUnicode_Check(obj)) {
+                std::string_view text;
+                if (!extract_str(obj, text)) return false;
+                out = std::string(text);
+                return true;
+            }
+            PyErr_SetString(PyExc_TypeError, "extras values must be str, int, float, or bool");
+            return false;
+        }
+    }
+    if (!std::isfinite(v)) {
+        PyErr_SetString(PyExc_ValueError, "extras float values must be finite");
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+PyObject* extra_value_to_object(const ExtraValue& value) {
+    if (const auto* text = std::get_if<std::string>(&value)) return to_py_str(*text);
+    if (const auto* integer = std::get_if<std::int64_t>(&value)) return PyLong_FromLongLong(*integer);
+    if (const auto* real = std::get_if<double>(&value)) return PyFloat_FromDouble(*real);
+    return PyBool_FromLong(std::get<bool>(value));
+}
+
+bool extras_from_dict(PyObject* obj, Extras& out) {
+    if (!PyDict_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "extras must be dict[str, str|int|float|bool]");
+        return false;
+    }
+    Extras extras;
+    Py_ssize_t pos = 0;
+    PyObject* key = nullptr;
+    PyObject* value = nullptr;
+    while (PyDict_Next(obj, &pos, &key, &value)) {
+        // A value's conversion may run Python code that changes the dict.
+        Ref key_ref = Ref::borrow(key);
+        Ref value_ref = Ref::borrow(value);
+        if (!PyUnicode_Check(key)) {
+            PyErr_SetString(PyExc_TypeError, "extras keys must be str");
+            return false;
+        }
+        std::string_view text;
+        ExtraValue converted;
+        if (!extract_str(key, text)) return false;
+        std::string name(text);
+        if (!extra_value_from_object(value, converted)) return false;
+        extras.insert_or_assign(std::move(name), std::move(converted));
+    }
+    out = std::move(extras);
+    return true;
+}
+
+PyObject* extras_map_to_dict(const Extras& extras) {
+    Ref dict(PyDict_New());
+    if (!dict) return nullptr;
+    for (const auto& [key, value] : extras) {
+        Ref name(to_py_str(key));
+        Ref item(extra_value_to_object(value));
+        if (!name || !item || PyDict_SetItem(dict.get(), name.get(), item.get()) < 0) return nullptr;
+    }
+    return dict.release();
+}
+
+// --- Engine information -----------------------------------------------------------------------
+
+PyObject* engine_info_to_object(const EngineInfo& info) { return wrap<EI>(info); }
+
+bool engine_info_from_object(PyObject* obj, bool permissive, EngineInfo& out) {
+    bool raised = false;
+    if (extract<EI>(obj, out, raised)) return true;
+    if (raised) return false;
+    if (!PyDict_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "engine_info must be EngineInfo or dict");
+        return false;
+    }
+    return engine_info_from_dict(obj, permissive, out);
+}
+
+PyObject* engine_info_to_dict(const EngineInfo& info) {
+    Ref dict(PyDict_New());
+    if (!dict) return nullptr;
+    const auto put = [&](const char* key, PyObject* owned) {
+        Ref item(owned);
+        return item && PyDict_SetItemString(dict.get(), key, item.get()) == 0;
+    };
+    if (!put("eval", optional_int_to_object(info.eval)) || !put("depth", optional_int_to_object(info.depth)) ||
+        !put("nodes", optional_int_to_object(info.nodes)) ||
+        !put("seldepth", optional_int_to_object(info.seldepth)) || !put("extras", extras_map_to_dict(info.extras)))
+        return nullptr;
+    return dict.release();
+}
+
+PyTypeObject* create_engine_info_class() {
+    ClassSpec spec = class_spec<EI>(
+        "EngineInfo(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, latency_delta_ms=None, "
+        "extras=None)\n--\n\n");
+    spec.new_ = construct_new<EI, NEW, engine_info_init>;
+    spec.vectorcall = construct_vectorcall<EI, NEW, engine_info_init>;
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.repr = slot<EI, engine_info_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) EI::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

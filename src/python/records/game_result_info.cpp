@@ -1,0 +1,67 @@
+// GameResultInfo: a read-only summary of how a record's main line ends, and its dict
+// form.
+
+#include "../class_tags.h"
+#include "../support/convert.h"
+#include "record_values.h"
+
+namespace korvan::py {
+
+namespace {
+
+using GRI = GameResultInfoClass;
+
+PyObject* result(const GameResultSummary& s) { return wrap<GameResultClass>(s.result); }
+PyObject* ply_count(const GameResultSummary& s) { return PyLong_FromUnsignedLongLong(s.ply_count); }
+PyObject* reason(const GameResultSummary& s) { return optional_str_to_py(s.reason); }
+PyObject* end_time_ms(const GameResultSummary& s) { return optional_int_to_object(s.end_time_ms); }
+PyObject* end_comment(const GameResultSummary& s) { return optional_str_to_py(s.end_comment); }
+
+PyObject* game_result_info_repr(const GameResultSummary& s) {
+    check_index("GAME_RESULT_NAMES", s.result, GAME_RESULT_NB);
+    const std::string text = "GameResultInfo(result=" + std::string(GAME_RESULT_NAMES[s.result]) +
+                             ", ply_count=" + std::to_string(s.ply_count) +
+                             ", end_time_ms=" + optional_number_text(s.end_time_ms) + ")";
+    return to_py_str(text);
+}
+
+PyGetSetDef getset[] = {
+    {"result", getter<GRI, result>, nullptr, nullptr, nullptr},
+    {"ply_count", getter<GRI, ply_count>, nullptr, nullptr, nullptr},
+    {"reason", getter<GRI, reason>, nullptr, nullptr, nullptr},
+    {"end_time_ms", getter<GRI, end_time_ms>, nullptr, nullptr, nullptr},
+    {"end_comment", getter<GRI, end_comment>, nullptr, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyObject* game_result_info_to_object(const GameResultSummary& summary) { return wrap<GRI>(summary); }
+
+PyObject* result_info_to_dict(const GameResultSummary& summary) {
+    Ref dict(PyDict_New());
+    if (!dict) return nullptr;
+    const auto put = [&](const char* key, PyObject* owned) {
+        Ref item(owned);
+        return item && PyDict_SetItemString(dict.get(), key, item.get()) == 0;
+    };
+    if (!put("result", PyLong_FromLong(summary.result)) ||
+        !put("ply_count", PyLong_FromUnsignedLongLong(summary.ply_count)) ||
+        !put("reason", optional_str_to_py(summary.reason)) ||
+        !put("end_time_ms", optional_int_to_object(summary.end_time_ms)) ||
+        !put("end_comment", optional_str_to_py(summary.end_comment)))
+        return nullptr;
+    return dict.release();
+}
+
+PyTypeObject* create_game_result_info_class() {
+    // No constructor: a summary is only ever made from a record.
+    ClassSpec spec = class_spec<GRI>("How a record's main line ends: its result, move count and terminal entry.");
+    spec.getset = getset;
+    spec.repr = slot<GRI, game_result_info_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) GRI::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -1,0 +1,164 @@
+// TimeControl: base time, byoyomi and increment in whole seconds, with the spec text
+// "base+byoyomi+increment" and the time-control dict form.
+
+#include "../support/convert.h"
+#include "records/time_text.h"
+#include "record_values.h"
+
+namespace korvan::py {
+
+namespace {
+
+using TC = TimeControlClass;
+
+constexpr const char* INVALID_SPEC = "invalid time control spec";
+
+bool seconds_arg(PyObject* obj, const char* name, std::uint32_t& out) {
+    if (extract_int(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
+// TimeControl(base_seconds, byoyomi_seconds, increment_seconds)
+bool time_control_init(PyObject* const* args, TimeControl& out) {
+    return seconds_arg(args[0], "base_seconds", out.base_seconds) &&
+           seconds_arg(args[1], "byoyomi_seconds", out.byoyomi_seconds) &&
+           seconds_arg(args[2], "increment_seconds", out.increment_seconds);
+}
+
+bool spec_arg(PyObject* obj, TimeControl& out) {
+    std::string_view text;
+    if (!extract_str(obj, text)) {
+        argument_error("spec");
+        return false;
+    }
+    const auto tc = time_control_parse_spec(text);
+    if (!tc) {
+        PyErr_SetString(PyExc_ValueError, INVALID_SPEC);
+        return false;
+    }
+    out = *tc;
+    return true;
+}
+
+// Always a plain TimeControl, also when called on a subclass.
+PyObject* from_spec(PyTypeObject*, PyObject* const* args) {
+    TimeControl tc;
+    if (!spec_arg(args[0], tc)) return nullptr;
+    return time_control_to_object(tc);
+}
+
+PyObject* normalize_spec(PyTypeObject*, PyObject* const* args) {
+    TimeControl tc;
+    if (!spec_arg(args[0], tc)) return nullptr;
+    return to_py_str(time_control_to_spec(tc));
+}
+
+PyObject* to_spec(const TimeControl& tc) { return to_py_str(time_control_to_spec(tc)); }
+PyObject* base_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.base_seconds); }
+PyObject* byoyomi_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.byoyomi_seconds); }
+PyObject* increment_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.increment_seconds); }
+
+PyObject* time_control_repr(const TimeControl& tc) {
+    return PyUnicode_FromFormat("TimeControl(base_seconds=%lu, byoyomi_seconds=%lu, increment_seconds=%lu)",
+                                static_cast<unsigned long>(tc.base_seconds),
+                                static_cast<unsigned long>(tc.byoyomi_seconds),
+                                static_cast<unsigned long>(tc.increment_seconds));
+}
+
+// A dict count: missing is 0; anything but an int 0..4294967295 is the key's TypeError.
+bool dict_seconds(PyObject* dict, const char* key, const char* message, std::uint32_t& out) {
+    Ref name(PyUnicode_FromString(key));
+    if (!name) return false;
+    Ref item = Ref::borrow(PyDict_GetItemWithError(dict, name.get()));
+    if (!item) return !PyErr_Occurred();
+    if (!extract_int(item.get(), out)) {
+        PyErr_SetString(PyExc_TypeError, message);
+        return false;
+    }
+    return true;
+}
+
+constexpr const char* PARAMS[] = {"base_seconds", "byoyomi_seconds", "increment_seconds"};
+constexpr const char* SPEC[] = {"spec"};
+constexpr Signature NEW{"__new__", PARAMS};
+constexpr Signature FROM_SPEC{"from_spec", SPEC};
+constexpr Signature NORMALIZE_SPEC{"normalize_spec", SPEC};
+constexpr Signature TO_SPEC{"to_spec"};
+
+PyMethodDef methods[] = {
+    method_def<method<TC, TO_SPEC, to_spec>>("to_spec", "to_spec($self)\n--\n\n"),
+    class_method_def<class_method<TC, FROM_SPEC, from_spec>>("from_spec", "from_spec($cls, spec)\n--\n\n"),
+    class_method_def<class_method<TC, NORMALIZE_SPEC, normalize_spec>>("normalize_spec",
+                                                                        "normalize_spec($cls, spec)\n--\n\n"),
+    METHODS_END,
+};
+
+PyGetSetDef getset[] = {
+    {"base_seconds", getter<TC, base_seconds>, nullptr, nullptr, nullptr},
+    {"byoyomi_seconds", getter<TC, byoyomi_seconds>, nullptr, nullptr, nullptr},
+    {"increment_seconds", getter<TC, increment_seconds>, nullptr, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyObject* time_control_to_object(const TimeControl& tc) { return wrap<TC>(tc); }
+
+bool time_control_from_object(PyObject* obj, std::optional<TimeControl>& out) {
+    out.reset();
+    if (obj == Py_None) return true;
+    TimeControl tc;
+    bool raised = false;
+    if (extract<TC>(obj, tc, raised)) {
+        out = tc;
+        return true;
+    }
+    if (raised) return false;
+    if (PyUnicode_Check(obj)) {
+        std::string_view text;
+        if (!extract_str(obj, text)) return false;
+        const auto parsed = time_control_parse_spec(text);
+        if (!parsed) {
+            PyErr_SetString(PyExc_ValueError, INVALID_SPEC);
+            return false;
+        }
+        out = *parsed;
+        return true;
+    }
+    if (PyDict_Check(obj)) {
+        if (!dict_seconds(obj, "base_seconds", "'base_seconds' must be int", tc.base_seconds) ||
+            !dict_seconds(obj, "byoyomi_seconds", "'byoyomi_seconds' must be int", tc.byoyomi_seconds) ||
+            !dict_seconds(obj, "increment_seconds", "'increment_seconds' must be int", tc.increment_seconds))
+            return false;
+        out = tc;
+        return true;
+    }
+    PyErr_SetString(PyExc_TypeError, "time control must be TimeControl, str, dict, or None");
+    return false;
+}
+
+PyObject* time_control_to_dict(const TimeControl& tc) {
+    Ref dict(PyDict_New());
+    if (!dict) return nullptr;
+    const std::uint32_t values[] = {tc.base_seconds, tc.byoyomi_seconds, tc.increment_seconds};
+    for (int i = 0; i < 3; ++i) {
+        Ref value(PyLong_FromUnsignedLong(values[i]));
+        if (!value || PyDict_SetItemString(dict.get(), PARAMS[i], value.get()) < 0) return nullptr;
+    }
+    return dict.release();
+}
+
+PyTypeObject* create_time_control_class() {
+    ClassSpec spec = class_spec<TC>("TimeControl(base_seconds, byoyomi_seconds, increment_seconds)\n--\n\n");
+    spec.new_ = construct_new<TC, NEW, time_control_init>;
+    spec.vectorcall = construct_vectorcall<TC, NEW, time_control_init>;
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.repr = slot<TC, time_control_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) TC::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

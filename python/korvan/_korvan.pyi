@@ -442,6 +442,156 @@ class GameResult:
     def __eq__(self, other: object) -> bool: ...
     def __ne__(self, other: object) -> bool: ...
 
+# Record values. Extras values are str, int, float or bool; time_ms fields are whole
+# milliseconds 0..4294967295.
+_ExtraValue = str | int | float | bool
+
+class GameResultInfo:
+    @property
+    def result(self) -> GameResult: ...
+    @property
+    def ply_count(self) -> int: ...
+    @property
+    def reason(self) -> str | None: ...
+    @property
+    def end_time_ms(self) -> int | None: ...
+    @property
+    def end_comment(self) -> str | None: ...
+
+class TimeControl:
+    def __new__(cls, base_seconds: int, byoyomi_seconds: int, increment_seconds: int) -> TimeControl: ...
+    @property
+    def base_seconds(self) -> int: ...
+    @property
+    def byoyomi_seconds(self) -> int: ...
+    @property
+    def increment_seconds(self) -> int: ...
+    def to_spec(self) -> str: ...
+    @classmethod
+    def from_spec(cls, spec: str) -> TimeControl: ...
+    @classmethod
+    def normalize_spec(cls, spec: str) -> str: ...
+
+class EngineInfo:
+    def __new__(
+        cls,
+        eval: int | None = None,
+        depth: int | None = None,
+        nodes: int | None = None,
+        seldepth: int | None = None,
+        wall_time_ms: int | None = None,
+        latency_delta_ms: int | None = None,
+        extras: dict[str, _ExtraValue] | None = None,
+    ) -> EngineInfo: ...
+    eval: int | None
+    depth: int | None
+    nodes: int | None
+    seldepth: int | None
+    wall_time_ms: int | None
+    latency_delta_ms: int | None
+    @property
+    def extras(self) -> dict[str, _ExtraValue]: ...
+    @extras.setter
+    def extras(self, value: dict[str, _ExtraValue] | None) -> None: ...
+    def set_extra(self, key: str, value: _ExtraValue) -> None: ...
+    def remove_extra(self, key: str) -> _ExtraValue | None: ...
+    def clear_extras(self) -> None: ...
+
+class MoveEntry:
+    def __new__(
+        cls,
+        move: Move | Move32 | int | str,
+        *,
+        time_ms: int | None = None,
+        comment: str | None = None,
+        engine_info: EngineInfo | dict[str, Any] | None = None,
+    ) -> MoveEntry: ...
+    @property
+    def move(self) -> Move: ...
+    time_ms: int | None
+    comment: str | None
+    engine_info: EngineInfo | None
+
+class SpecialMoveEntry:
+    def __new__(
+        cls,
+        kind: str,
+        result: GameResult | int | str,
+        unknown_name: str | None = None,
+        comment: str | None = None,
+        time_ms: int | None = None,
+        raw: str | None = None,
+    ) -> SpecialMoveEntry: ...
+    @classmethod
+    def from_result(
+        cls,
+        result: GameResult | int | str,
+        time_ms: int | None = None,
+        comment: str | None = None,
+        raw: str | None = None,
+    ) -> SpecialMoveEntry: ...
+    @property
+    def kind(self) -> str: ...
+    @property
+    def result(self) -> GameResult: ...
+    @property
+    def unknown_name(self) -> str | None: ...
+    comment: str | None
+    time_ms: int | None
+    raw: str | None
+
+class RecordMetadataKey:
+    EVENT: ClassVar[str]
+    SITE: ClassVar[str]
+    BLACK_PLAYER: ClassVar[str]
+    WHITE_PLAYER: ClassVar[str]
+    GAME_NAME: ClassVar[str]
+    GAME_TYPE: ClassVar[str]
+    START_DATE: ClassVar[str]
+    END_DATE: ClassVar[str]
+    UPDATED_DATE: ClassVar[str]
+    COMMENT: ClassVar[str]
+
+class RecordMetadata:
+    def __new__(
+        cls,
+        event: str | None = None,
+        site: str | None = None,
+        black_player: str | None = None,
+        white_player: str | None = None,
+        game_name: str | None = None,
+        game_type: str | None = None,
+        time_control: TimeControl | None = None,
+        black_time_control: TimeControl | None = None,
+        white_time_control: TimeControl | None = None,
+        max_moves: int | None = None,
+        impasse_rule: str | None = None,
+        start_date: str | None = None,
+        end_date: str | None = None,
+        updated_date: str | None = None,
+        comment: str | None = None,
+        attributes: dict[str, str] | None = None,
+    ) -> RecordMetadata: ...
+    event: str | None
+    site: str | None
+    black_player: str | None
+    white_player: str | None
+    game_name: str | None
+    game_type: str | None
+    time_control: TimeControl | None
+    black_time_control: TimeControl | None
+    white_time_control: TimeControl | None
+    max_moves: int | None
+    impasse_rule: str | None
+    start_date: str | None
+    end_date: str | None
+    updated_date: str | None
+    comment: str | None
+    attributes: dict[str, str]
+    def set_attribute(self, key: str, value: str) -> None: ...
+    def remove_attribute(self, key: str) -> str | None: ...
+    def clear_attributes(self) -> None: ...
+
 # Record classes. Node ids are zero-based ints (the root is 0); a RecordNodeId works
 # wherever one is expected.
 _NodeId = int | RecordNodeId | SupportsIndex

@@ -282,7 +282,7 @@ class TestEditor:
         r2 = three_and_resign()
         e2 = RecordEditor.from_record(r2)
         e2.go_to(4)
-        assert e2.current_node == 4 and e2.position_sfen.startswith("lnsgkg1nl/1r5+B1/pppppp1pp/6p2")
+        assert e2.current_node == 4 and e2.position_sfen.startswith("lnsgkgsnl/1r5+B1/pppppp1pp/6p2")
 
     def test_into_record_consumes(self):
         e = RecordEditor("startpos")
@@ -301,8 +301,8 @@ class TestEditor:
         assert e.record().node_move(2).move == r.node_move(2).move
         e.go_to(3)
         e.go_back()
-        e.append_move(MoveEntry("2b3a"))
-        assert r.children(2) == [3]
+        e.append_move(MoveEntry("2g2f"))
+        assert r.children(2) == [3] and e.record().children(2) == [3, 5]
         copy1, copy2 = e.record(), e.record()
         copy1.initial_comment = "x"
         assert copy2.initial_comment is None
@@ -337,5 +337,5 @@ class TestEditor:
                 node = record.node_parent(node)
             board = korvan.Board()
             for node in reversed(path):
-                board.push(record.node_move(node).move)
+                board.push_move(record.node_move(node).move)
             assert board.to_sfen() == e.position_sfen

@@ -12,24 +12,6 @@ namespace {
 
 using RC = RecordClass;
 
-// A setter that converts the value before it borrows the record, so a value that does
-// not convert leaves the record untouched and reports before any borrow conflict.
-template <class T, auto Convert, auto Store>
-int converting_setter(PyObject* self, PyObject* arg, void*) {
-    return boundary<int>(-1, [&]() -> int {
-        if (!arg) {
-            PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
-            return -1;
-        }
-        T value{};
-        if (!Convert(arg, value)) return -1;
-        Object<RC>* obj = object_of<RC>(self);
-        ExclusiveBorrow guard(obj->borrow);
-        if (!guard) return -1;
-        return Store(obj->value, std::move(value)) ? 0 : -1;
-    });
-}
-
 PyObject* init_position_sfen(const Record& r) {
     return to_py_str(r.init_position_sfen ? std::string_view(*r.init_position_sfen) : STARTPOS_SFEN);
 }
@@ -39,7 +21,7 @@ PyObject* initial_comment(const Record& r) { return optional_str_to_py(record_no
 bool convert_initial_comment(PyObject* v, std::optional<std::string>& out) {
     return optional_str_arg(v, "initial_comment", out);
 }
-bool store_initial_comment(Record& r, std::optional<std::string> comment) {
+bool store_initial_comment(Record& r, std::optional<std::string>& comment) {
     record_set_initial_comment(r, std::move(comment));
     return true;
 }
@@ -60,7 +42,7 @@ PyObject* moves(const Record& r) {
 PyObject* metadata(const Record& r) { return wrap<RecordMetadataClass>(r.metadata); }
 
 bool convert_metadata(PyObject* v, RecordMetadata& out) { return extract_arg<RecordMetadataClass>(v, "metadata", out); }
-bool store_metadata(Record& r, RecordMetadata md) {
+bool store_metadata(Record& r, RecordMetadata& md) {
     r.metadata = std::move(md);
     return true;
 }
@@ -103,7 +85,7 @@ bool convert_main_terminal(PyObject* v, std::optional<SpecialMoveEntry>& out) {
     if (v == Py_None) return true;
     return extract_arg<SpecialMoveEntryClass>(v, "terminal", out.emplace());
 }
-bool store_main_terminal(Record& r, std::optional<SpecialMoveEntry> entry) {
+bool store_main_terminal(Record& r, std::optional<SpecialMoveEntry>& entry) {
     if (!entry) {
         PyErr_SetString(PyExc_ValueError, "main_terminal cannot be cleared (set a SpecialMoveEntry)");
         return false;
@@ -118,9 +100,9 @@ PyObject* move_count(const Record& r) { return PyLong_FromSize_t(record_move_cou
 const PyGetSetDef PROPERTIES[] = {
     {"init_position_sfen", getter<RC, init_position_sfen>, nullptr, nullptr, nullptr},
     {"initial_comment", getter<RC, initial_comment>,
-     converting_setter<std::optional<std::string>, convert_initial_comment, store_initial_comment>, nullptr, nullptr},
+     converted_setter<RC, std::optional<std::string>, convert_initial_comment, store_initial_comment>, nullptr, nullptr},
     {"moves", getter<RC, moves>, nullptr, nullptr, nullptr},
-    {"metadata", getter<RC, metadata>, converting_setter<RecordMetadata, convert_metadata, store_metadata>, nullptr,
+    {"metadata", getter<RC, metadata>, converted_setter<RC, RecordMetadata, convert_metadata, store_metadata>, nullptr,
      nullptr},
     {"game_name", getter<RC, standard_text<RecordMetadataKey::GameName>>, nullptr, nullptr, nullptr},
     {"game_type", getter<RC, standard_text<RecordMetadataKey::GameType>>, nullptr, nullptr, nullptr},
@@ -132,7 +114,7 @@ const PyGetSetDef PROPERTIES[] = {
     {"end_time_ms", getter<RC, end_time_ms>, nullptr, nullptr, nullptr},
     {"end_comment", getter<RC, end_comment>, nullptr, nullptr, nullptr},
     {"main_terminal", getter<RC, main_terminal>,
-     converting_setter<std::optional<SpecialMoveEntry>, convert_main_terminal, store_main_terminal>, nullptr,
+     converted_setter<RC, std::optional<SpecialMoveEntry>, convert_main_terminal, store_main_terminal>, nullptr,
      nullptr},
     {"move_count", getter<RC, move_count>, nullptr, nullptr, nullptr},
 };

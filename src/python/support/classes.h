@@ -239,7 +239,8 @@ int setter(PyObject* self, PyObject* arg, void*) {
 // then `Store(value, converted)` puts it in place under an exclusive borrow. A failed
 // conversion leaves the object untouched, and a conversion that reads the object
 // itself meets no borrow of this call.
-template <class C, class T, bool (*Convert)(PyObject*, T&), void (*Store)(typename C::Value&, T&)>
+// A Store that returns bool may still refuse the value (false, with an exception set).
+template <class C, class T, bool (*Convert)(PyObject*, T&), auto Store>
 int converted_setter(PyObject* self, PyObject* arg, void*) {
     return boundary<int>(-1, [&]() -> int {
         if (!arg) {
@@ -252,8 +253,12 @@ int converted_setter(PyObject* self, PyObject* arg, void*) {
         if (!Convert(arg, converted)) return -1;
         ExclusiveBorrow guard(obj->borrow);
         if (!guard) return -1;
-        Store(obj->value, converted);
-        return 0;
+        if constexpr (std::is_same_v<decltype(Store(obj->value, converted)), bool>) {
+            return Store(obj->value, converted) ? 0 : -1;
+        } else {
+            Store(obj->value, converted);
+            return 0;
+        }
     });
 }
 

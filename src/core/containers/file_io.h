@@ -1,0 +1,27 @@
+#pragma once
+// Whole files in and out through the operating system, for the container files: read
+// whole into memory, written whole (created or truncated). A failure carries the
+// system's error number.
+
+#include <string>
+
+#include "containers/byte_io.h"
+#include "util/expected.h"
+
+namespace korvan {
+
+struct IoError {
+    int code = 0;  // errno
+    bool operator==(const IoError&) const = default;
+};
+
+// The system's description, then " (os error N)".
+std::string io_error_display(const IoError& e);
+
+Expected<Bytes, IoError> read_whole_file(const std::string& path);
+// Creates or truncates the file (mode 0666 less the umask) and writes every byte,
+// however many calls that takes; a failed close is a failure too, since a delayed
+// write error may only show there.
+Expected<Ok, IoError> write_whole_file(const std::string& path, ByteSpan bytes);
+
+}  // namespace korvan

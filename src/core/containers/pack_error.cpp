@@ -1,0 +1,100 @@
+#include "containers/pack_error.h"
+
+#include <array>
+#include <cstdio>
+
+namespace korvan {
+
+namespace {
+
+struct ReasonNames {
+    const char* name;
+    const char* debug;
+};
+
+// Indexed by code, 0..13; the reserved codes 7..9 have no names.
+constexpr std::array<ReasonNames, 14> REASONS = {{
+    {"resign", "Resign"},
+    {"draw", "RepetitionDraw"},
+    {"max_moves", "MaxMoves"},
+    {"interrupt", "Interrupt"},
+    {"time_up", "TimeUp"},
+    {"illegal_move", "IllegalMove"},
+    {"repetition_check", "RepetitionCheck"},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {nullptr, nullptr},
+    {"win_csa24", "WinCsa24"},
+    {"draw_csa24", "DrawCsa24"},
+    {"win_csa27", "WinCsa27"},
+    {"win_try_rule", "WinTryRule"},
+}};
+
+std::string hex4(std::uint16_t v) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%04x", v);
+    return buffer;
+}
+
+}  // namespace
+
+const char* pack_result_name(PackResult r) {
+    switch (r) {
+        case PackResult::Draw: return "Draw";
+        case PackResult::BlackWin: return "BlackWin";
+        case PackResult::WhiteWin: return "WhiteWin";
+    }
+    return "";
+}
+
+std::string pack_end_reason_name(PackEndReason r) {
+    if (r.reserved()) return std::to_string(r.code);
+    return REASONS[r.code].name;
+}
+
+std::string pack_end_reason_debug(PackEndReason r) {
+    if (r.reserved()) return "Reserved(" + std::to_string(r.code) + ")";
+    return REASONS[r.code].debug;
+}
+
+std::optional<PackEndReason> pack_end_reason_from_text(std::string_view rest) {
+    for (std::size_t code = 0; code < REASONS.size(); ++code)
+        if (REASONS[code].name && rest == REASONS[code].name)
+            return PackEndReason{static_cast<std::uint8_t>(code)};
+    std::string_view digits = rest;
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    if (digits.empty()) return std::nullopt;
+    unsigned value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > 255) return std::nullopt;
+    }
+    return PackEndReason{static_cast<std::uint8_t>(value)};
+}
+
+std::string pack_error_display(const PackError& e) {
+    using K = PackError::Kind;
+    switch (e.kind) {
+        case K::Truncated: return "truncated pack data";
+        case K::InvalidStartState: return "invalid pack start state: " + std::to_string(e.number);
+        case K::InvalidTerminalMarker:
+            return "invalid pack terminal marker: 0x" + hex4(static_cast<std::uint16_t>(e.number));
+        case K::InvalidMove: return "invalid pack move at ply " + std::to_string(e.number) + ": 0x" + hex4(e.word);
+        case K::IllegalMove:
+            return "illegal pack move at ply " + std::to_string(e.number) + ": 0x" + hex4(e.word) + " on " + e.text;
+        case K::MissingEval: return "missing eval for record move " + std::to_string(e.number);
+        case K::MissingTerminal: return "pack export requires a terminal result";
+        case K::Hcp: return hcp_error_display(e.hcp);
+        case K::Sfen: return sfen_error_display(e.sfen);
+        case K::Record: return record_error_display(e.record);
+        case K::InconsistentOutcome:
+            return std::string("inconsistent pack outcome: result=") + pack_result_name(e.result) +
+                   ", reason=" + pack_end_reason_debug(e.reason);
+        case K::Io: return io_error_display(e.io);
+        case K::UnencodablePosition: return e.text;
+    }
+    return {};
+}
+
+}  // namespace korvan

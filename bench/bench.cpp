@@ -4,6 +4,7 @@
 //   korvan_bench doundo             do-move plus undo-move pairs per second over a fixed game
 //   korvan_bench sfen               SFEN parses and writes per second
 //   korvan_bench packed             PackedSfen and HuffmanCodedPos encodes and decodes per second
+//   korvan_bench containers         pack, sbinpack and sazpack positions encoded and decoded per second
 //   korvan_bench all                every mode
 
 #include <chrono>
@@ -12,7 +13,13 @@
 #include <string>
 #include <vector>
 
+#include <random>
+
 #include "board/movegen/movegen.h"
+#include "containers/pack.h"
+#include "containers/sazpack.h"
+#include "containers/sbinpack.h"
+#include "containers/sbinpack_record.h"
 #include "board/position/packed.h"
 #include "board/position/parser.h"
 #include "board/position/updates.h"
@@ -159,6 +166,96 @@ void bench_packed() {
     bench_codec("HuffmanCodedPos", positions, position_to_hcp, [](const Packed32& p) { return position_from_hcp(p, 1); });
 }
 
+// Random games, the same every run: a seeded playout of up to 320 plies from the start,
+// every move with an evaluation.
+std::vector<Record> bench_records(std::size_t count) {
+    std::mt19937_64 rng(42);
+    std::vector<Record> records;
+    for (std::size_t g = 0; g < count; ++g) {
+        Record r = record_new_startpos();
+        Position pos = position_startpos();
+        RecordNodeId parent = r.root;
+        for (int ply = 0; ply < 320; ++ply) {
+            MoveList list;
+            generate_legal(pos, list);
+            if (list.size() == 0) break;
+            const Move m = list[rng() % list.size()];
+            Annotations a;
+            a.engine_info.emplace(engine_info_with_eval(static_cast<int>(rng() % 4001) - 2000));
+            parent = *record_append_move(r, parent, m, std::move(a));
+            position_do_move(pos, position_move_to_move32(pos, m));
+        }
+        SpecialMove end;
+        end.kind = SpecialMoveKind::Resign;
+        end.result = static_cast<GameResult>(pos.side_to_move == BLACK ? 1 : 0);
+        (void)record_set_main_terminal(r, std::move(end), {});
+        records.push_back(std::move(r));
+    }
+    return records;
+}
+
+template <class F>
+void report(const char* what, double positions, int rounds, F f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int r = 0; r < rounds; ++r) f();
+    const double s = seconds_since(t0);
+    const double n = positions * rounds;
+    std::printf("%s: %.2f M positions/s (%.0f ns each)\n", what, n / s / 1e6, s / n * 1e9);
+}
+
+void bench_containers() {
+    const std::vector<Record> records = bench_records(300);
+    double positions = 0;
+    for (const Record& r : records) positions += static_cast<double>(record_move_count(r));
+    std::printf("%zu games, %.0f positions\n", records.size(), positions);
+    const int rounds = 5;
+
+    Bytes pack;
+    report("pack encode (records to bytes)", positions, rounds, [&] {
+        pack.clear();
+        const auto encoded = encode_pack_records(records);
+        for (const auto& e : *encoded) append_pack_record_bytes(e, pack);
+    });
+    report("pack decode (bytes to records)", positions, rounds, [&] { sink = decode_pack_records(pack)->size(); });
+
+    std::vector<SbinpackChain> chains;
+    report("sbinpack chains of records", positions, rounds, [&] {
+        chains.clear();
+        for (const Record& r : records) {
+            auto made = record_to_sbinpack_chains(r, 0, {}, true, false);
+            for (auto& c : *made) chains.push_back(std::move(c));
+        }
+    });
+    Bytes sbinpack;
+    report("sbinpack encode (chains to bytes)", positions, rounds, [&] { sbinpack = *encode_sbinpack(chains); });
+    report("sbinpack decode (bytes to chains)", positions, rounds,
+           [&] { sink = decode_sbinpack_chains(sbinpack)->size(); });
+    report("sbinpack chains to records", positions, rounds, [&] {
+        for (const SbinpackChain& c : chains) sink = record_from_sbinpack_chain(c)->nodes.size();
+    });
+
+    // Each move with three visited moves and a value, as self-play writes them.
+    std::vector<SazGame> games;
+    for (const Record& r : records) {
+        SazGame g;
+        g.stem = *position_to_packed_sfen(position_startpos());
+        for (RecordNodeId id : record_main_line_ids(r)) {
+            SazMove m;
+            m.played = record_node(r, id).move;
+            m.has_score_q = true;
+            m.score_q = 100;
+            m.policy = {{m.played, 700}, {MOVE_NULL, 200}, {MOVE_NULL, 100}};
+            g.moves.push_back(std::move(m));
+        }
+        games.push_back(std::move(g));
+    }
+    Bytes sazpack;
+    report("sazpack encode", positions, rounds, [&] { sazpack = *encode_sazpack_chunk(games); });
+    report("sazpack decode", positions, rounds, [&] { sink = decode_sazpack_chunk(sazpack)->size(); });
+    std::printf("bytes per position: pack %.2f, sbinpack %.2f, sazpack %.2f\n", pack.size() / positions,
+                sbinpack.size() / positions, sazpack.size() / positions);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,14 +270,17 @@ int main(int argc, char** argv) {
         bench_sfen();
     } else if (mode == "packed") {
         bench_packed();
+    } else if (mode == "containers") {
+        bench_containers();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
         bench_doundo();
         bench_sfen();
         bench_packed();
+        bench_containers();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | all\n");
         return 2;
     }
     return 0;

@@ -76,11 +76,27 @@ std::optional<std::size_t> canonical_index_of(const Position& pos, Move32 move) 
 std::optional<Move32> canonical_move_at(const Position& pos, std::size_t index) {
     MoveList list;
     generate_legal(pos, list);
-    if (index >= list.size()) return std::nullopt;
+    const std::size_t n = list.size();
+    if (index >= n) return std::nullopt;
+    // Two steps of a radix selection: the top seven bits (drop, capture, promotion,
+    // piece) pick a group, whose few members are then selected among by full key.
     std::array<std::uint64_t, MoveList::CAPACITY> keys;
-    for (std::size_t i = 0; i < list.size(); ++i) keys[i] = key_of(pos, list[i]);
-    std::nth_element(keys.begin(), keys.begin() + index, keys.begin() + list.size());
-    return static_cast<Move32>(keys[index]);
+    std::array<std::uint16_t, 128> counts{};
+    for (std::size_t i = 0; i < n; ++i) {
+        keys[i] = key_of(pos, list[i]);
+        ++counts[keys[i] >> 48];
+    }
+    std::size_t before = 0;
+    unsigned group = 0;
+    while (before + counts[group] <= index) before += counts[group++];
+    std::array<std::uint64_t, MoveList::CAPACITY> members;
+    std::size_t m = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if ((keys[i] >> 48) == group) members[m++] = keys[i];
+    const std::size_t rank = index - before;
+    std::nth_element(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(rank),
+                     members.begin() + static_cast<std::ptrdiff_t>(m));
+    return static_cast<Move32>(members[rank]);
 }
 
 }  // namespace korvan

@@ -9,6 +9,7 @@
 #include "module_parts.h"
 #include "records/record_classes.h"
 #include "records/record_values.h"
+#include "sazpack_classes.h"
 #include "support/boundary.h"
 
 namespace korvan::py {
@@ -67,8 +68,13 @@ const Registration REGISTRATIONS[] = {
     {"COMPACT_MOVE_LABEL_COUNT", nullptr, compact_move_label_count},
     {"MOVE_LABEL_TO_COMPACT", nullptr, move_label_to_compact_list},
     {"COMPACT_TO_MOVE_LABEL", nullptr, compact_to_move_label_list},
-    // Sazpack: the classes SazPolicyEntry, SazMove, SazGame, then the functions
-    // write_sazpack, write_sazpack_file, decode_sazpack, decode_sazpack_file.
+    {"SazPolicyEntry", create_saz_policy_entry_class},
+    {"SazMove", create_saz_move_class},
+    {"SazGame", create_saz_game_class},
+    {"write_sazpack", nullptr, nullptr, &WRITE_SAZPACK_DEF},
+    {"write_sazpack_file", nullptr, nullptr, &WRITE_SAZPACK_FILE_DEF},
+    {"decode_sazpack", nullptr, nullptr, &DECODE_SAZPACK_DEF},
+    {"decode_sazpack_file", nullptr, nullptr, &DECODE_SAZPACK_FILE_DEF},
     // Functions: book_key_from_position, book_key_after, book_builder_from_game_record.
     {"parse_usi_position", nullptr, nullptr, &PARSE_USI_POSITION_DEF},
     {"parse_usi_position_parts", nullptr, nullptr, &PARSE_USI_POSITION_PARTS_DEF},

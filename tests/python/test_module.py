@@ -27,6 +27,8 @@ REGISTERED = [
     "RecordEntry", "UsiPositionParts", "RecordNodeId", "RecordMetadataKey", "RecordMetadata",
     "RecordEditor", "Record",
     "MOVE_LABEL_COUNT", "COMPACT_MOVE_LABEL_COUNT", "MOVE_LABEL_TO_COMPACT", "COMPACT_TO_MOVE_LABEL",
+    "SazPolicyEntry", "SazMove", "SazGame",
+    "write_sazpack", "write_sazpack_file", "decode_sazpack", "decode_sazpack_file",
     "parse_usi_position", "parse_usi_position_parts", "normalize_usi_position",
     "to_move", "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",
     "is_structurally_valid_move_label", "dtype",

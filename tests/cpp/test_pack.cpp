@@ -255,6 +255,15 @@ TEST(Pack, DecodingErrors) {
     EXPECT_EQ(decode_error(bad), "invalid king square in HuffmanCodedPos: 127");
 }
 
+TEST(Pack, AStartPositionOverAFullSetReadsButIsNotWrittenBack) {
+    // Found by fuzzing: this HuffmanCodedPos decodes to five golds, which the bits
+    // allow and every encoder refuses.
+    const auto records = decode_pack_records(hex_bytes("002381490986eb1565ff120e4f00421dfbff934e50001f0fc5ff8e0761000b05094d00020100"));
+    ASSERT_TRUE(records) << pack_error_display(records.error());
+    ASSERT_FALSE(records->empty());
+    EXPECT_EQ(encode_error(records->front()), "position cannot be encoded: more than a full set of PieceType(7) (5 > 4)");
+}
+
 TEST(Pack, EveryCutOfAValidBufferIsTruncatedOrEndsAtARecord) {
     std::mt19937_64 rng(11);
     std::vector<Record> records;

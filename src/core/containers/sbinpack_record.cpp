@@ -10,29 +10,6 @@ namespace {
 
 using K = SbinpackError::Kind;
 
-// The kind a terminal made from a result alone gets.
-SpecialMoveKind kind_from_result(GameResult r) {
-    using S = SpecialMoveKind;
-    switch (r) {
-        case 0:
-        case 1: return S::Resign;
-        case 2: return S::RepetitionDraw;
-        case 4:
-        case 5: return S::WinByDeclaration;
-        case 6: return S::MaxMoves;
-        case 8:
-        case 9: return S::WinByDefault;
-        case 10: return S::Impasse;
-        case 12:
-        case 13: return S::WinByIllegalMove;
-        case 16:
-        case 17: return S::Timeout;
-        case 20:
-        case 21: return S::Try;
-        default: return S::Interrupt;
-    }
-}
-
 // The moves of the line that starts at `first` and follows first children.
 std::vector<SbinpackMoveInput> line_from(const Record& record, RecordNodeId first) {
     std::vector<SbinpackMoveInput> moves;
@@ -184,7 +161,7 @@ Expected<Record, std::string> record_from_sbinpack_chain(const SbinpackChain& ch
         position_do_move(pos, position_move_to_move32(pos, m.move));
     }
     SpecialMove special;
-    special.kind = kind_from_result(result);
+    special.kind = special_move_kind_from_result(result);
     special.result = result;
     if (auto set = record_set_main_terminal(record, std::move(special), {}); !set)
         return unexpected(record_error_display(set.error()));

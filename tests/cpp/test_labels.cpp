@@ -65,7 +65,9 @@ TEST(PolicyLabels, TablesAreInverse) {
         previous = label;
     }
     for (int l = 0; l < MOVE_LABEL_NB; ++l)
-        if (!label_is_valid(l)) EXPECT_EQ(LABEL_TABLE[l].compact, 0) << l;
+        if (!label_is_valid(l)) {
+            EXPECT_EQ(LABEL_TABLE[l].compact, 0) << l;
+        }
 }
 
 struct TellingRow {

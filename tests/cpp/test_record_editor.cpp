@@ -45,7 +45,9 @@ TEST(RecordEditor, RandomWalksMatchAReplay) {
             } else if (action < 8) {
                 const RecordNode& cur = record_node(editor->record, editor->current);
                 const RecordNodeId target = rng() % 2 && cur.parent ? cur.parent : cur.first_child;
-                if (target) ASSERT_TRUE(record_editor_rebuild_position(*editor, target));
+                if (target) {
+                    ASSERT_TRUE(record_editor_rebuild_position(*editor, target));
+                }
             } else {
                 const auto target = static_cast<RecordNodeId>(1 + rng() % editor->record.nodes.size());
                 ASSERT_TRUE(record_editor_rebuild_position(*editor, target));

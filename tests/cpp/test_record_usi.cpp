@@ -87,13 +87,20 @@ TEST(RecordUsi, Errors) {
     EXPECT_EQ(usi_text(r, false), "error: record construction failed: illegal move at current editor position");
 
     using E = UsiPositionError::Kind;
+    const auto error = [](E kind, std::string text = {}, std::uint64_t index = 0) {
+        UsiPositionError e;
+        e.kind = kind;
+        e.text = std::move(text);
+        e.index = index;
+        return e;
+    };
     const std::pair<UsiPositionError, const char*> texts[] = {
-        {{E::Empty}, "USI position command must not be empty"},
-        {{E::InvalidTokenSequence, "x y"}, "invalid USI position token sequence: x y"},
-        {{E::InvalidMoveToken, "7z7f", 3}, "invalid move token at index 3: 7z7f"},
-        {{E::SpecialTokenNotAllowed, "resign", 4},
+        {error(E::Empty), "USI position command must not be empty"},
+        {error(E::InvalidTokenSequence, "x y"), "invalid USI position token sequence: x y"},
+        {error(E::InvalidMoveToken, "7z7f", 3), "invalid move token at index 3: 7z7f"},
+        {error(E::SpecialTokenNotAllowed, "resign", 4),
          "special token is not allowed in strict USI position mode at index 4: resign"},
-        {{E::MoveAfterTerminal, "7g7f", 5}, "move appears after terminal special token at index 5: 7g7f"},
+        {error(E::MoveAfterTerminal, "7g7f", 5), "move appears after terminal special token at index 5: 7g7f"},
     };
     for (const auto& [error, text] : texts) EXPECT_EQ(usi_position_error_display(error), text);
 }

@@ -1,0 +1,98 @@
+// Record methods that change the metadata in place: a patch (or a whole replacement)
+// and the three attribute edits. Each builds the new metadata aside and stores it only
+// when it is complete, so a failing call leaves the record's metadata as it was.
+
+#include "../support/convert.h"
+#include "metadata_dict.h"
+#include "record_groups.h"
+
+namespace korvan::py {
+
+namespace {
+
+using RC = RecordClass;
+
+bool strict_arg(PyObject* obj, bool& out) {
+    out = false;
+    if (!obj) return true;
+    if (extract_bool(obj, out, "bool")) return true;
+    argument_error("strict");
+    return false;
+}
+
+bool text_arg(PyObject* obj, const char* name, std::string_view& out) {
+    if (extract_str(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
+// The record is held exclusively for the whole call: a patch whose conversion reaches
+// back into the same record meets the borrow.
+PyObject* update_metadata(Record& r, PyObject* const* args) {
+    bool strict = false;
+    if (!strict_arg(args[1], strict)) return nullptr;
+    PyObject* patch = args[0];
+    RecordMetadata updated;
+    bool raised = false;
+    if (extract<RecordMetadataClass>(patch, updated, raised)) {
+        r.metadata = std::move(updated);
+        Py_RETURN_NONE;
+    }
+    if (raised) return nullptr;
+    if (!PyDict_Check(patch)) {
+        PyErr_SetString(PyExc_TypeError, "update_metadata expects RecordMetadata or dict");
+        return nullptr;
+    }
+    if (!apply_metadata_patch(r.metadata, patch, strict, updated)) return nullptr;
+    r.metadata = std::move(updated);
+    Py_RETURN_NONE;
+}
+
+PyObject* set_metadata_attribute(Record& r, PyObject* const* args) {
+    std::string_view key;
+    std::string_view value;
+    if (!text_arg(args[0], "key", key) || !text_arg(args[1], "value", value)) return nullptr;
+    r.metadata.attributes.insert_or_assign(std::string(key), std::string(value));
+    Py_RETURN_NONE;
+}
+
+PyObject* remove_metadata_attribute(Record& r, PyObject* const* args) {
+    std::string_view key;
+    if (!text_arg(args[0], "key", key)) return nullptr;
+    const auto it = r.metadata.attributes.find(key);
+    if (it == r.metadata.attributes.end()) Py_RETURN_NONE;
+    PyObject* removed = to_py_str(it->second);
+    if (removed) r.metadata.attributes.erase(it);
+    return removed;
+}
+
+PyObject* clear_metadata_attributes(Record& r) {
+    r.metadata.attributes.clear();
+    Py_RETURN_NONE;
+}
+
+constexpr const char* UPDATE_PARAMS[] = {"patch", "strict"};
+constexpr const char* KEY_VALUE[] = {"key", "value"};
+constexpr const char* KEY[] = {"key"};
+
+constexpr Signature UPDATE_METADATA{"update_metadata", UPDATE_PARAMS, 1, 1};
+constexpr Signature SET_METADATA_ATTRIBUTE{"set_metadata_attribute", KEY_VALUE};
+constexpr Signature REMOVE_METADATA_ATTRIBUTE{"remove_metadata_attribute", KEY};
+constexpr Signature CLEAR_METADATA_ATTRIBUTES{"clear_metadata_attributes"};
+
+const PyMethodDef METADATA_METHODS[] = {
+    method_def<method<RC, UPDATE_METADATA, update_metadata, Access::Exclusive>>(
+        "update_metadata", "update_metadata($self, patch, *, strict=False)\n--\n\n"),
+    method_def<method<RC, SET_METADATA_ATTRIBUTE, set_metadata_attribute, Access::Exclusive>>(
+        "set_metadata_attribute", "set_metadata_attribute($self, key, value)\n--\n\n"),
+    method_def<method<RC, REMOVE_METADATA_ATTRIBUTE, remove_metadata_attribute, Access::Exclusive>>(
+        "remove_metadata_attribute", "remove_metadata_attribute($self, key)\n--\n\n"),
+    method_def<method<RC, CLEAR_METADATA_ATTRIBUTES, clear_metadata_attributes, Access::Exclusive>>(
+        "clear_metadata_attributes", "clear_metadata_attributes($self)\n--\n\n"),
+};
+
+}  // namespace
+
+std::span<const PyMethodDef> record_metadata_update_methods() { return METADATA_METHODS; }
+
+}  // namespace korvan::py

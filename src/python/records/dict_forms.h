@@ -31,16 +31,19 @@ inline std::optional<std::string_view> utf8_key(PyObject* key) {
 // The member under `key` as a new reference, so that a conversion running Python code
 // cannot free it. Null when absent; when the look-up itself raised, `failed` is set
 // and the dict's exception stands.
-inline Ref dict_member(PyObject* dict, std::string_view key, bool& failed) {
+inline Ref dict_member(PyObject* dict, PyObject* key, bool& failed) {
     failed = false;
+    PyObject* item = PyDict_GetItemWithError(dict, key);
+    if (!item && PyErr_Occurred()) failed = true;
+    return Ref::borrow(item);
+}
+inline Ref dict_member(PyObject* dict, std::string_view key, bool& failed) {
     Ref name(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
     if (!name) {
         failed = true;
         return Ref();
     }
-    PyObject* item = PyDict_GetItemWithError(dict, name.get());
-    if (!item && PyErr_Occurred()) failed = true;
-    return Ref::borrow(item);
+    return dict_member(dict, name.get(), failed);
 }
 
 inline bool is_none(const Ref& member) { return !member || member.get() == Py_None; }

@@ -19,9 +19,8 @@ namespace {
 
 using RC = RecordClass;
 
-// --- Writing -------------------------------------------------------------------------------
-
-// The move dict's keys, made once per call and shared by every move.
+// The move dict's keys, made once per call and shared by every move; their hashes are
+// computed once.
 struct MoveKeys {
     Ref move{PyUnicode_InternFromString("move")};
     Ref comment{PyUnicode_InternFromString("comment")};
@@ -30,6 +29,8 @@ struct MoveKeys {
 
     bool ok() const { return move && comment && time_ms && engine_info; }
 };
+
+// --- Writing -------------------------------------------------------------------------------
 
 PyObject* move_to_dict(const RecordNode& node, const MoveKeys& keys) {
     Ref dict(PyDict_New());
@@ -93,12 +94,12 @@ bool required_member(PyObject* data, std::string_view key, Ref& out) {
     return true;
 }
 
-bool move_dict(PyObject* dict, bool strict, MoveEntry& out) {
+bool move_dict(PyObject* dict, bool strict, const MoveKeys& keys, MoveEntry& out) {
     if (strict &&
         !check_strict_keys(dict, MOVE_KEYS, "move dict keys must be str", "move dict: unknown key '%U' in strict mode"))
         return false;
     bool failed = false;
-    Ref move = dict_member(dict, "move", failed);
+    Ref move = dict_member(dict, keys.move.get(), failed);
     if (failed) return false;
     if (!move) {
         PyErr_SetString(PyExc_ValueError, "move dict: missing 'move'");
@@ -106,15 +107,15 @@ bool move_dict(PyObject* dict, bool strict, MoveEntry& out) {
     }
     MoveEntry entry;
     if (!normal_move_from_object(move.get(), entry.move)) return false;
-    Ref comment = dict_member(dict, "comment", failed);
+    Ref comment = dict_member(dict, keys.comment.get(), failed);
     if (failed ||
         !optional_text_member(comment.get(), "move dict: 'comment' must be str or None", entry.annotations.comment))
         return false;
-    Ref time = dict_member(dict, "time_ms", failed);
+    Ref time = dict_member(dict, keys.time_ms.get(), failed);
     std::optional<std::uint32_t> ms;
     if (failed || !optional_u32_member(time.get(), "move dict: 'time_ms' must be int or None", ms)) return false;
     if (ms) entry.annotations.time = Duration::from_ms(*ms);
-    Ref info = dict_member(dict, "engine_info", failed);
+    Ref info = dict_member(dict, keys.engine_info.get(), failed);
     if (failed) return false;
     if (!is_none(info)) {
         EngineInfo read;
@@ -127,19 +128,21 @@ bool move_dict(PyObject* dict, bool strict, MoveEntry& out) {
 }
 
 // A MoveEntry (copied), a move dict, or a bare move.
-bool move_item(PyObject* item, bool strict, MoveEntry& out) {
+bool move_item(PyObject* item, bool strict, const MoveKeys& keys, MoveEntry& out) {
     bool raised = false;
     if (extract<MoveEntryClass>(item, out, raised)) return true;
     if (raised) return false;
-    if (PyDict_Check(item)) return move_dict(item, strict, out);
+    if (PyDict_Check(item)) return move_dict(item, strict, keys, out);
     out = MoveEntry{};
     return normal_move_from_object(item, out.move);
 }
 
 bool move_items(PyObject* iterator, bool strict, std::vector<MoveEntry>& out) {
+    MoveKeys keys;
+    if (!keys.ok()) return false;
     while (Ref item{PyIter_Next(iterator)}) {
         MoveEntry entry;
-        if (!move_item(item.get(), strict, entry)) return false;
+        if (!move_item(item.get(), strict, keys, entry)) return false;
         out.push_back(std::move(entry));
     }
     return !PyErr_Occurred();

@@ -44,8 +44,14 @@ def main():
         ("record.moves (150 copies)", "r.moves"),
         ("record.to_usi_position()", "r.to_usi_position()"),
         ("Record.from_usi_position(150 moves)", "k.Record.from_usi_position(usi)"),
+        ("record.to_dict()", "r.to_dict()"),
+        ("Record.from_dict(150 moves)", "k.Record.from_dict(d)"),
+        ("Record.from_dict(150 moves, strict=True)", "k.Record.from_dict(d, strict=True)"),
+        ("record.update_metadata(3 keys)", "r.update_metadata(patch)"),
     ]
     env["usi"] = record.to_usi_position()
+    env["d"] = record.to_dict()
+    env["patch"] = {"event": "e", "time_control": "600+30+0", "venue": "v"}
     print(f"game of {len(game)} plies")
     for name, stmt in cases:
         best = min(timeit.repeat(stmt, globals=env, number=n, repeat=5))

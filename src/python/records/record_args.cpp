@@ -2,38 +2,25 @@
 
 #include "../support/convert.h"
 #include "../support/errors.h"
+#include "../support/sequences.h"
 
 namespace korvan::py {
 
 bool move_entries_arg(PyObject* obj, const char* name, std::vector<MoveEntry>& out) {
-    if (PyUnicode_Check(obj)) {
-        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
-        argument_error(name);
-        return false;
-    }
-    if (!PySequence_Check(obj)) {
-        wrong_class(obj, "Sequence");
-        argument_error(name);
-        return false;
-    }
-    const Py_ssize_t n = PySequence_Size(obj);
-    if (n < 0) {
-        argument_error(name);
-        return false;
-    }
     out.clear();
-    out.reserve(static_cast<std::size_t>(n));
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        Ref item(PySequence_GetItem(obj, i));
-        if (!item) {
-            argument_error(name);
+    out.reserve(length_hint(obj));
+    const bool ok = for_each_sequence_item(obj, [&](PyObject* item) {
+        MoveEntry entry;
+        bool raised = false;
+        if (!extract<MoveEntryClass>(item, entry, raised)) {
+            if (!raised) wrong_class(item, MoveEntryClass::name);
             return false;
         }
-        MoveEntry entry;
-        if (!extract_arg<MoveEntryClass>(item.get(), name, entry)) return false;
         out.push_back(std::move(entry));
-    }
-    return true;
+        return true;
+    });
+    if (!ok) argument_error(name);
+    return ok;
 }
 
 bool node_index_arg(PyObject* obj, const char* name, std::uint64_t& out) {

@@ -6,6 +6,7 @@
 #include "../class_tags.h"
 #include "../support/convert.h"
 #include "../support/errors.h"
+#include "../support/sequences.h"
 #include "record_args.h"
 #include "record_groups.h"
 #include "records/usi_reader.h"
@@ -79,54 +80,22 @@ bool list_item(PyObject* item, std::optional<T>& out) {
 template <class T>
 bool per_move_list(PyObject* obj, const char* name, std::vector<std::optional<T>>& out) {
     if (!obj || obj == Py_None) return true;
-    if (PyUnicode_Check(obj)) {
-        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
-        argument_error(name);
-        return false;
-    }
-    if (!PySequence_Check(obj)) {
-        wrong_class(obj, "Sequence");
-        argument_error(name);
-        return false;
-    }
-    const Py_ssize_t n = PySequence_Size(obj);
-    if (n < 0) return argument_error(name), false;
-    out.resize(static_cast<std::size_t>(n));
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        Ref item(PySequence_GetItem(obj, i));
-        if (!item || !list_item(item.get(), out[static_cast<std::size_t>(i)])) {
-            argument_error(name);
-            return false;
-        }
-    }
-    return true;
+    out.reserve(length_hint(obj));
+    const bool ok = for_each_sequence_item(obj, [&](PyObject* item) { return list_item(item, out.emplace_back()); });
+    if (!ok) argument_error(name);
+    return ok;
 }
 
 bool usi_moves_arg(PyObject* obj, std::vector<std::string_view>& out, std::vector<Ref>& keep) {
-    constexpr const char* name = "usi_moves";
-    if (PyUnicode_Check(obj)) {
-        PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
-        argument_error(name);
-        return false;
-    }
-    if (!PySequence_Check(obj)) {
-        wrong_class(obj, "Sequence");
-        argument_error(name);
-        return false;
-    }
-    const Py_ssize_t n = PySequence_Size(obj);
-    if (n < 0) return argument_error(name), false;
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        Ref item(PySequence_GetItem(obj, i));
+    const bool ok = for_each_sequence_item(obj, [&](PyObject* item) {
         std::string_view text;
-        if (!item || !extract_str(item.get(), text)) {
-            argument_error(name);
-            return false;
-        }
+        if (!extract_str(item, text)) return false;
         out.push_back(text);
-        keep.push_back(std::move(item));
-    }
-    return true;
+        keep.emplace_back(Py_NewRef(item));
+        return true;
+    });
+    if (!ok) argument_error("usi_moves");
+    return ok;
 }
 
 template <class T>

@@ -1,6 +1,7 @@
 #include "records/formats/jkf_writer.h"
 
 #include <array>
+#include <map>
 
 #include "board/position/legality.h"
 #include "board/position/move_text.h"
@@ -10,6 +11,12 @@
 #include "records/formats/jkf_tables.h"
 #include "records/reader_support.h"
 #include "util/text.h"
+
+// The document is printed as it is walked, each object's members in ascending byte
+// order of their keys, which every fixed key list below is written in:
+//   document  "header" "initial" "moves"
+//   entry     "comments" "forks" "move" "special" "time"
+//   move      "capture" "color" "from" "piece" "promote" "relative" "same" "to"
 
 namespace korvan {
 
@@ -24,21 +31,50 @@ std::uint32_t now_ms(const std::optional<Duration>& time) {
     return ms > U32_MAX ? 0 : static_cast<std::uint32_t>(ms);
 }
 
-Json jkf_time_hms(std::uint32_t ms) {
-    Json out = Json::object();
-    const std::uint32_t s = ms / 1000;
-    if (ms >= 3'600'000) out["h"] = ms / 3'600'000;
-    out["m"] = s % 3600 / 60;
-    out["s"] = s % 60;
-    return out;
+void append_number(std::string& out, std::uint64_t n) {
+    char buf[24];
+    char* p = buf + sizeof buf;
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    out.append(p, buf + sizeof buf);
 }
 
-Json square_to_jkf_place(Square s) { return Json{{"x", file_of(s) + 1}, {"y", rank_of(s) + 1}}; }
+// {"h":..,"m":..,"s":..}, "h" only from an hour up.
+void jkf_time_hms(std::string& out, std::uint32_t ms) {
+    const std::uint32_t s = ms / 1000;
+    out += '{';
+    if (ms >= 3'600'000) {
+        out += "\"h\":";
+        append_number(out, ms / 3'600'000);
+        out += ',';
+    }
+    out += "\"m\":";
+    append_number(out, s % 3600 / 60);
+    out += ",\"s\":";
+    append_number(out, s % 60);
+    out += '}';
+}
+
+void square_to_jkf_place(std::string& out, Square s) {
+    out += "{\"x\":";
+    out += static_cast<char>('1' + file_of(s));
+    out += ",\"y\":";
+    out += static_cast<char>('1' + rank_of(s));
+    out += '}';
+}
+
+void append_kind(std::string& out, unsigned piece_type) {
+    out += '"';
+    out += jkf_kind_code(piece_type);
+    out += '"';
+}
 
 // The comment's lines: cut at line feeds, a carriage return before a line feed dropped,
 // no empty last line after a final line feed.
-std::vector<std::string_view> comment_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
+template <class F>
+void for_each_comment_line(std::string_view text, F&& f) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -46,31 +82,39 @@ std::vector<std::string_view> comment_lines(std::string_view text) {
         if (!feed) end = text.size();
         std::string_view line = text.substr(start, end - start);
         if (feed && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
+        f(line);
         start = end + 1;
     }
-    return lines;
 }
 
-void put_comments(Json& entry, const std::optional<std::string>& comment) {
-    if (!comment) return;
-    const auto lines = comment_lines(*comment);
-    if (lines.empty()) return;
-    Json array = Json::array();
-    for (std::string_view line : lines) array.push_back(std::string(line));
-    entry["comments"] = std::move(array);
+// "comments":[...], when the comment has a line.
+void put_comments(std::string& out, const std::optional<std::string>& comment) {
+    if (!comment || comment->empty()) return;
+    out += "\"comments\":[";
+    bool first = true;
+    for_each_comment_line(*comment, [&](std::string_view line) {
+        if (!first) out += ',';
+        first = false;
+        append_json_string(out, line);
+    });
+    out += "],";
 }
 
-Json opening_element(const std::optional<std::string>& comment) {
-    Json entry = Json::object();
-    if (!comment) return entry;
-    Json array = Json::array();
-    for (std::string_view line : comment_lines(*comment)) {
-        line = trim_whitespace(line);
-        if (!line.empty()) array.push_back(std::string(line));
+void opening_element(std::string& out, const std::optional<std::string>& comment) {
+    std::string lines;
+    if (comment) {
+        for_each_comment_line(*comment, [&](std::string_view line) {
+            line = trim_whitespace(line);
+            if (line.empty()) return;
+            if (!lines.empty()) lines += ',';
+            append_json_string(lines, line);
+        });
     }
-    if (!array.empty()) entry["comments"] = std::move(array);
-    return entry;
+    if (lines.empty()) {
+        out += "{}";
+        return;
+    }
+    out += "{\"comments\":[" + lines + "]}";
 }
 
 // 持ち時間: "1時間30分", "10分", "秒読み30秒", "加算5秒" concatenated.
@@ -85,12 +129,17 @@ std::string japanese_time(const TimeControl& tc) {
     return out;
 }
 
-Json header_of(const RecordMetadata& md) {
-    Json header = Json::object();
-    using MK = RecordMetadataKey;
-    const auto text = [&](const char* key, const std::optional<std::string>& value) {
-        if (value) header[key] = *value;
+// "header":{...}, when there is an entry: the standard fields, then the attributes
+// whose keys the header does not hold yet; printed in byte order of the keys.
+void put_header(std::string& out, const RecordMetadata& md) {
+    std::map<std::string, std::string, std::less<>> header;
+    const auto text = [&](std::string_view key, const std::optional<std::string>& value) {
+        if (!value) return;
+        std::string json;
+        append_json_string(json, *value);
+        header.emplace(std::string(key), std::move(json));
     };
+    using MK = RecordMetadataKey;
     text("先手", md.get(MK::BlackPlayer));
     text("後手", md.get(MK::WhitePlayer));
     text("棋戦", md.get(MK::Event));
@@ -98,45 +147,69 @@ Json header_of(const RecordMetadata& md) {
     text("開始日時", md.get(MK::StartDate));
     text("終了日時", md.get(MK::EndDate));
     if (const auto& tc = md.time_control; tc && (tc->base_seconds || tc->byoyomi_seconds || tc->increment_seconds))
-        header["持ち時間"] = japanese_time(*tc);
-    if (md.black_time_control) header["先手持ち時間"] = time_control_to_spec(*md.black_time_control);
-    if (md.white_time_control) header["後手持ち時間"] = time_control_to_spec(*md.white_time_control);
-    if (md.max_moves) header["最大手数"] = *md.max_moves;
+        text("持ち時間", japanese_time(*tc));
+    if (md.black_time_control) text("先手持ち時間", time_control_to_spec(*md.black_time_control));
+    if (md.white_time_control) text("後手持ち時間", time_control_to_spec(*md.white_time_control));
+    if (md.max_moves) header.emplace("最大手数", std::to_string(*md.max_moves));
     text("持将棋", md.impasse_rule);
     text("備考", md.get(MK::Comment));
-    for (const auto& [key, value] : md.attributes)
-        if (!header.contains(key)) header[key] = value;
-    return header;
+    // emplace keeps an entry already there: a standard field wins over its attribute.
+    for (const auto& [key, value] : md.attributes) text(key, value);
+    if (header.empty()) return;
+    out += "\"header\":{";
+    bool first = true;
+    for (const auto& [key, value] : header) {
+        if (!first) out += ',';
+        first = false;
+        append_json_string(out, key);
+        out += ':';
+        out += value;
+    }
+    out += "},";
 }
 
-Json initial_of(std::string_view sfen, const Position& pos) {
-    if (const auto preset = jkf_preset_of_sfen(sfen)) return Json{{"preset", std::string(*preset)}};
-    Json board = Json::array();
+void put_initial(std::string& out, std::string_view sfen, const Position& pos) {
+    if (const auto preset = jkf_preset_of_sfen(sfen)) {
+        out += "\"initial\":{\"preset\":\"";
+        out += *preset;
+        out += "\"},";
+        return;
+    }
+    out += "\"initial\":{\"data\":{\"board\":[";
     for (int file = 0; file < 9; ++file) {
-        Json column = Json::array();
+        out += file ? ",[" : "[";
         for (int rank = 0; rank < 9; ++rank) {
+            if (rank) out += ',';
             const Piece p = pos.board[make_square(file, rank)];
-            if (p == NO_PIECE)
-                column.push_back(Json::object());
-            else
-                column.push_back(Json{{"color", color_of(p) == BLACK ? 0 : 1},
-                                      {"kind", std::string(jkf_kind_code(type_of(p)))}});
+            if (p == NO_PIECE) {
+                out += "{}";
+                continue;
+            }
+            out += color_of(p) == BLACK ? "{\"color\":0,\"kind\":" : "{\"color\":1,\"kind\":";
+            append_kind(out, type_of(p));
+            out += '}';
         }
-        board.push_back(std::move(column));
+        out += ']';
     }
-    Json hands = Json::array();
+    out += pos.side_to_move == BLACK ? "],\"color\":0,\"hands\":[" : "],\"color\":1,\"hands\":[";
     for (Color c : {BLACK, WHITE}) {
-        Json hand = Json::object();
-        for (PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK})
-            hand[std::string(jkf_kind_code(pt))] = hand_count(pos.hands[c], pt);
-        hands.push_back(std::move(hand));
+        if (c == WHITE) out += ',';
+        bool first = true;
+        out += '{';
+        // Byte order of the codes.
+        for (PieceType pt : {PAWN, SILVER, ROOK, BISHOP, KNIGHT, GOLD, LANCE}) {
+            if (!first) out += ',';
+            first = false;
+            append_kind(out, pt);
+            out += ':';
+            append_number(out, hand_count(pos.hands[c], pt));
+        }
+        out += '}';
     }
-    return Json{{"preset", "OTHER"},
-                {"data", Json{{"board", std::move(board)}, {"color", pos.side_to_move == BLACK ? 0 : 1},
-                              {"hands", std::move(hands)}}}};
+    out += "]},\"preset\":\"OTHER\"},";
 }
 
-// The relative letters of the move's Japanese text, in the order met.
+// The relative letters of a board move's Japanese text, in the order met.
 Expected<std::string, JkfError> relative_letters(Move32 m, const Position& pos) {
     const auto text = move_to_ki2(m, pos);
     if (!text) return unexpected(JkfError::invalid_move("invalid move"));
@@ -145,45 +218,52 @@ Expected<std::string, JkfError> relative_letters(Move32 m, const Position& pos) 
     }};
     std::string out;
     const std::string_view t = *text;
-    for (std::size_t pos_in = 0; pos_in < t.size();) {
-        const std::size_t here = pos_in;
-        utf8_next(t, pos_in);
-        const std::string_view ch = t.substr(here, pos_in - here);
+    for (std::size_t at = 0; at < t.size();) {
+        const std::size_t here = at;
+        utf8_next(t, at);
+        const std::string_view ch = t.substr(here, at - here);
         for (const auto& [word, letter] : WORDS)
             if (word == ch) out += letter;
     }
     return out;
 }
 
-Expected<Json, JkfError> jkf_write_move(const Position& pos, Move32 m, std::optional<Square> previous_to) {
+Expected<Ok, JkfError> jkf_write_move(std::string& out, const Position& pos, Move32 m, std::optional<Square> previous_to) {
     const Color us = pos.side_to_move;
     const Square to = move_to(m);
-    Json move = Json::object();
-    move["color"] = us == BLACK ? 0 : 1;
-    move["to"] = square_to_jkf_place(to);
+    out += '{';
     if (is_drop(m)) {
         const PieceType pt = dropped_type(m);
         if (pt < 1 || pt > 14) return unexpected(JkfError::invalid_move("invalid drop piece"));
-        move["piece"] = std::string(jkf_kind_code(pt));
-        move["relative"] = "H";
+        out += us == BLACK ? "\"color\":0,\"piece\":" : "\"color\":1,\"piece\":";
+        append_kind(out, pt);
+        out += ",\"relative\":\"H\"";
     } else {
         const Square from = move_from(m);
         const PieceType pt = type_of(pos.board[from]);
         if (pt < 1 || pt > 14) return unexpected(JkfError::invalid_move("invalid piece"));
-        move["from"] = square_to_jkf_place(from);
-        move["piece"] = std::string(jkf_kind_code(pt));
+        if (const Piece captured = pos.board[to]; captured != NO_PIECE) {
+            out += "\"capture\":";
+            append_kind(out, demote(type_of(captured)));
+            out += ',';
+        }
+        out += us == BLACK ? "\"color\":0,\"from\":" : "\"color\":1,\"from\":";
+        square_to_jkf_place(out, from);
+        out += ",\"piece\":";
+        append_kind(out, pt);
         if (is_promotion(m))
-            move["promote"] = true;
+            out += ",\"promote\":true";
         else if (is_promotable(pt) && (in_promotion_zone(us, from) || in_promotion_zone(us, to)))
-            move["promote"] = false;
-        if (const Piece captured = pos.board[to]; captured != NO_PIECE)
-            move["capture"] = std::string(jkf_kind_code(demote(type_of(captured))));
+            out += ",\"promote\":false";
         auto letters = relative_letters(m, pos);
         if (!letters) return unexpected(letters.error());
-        if (!letters->empty()) move["relative"] = std::move(*letters);
+        if (!letters->empty()) out += ",\"relative\":\"" + *letters + '"';
     }
-    if (previous_to && *previous_to == to) move["same"] = true;
-    return move;
+    if (previous_to && *previous_to == to) out += ",\"same\":true";
+    out += ",\"to\":";
+    square_to_jkf_place(out, to);
+    out += '}';
+    return Ok{};
 }
 
 struct Totals {
@@ -207,83 +287,92 @@ Position without_history(const Position& pos) {
 
 class Writer {
 public:
-    explicit Writer(const Record& record) : record_(record) {}
+    Writer(const Record& record, std::string& out) : record_(record), out_(out) {}
 
+    // The entry of a move node (played from `pos`), with its forks.
+    Expected<Ok, JkfError> move_entry(RecordNodeId id, const Position& pos, Move32 m, std::optional<Square> previous_to,
+                                      Totals& totals, std::size_t depth) {
+        const RecordNode& node = record_node(record_, id);
+        const std::uint32_t now = now_ms(node.annotations.time);
+        const std::uint32_t total = totals.add(pos.side_to_move, now);
+        out_ += '{';
+        put_comments(out_, node.annotations.comment);
+        if (auto ok = put_forks(id, pos, previous_to, totals, depth); !ok) return ok;
+        out_ += "\"move\":";
+        if (auto ok = jkf_write_move(out_, pos, m, previous_to); !ok) return ok;
+        out_ += ",\"time\":{\"now\":";
+        jkf_time_hms(out_, now);
+        out_ += ",\"total\":";
+        jkf_time_hms(out_, total);
+        out_ += "}}";
+        return Ok{};
+    }
+
+    Expected<Ok, JkfError> terminal_entry(RecordNodeId id, const Position& pos, std::optional<Square> previous_to,
+                                          const Totals& totals, std::size_t depth) {
+        const RecordNode& node = record_node(record_, id);
+        out_ += '{';
+        put_comments(out_, node.annotations.comment);
+        if (auto ok = put_forks(id, pos, previous_to, totals, depth); !ok) return ok;
+        out_ += "\"special\":";
+        append_json_string(out_, jkf_special_name(*node.special, pos.side_to_move));
+        if (node.annotations.time && node.annotations.time->total_ms() <= U32_MAX) {
+            out_ += ",\"time\":{\"now\":";
+            jkf_time_hms(out_, static_cast<std::uint32_t>(node.annotations.time->total_ms()));
+            out_ += '}';
+        }
+        out_ += '}';
+        return Ok{};
+    }
+
+private:
     // The first child of a parent with several children lists its siblings as forks.
     bool starts_forks(RecordNodeId id) const {
         const RecordNode& node = record_node(record_, id);
-        const RecordNode& parent = record_node(record_, node.parent);
-        return parent.first_child == id && node.next_sibling != 0;
+        return record_node(record_, node.parent).first_child == id && node.next_sibling != 0;
     }
 
-    Json terminal_entry(const RecordNode& node, Color side_to_move) const {
-        Json entry = Json::object();
-        entry["special"] = jkf_special_name(*node.special, side_to_move);
-        put_comments(entry, node.annotations.comment);
-        if (node.annotations.time && node.annotations.time->total_ms() <= U32_MAX)
-            entry["time"] = Json{{"now", jkf_time_hms(static_cast<std::uint32_t>(node.annotations.time->total_ms()))}};
-        return entry;
-    }
-
-    Expected<Json, JkfError> move_entry(const RecordNode& node, const Position& pos, Move32 m,
-                                        std::optional<Square> previous_to, Totals& totals) const {
-        auto move = jkf_write_move(pos, m, previous_to);
-        if (!move) return unexpected(move.error());
-        const std::uint32_t now = now_ms(node.annotations.time);
-        const std::uint32_t total = totals.add(pos.side_to_move, now);
-        Json entry = Json::object();
-        entry["move"] = std::move(*move);
-        put_comments(entry, node.annotations.comment);
-        entry["time"] = Json{{"now", jkf_time_hms(now)}, {"total", jkf_time_hms(total)}};
-        return entry;
-    }
-
-    // "forks" of the node: the lines of its later siblings, each from a copy of the
+    // "forks":[...], the lines of the node's later siblings, each from a copy of the
     // position before the node.
-    Expected<Ok, JkfError> put_forks(Json& entry, RecordNodeId id, const Position& before,
-                                     std::optional<Square> previous_to, const Totals& totals, std::size_t depth) const {
+    Expected<Ok, JkfError> put_forks(RecordNodeId id, const Position& before, std::optional<Square> previous_to,
+                                     const Totals& totals, std::size_t depth) {
         if (!starts_forks(id)) return Ok{};
         if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::structure(jkf_fork_depth_text()));
-        Json forks = Json::array();
-        for (RecordNodeId alt = record_node(record_, id).next_sibling; alt != 0;
-             alt = record_node(record_, alt).next_sibling) {
-            auto line = jkf_write_moves(alt, without_history(before), previous_to, totals, depth + 1);
-            if (!line) return unexpected(line.error());
-            forks.push_back(std::move(*line));
+        out_ += "\"forks\":[";
+        for (RecordNodeId alt = record_node(record_, id).next_sibling; alt != 0; alt = record_node(record_, alt).next_sibling) {
+            if (out_.back() == ']') out_ += ',';
+            if (auto ok = jkf_write_moves(alt, without_history(before), previous_to, totals, depth + 1); !ok) return ok;
         }
-        entry["forks"] = std::move(forks);
+        out_ += "],";
         return Ok{};
     }
 
     // One alternative line from `id` along first children.
-    Expected<Json, JkfError> jkf_write_moves(RecordNodeId id, Position pos, std::optional<Square> previous_to,
-                                             Totals totals, std::size_t depth) const {
-        Json entries = Json::array();
+    Expected<Ok, JkfError> jkf_write_moves(RecordNodeId id, Position pos, std::optional<Square> previous_to, Totals totals,
+                                           std::size_t depth) {
+        out_ += '[';
         std::uint64_t replay_counter = 0;
-        for (; id != 0; id = record_node(record_, id).first_child) {
+        for (bool first = true; id != 0; id = record_node(record_, id).first_child, first = false) {
             const RecordNode& node = record_node(record_, id);
+            if (!first) out_ += ',';
             if (node.kind == NodeKind::Root) return unexpected(JkfError::invalid_move("variation node missing move"));
             if (node.kind == NodeKind::Terminal) {
-                Json entry = terminal_entry(node, pos.side_to_move);
-                if (auto ok = put_forks(entry, id, pos, previous_to, totals, depth); !ok) return unexpected(ok.error());
-                entries.push_back(std::move(entry));
+                if (auto ok = terminal_entry(id, pos, previous_to, totals, depth); !ok) return ok;
                 break;
             }
             const auto m = record_checked_move(pos, node.move);
             if (!m) return unexpected(JkfError::invalid_move("illegal variation move"));
-            auto entry = move_entry(node, pos, *m, previous_to, totals);
-            if (!entry) return unexpected(entry.error());
-            if (auto ok = put_forks(*entry, id, pos, previous_to, totals, depth); !ok) return unexpected(ok.error());
-            entries.push_back(std::move(*entry));
+            if (auto ok = move_entry(id, pos, *m, previous_to, totals, depth); !ok) return ok;
             position_do_move(pos, *m);
             if (auto ok = replay_compact_history(pos, replay_counter); !ok) return unexpected(JkfError::of_sfen(ok.error()));
             previous_to = move_to(*m);
         }
-        return entries;
+        out_ += ']';
+        return Ok{};
     }
 
-private:
     const Record& record_;
+    std::string& out_;
 };
 
 }  // namespace
@@ -295,42 +384,39 @@ Expected<std::string, JkfError> write_jkf(const Record& record) {
     if (!start) return unexpected(JkfError::of_sfen(start.error()));
     Position& pos = *start;
 
-    Json doc = Json::object();
-    if (Json header = header_of(record.metadata); !header.empty()) doc["header"] = std::move(header);
-    doc["initial"] = initial_of(sfen, pos);
+    std::string out = "{";
+    out.reserve(256 + record.nodes.size() * 140);
+    put_header(out, record.metadata);
+    put_initial(out, sfen, pos);
 
     const RecordNode* root = record_find_node(record, record.root);
-    if (!root) return unexpected(JkfError::of_record(RecordError::of(RecordError::Kind::InvalidNodeId, node_index(record.root))));
-    Json moves = Json::array();
-    moves.push_back(opening_element(root->annotations.comment));
+    if (!root)
+        return unexpected(JkfError::of_record(RecordError::of(RecordError::Kind::InvalidNodeId, node_index(record.root))));
+    out += "\"moves\":[";
+    opening_element(out, root->annotations.comment);
 
-    const Writer writer(record);
+    Writer writer(record, out);
     Totals totals;
     std::optional<Square> previous_to;
     std::uint64_t replay_counter = 0;
     const std::vector<RecordNodeId> main_line = record_main_line_ids(record);
     for (std::size_t i = 0; i < main_line.size(); ++i) {
-        const RecordNode& node = record_node(record, main_line[i]);
-        const auto m = record_checked_move(pos, node.move);
+        const auto m = record_checked_move(pos, record_node(record, main_line[i]).move);
         if (!m) return unexpected(JkfError::illegal_move(i));
-        auto entry = writer.move_entry(node, pos, *m, previous_to, totals);
-        if (!entry) return unexpected(entry.error());
-        if (auto ok = writer.put_forks(*entry, main_line[i], pos, previous_to, totals, 0); !ok)
-            return unexpected(ok.error());
-        moves.push_back(std::move(*entry));
+        out += ',';
+        if (auto ok = writer.move_entry(main_line[i], pos, *m, previous_to, totals, 0); !ok) return unexpected(ok.error());
         position_do_move(pos, *m);
         if (auto ok = replay_compact_history(pos, replay_counter); !ok) return unexpected(JkfError::of_sfen(ok.error()));
         previous_to = move_to(*m);
     }
     // A terminal directly under the root still gets its siblings as forks.
     const RecordNodeId last = record_main_line_last(record);
-    if (const RecordNode& end = record_node(record, last); last != record.root && end.kind == NodeKind::Terminal) {
-        Json entry = writer.terminal_entry(end, pos.side_to_move);
-        if (auto ok = writer.put_forks(entry, last, pos, previous_to, totals, 0); !ok) return unexpected(ok.error());
-        moves.push_back(std::move(entry));
+    if (last != record.root && record_node(record, last).kind == NodeKind::Terminal) {
+        out += ',';
+        if (auto ok = writer.terminal_entry(last, pos, previous_to, totals, 0); !ok) return unexpected(ok.error());
     }
-    doc["moves"] = std::move(moves);
-    return dump_json(doc);
+    out += "]}";
+    return out;
 }
 
 Expected<std::string, std::string> record_to_jkf_string(const Record& record) {

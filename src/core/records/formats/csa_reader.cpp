@@ -202,6 +202,19 @@ struct CsaReader {
 
 std::optional<std::uint32_t> parse_csa_time(std::string_view item) {
     if (!starts_with(item, "T")) return std::nullopt;
+    // The common "T12": whole seconds that cannot overflow.
+    if (item.size() >= 2 && item.size() <= 7) {
+        std::uint32_t seconds = 0;
+        bool digits = true;
+        for (char c : item.substr(1)) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            seconds = seconds * 10 + static_cast<std::uint32_t>(c - '0');
+        }
+        if (digits) return seconds * 1000;
+    }
     item = starts_with(item, "T=") ? strip_repeated(item, "T=") : strip_repeated(item, "T");
     return parse_time_text_ms(item);
 }
@@ -213,6 +226,7 @@ std::optional<std::string_view> csa_move_comment_text(std::string_view line) {
 
 Expected<Record, CsaError> parse_csa(std::string_view text) {
     CsaReader r;
+    r.moves.reserve(text.size() / 12);
     TextLines lines(text);
     std::string_view line;
     bool moves_start = false;

@@ -40,13 +40,21 @@ CsaError board_error(std::string_view text) {
     return CsaError::of_text(CsaError::Kind::InvalidBoardLine, std::string(text));
 }
 
+// The standard start position by rank, files 9 to 1.
+constexpr std::array<std::string_view, 9> START_RANKS = {
+    "-KY-KE-GI-KI-OU-KI-GI-KE-KY", " * -HI *  *  *  *  * -KA * ", "-FU-FU-FU-FU-FU-FU-FU-FU-FU",
+    "",  "", "",
+    "+FU+FU+FU+FU+FU+FU+FU+FU+FU", " * +KA *  *  *  *  * +HI * ", "+KY+KE+GI+KI+OU+KI+GI+KE+KY",
+};
+
 void place_startpos(BoardRows& rows) {
-    const Position start = position_startpos();
-    for (Square s = 0; s < SQUARE_NB; ++s) {
-        const Piece p = start.board[s];
-        if (p == NO_PIECE) continue;
-        rows[{file_of(s) + 1, rank_of(s) + 1}] = {color_of(p) == BLACK ? '+' : '-',
-                                                   std::string(csa_piece_name(type_of(p)))};
+    for (int rank = 1; rank <= 9; ++rank) {
+        const std::string_view cells = START_RANKS[rank - 1];
+        for (std::size_t i = 0; i < cells.size(); i += 3) {
+            if (cells[i] == ' ') continue;
+            rows.emplace_hint(rows.end(), std::pair{9 - static_cast<int>(i / 3), rank},
+                              std::pair{cells[i], std::string(cells.substr(i + 1, 2))});
+        }
     }
 }
 

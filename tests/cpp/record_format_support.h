@@ -209,7 +209,9 @@ inline void expect_same_tree(const Record& expected, const Record& actual,
         const RecordNode& na = record_node(expected, a);
         const RecordNode& nb = record_node(actual, b);
         ASSERT_EQ(na.kind, nb.kind);
-        if (na.kind == NodeKind::Move) ASSERT_EQ(na.move, nb.move) << move_display_usi(na.move);
+        if (na.kind == NodeKind::Move) {
+            ASSERT_EQ(na.move, nb.move) << move_display_usi(na.move);
+        }
         node_check(na, nb);
         const auto ca = children(expected, a), cb = children(actual, b);
         ASSERT_EQ(ca.size(), cb.size());

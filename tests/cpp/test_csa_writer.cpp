@@ -224,7 +224,9 @@ TEST(CsaRoundTrip, RandomRecordsKeepMainLineTimesCommentsAndWinner) {
         if (end.kind == NodeKind::Terminal) {
             EXPECT_EQ(back_end.annotations.time, csa_kept_time(end.annotations.time, true));
             EXPECT_EQ(back_end.annotations.comment, csa_kept_comment(end.annotations.comment));
-            if (end.special->kind == K::Unknown) EXPECT_EQ(back_end.special->unknown_name, end.special->unknown_name);
+            if (end.special->kind == K::Unknown) {
+                EXPECT_EQ(back_end.special->unknown_name, end.special->unknown_name);
+            }
         }
         // The header fields the text carries.
         RecordMetadata expected = r.metadata;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "record_support.h"
+#include "record_format_support.h"
 #include "records/formats/jkf_reader.h"
 
 namespace korvan::test {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "record_support.h"
+#include "record_format_support.h"
 #include "records/formats/jkf_reader.h"
 #include "records/formats/jkf_writer.h"
 #include "util/text.h"
@@ -299,8 +299,11 @@ TEST(JkfRoundTrip, RandomTreesKeepShapeTimesCommentsAndResults) {
             }
             EXPECT_EQ(b.annotations.time, a.annotations.time ? std::optional(Duration::from_ms(ms)) : std::nullopt);
             EXPECT_EQ(b.special->kind, jkf_kept_kind(*a.special));
-            if (a.special->kind != K::Unknown) EXPECT_EQ(winner_of(b.special->result), winner_of(a.special->result));
-            else EXPECT_EQ(b.special->unknown_name, a.special->unknown_name);
+            if (a.special->kind != K::Unknown) {
+                EXPECT_EQ(winner_of(b.special->result), winner_of(a.special->result));
+            } else {
+                EXPECT_EQ(b.special->unknown_name, a.special->unknown_name);
+            }
         });
         RecordMetadata expected = r.metadata;
         expected.texts[static_cast<int>(RecordMetadataKey::GameName)].reset();

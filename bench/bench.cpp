@@ -5,11 +5,15 @@
 //   korvan_bench sfen               SFEN parses and writes per second
 //   korvan_bench packed             PackedSfen and HuffmanCodedPos encodes and decodes per second
 //   korvan_bench containers         pack, sbinpack and sazpack positions encoded and decoded per second
+//   korvan_bench formats            CSA and JKF reads and writes per second of a 150-move record,
+//                                   and reads of the fixture engine_comments.csa (400 moves)
 //   korvan_bench all                every mode
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,9 +24,14 @@
 #include "containers/sazpack.h"
 #include "containers/sbinpack.h"
 #include "containers/sbinpack_record.h"
+#include "board/position/legality.h"
 #include "board/position/packed.h"
 #include "board/position/parser.h"
 #include "board/position/updates.h"
+#include "records/formats/csa_reader.h"
+#include "records/formats/csa_writer.h"
+#include "records/formats/jkf_reader.h"
+#include "records/formats/jkf_writer.h"
 
 using namespace korvan;
 
@@ -256,6 +265,68 @@ void bench_containers() {
                 sbinpack.size() / positions, sazpack.size() / positions);
 }
 
+// A 150-move record from the start: a fixed walk through the legal moves, a time on
+// every move, a comment on every tenth, a resignation at the end.
+Record format_record() {
+    Record r = record_new_startpos();
+    Position pos = position_startpos();
+    RecordNodeId at = r.root;
+    for (int ply = 0; ply < 150; ++ply) {
+        std::vector<Move32> moves = generate_legal_moves(pos);
+        if (moves.empty()) break;
+        const Move32 m = moves[(ply * 7 + 3) % moves.size()];
+        Annotations a;
+        a.time = Duration::from_ms(1000 * (ply % 30) + 123);
+        if (ply % 10 == 0) a.comment = "comment " + std::to_string(ply);
+        at = *record_append_move(r, at, move16(m), a);
+        position_do_move(pos, m);
+    }
+    (void)record_append_terminal(r, at, SpecialMove{SpecialMoveKind::Resign, 0, "", std::nullopt}, {});
+    r.metadata.set(RecordMetadataKey::BlackPlayer, "black");
+    r.metadata.set(RecordMetadataKey::WhitePlayer, "white");
+    return r;
+}
+
+template <class F>
+void rate(const char* what, int n, F&& f) {
+    std::uint64_t total = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) total += f();
+    const double s = seconds_since(t0);
+    sink = total;
+    std::printf("%s: %.0f /s (%.1f us each)\n", what, n / s, s / n * 1e6);
+}
+
+void bench_formats() {
+    const Record record = format_record();
+    const std::string csa = *write_csa(record);
+    const std::string jkf = *write_jkf(record);
+    std::printf("record: %zu moves; CSA %zu bytes, JKF %zu bytes\n", record_move_count(record), csa.size(), jkf.size());
+    // What every reader and writer pays at least: the legality test and the move itself.
+    const std::vector<RecordNodeId> line = record_main_line_ids(record);
+    rate("replay alone (legality test + do-move, 150 moves)", 40'000, [&] {
+        Position pos = position_startpos();
+        for (RecordNodeId id : line) {
+            const Move32 m = position_move_to_move32(pos, record_node(record, id).move);
+            if (position_is_legal(pos, m)) position_do_move(pos, m);
+        }
+        return pos.key;
+    });
+    rate("CSA read", 40'000, [&] { return parse_csa(csa)->nodes.size(); });
+    rate("CSA write", 60'000, [&] { return write_csa(record)->size(); });
+    rate("JKF read", 4'000, [&] { return parse_jkf(jkf)->nodes.size(); });
+    rate("JKF write", 4'000, [&] { return write_jkf(record)->size(); });
+    std::ifstream in(std::string(KORVAN_FIXTURES) + "/records/csa/engine_comments.csa", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string engine = text.str();
+    if (engine.empty() || !parse_csa(engine)) {
+        std::printf("engine_comments.csa: not readable\n");
+        return;
+    }
+    rate("CSA read, engine_comments.csa (400 moves)", 10'000, [&] { return parse_csa(engine)->nodes.size(); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -272,6 +343,8 @@ int main(int argc, char** argv) {
         bench_packed();
     } else if (mode == "containers") {
         bench_containers();
+    } else if (mode == "formats") {
+        bench_formats();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -279,8 +352,9 @@ int main(int argc, char** argv) {
         bench_sfen();
         bench_packed();
         bench_containers();
+        bench_formats();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | all\n");
         return 2;
     }
     return 0;

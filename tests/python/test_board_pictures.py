@@ -1,5 +1,6 @@
-"""BOD diagrams and SVG pictures of a Board, against golden files written by hand."""
+"""BOD diagrams, SVG pictures and CSA board lines of a Board, against golden texts written by hand."""
 
+import collections.abc
 import threading
 from pathlib import Path
 
@@ -160,7 +161,7 @@ def test_svg_has_no_constructor():
 MEMBERS = [
     ("to_packed_sfen", ()), ("to_hcp", ()), ("set_packed_sfen", (bytes(32),)), ("set_hcp", (bytes(32),)),
     ("to_psv", ()), ("to_hcpe", ()), ("to_position_state", ()), ("set_position_state", (None,)),
-    ("validate", ()), ("is_valid", ()), ("validate_all", ()), ("to_bod", ()), ("to_svg", ()),
+    ("validate", ()), ("is_valid", ()), ("validate_all", ()), ("to_bod", ()), ("to_svg", ()), ("to_csa", ()),
 ]
 
 
@@ -189,3 +190,59 @@ def test_members_refuse_other_threads(name, args):
     assert isinstance(box["error"], k._korvan.PanicException)
     assert "korvan::PyBoard is unsendable, but sent to another thread" in str(box["error"])
     assert b.last_move().to_usi() == "7g7f"
+
+
+EMPTY_RANK = "*  " * 9
+
+
+@pytest.mark.parametrize(
+    "setup, lines",
+    [
+        (START, ["P1-KY-KE-GI-KI-OU-KI-GI-KE-KY", "P2*  -HI*  *  *  *  *  -KA*  ",
+                 "P3" + "-FU" * 9, "P4" + EMPTY_RANK, "P5" + EMPTY_RANK, "P6" + EMPTY_RANK,
+                 "P7" + "+FU" * 9, "P8*  +KA*  *  *  *  *  +HI*  ", "P9+KY+KE+GI+KI+OU+KI+GI+KE+KY",
+                 "P+", "P-", "+"]),
+        # Hands in the order pawn, lance, knight, silver, gold, bishop, rook; White to move.
+        ("4k4/9/9/9/9/9/9/9/4K4 w RB2G3S4N2L10Prb2gs2l8p 7",
+         ["P1*  *  *  *  -OU*  *  *  *  "] + ["P%d" % r + EMPTY_RANK for r in range(2, 9)] +
+         ["P9*  *  *  *  +OU*  *  *  *  ",
+          "P+" + "00FU" * 10 + "00KY" * 2 + "00KE" * 4 + "00GI" * 3 + "00KI" * 2 + "00KA00HI",
+          "P-" + "00FU" * 8 + "00KY" * 2 + "00GI" + "00KI" * 2 + "00KA00HI", "-"]),
+        # Promoted pieces keep their own codes; after 8h2b+ 3a2b the silver stands on 2b.
+        ("startpos moves 7g7f 3c3d 8h2b+", None),
+    ],
+)
+def test_csa_board_lines(setup, lines):
+    b = board(setup)
+    text = b.to_csa()
+    assert not text.endswith("\n")
+    got = text.split("\n")
+    assert len(got) == 12
+    assert all(len(line) == 29 for line in got[:9])
+    if lines is None:
+        assert got[1] == "P2*  -HI*  *  *  *  *  +UM*  "
+        assert got[-1] == "-"
+    else:
+        assert got == lines
+
+
+def test_csa_takes_a_shared_borrow():
+    b = k.Board()
+    seen = []
+
+    class Reenter(collections.abc.Sequence):
+        def __len__(self):
+            return 32
+
+        def __getitem__(self, i):
+            try:
+                b.to_csa()
+            except RuntimeError as e:
+                seen.append(str(e))
+                raise
+            return 0
+
+    with pytest.raises(TypeError):
+        b.set_packed_sfen(Reenter())
+    assert seen and set(seen) == {"Already mutably borrowed"}
+    assert b.to_csa().startswith("P1-KY")  # the borrow was released

@@ -15,7 +15,7 @@ std::span<const PyMethodDef> board_analysis_methods();  // mate, declaration, mo
 std::span<const PyMethodDef> board_packed_methods();          // PackedSfen and HuffmanCodedPos
 std::span<const PyMethodDef> board_row_methods();             // PackedSfenValue and HCPE rows
 std::span<const PyMethodDef> board_position_state_methods();  // PositionState in and out, validation
-std::span<const PyMethodDef> board_picture_methods();         // BOD and SVG
+std::span<const PyMethodDef> board_picture_methods();         // BOD, SVG and CSA board lines
 std::span<const PyGetSetDef> board_setup_getset();
 
 // The board argument of the value-class methods that read a position: an instance of

@@ -1,8 +1,9 @@
-// Board pictures: the BOD text diagram and the SVG picture.
+// Board pictures: the BOD text diagram, the SVG picture and the CSA board lines.
 
 #include "board.h"
 #include "board/pictures/svg.h"
 #include "board/position/bod.h"
+#include "records/formats/csa_board.h"
 #include "types/apery.h"
 #include "../support/convert.h"
 
@@ -17,6 +18,14 @@ PyObject* to_bod(const Position& pos) {
         return nullptr;
     }
     return to_py_str(*text);
+}
+
+// The twelve lines without a line feed after the last.
+PyObject* to_csa(const Position& pos) {
+    std::string text;
+    position_to_csa_board(text, pos);
+    text.pop_back();
+    return to_py_str(text);
 }
 
 // to_svg(last_move, scale): the scale is converted first, then the move.
@@ -54,12 +63,14 @@ PyObject* to_svg(const Position& pos, PyObject* const* args) {
 constexpr const char* SVG_ARGS[] = {"last_move", "scale"};
 constexpr Signature TO_BOD{"to_bod"};
 constexpr Signature TO_SVG{"to_svg", SVG_ARGS, 0};
+constexpr Signature TO_CSA{"to_csa"};
 
 using B = BoardClass;
 
 const PyMethodDef PICTURE_METHODS[] = {
     method_def<method<B, TO_BOD, to_bod>>("to_bod", "to_bod($self)\n--\n\n"),
     method_def<method<B, TO_SVG, to_svg>>("to_svg", "to_svg($self, last_move=None, scale=1.0)\n--\n\n"),
+    method_def<method<B, TO_CSA, to_csa>>("to_csa", "to_csa($self)\n--\n\n"),
 };
 
 }  // namespace

@@ -197,7 +197,7 @@ PyTypeObject* create_record_class() {
     // Class methods are ordinary entries of the type; the others are installed as
     // receiver-checking descriptors, which refuse a receiver of another class in the
     // words of any wrongly typed argument.
-    const PyMethodDef* all = joined<PyMethodDef>(record_tree_methods(), record_usi_methods(), record_dict_methods(),
+    const PyMethodDef* all = joined<PyMethodDef>(record_tree_methods(), record_usi_methods(), record_text_methods(), record_dict_methods(),
                                                  record_metadata_update_methods());
     auto* class_methods = new std::vector<PyMethodDef>();
     auto* instance_methods = new std::vector<PyMethodDef>();

@@ -10,6 +10,7 @@ namespace korvan::py {
 
 std::span<const PyMethodDef> record_tree_methods();  // node queries, main-line edits, editor
 std::span<const PyMethodDef> record_usi_methods();   // USI position commands and main lines
+std::span<const PyMethodDef> record_text_methods();  // KIF, KI2, CSA and JKF texts and files
 std::span<const PyMethodDef> record_dict_methods();  // the record dict form
 std::span<const PyMethodDef> record_metadata_update_methods();  // metadata patches, attribute edits
 std::span<const PyGetSetDef> record_property_getset();

@@ -309,14 +309,18 @@ TEST(ContainerFiles, WholeFilesInAndOut) {
     EXPECT_EQ(*read_whole_file(path), Bytes{1});  // truncated, not overwritten in place
     std::remove(path.c_str());
     EXPECT_EQ(io_error_display(read_whole_file(path).error()), "No such file or directory (os error 2)");
-    EXPECT_EQ(io_error_display(write_whole_file("/nonexistent-dir/x.bin", bytes).error()),
-              "No such file or directory (os error 2)");
-    EXPECT_EQ(io_error_display(read_whole_file("/").error()), "Is a directory (os error 21)");
+    const IoError no_directory = write_whole_file("/nonexistent-dir/x.bin", bytes).error();
+    EXPECT_EQ(io_error_display(no_directory), "No such file or directory (os error 2)");
+    EXPECT_EQ(no_directory.step, IoStep::Open);
+    const IoError directory = read_whole_file("/").error();
+    EXPECT_EQ(io_error_display(directory), "Is a directory (os error 21)");
+    EXPECT_EQ(directory.step, IoStep::Read);
     // A device that refuses writes: the failure is reported, never success.
     if (std::FILE* full = std::fopen("/dev/full", "w")) {
         std::fclose(full);
-        EXPECT_EQ(io_error_display(write_whole_file("/dev/full", bytes).error()),
-                  "No space left on device (os error 28)");
+        const IoError refused = write_whole_file("/dev/full", bytes).error();
+        EXPECT_EQ(io_error_display(refused), "No space left on device (os error 28)");
+        EXPECT_EQ(refused.step, IoStep::Write);
     }
 }
 

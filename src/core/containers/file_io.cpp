@@ -26,7 +26,7 @@ std::string io_error_display(const IoError& e) {
 
 namespace {
 
-IoError last_error() { return IoError{errno}; }
+IoError last_error(IoStep step) { return IoError{errno, step}; }
 
 // Closes on every path out; the explicit close of the success path reports its error.
 class FileDescriptor {
@@ -56,7 +56,7 @@ Expected<Bytes, IoError> read_whole_file(const std::string& path) {
     int fd = 0;
     do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) return unexpected(last_error());
+    if (fd < 0) return unexpected(last_error(IoStep::Open));
     FileDescriptor file(fd);
     Bytes out;
     struct stat info {};
@@ -68,12 +68,12 @@ Expected<Bytes, IoError> read_whole_file(const std::string& path) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return unexpected(last_error());
+            return unexpected(last_error(IoStep::Read));
         }
         if (n == 0) break;
         out.insert(out.end(), chunk, chunk + n);
     }
-    if (!file.close()) return unexpected(last_error());
+    if (!file.close()) return unexpected(last_error(IoStep::Close));
     return out;
 }
 
@@ -81,21 +81,21 @@ Expected<Ok, IoError> write_whole_file(const std::string& path, ByteSpan bytes) 
     int fd = 0;
     do fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) return unexpected(last_error());
+    if (fd < 0) return unexpected(last_error(IoStep::Open));
     FileDescriptor file(fd);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return unexpected(last_error());
+            return unexpected(last_error(IoStep::Write));
         }
         // A write that takes nothing would loop for ever; the system reports no error
         // for it, so name the one it stands for.
-        if (n == 0) return unexpected(IoError{EIO});
+        if (n == 0) return unexpected(IoError{EIO, IoStep::Write});
         done += static_cast<std::size_t>(n);
     }
-    if (!file.close()) return unexpected(last_error());
+    if (!file.close()) return unexpected(last_error(IoStep::Close));
     return Ok{};
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Whole files in and out through the operating system, for the container files: read
 // whole into memory, written whole (created or truncated). A failure carries the
-// system's error number.
+// system's error number and the step that met it, since callers word an open, a write
+// and a final close differently.
 
 #include <string>
 
@@ -10,8 +11,11 @@
 
 namespace korvan {
 
+enum class IoStep : std::uint8_t { Open, Read, Write, Close };
+
 struct IoError {
     int code = 0;  // errno
+    IoStep step = IoStep::Open;
     bool operator==(const IoError&) const = default;
 };
 

@@ -14,6 +14,15 @@ extern PyMethodDef PARSE_USI_POSITION_PARTS_DEF;
 extern PyMethodDef NORMALIZE_USI_POSITION_DEF;
 PyTypeObject* create_usi_position_parts_class();
 
+extern PyMethodDef DECODE_PACK_DEF;
+extern PyMethodDef DECODE_PACK_FILE_DEF;
+extern PyMethodDef DECODE_SBINPACK_DEF;
+extern PyMethodDef DECODE_SBINPACK_FILE_DEF;
+extern PyMethodDef WRITE_PACK_DEF;
+extern PyMethodDef WRITE_PACK_FILE_DEF;
+extern PyMethodDef WRITE_SBINPACK_DEF;
+extern PyMethodDef WRITE_SBINPACK_FILE_DEF;
+
 extern PyMethodDef MOVE_LABEL_DEF;
 extern PyMethodDef COMPACT_MOVE_LABEL_DEF;
 extern PyMethodDef MOVE_LABEL_TO_COMPACT_DEF;

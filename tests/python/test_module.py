@@ -30,7 +30,10 @@ REGISTERED = [
     "SazPolicyEntry", "SazMove", "SazGame",
     "write_sazpack", "write_sazpack_file", "decode_sazpack", "decode_sazpack_file",
     "parse_usi_position", "parse_usi_position_parts", "normalize_usi_position",
-    "to_move", "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",
+    "to_move",
+    "decode_pack", "decode_pack_file", "decode_sbinpack", "decode_sbinpack_file",
+    "write_pack", "write_pack_file", "write_sbinpack", "write_sbinpack_file",
+    "move_label", "compact_move_label", "move_label_to_compact", "compact_move_label_to_move_label",
     "is_structurally_valid_move_label", "dtype",
 ]
 

@@ -197,8 +197,9 @@ PyTypeObject* create_record_class() {
     // Class methods are ordinary entries of the type; the others are installed as
     // receiver-checking descriptors, which refuse a receiver of another class in the
     // words of any wrongly typed argument.
-    const PyMethodDef* all = joined<PyMethodDef>(record_tree_methods(), record_usi_methods(), record_text_methods(), record_dict_methods(),
-                                                 record_metadata_update_methods());
+    const PyMethodDef* all =
+        joined<PyMethodDef>(record_tree_methods(), record_usi_methods(), record_text_methods(), record_dict_methods(),
+                            record_metadata_update_methods(), record_binary_methods());
     auto* class_methods = new std::vector<PyMethodDef>();
     auto* instance_methods = new std::vector<PyMethodDef>();
     for (const PyMethodDef* m = all; m->ml_name; ++m) (m->ml_flags & METH_CLASS ? class_methods : instance_methods)->push_back(*m);

@@ -13,6 +13,7 @@ std::span<const PyMethodDef> record_usi_methods();   // USI position commands an
 std::span<const PyMethodDef> record_text_methods();  // KIF, KI2, CSA and JKF texts and files
 std::span<const PyMethodDef> record_dict_methods();  // the record dict form
 std::span<const PyMethodDef> record_metadata_update_methods();  // metadata patches, attribute edits
+std::span<const PyMethodDef> record_binary_methods();  // pack, sbinpack and PackedSfenValue rows
 std::span<const PyGetSetDef> record_property_getset();
 
 }  // namespace korvan::py

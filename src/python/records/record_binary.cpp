@@ -1,0 +1,123 @@
+// Record methods of the binary training formats: one pack game, one sbinpack blob of
+// the main line and variations, and PackedSfenValue rows; and a record back from a
+// single pack game or a single sbinpack chain.
+
+#include "containers/pack.h"
+#include "containers/psv_record.h"
+#include "containers/sbinpack_record.h"
+#include "record_containers.h"
+#include "record_groups.h"
+
+namespace korvan::py {
+
+namespace {
+
+using RC = RecordClass;
+
+PyObject* to_pack(const Record& r) {
+    auto encoded = encode_pack_record(r);
+    if (!encoded) return raise_pack_error(encoded.error());
+    return bytes_object(pack_record_to_bytes(*encoded));
+}
+
+PyObject* from_pack(PyTypeObject*, PyObject* const* args) {
+    Bytes data;
+    if (!byte_string_arg(args[0], "data", data)) return nullptr;
+    auto records = decode_pack_records(data);
+    if (!records) return raise_pack_error(records.error());
+    if (records->empty()) return raise_value_error("pack: no games found");
+    if (records->size() > 1) return raise_value_error("pack: multiple games not supported");
+    return wrap<RC>(std::move(records->front()));
+}
+
+// to_sbinpack(stem_score=0, include_main=True, include_variations=False, metadata=None)
+PyObject* to_sbinpack(const Record& r, PyObject* const* args) {
+    SbinpackOptions options;
+    if (!sbinpack_options_arg(args[0], args[1], args[2], options)) return nullptr;
+    Bytes metadata;
+    if (args[3] && args[3] != Py_None && !byte_string_arg(args[3], "metadata", metadata)) return nullptr;
+    if (!check_sbinpack_metadata(metadata)) return nullptr;
+    auto chains = record_to_sbinpack_chains(r, options.stem_score, metadata, options.include_main,
+                                            options.include_variations);
+    if (!chains) return raise_sbinpack_error(chains.error());
+    if (chains->empty()) return raise_value_error("sbinpack: no chains to serialize");
+    auto bytes = encode_sbinpack(*chains);
+    if (!bytes) return raise_sbinpack_error(bytes.error());
+    return bytes_object(*bytes);
+}
+
+PyObject* single_chain_record(PyObject* data_arg, bool with_metadata) {
+    Bytes data;
+    if (!byte_string_arg(data_arg, "data", data)) return nullptr;
+    auto chain = record_from_single_sbinpack(data);
+    if (!chain) return raise_value_error(chain.error());
+    Ref metadata;
+    if (with_metadata) {
+        metadata = Ref(bytes_object(chain->metadata));
+        if (!metadata) return nullptr;
+    }
+    Ref record(record_object_of_chain(*chain));
+    if (!record || !with_metadata) return record.release();
+    return PyTuple_Pack(2, record.get(), metadata.get());
+}
+
+PyObject* from_sbinpack(PyTypeObject*, PyObject* const* args) { return single_chain_record(args[0], false); }
+
+PyObject* from_sbinpack_with_metadata(PyTypeObject*, PyObject* const* args) {
+    return single_chain_record(args[0], true);
+}
+
+// to_psv(*, include_main=True, include_variations=False)
+PyObject* to_psv(const Record& r, PyObject* const* args) {
+    bool include_main = true;
+    bool include_variations = false;
+    if (!flag_arg(args[0], "include_main", include_main) ||
+        !flag_arg(args[1], "include_variations", include_variations))
+        return nullptr;
+    auto rows = record_psv_rows(r, include_main, include_variations);
+    if (!rows) {
+        const PsvRecordError& e = rows.error();
+        // A bad initial SFEN speaks for itself; the walk's refusals name the method.
+        const std::string text = psv_record_error_display(e);
+        return raise_value_error(e.kind == PsvRecordError::Kind::Sfen ? text : "to_psv: " + text);
+    }
+    Ref list(PyList_New(static_cast<Py_ssize_t>(rows->size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        PyObject* row = bytes_object((*rows)[i]);
+        if (!row) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), row);
+    }
+    return list.release();
+}
+
+constexpr const char* DATA[] = {"data"};
+constexpr const char* TO_SBINPACK_PARAMS[] = {"stem_score", "include_main", "include_variations", "metadata"};
+constexpr const char* TO_PSV_PARAMS[] = {"include_main", "include_variations"};
+
+constexpr Signature TO_PACK{"to_pack"};
+constexpr Signature FROM_PACK{"from_pack", DATA};
+constexpr Signature TO_SBINPACK{"to_sbinpack", TO_SBINPACK_PARAMS, 0};
+constexpr Signature FROM_SBINPACK{"from_sbinpack", DATA};
+constexpr Signature FROM_SBINPACK_WITH_METADATA{"from_sbinpack_with_metadata", DATA};
+constexpr Signature TO_PSV{"to_psv", TO_PSV_PARAMS, 0, 0};
+
+const PyMethodDef BINARY_METHODS[] = {
+    method_def<method<RC, TO_PACK, to_pack>>("to_pack", "to_pack($self)\n--\n\n"),
+    class_method_def<class_method<RC, FROM_PACK, from_pack>>("from_pack", "from_pack($cls, data)\n--\n\n"),
+    method_def<method<RC, TO_SBINPACK, to_sbinpack>>(
+        "to_sbinpack",
+        "to_sbinpack($self, stem_score=0, include_main=True, include_variations=False, metadata=None)\n--\n\n"),
+    class_method_def<class_method<RC, FROM_SBINPACK, from_sbinpack>>("from_sbinpack",
+                                                                     "from_sbinpack($cls, data)\n--\n\n"),
+    class_method_def<class_method<RC, FROM_SBINPACK_WITH_METADATA, from_sbinpack_with_metadata>>(
+        "from_sbinpack_with_metadata", "from_sbinpack_with_metadata($cls, data)\n--\n\n"),
+    method_def<method<RC, TO_PSV, to_psv>>("to_psv",
+                                           "to_psv($self, *, include_main=True, include_variations=False)\n--\n\n"),
+};
+
+}  // namespace
+
+std::span<const PyMethodDef> record_binary_methods() { return BINARY_METHODS; }
+
+}  // namespace korvan::py

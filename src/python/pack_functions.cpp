@@ -1,6 +1,8 @@
 // The pack and sbinpack functions: many records into one container and back, as bytes
 // or as files.
 
+#include <utility>
+
 #include "containers/file_io.h"
 #include "containers/pack.h"
 #include "containers/sbinpack_record.h"
@@ -13,22 +15,34 @@ namespace korvan::py {
 
 namespace {
 
-// Any iterable of Record objects, each copied out under a shared borrow released at
-// once. An item of another class, or one another call is changing, is refused; the
-// iteration's own errors pass unchanged.
-bool records_arg(PyObject* obj, std::vector<Record>& out) {
+// Calls use(record) for each item of any iterable, under a shared borrow of the item
+// released at once; an item of another class, or one another call is changing, is
+// refused, and the iteration's own errors pass unchanged.
+//
+// The callers encode each record the moment it is taken, which gives what encoding a
+// full copy taken at that moment would give, without the copy. An encoding failure is
+// held back until every item has been taken, so that a wrong item anywhere in the
+// argument is still the error seen.
+template <class F>
+bool for_each_record(PyObject* obj, F use) {
     Ref iterator(PyObject_GetIter(obj));
     if (!iterator) return false;
-    out.reserve(length_hint(obj));
     while (Ref item{PyIter_Next(iterator.get())}) {
-        bool raised = false;
-        Record record;
-        if (!extract<RecordClass>(item.get(), record, raised)) {
-            if (raised) PyErr_Clear();
+        bool taken = false;
+        if (is_instance<RecordClass>(item.get())) {
+            Object<RecordClass>* record = object_of<RecordClass>(item.get());
+            SharedBorrow guard(record->borrow);
+            if (guard) {
+                use(std::as_const(record->value));
+                taken = true;
+            } else {
+                PyErr_Clear();
+            }
+        }
+        if (!taken) {
             PyErr_SetString(PyExc_TypeError, "records must contain Record instances");
             return false;
         }
-        out.push_back(std::move(record));
     }
     return !PyErr_Occurred();
 }
@@ -40,15 +54,21 @@ PyObject* raise_file_error(const char* what, const std::string& path, const IoEr
 // --- pack -------------------------------------------------------------------------------
 
 std::optional<Bytes> pack_bytes(PyObject* records_obj) {
-    std::vector<Record> records;
-    if (!records_arg(records_obj, records)) return std::nullopt;
-    auto encoded = encode_pack_records(records);
-    if (!encoded) {
-        raise_pack_error(encoded.error());
+    Bytes out;
+    std::optional<PackError> failed;
+    const bool taken = for_each_record(records_obj, [&](const Record& record) {
+        if (failed) return;
+        auto encoded = encode_pack_record(record);
+        if (encoded)
+            append_pack_record_bytes(*encoded, out);
+        else
+            failed = std::move(encoded.error());
+    });
+    if (!taken) return std::nullopt;
+    if (failed) {
+        raise_pack_error(*failed);
         return std::nullopt;
     }
-    Bytes out;
-    for (const EncodedPackRecord& e : *encoded) append_pack_record_bytes(e, out);
     return out;
 }
 
@@ -131,23 +151,34 @@ std::optional<Bytes> sbinpack_bytes(PyObject* records_obj, PyObject* const* opti
         !metadatas_arg(options_args[3], metadatas))
         return std::nullopt;
     if (path && !extract_path_arg(path_arg, *path)) return std::nullopt;
-    std::vector<Record> records;
-    if (!records_arg(records_obj, records)) return std::nullopt;
-    if (metadatas && metadatas->size() != records.size()) {
+    std::vector<SbinpackChain> chains;
+    std::optional<SbinpackError> failed;
+    std::size_t count = 0;
+    const bool taken = for_each_record(records_obj, [&](const Record& record) {
+        const std::size_t i = count++;
+        // Past the end of a shorter metadata list the call fails on the lengths.
+        if (failed || (metadatas && i >= metadatas->size())) return;
+        const ByteSpan metadata = metadatas ? ByteSpan((*metadatas)[i]) : ByteSpan();
+        if (metadata.size() > SBINPACK_METADATA_MAX) {
+            failed = SbinpackError::of(SbinpackError::Kind::MetadataTooLarge, metadata.size(), SBINPACK_METADATA_MAX);
+            return;
+        }
+        auto more = record_to_sbinpack_chains(record, options.stem_score, metadata, options.include_main,
+                                              options.include_variations);
+        if (!more) {
+            failed = std::move(more.error());
+            return;
+        }
+        for (SbinpackChain& c : *more) chains.push_back(std::move(c));
+    });
+    if (!taken) return std::nullopt;
+    if (metadatas && metadatas->size() != count) {
         raise_value_error("sbinpack: metadatas length must match records length");
         return std::nullopt;
     }
-    std::vector<SbinpackChain> chains;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const ByteSpan metadata = metadatas ? ByteSpan((*metadatas)[i]) : ByteSpan();
-        if (!check_sbinpack_metadata(metadata)) return std::nullopt;
-        auto more = record_to_sbinpack_chains(records[i], options.stem_score, metadata, options.include_main,
-                                              options.include_variations);
-        if (!more) {
-            raise_sbinpack_error(more.error());
-            return std::nullopt;
-        }
-        for (SbinpackChain& c : *more) chains.push_back(std::move(c));
+    if (failed) {
+        raise_sbinpack_error(*failed);
+        return std::nullopt;
     }
     if (chains.empty()) {
         raise_value_error("sbinpack: no chains to serialize");

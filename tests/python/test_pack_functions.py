@@ -85,6 +85,8 @@ def test_records_are_copied_when_taken():
             ValueError,
             "pack: missing eval for record move 0",
         ),
+        # Every item is taken before an encoding failure is reported.
+        ([k.Record.from_usi_main_line("startpos", ["7g7f"], evals=[1]), 3], TypeError, "records must contain Record instances"),
     ],
 )
 def test_write_pack_errors(given, error, text):
@@ -204,13 +206,24 @@ def test_sbinpack_variation_order():
         # Options come before the records.
         ([3], {"include_main": 1}, TypeError, "argument 'include_main': 'int' object cannot be cast as 'bool'"),
         ([3], {}, TypeError, "records must contain Record instances"),
+        ("unfinished+3", {}, TypeError, "records must contain Record instances"),
+        ("unfinished+3", {"metadatas": [None]}, TypeError, "records must contain Record instances"),
+        ("records", {"metadatas": [None] * 3}, ValueError, "sbinpack: metadatas length must match records length"),
+        # Records are turned into chains in order: the first failure is the one seen.
+        ("unfinished", {"metadatas": [bytes(130), None]}, ValueError, "sbinpack: MetadataTooLarge { len: 130, max: 127 }"),
+        ("unfinished-first", {"metadatas": [None, bytes(130)]}, ValueError, "sbinpack: MissingEval(0)"),
     ],
 )
 def test_write_sbinpack_errors(given, kwargs, error, text):
+    unfinished = [random_record(32, 5), k.Record.from_usi_main_line("startpos", ["7g7f"])]
     if given == "records":
         given = records(31, 2, 10)
     elif given == "unfinished":
-        given = [random_record(32, 5), k.Record.from_usi_main_line("startpos", ["7g7f"])]
+        given = unfinished
+    elif given == "unfinished-first":
+        given = unfinished[::-1]
+    elif given == "unfinished+3":
+        given = unfinished + [3]
     raises(error, text, k.write_sbinpack, given, **kwargs)
 
 
@@ -330,9 +343,7 @@ def test_refused_writes_are_errors_never_success():
     ],
 )
 def test_file_argument_order(call, args, kwargs, error, text):
-    with pytest.raises(error) as raised:
-        call(*args, **kwargs)
-    assert text in str(raised.value)
+    raises(error, text, call, *args, **kwargs)
 
 
 # Registration

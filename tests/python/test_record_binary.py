@@ -11,6 +11,7 @@ import korvan as k
 from container_records import (
     SBINPACK_RESULTS,
     START,
+    board_at,
     main_line,
     random_record,
     with_variations,
@@ -300,8 +301,6 @@ def test_decoded_records_are_plain_records():
 
 def expected_rows(record, nodes, result):
     """The rows Board.to_psv writes for the given move nodes."""
-    from container_records import board_at
-
     rows = []
     for node in nodes:
         board = board_at(record, record.node_parent(node))
@@ -452,3 +451,30 @@ def test_signatures():
     assert k.Record.to_psv.__text_signature__ == "($self, *, include_main=True, include_variations=False)"
     assert k.Record.from_sbinpack_with_metadata.__text_signature__ == "($cls, data)"
     assert k.Record.to_pack.__text_signature__ == "($self)"
+
+
+ILLEGAL_SECOND = k.Record(
+    START, [entry("7g7f", 1), entry("7g7f", 2)], terminal=k.SpecialMoveEntry("RESIGN", "BLACK_WIN")
+)
+
+
+@pytest.mark.parametrize(
+    "call, text",
+    [
+        (
+            ILLEGAL_SECOND.to_pack,
+            "pack: illegal pack move at ply 1: 0x1e3b on lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2",
+        ),
+        (ILLEGAL_SECOND.to_sbinpack, "sbinpack: UnencodableMove(Move32(7739))"),
+        (lambda: ILLEGAL_SECOND.to_psv(include_main=False), None),
+        (ILLEGAL_SECOND.to_psv, "to_psv: illegal move at node_id=2 (move=7g7f)"),
+    ],
+)
+def test_unchecked_moves_are_refused_by_every_writer(call, text):
+    # A record built from entries holds its moves unchecked; no writer turns an
+    # illegal one into bytes.
+    if text is None:
+        assert call() == []
+    else:
+        raises(ValueError, text, call)
+

@@ -71,8 +71,8 @@ PyObject* from_sbinpack_with_metadata(PyTypeObject*, PyObject* const* args) {
 PyObject* to_psv(const Record& r, PyObject* const* args) {
     bool include_main = true;
     bool include_variations = false;
-    if (!flag_arg(args[0], "include_main", include_main) ||
-        !flag_arg(args[1], "include_variations", include_variations))
+    if (!optional_flag_arg(args[0], "include_main", include_main) ||
+        !optional_flag_arg(args[1], "include_variations", include_variations))
         return nullptr;
     auto rows = record_psv_rows(r, include_main, include_variations);
     if (!rows) {

@@ -28,7 +28,7 @@ bool byte_string_arg(PyObject* obj, const char* name, Bytes& out) {
     return false;
 }
 
-bool flag_arg(PyObject* obj, const char* name, bool& out) {
+bool optional_flag_arg(PyObject* obj, const char* name, bool& out) {
     if (!obj || extract_bool(obj, out, "bool")) return true;
     argument_error(name);
     return false;
@@ -40,8 +40,8 @@ bool sbinpack_options_arg(PyObject* stem_score, PyObject* include_main, PyObject
         argument_error("stem_score");
         return false;
     }
-    return flag_arg(include_main, "include_main", out.include_main) &&
-           flag_arg(include_variations, "include_variations", out.include_variations);
+    return optional_flag_arg(include_main, "include_main", out.include_main) &&
+           optional_flag_arg(include_variations, "include_variations", out.include_variations);
 }
 
 bool check_sbinpack_metadata(ByteSpan metadata) {

@@ -28,7 +28,7 @@ PyObject* bytes_object(ByteSpan bytes);
 // TypeError is raised under the argument's name.
 bool byte_string_arg(PyObject* obj, const char* name, Bytes& out);
 // A bool or numpy's boolean scalar; null (not given) keeps `out`.
-bool flag_arg(PyObject* obj, const char* name, bool& out);
+bool optional_flag_arg(PyObject* obj, const char* name, bool& out);
 
 struct SbinpackOptions {
     std::int16_t stem_score = 0;

@@ -149,9 +149,10 @@ def test_sbinpack_round_trip(seed, count, plies):
     assert data == k.write_sbinpack([r for r, _ in back], stem_score=12, metadatas=metadatas)
 
 
-@pytest.mark.parametrize("seed", [21, 22, 23])
-def test_sbinpack_variations(seed):
-    games = [with_variations(random_record(seed * 10 + i, 80 + 40 * i), seed * 10 + i, 4, 6) for i in range(3)]
+@pytest.mark.parametrize("seed, plies", [(21, 40), (22, 120), (23, 460)])
+def test_sbinpack_variations(seed, plies):
+    games = [with_variations(random_record(seed * 10 + i, plies + 20 * i), seed * 10 + i, 4, 6) for i in range(3)]
+    assert all(g.move_count >= plies for g in games)
     chains = k.decode_sbinpack(k.write_sbinpack(games, include_variations=True, metadatas=[b"a", None, b"c"]))
     expected_counts = [1 + len(variation_stems(g)) for g in games]
     assert len(chains) == sum(expected_counts)

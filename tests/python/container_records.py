@@ -115,3 +115,24 @@ def variation_stems(record):
         for child in record.children(node)[1:]:
             out.append((board_at(record, node).to_sfen(), line_from(record, child)))
     return out
+
+
+def with_evals(record, seed):
+    """A copy of the whole tree (terminals included, children in order) with a random
+    evaluation on every move."""
+    rng = random.Random(seed)
+    editor = k.RecordEditor(record.init_position_sfen)
+    copied = {record.root_node_id(): 0}
+    stack = [record.root_node_id()]
+    while stack:
+        node = stack.pop()
+        for child in record.children(node):
+            editor.go_to(copied[node])
+            move = record.node_move(child)
+            if move is None:
+                editor.append_special(record.node_terminal(child))
+                continue
+            info = k.EngineInfo(eval=random_eval(rng))
+            copied[child] = editor.append_move(k.MoveEntry(move.move, engine_info=info))
+            stack.append(child)
+    return editor.into_record()

@@ -104,13 +104,13 @@ constexpr Signature DECODE_FILE{"decode_sazpack_file", PATH};
 }  // namespace
 
 PyMethodDef WRITE_SAZPACK_DEF = method_def<function<WRITE, write_sazpack>>(
-    "write_sazpack", "write_sazpack(games)\n--\n\nSerialise a sequence of SazGame into one sazpack chunk (bytes).");
+    "write_sazpack", "write_sazpack(games)\n--\n\n`SazGame` 列を 1 つの sazpack チャンク（bytes）へ serialize する。");
 PyMethodDef WRITE_SAZPACK_FILE_DEF = method_def<function<WRITE_FILE, write_sazpack_file>>(
     "write_sazpack_file",
-    "write_sazpack_file(path, games)\n--\n\nSerialise a sequence of SazGame into one sazpack chunk written to a file.");
+    "write_sazpack_file(path, games)\n--\n\n`SazGame` 列を sazpack チャンクとしてファイルへ書き出す。");
 PyMethodDef DECODE_SAZPACK_DEF = method_def<function<DECODE, decode_sazpack>>(
-    "decode_sazpack", "decode_sazpack(data)\n--\n\nDecode one sazpack chunk (bytes) into a list[SazGame].");
+    "decode_sazpack", "decode_sazpack(data)\n--\n\nsazpack チャンク（bytes）を `list[SazGame]` へ decode する。");
 PyMethodDef DECODE_SAZPACK_FILE_DEF = method_def<function<DECODE_FILE, decode_sazpack_file>>(
-    "decode_sazpack_file", "decode_sazpack_file(path)\n--\n\nDecode one sazpack chunk file into a list[SazGame].");
+    "decode_sazpack_file", "decode_sazpack_file(path)\n--\n\nsazpack チャンクファイルを `list[SazGame]` へ decode する。");
 
 }  // namespace korvan::py

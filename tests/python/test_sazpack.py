@@ -409,5 +409,6 @@ def test_signatures():
     assert SazMove.__text_signature__ == (
         "(played, *, score_q=0, has_score_q=False, mate=None, policy=None, metadata=None)")
     assert SazPolicyEntry.__text_signature__ == "(mv, visits)"
-    assert "one sazpack chunk" in _korvan.write_sazpack.__doc__
+    assert _korvan.write_sazpack.__doc__.endswith("`SazGame` 列を 1 つの sazpack チャンク（bytes）へ serialize する。")
+    assert _korvan.decode_sazpack_file.__doc__.endswith("sazpack チャンクファイルを `list[SazGame]` へ decode する。")
     assert "resolve_compact_labels" in SazGame.played_compact_labels.__doc__

@@ -13,6 +13,7 @@
 #include "records/formats/kif_reader.h"
 #include "records/formats/kif_special.h"
 #include "records/formats/kif_text.h"
+#include "records/time_text.h"
 #include "util/text.h"
 
 using namespace korvan;
@@ -462,6 +463,51 @@ TEST(KifLines, MoveLines) {
     EXPECT_EQ(move_line("1 ７六歩(77) (x:y/1)"), "7g7f 7f");
     EXPECT_EQ(move_line("1 ７六歩(77) (0:01/1) (0:02/2) (note"), "7g7f 7f 2000");
     EXPECT_EQ(move_line("1 ７六歩(77) ()"), "7g7f 7f");
+}
+
+// The move line reads the piece-name variants where they stand instead of rewriting
+// the line first: the result must be that of the rewritten line.
+TEST(KifLines, VariantsReadAsTheirNormalForm) {
+    const std::vector<std::string> parts = {" ", "　", "1", "23", "７", "六", "同", "歩", "王", "玉", "竜", "龍", "成",
+                                            "銀", "桂", "香", "全", "と", "打", "不成", "(", ")", "（", "）", "77",
+                                            "/", ":", "：", "0:01", "00:00:01", "x"};
+    std::mt19937 rng(11);
+    auto text = [](const Expected<KifMoveLine, KifError>& m) -> std::string {
+        if (!m) return "error";
+        return move_display_usi(m->move) + " " + std::to_string(m->to) + " " +
+               (m->time_ms ? std::to_string(*m->time_ms) : "-");
+    };
+    for (int i = 0; i < 200000; ++i) {
+        std::string line = "1 ７六";
+        const int n = static_cast<int>(rng() % 8);
+        for (int k = 0; k < n; ++k) line += parts[rng() % parts.size()];
+        const std::string normal = normalize_kif_piece_name(line);
+        ASSERT_EQ(text(parse_kif_move_line(line, true, sq("2b"))), text(parse_kif_move_line(normal, true, sq("2b"))))
+            << line;
+    }
+    EXPECT_EQ(move_line("1 ７六成銀(77)"), "7g7f 7f");
+    EXPECT_EQ(move_line("1 ７六歩成銀(77)"), "7g7f 7f");  // "成銀" after the piece is no promotion
+    EXPECT_EQ(move_line("1 ７六歩成成銀(77)"), "7g7f+ 7f");
+    EXPECT_EQ(move_line("1 ７六成x(77)"), "invalid KIF move: 1 ７六成x(77)");
+}
+
+// The time column's "minutes:seconds" is read the way the shared clock-text reader
+// reads it, up to the last millisecond that fits 32 bits.
+TEST(KifLines, TimeColumnsAgreeWithTheClockTextReader) {
+    std::mt19937_64 rng(3);
+    auto digits = [&](int n) {
+        std::string d;
+        for (int k = 0; k < n; ++k) d.push_back(static_cast<char>('0' + rng() % 10));
+        return d;
+    };
+    std::vector<std::string> spent = {"71582:47", "71582:48", "0:4294967", "4294967:0", "000000000:5", "1:2:3",
+                                      "1:", ":5", "+1:5", "1:5x", "999999999:999999999"};
+    for (int i = 0; i < 20000; ++i) spent.push_back(digits(1 + rng() % 10) + ":" + digits(1 + rng() % 10));
+    for (const std::string& t : spent) {
+        const auto m = parse_kif_move_line("1 ７六歩(77) (" + t + "/00:00:00)", false, SQ_NONE);
+        ASSERT_TRUE(m) << t;
+        ASSERT_EQ(m->time_ms, parse_time_text_ms(t)) << t;
+    }
 }
 
 std::string special_line(std::string_view line, Color side = BLACK) {

@@ -43,12 +43,13 @@ struct Ki2Line {
     std::uint64_t counter = 0;
     std::optional<std::uint32_t> pending_time;
     std::optional<std::string> pending_comment;
+    std::string token_buffer;
 
     // Reads the line's tokens on the position, each tested and played before the next
     // is read; `illegal` makes the error of an illegal move.
     template <class Illegal, class Played>
     Expected<Ok, Ki2Error> play_tokens(std::string_view t, Illegal&& illegal, Played&& played) {
-        Ki2Tokens tokens(t);
+        Ki2Tokens tokens(t, token_buffer);
         while (const auto token = tokens.next()) {
             const auto move = resolve_ki2_token(pos, *token, has_previous, previous);
             if (!move) return unexpected(Ki2Error::invalid_move(t));
@@ -88,7 +89,7 @@ struct Ki2Line {
         }
         // Bookmarks and display directives of the format's editors: no record content.
         if (t.starts_with('&')) return true;
-        if (t.find("消費時間") != std::string_view::npos) {
+        if (contains_word(t, "消費時間")) {
             if (const auto ms = parse_kif_time_column(t)) {
                 if (entries.empty())
                     pending_time = ms;

@@ -16,7 +16,9 @@ namespace {
 
 constexpr std::array<std::string_view, 6> SIDE_MARKS = {"▲", "△", "▼", "▽", "☗", "☖"};
 
+// Every mark begins with the lead byte 0xE2.
 std::size_t side_mark_at(std::string_view text) {
+    if (text.empty() || text[0] != '\xE2') return 0;
     for (std::string_view mark : SIDE_MARKS)
         if (text.starts_with(mark)) return mark.size();
     return 0;
@@ -50,8 +52,9 @@ struct Token {
 
 template <class T, std::size_t N>
 T word_at(std::string_view& text, const std::array<std::pair<std::string_view, T>, N>& words, T none) {
+    const std::uint32_t first = char3_at(text);
     for (const auto& [word, value] : words) {
-        if (!text.starts_with(word)) continue;
+        if (char3(word) != first || !text.starts_with(word)) continue;
         text.remove_prefix(word.size());
         return value;
     }
@@ -75,8 +78,11 @@ std::optional<Token> read_token(std::string_view text, bool has_previous, Square
     Token t;
     t.to = square->square;
     text.remove_prefix(square->bytes);
+    const std::uint32_t first = char3_at(text);
+    const std::uint32_t second = char3_at(text.substr(std::min(text.size(), KANJI_BYTES)));
     for (const PieceName& p : PIECE_NAMES) {
-        if (!text.starts_with(p.name)) continue;
+        if (char3(p.name) != first || (p.name.size() > KANJI_BYTES && char3(p.name.substr(KANJI_BYTES)) != second))
+            continue;
         t.type = p.type;
         text.remove_prefix(p.name.size());
         break;
@@ -121,27 +127,48 @@ Move board_move(Square from, Square to, bool promote) {
 
 }  // namespace
 
-Ki2Tokens::Ki2Tokens(std::string_view line) {
-    text_.reserve(line.size());
-    for (std::size_t pos = 0; pos < line.size();) {
-        if (line[pos] == ' ') {
-            ++pos;
-        } else if (line.substr(pos).starts_with("　")) {
-            pos += KANJI_BYTES;
-        } else {
-            text_.push_back(line[pos++]);
-        }
-    }
+namespace {
+
+// The byte length of a space the tokens leave out (U+0020 or U+3000) at the start, or 0.
+std::size_t token_space_at(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text[0] == ' ') return 1;
+    return text[0] == '\xE3' && text.starts_with("　") ? KANJI_BYTES : 0;
 }
 
+}  // namespace
+
 std::optional<std::string_view> Ki2Tokens::next() {
-    const std::string_view text = text_;
-    if (pos_ >= text.size()) return std::nullopt;
+    // Spaces that open the rest belong to no token.
+    while (const std::size_t w = token_space_at(line_.substr(pos_))) pos_ += w;
+    if (pos_ >= line_.size()) return std::nullopt;
     const std::size_t start = pos_;
-    std::size_t end = start + side_mark_at(text.substr(start));
-    while (end < text.size() && !side_mark_at(text.substr(end))) ++end;
+    std::size_t end = start + side_mark_at(line_.substr(start));
+    bool inner_space = false;
+    std::size_t last = end;  // one past the token's last byte that is no space
+    while (end < line_.size()) {
+        const char c = line_[end];
+        if (c == '\xE2' && side_mark_at(line_.substr(end))) break;
+        if (const std::size_t w = token_space_at(line_.substr(end))) {
+            end += w;
+            continue;
+        }
+        inner_space |= last != end;
+        ++end;
+        last = end;
+    }
     pos_ = end;
-    return text.substr(start, end - start);
+    const std::string_view token = line_.substr(start, last - start);
+    if (!inner_space) return token;
+    buffer_.clear();
+    for (std::size_t i = 0; i < token.size();) {
+        if (const std::size_t w = token_space_at(token.substr(i))) {
+            i += w;
+            continue;
+        }
+        buffer_.push_back(token[i++]);
+    }
+    return std::string_view(buffer_);
 }
 
 std::optional<Ki2Move> resolve_ki2_token(const Position& pos, std::string_view text, bool has_previous,

@@ -30,12 +30,20 @@ Expected<std::vector<Ki2Move>, Ki2Error> parse_ki2_move(const Position& pos, std
 // mark ("▲", "△", "▼", "▽", "☗", "☖"); text before the first mark is a token too.
 class Ki2Tokens {
 public:
-    explicit Ki2Tokens(std::string_view line);
-    // The next token, or nothing after the last.
+    explicit Ki2Tokens(std::string_view line) : Ki2Tokens(line, own_) {}
+    // A token with a space inside is put together in the caller's buffer, which a
+    // reader reuses line after line; other tokens are views of the line.
+    Ki2Tokens(std::string_view line, std::string& buffer) : line_(line), buffer_(buffer) {}
+    Ki2Tokens(const Ki2Tokens&) = delete;
+    Ki2Tokens& operator=(const Ki2Tokens&) = delete;
+
+    // The next token, or nothing after the last; valid until the next call.
     std::optional<std::string_view> next();
 
 private:
-    std::string text_;
+    std::string own_;
+    std::string_view line_;
+    std::string& buffer_;
     std::size_t pos_ = 0;
 };
 

@@ -35,7 +35,7 @@ std::strong_ordering compare_square_files(Square a, Square b, Color side) {
 
 std::optional<std::uint32_t> parse_kif_time_column(std::string_view line) {
     constexpr std::string_view WORD = "消費時間";
-    const std::size_t at = line.find(WORD);
+    const std::size_t at = find_word(line, WORD);
     if (at == std::string_view::npos) return std::nullopt;
     const std::string_view text = line.substr(at + WORD.size());
 

@@ -15,8 +15,6 @@ namespace {
 
 // ---- Move and special lines ----
 
-constexpr std::string_view KING_VARIANT = "王";
-constexpr std::string_view DRAGON_VARIANT = "竜";
 constexpr std::string_view PROMOTED = "成";
 
 struct Replacement {
@@ -28,38 +26,46 @@ constexpr std::array<Replacement, 6> PIECE_NAME_VARIANTS = {{
 }};
 
 // The replacements in one pass: none of them makes text another one matches, so one
-// left-to-right pass equals the six in turn. The line itself when nothing changes.
-std::string_view normalize_into(std::string_view text, std::string& out) {
-    if (text.find(KING_VARIANT) == std::string_view::npos && text.find(DRAGON_VARIANT) == std::string_view::npos &&
-        text.find(PROMOTED) == std::string_view::npos)
-        return text;
-    out.clear();
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::string_view here = text.substr(pos);
-        bool replaced = false;
-        for (const Replacement& r : PIECE_NAME_VARIANTS) {
-            if (!here.starts_with(r.from)) continue;
-            out += r.to;
-            pos += r.from.size();
-            replaced = true;
-            break;
-        }
-        if (!replaced) out.push_back(text[pos++]);
+// left-to-right pass equals the six in turn. "王" and "竜" share the lead byte 0xE7 and
+// "成" has 0xE6, so other bytes are passed over at once; a line that needs no
+// replacement is returned as it is.
+const Replacement* variant_at(std::string_view text, std::size_t i) {
+    if (i + 2 >= text.size()) return nullptr;
+    const auto b1 = static_cast<unsigned char>(text[i + 1]), b2 = static_cast<unsigned char>(text[i + 2]);
+    if (text[i] == '\xE7') {
+        if (b1 == 0x8E && b2 == 0x8B) return &PIECE_NAME_VARIANTS[0];
+        if (b1 == 0xAB && b2 == 0x9C) return &PIECE_NAME_VARIANTS[1];
+        return nullptr;
     }
+    if (text[i] != '\xE6' || b1 != 0x88 || b2 != 0x90) return nullptr;
+    for (std::size_t k = 2; k < PIECE_NAME_VARIANTS.size(); ++k)
+        if (text.substr(i).starts_with(PIECE_NAME_VARIANTS[k].from)) return &PIECE_NAME_VARIANTS[k];
+    return nullptr;
+}
+
+std::string_view normalize_into(std::string_view text, std::string& out) {
+    bool copying = false;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const Replacement* hit = (static_cast<unsigned char>(text[i]) & 0xFE) == 0xE6 ? variant_at(text, i) : nullptr;
+        if (!hit) {
+            ++i;
+            continue;
+        }
+        if (!copying) out.clear();
+        copying = true;
+        out.append(text.substr(copied, i - copied));
+        out.append(hit->to);
+        i += hit->from.size();
+        copied = i;
+    }
+    if (!copying) return text;
+    out.append(text.substr(copied));
     return out;
 }
 
-bool starts_with_space(std::string_view text, std::size_t& width) {
-    if (text.empty()) return false;
-    std::size_t pos = 0;
-    const char32_t cp = utf8_next(text, pos);
-    width = pos;
-    return is_unicode_whitespace(cp);
-}
-
 std::string_view skip_spaces(std::string_view text) {
-    std::size_t width = 0;
-    while (starts_with_space(text, width)) text.remove_prefix(width);
+    while (const std::size_t width = space_at(text)) text.remove_prefix(width);
     return text;
 }
 
@@ -93,26 +99,88 @@ struct TimeColumn {
     std::optional<std::uint32_t> ms;
 };
 
+// parse_time_text_ms with a shortcut for the form nearly every time column has,
+// "minutes:seconds" in digits, giving exactly what the general reader gives for it.
+std::optional<std::uint32_t> spent_time_ms(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    const auto digits = [](std::string_view d) {
+        if (d.empty() || d.size() > 9) return false;
+        for (char c : d)
+            if (!is_ascii_digit(c)) return false;
+        return true;
+    };
+    if (colon == std::string_view::npos || !digits(text.substr(0, colon)) || !digits(text.substr(colon + 1)))
+        return parse_time_text_ms(text);
+    auto value = [](std::string_view d) {
+        std::uint64_t v = 0;
+        for (char c : d) v = v * 10 + static_cast<unsigned>(c - '0');
+        return v;
+    };
+    const std::uint64_t seconds = value(text.substr(colon + 1)) + value(text.substr(0, colon)) * 60;
+    if (seconds * 1000 > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(seconds * 1000);
+}
+
+// The group opened at `open`, its text starting at `inner`, when it holds text, a slash
+// and a colon before its closing parenthesis.
+std::optional<TimeColumn> time_group(std::string_view line, std::size_t open, std::size_t inner, std::size_t close,
+                                     std::size_t slash, std::size_t colon) {
+    if (close == std::string_view::npos || close == inner || slash > close || colon > close) return std::nullopt;
+    return TimeColumn{open, spent_time_ms(trim_line(line.substr(inner, slash - inner)))};
+}
+
 // The last parenthesised group that holds "/" and a colon, scanning from the end; every
 // test sees the nearest closing parenthesis, slash and colon to its right, so a line
 // is read once whatever its parentheses.
+std::optional<TimeColumn> scan_time_column(std::string_view line);
+
+// Nearly every time column is the line's last group: a last ASCII "(" with no
+// full-width one after it is tried first, reading only the text after it, and the full
+// scan runs only when that group does not hold a time.
 std::optional<TimeColumn> find_time_column(std::string_view line) {
+    constexpr std::size_t NONE = std::string_view::npos;
+    const std::size_t open = line.rfind('(');
+    if (open == NONE) return scan_time_column(line);
+    std::size_t close = NONE, slash = NONE, colon = NONE;
+    for (std::size_t i = open + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ')' || c == '/' || c == ':') {
+            std::size_t& first = c == ')' ? close : c == '/' ? slash : colon;
+            if (first == NONE) first = i;
+        } else if (c == '\xEF') {
+            const std::string_view here = line.substr(i);
+            if (here.starts_with(OPEN_WIDE)) return scan_time_column(line);
+            if (here.starts_with(CLOSE_WIDE) && close == NONE) close = i;
+            if (here.starts_with(COLON_WIDE) && colon == NONE) colon = i;
+        }
+    }
+    if (auto found = time_group(line, open, open + 1, close, slash, colon)) return found;
+    return scan_time_column(line);
+}
+
+std::optional<TimeColumn> scan_time_column(std::string_view line) {
     constexpr std::size_t NONE = std::string_view::npos;
     std::size_t close = NONE, slash = NONE, colon = NONE;
     for (std::size_t i = line.size(); i-- > 0;) {
-        const std::string_view here = line.substr(i);
         const char c = line[i];
-        if (c == ')' || here.starts_with(CLOSE_WIDE)) {
+        // Only "(", ")", "/", ":" and the full-width forms (lead byte 0xEF) matter.
+        if (c == '\xEF') {
+            const std::string_view here = line.substr(i);
+            if (here.starts_with(CLOSE_WIDE)) {
+                close = i;
+            } else if (here.starts_with(COLON_WIDE)) {
+                colon = i;
+            } else if (here.starts_with(OPEN_WIDE)) {
+                if (auto found = time_group(line, i, i + OPEN_WIDE.size(), close, slash, colon)) return found;
+            }
+        } else if (c == ')') {
             close = i;
         } else if (c == '/') {
             slash = i;
-        } else if (c == ':' || here.starts_with(COLON_WIDE)) {
+        } else if (c == ':') {
             colon = i;
-        } else if (c == '(' || here.starts_with(OPEN_WIDE)) {
-            const std::size_t inner = i + (c == '(' ? 1 : OPEN_WIDE.size());
-            if (close == NONE || close == inner || slash > close || colon > close) continue;
-            const std::string_view spent = trim_line(line.substr(inner, slash - inner));
-            return TimeColumn{i, parse_time_text_ms(spent)};
+        } else if (c == '(') {
+            if (auto found = time_group(line, i, i + 1, close, slash, colon)) return found;
         }
     }
     return std::nullopt;
@@ -128,9 +196,46 @@ std::optional<Square> origin_square(std::string_view rest) {
     return make_square(file - '1', rank - '1');
 }
 
-Expected<KifMoveLine, KifError> read_move_line(std::string_view given, bool has_previous, Square previous,
-                                                 std::string& scratch) {
-    std::string_view line = normalize_into(given, scratch);
+// The promoted name that "成" and the next character make ("成銀" is "全"), or 0.
+std::uint32_t promoted_variant(std::string_view after_promoted) {
+    switch (char3_at(after_promoted)) {
+        case char3("銀"): return char3("全");
+        case char3("桂"): return char3("圭");
+        case char3("香"): return char3("杏");
+        case char3("歩"): return char3("と");
+        default: return 0;
+    }
+}
+
+struct PieceAt {
+    const MovePiece* piece;
+    std::size_t bytes;
+};
+
+// The piece name at the start of the text, its variants read as normalisation would
+// write them: "王", "竜" and the two-character promoted names.
+PieceAt piece_at(std::string_view text) {
+    std::uint32_t name = char3_at(text);
+    std::size_t bytes = KANJI_BYTES;
+    if (name == char3("王")) {
+        name = char3("玉");
+    } else if (name == char3("竜")) {
+        name = char3("龍");
+    } else if (name == char3(PROMOTED)) {
+        name = promoted_variant(text.substr(KANJI_BYTES));
+        bytes = 2 * KANJI_BYTES;
+    }
+    for (const MovePiece& p : MOVE_PIECES)
+        if (char3(p.name) == name) return {&p, bytes};
+    return {nullptr, 0};
+}
+
+// The move line is read as written: the piece-name variants are read where the piece
+// stands, which is the only place their normalisation changes what the line says
+// (the time column and the origin hold none of their bytes' meaning), so no copy of
+// the line is made.
+Expected<KifMoveLine, KifError> read_move_line(std::string_view given, bool has_previous, Square previous) {
+    std::string_view line = given;
     KifMoveLine out{MOVE_NONE, SQ_NONE, std::nullopt};
     if (const auto column = find_time_column(line)) {
         out.time_ms = column->ms;
@@ -142,16 +247,15 @@ Expected<KifMoveLine, KifError> read_move_line(std::string_view given, bool has_
     out.to = square->square;
     rest = skip_spaces(rest.substr(square->bytes));
 
-    const MovePiece* piece = nullptr;
-    for (const MovePiece& p : MOVE_PIECES)
-        if (rest.starts_with(p.name)) piece = &p;
-    if (!piece) return unexpected(KifError::invalid_move(given));
-    rest.remove_prefix(piece->name.size());
-    const bool promotes = rest.starts_with(PROMOTED);
+    const PieceAt piece = piece_at(rest);
+    if (!piece.piece) return unexpected(KifError::invalid_move(given));
+    rest.remove_prefix(piece.bytes);
+    // "成" right after the piece promotes, unless it begins a promoted name.
+    const bool promotes = rest.starts_with(PROMOTED) && !promoted_variant(rest.substr(PROMOTED.size()));
 
     if (skip_spaces(promotes ? rest.substr(PROMOTED.size()) : rest).starts_with("打")) {
-        if (!piece->drop_letter) return unexpected(KifError::invalid_move(given));
-        out.move = make_drop16(drop_type_of_letter(piece->drop_letter), out.to);
+        if (!piece.piece->drop_letter) return unexpected(KifError::invalid_move(given));
+        out.move = make_drop16(drop_type_of_letter(piece.piece->drop_letter), out.to);
         return out;
     }
     const auto from = origin_square(rest);
@@ -166,9 +270,8 @@ std::optional<KifSpecialLine> read_special_line(std::string_view given, Color si
     if (rest.size() == line.size()) return std::nullopt;
     rest = skip_spaces(rest);
     std::size_t end = 0;
-    std::size_t width = 0;
     while (end < rest.size() && rest[end] != '(' && !rest.substr(end).starts_with(OPEN_WIDE) &&
-           !starts_with_space(rest.substr(end), width))
+           !space_at(rest.substr(end)))
         utf8_next(rest, end);
     const std::string_view word = trim_line(rest.substr(0, end));
     if (word.empty()) return std::nullopt;
@@ -202,11 +305,11 @@ bool opens_kif_moves(std::string_view line) {
 }
 
 bool is_move_line(std::string_view line) {
-    return (!line.empty() && is_ascii_digit(line[0])) || line.find("手数") != std::string_view::npos;
+    return (!line.empty() && is_ascii_digit(line[0])) || contains_word(line, "手数");
 }
 
 bool is_table_header(std::string_view line) {
-    return line.starts_with("手数") && line.find("指手") != std::string_view::npos;
+    return line.starts_with("手数") && contains_word(line, "指手");
 }
 
 // The text of a comment line: the leading run of its first character ('*' or '\'')
@@ -247,7 +350,7 @@ struct KifReader {
                     append_move_comment(line.entries.back(), text);
                 continue;
             }
-            if (t.find("消費時間") != std::string_view::npos) {
+            if (contains_word(t, "消費時間")) {
                 if (const auto ms = parse_kif_time_column(t)) {
                     if (line.entries.empty())
                         pending_time = ms;
@@ -257,7 +360,7 @@ struct KifReader {
                 continue;
             }
             if (!is_move_line(t)) continue;
-            const auto parsed = read_move_line(t, has_previous, previous, scratch);
+            const auto parsed = read_move_line(t, has_previous, previous);
             if (!parsed) {
                 // A terminal ends the variation; variations carry none.
                 if (read_special_line(t, pos.side_to_move, scratch)) break;
@@ -295,6 +398,9 @@ struct KifReader {
         std::optional<SpecialMoveEntry> terminal;
         std::vector<VariationBlock> blocks;
         VariationPath path;
+        // A move takes a line: the lines left bound the main line's length.
+        entries.reserve(lines.size() - header.move_section);
+        path.snapshots.reserve(lines.size() - header.move_section + 1);
         path.snapshots.push_back(ply_snapshot(pos, false, SQ_NONE));
         bool has_previous = false;
         Square previous = SQ_NONE;
@@ -329,7 +435,7 @@ struct KifReader {
                     append_move_comment(entries.back(), text);
             } else if (t.starts_with('&')) {
                 // Bookmarks and display directives of the format's editors: no record content.
-            } else if (t.find("消費時間") != std::string_view::npos) {
+            } else if (contains_word(t, "消費時間")) {
                 if (const auto ms = parse_kif_time_column(t)) {
                     if (entries.empty())
                         pending_time = ms;
@@ -338,7 +444,7 @@ struct KifReader {
                 }
             } else if (is_table_header(t)) {
             } else if (is_move_line(t)) {
-                const auto parsed = read_move_line(t, has_previous, previous, scratch);
+                const auto parsed = read_move_line(t, has_previous, previous);
                 if (!parsed) {
                     auto special = read_special_line(t, pos.side_to_move, scratch);
                     if (!special) return unexpected(KifError::invalid_move(t));
@@ -396,8 +502,7 @@ Expected<Record, KifError> parse_kif(std::string_view text) {
 }
 
 Expected<KifMoveLine, KifError> parse_kif_move_line(std::string_view line, bool has_previous, Square previous_square) {
-    std::string scratch;
-    return read_move_line(line, has_previous, previous_square, scratch);
+    return read_move_line(line, has_previous, previous_square);
 }
 
 std::optional<KifSpecialLine> parse_kif_special_line(std::string_view line, Color side_to_move) {

@@ -1,7 +1,5 @@
 #include "records/formats/kif_text.h"
 
-#include <array>
-
 #include "util/text.h"
 
 namespace korvan {
@@ -34,9 +32,14 @@ RecordLines::RecordLines(std::string_view text) {
     }
 }
 
+std::size_t space_at_slow(std::string_view text) {
+    std::size_t next = 0;
+    return is_unicode_whitespace(utf8_next(text, next)) ? next : 0;
+}
+
 std::string_view trim_line(std::string_view text) {
     std::size_t begin = 0;
-    while (begin < text.size()) {
+    while (begin < text.size() && may_be_space(static_cast<unsigned char>(text[begin]))) {
         std::size_t next = begin;
         if (!is_unicode_whitespace(utf8_next(text, next))) break;
         begin = next;
@@ -47,6 +50,7 @@ std::string_view trim_line(std::string_view text) {
         // accept it only when it decodes to exactly the bytes up to the end.
         std::size_t lead = end - 1;
         while (lead > begin && end - lead < 4 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80) --lead;
+        if (!may_be_space(static_cast<unsigned char>(text[lead]))) break;
         std::size_t next = lead;
         const char32_t cp = utf8_next(text, next);
         if (next != end || !is_unicode_whitespace(cp)) break;
@@ -56,12 +60,18 @@ std::string_view trim_line(std::string_view text) {
 }
 
 int kanji_digit_at(std::string_view text) {
-    static constexpr std::array<std::string_view, 9> KANJI = {"一", "二", "三", "四", "五", "六", "七", "八", "九"};
-    if (text.size() < KANJI_BYTES) return 0;
-    const std::string_view head = text.substr(0, KANJI_BYTES);
-    for (int i = 0; i < 9; ++i)
-        if (KANJI[i] == head) return i + 1;
-    return 0;
+    switch (char3_at(text)) {
+        case char3("一"): return 1;
+        case char3("二"): return 2;
+        case char3("三"): return 3;
+        case char3("四"): return 4;
+        case char3("五"): return 5;
+        case char3("六"): return 6;
+        case char3("七"): return 7;
+        case char3("八"): return 8;
+        case char3("九"): return 9;
+        default: return 0;
+    }
 }
 
 }  // namespace korvan

@@ -7,6 +7,7 @@
 //   korvan_bench containers         pack, sbinpack and sazpack positions encoded and decoded per second
 //   korvan_bench formats            CSA and JKF reads and writes per second of a 150-move record,
 //                                   and reads of the fixture engine_comments.csa (400 moves)
+//   korvan_bench kif [reads]        KIF and KI2 records read per second (150 moves, three variations)
 //   korvan_bench all                every mode
 
 #include <chrono>
@@ -27,11 +28,14 @@
 #include "board/position/legality.h"
 #include "board/position/packed.h"
 #include "board/position/parser.h"
+#include "board/position/move_text.h"
 #include "board/position/updates.h"
 #include "records/formats/csa_reader.h"
 #include "records/formats/csa_writer.h"
 #include "records/formats/jkf_reader.h"
 #include "records/formats/jkf_writer.h"
+#include "records/formats/ki2_reader.h"
+#include "records/formats/kif_reader.h"
 
 using namespace korvan;
 
@@ -327,6 +331,133 @@ void bench_formats() {
     rate("CSA read, engine_comments.csa (400 moves)", 10'000, [&] { return parse_csa(engine)->nodes.size(); });
 }
 
+// ---- KIF and KI2 ----
+
+// A game of `plies` moves that picks its moves by a fixed rule and stays playable.
+std::vector<Move32> long_game(Position pos, std::size_t plies, std::uint64_t seed) {
+    std::vector<Move32> game;
+    while (game.size() < plies) {
+        std::vector<Move32> moves = generate_legal_moves(pos);
+        if (moves.empty()) return {};
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        const Move32 m = moves[(seed >> 33) % moves.size()];
+        game.push_back(m);
+        position_do_move(pos, m);
+    }
+    return game;
+}
+
+// The KIF move column of a move: square (or "同　"), the piece on the source, "成", the
+// source; or the dropped piece and "打".
+std::string kif_column(const Position& pos, Move32 m, bool same) {
+    static const char* FILES[] = {"１", "２", "３", "４", "５", "６", "７", "８", "９"};
+    static const char* RANKS[] = {"一", "二", "三", "四", "五", "六", "七", "八", "九"};
+    static const char* NAMES[] = {"", "歩", "香", "桂", "銀", "角", "飛", "金", "玉", "と", "成香", "成桂", "成銀", "馬", "龍"};
+    std::string out = same ? std::string("同　") : std::string(FILES[file_of(move_to(m))]) + RANKS[rank_of(move_to(m))];
+    if (is_drop(m)) return out + NAMES[dropped_type(m)] + "打";
+    out += NAMES[type_of(pos.board[move_from(m)])];
+    if (is_promotion(m)) out += "成";
+    return out + "(" + std::to_string(file_of(move_from(m)) + 1) + std::to_string(rank_of(move_from(m)) + 1) + ")";
+}
+
+struct RecordTexts {
+    std::string kif;
+    std::string ki2;
+};
+
+// The lines of moves in both formats, numbered from `first`, with a comment now and then.
+void write_moves(RecordTexts& out, Position pos, const std::vector<Move32>& moves, std::size_t first,
+                 Square previous) {
+    std::string tokens;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const Move32 m = moves[i];
+        char line[64];
+        std::snprintf(line, sizeof line, "%4zu ", first + i);
+        out.kif += line;
+        out.kif += kif_column(pos, m, move_to(m) == previous);
+        std::snprintf(line, sizeof line, "   ( 0:%02zu/00:%02zu:%02zu)\n", i % 60, i / 60 % 60, i % 60);
+        out.kif += line;
+        tokens += *move_to_ki2(m, pos);
+        if (i % 6 == 5 || i + 1 == moves.size()) {
+            out.ki2 += tokens + "\n";
+            tokens.clear();
+        } else {
+            tokens += "    ";
+        }
+        if (i % 25 == 7) {
+            out.kif += "*いい手\n";
+            out.ki2 += tokens.empty() ? "" : tokens + "\n";
+            tokens.clear();
+            out.ki2 += "*いい手\n";
+        }
+        previous = move_to(m);
+        position_do_move(pos, m);
+    }
+}
+
+RecordTexts game_texts() {
+    const Position start = position_startpos();
+    std::vector<Move32> game;
+    for (std::uint64_t seed = 1; game.empty(); ++seed) game = long_game(start, 150, seed);
+    RecordTexts out;
+    const std::string header =
+        "開始日時：2024/01/02 10:00:00\n棋戦：ベンチ\n持ち時間：10分+30秒\n手合割：平手\n先手：甲\n後手：乙\n";
+    out.kif = header + "手数----指手---------消費時間--\n";
+    out.ki2 = header + "\n";
+    write_moves(out, start, game, 1, SQ_NONE);
+    out.kif += " 151 投了         ( 0:10/00:10:00)\nまで150手で後手の勝ち\n";
+    out.ki2 += "まで150手で後手の勝ち\n";
+    // Three variations of ten moves each, branching from the main line; the latest
+    // branch comes first, as a later block branches from the line read last.
+    for (std::size_t at : {120u, 80u, 30u}) {
+        Position pos = start;
+        for (std::size_t i = 0; i + 1 < at; ++i) position_do_move(pos, game[i]);
+        const std::vector<Move32> line = long_game(pos, 10, at);
+        out.kif += "\n変化：" + std::to_string(at) + "手\n";
+        out.ki2 += "\n変化：" + std::to_string(at) + "手\n";
+        write_moves(out, pos, line, at, move_to(game[at - 2]));
+    }
+    return out;
+}
+
+template <class Read>
+void bench_reader(const char* name, const std::string& text, Read read, int n) {
+    std::uint64_t total = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) total += read(text);
+    const double s = seconds_since(t0);
+    sink = total;
+    std::printf("%s read (150 moves, 3 variations of 10, %zu bytes): %.0f records/s (%.1f us each)\n", name,
+                text.size(), n / s, s / n * 1e6);
+}
+
+void bench_kif(int n) {
+    const RecordTexts texts = game_texts();
+    auto kif_nodes = [](const std::string& t) -> std::uint64_t {
+        auto r = parse_kif(t);
+        if (!r) {
+            std::fprintf(stderr, "KIF: %s\n", kif_error_display(r.error()).c_str());
+            std::exit(1);
+        }
+        return r->nodes.size();
+    };
+    auto ki2_nodes = [](const std::string& t) -> std::uint64_t {
+        auto r = parse_ki2(t);
+        if (!r) {
+            std::fprintf(stderr, "KI2: %s\n", ki2_error_display(r.error()).c_str());
+            std::exit(1);
+        }
+        return r->nodes.size();
+    };
+    // The root, 150 moves, the terminal and 30 variation moves.
+    if (kif_nodes(texts.kif) != 182 || ki2_nodes(texts.ki2) != 182) {
+        std::fprintf(stderr, "records: unexpected node counts\n");
+        std::exit(1);
+    }
+    bench_reader("KIF", texts.kif, kif_nodes, n);
+    bench_reader("KI2", texts.ki2, ki2_nodes, n);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -345,6 +476,8 @@ int main(int argc, char** argv) {
         bench_containers();
     } else if (mode == "formats") {
         bench_formats();
+    } else if (mode == "kif") {
+        bench_kif(argc > 2 ? std::atoi(argv[2]) : 20'000);
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -353,8 +486,9 @@ int main(int argc, char** argv) {
         bench_packed();
         bench_containers();
         bench_formats();
+        bench_kif(20'000);
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | all\n");
         return 2;
     }
     return 0;

@@ -175,7 +175,7 @@ struct Ki2Reader {
         path.nodes.push_back(record.root);
         for (RecordNodeId id : record_main_line_ids(record)) path.nodes.push_back(id);
         auto attached = attach_variation_blocks<Ki2Error>(
-            record, path, blocks,
+            record, path, blocks, pos,
             [this](const VariationBlock& b, Position& p, bool has_prev, Square prev, VariationLine& out) {
                 return read_block(b, p, has_prev, prev, out);
             });

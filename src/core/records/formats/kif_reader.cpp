@@ -394,17 +394,27 @@ struct KifReader {
         std::optional<std::string> root_comment;
         for (std::string_view line : header.comment_lines) append_comment_line(root_comment, line);
 
-        std::vector<MoveEntry> entries;
+        // The main line goes straight into the record, as record_from_main_line would
+        // build it from the same entries and terminal.
+        auto made = record_new(*start);
+        if (!made) return unexpected(KifError::invalid_line(record_error_display(made.error())));
+        Record record = std::move(*made);
         std::optional<SpecialMoveEntry> terminal;
         std::vector<VariationBlock> blocks;
         VariationPath path;
         // A move takes a line: the lines left bound the main line's length.
-        entries.reserve(lines.size() - header.move_section);
+        record.nodes.reserve(lines.size() - header.move_section + 2);
+        path.nodes.reserve(lines.size() - header.move_section + 1);
         path.snapshots.reserve(lines.size() - header.move_section + 1);
+        path.nodes.push_back(record.root);
         path.snapshots.push_back(ply_snapshot(pos, false, SQ_NONE));
         bool has_previous = false;
         Square previous = SQ_NONE;
         std::optional<std::uint32_t> pending_time;
+        // The annotations of the latest main-line move, or nothing before the first.
+        auto latest = [&]() -> Annotations* {
+            return path.nodes.size() > 1 ? &record_node(record, path.nodes.back()).annotations : nullptr;
+        };
 
         std::size_t i = header.move_section;
         bool ended = false;
@@ -424,23 +434,19 @@ struct KifReader {
                     terminal = special_entry_from_result_line(t, std::move(*s));
                 ended = true;
             } else if (t.starts_with(KIF_EVALUATION_PREFIX)) {
-                if (const auto v = parse_kif_evaluation_line(t); v && !entries.empty())
-                    set_move_evaluation(entries.back().annotations, *v);
+                if (const auto v = parse_kif_evaluation_line(t); v && latest()) set_move_evaluation(*latest(), *v);
             } else if (t.front() == '*' || t.front() == '\'') {
                 const std::string_view text = comment_text(t);
                 if (text.empty()) continue;
-                if (entries.empty())
-                    append_comment_line(root_comment, text);
-                else
-                    append_move_comment(entries.back(), text);
+                append_comment_line(latest() ? latest()->comment : root_comment, text);
             } else if (t.starts_with('&')) {
                 // Bookmarks and display directives of the format's editors: no record content.
             } else if (contains_word(t, "消費時間")) {
                 if (const auto ms = parse_kif_time_column(t)) {
-                    if (entries.empty())
-                        pending_time = ms;
+                    if (latest())
+                        latest()->time = ms_duration(*ms);
                     else
-                        entries.back().annotations.time = ms_duration(*ms);
+                        pending_time = ms;
                 }
             } else if (is_table_header(t)) {
             } else if (is_move_line(t)) {
@@ -455,17 +461,20 @@ struct KifReader {
                     ended = true;
                     continue;
                 }
+                const std::size_t moves = path.nodes.size() - 1;
                 const auto m = kif_checked_move(pos, parsed->move);
-                if (!m) return unexpected(KifError::illegal_move(entries.size()));
-                MoveEntry entry{parsed->move, {}};
-                const auto ms = parsed->time_ms ? parsed->time_ms : entries.empty() ? pending_time : std::nullopt;
-                if (ms) entry.annotations.time = ms_duration(*ms);
-                entries.push_back(std::move(entry));
+                if (!m) return unexpected(KifError::illegal_move(moves));
+                Annotations annotations;
+                const auto ms = parsed->time_ms ? parsed->time_ms : moves == 0 ? pending_time : std::nullopt;
+                if (ms) annotations.time = ms_duration(*ms);
+                const auto id = record_append_move(record, path.nodes.back(), parsed->move, std::move(annotations));
+                if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
                 position_do_move(pos, *m);
                 if (auto compact = replay_compact_history(pos, counter); !compact)
                     return unexpected(KifError::of_sfen(compact.error()));
                 has_previous = true;
                 previous = parsed->to;
+                path.nodes.push_back(*id);
                 path.snapshots.push_back(ply_snapshot(pos, true, previous));
             } else {
                 return unexpected(KifError::invalid_line(t));
@@ -474,17 +483,16 @@ struct KifReader {
         // Real files put their variation blocks after the main line's end.
         if (ended) collect_later_variation_blocks(lines, i, blocks);
 
-        auto made = record_from_main_line(std::move(*start), std::move(entries), std::move(terminal));
-        if (!made) return unexpected(KifError::invalid_line(record_error_display(made.error())));
-        Record record = std::move(*made);
+        if (terminal) {
+            const auto id = record_set_main_terminal(record, std::move(terminal->special), std::move(terminal->annotations));
+            if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
+        }
         record.metadata = std::move(header.metadata);
         record_set_initial_comment(record, std::move(root_comment));
         if (blocks.empty()) return record;
 
-        path.nodes.push_back(record.root);
-        for (RecordNodeId id : record_main_line_ids(record)) path.nodes.push_back(id);
         auto attached = attach_variation_blocks<KifError>(
-            record, path, blocks,
+            record, path, blocks, pos,
             [this](const VariationBlock& b, Position& p, bool has_prev, Square prev, VariationLine& line) {
                 return read_block(b, p, has_prev, prev, line);
             });

@@ -76,11 +76,12 @@ struct VariationLine {
 
 // Hangs each block, in order, under the node of the most recent line where it
 // branches; `read_block(block, pos, has_previous, previous, line)` reads a block from
-// the branching position set up in pos. The path then follows the new line.
+// the branching position, set up in pos (whatever pos held before). The path then
+// follows the new line.
 template <class Error, class ReadBlock>
 Expected<Ok, Error> attach_variation_blocks(Record& record, VariationPath& path,
-                                            const std::vector<VariationBlock>& blocks, ReadBlock&& read_block) {
-    Position pos;
+                                            const std::vector<VariationBlock>& blocks, Position& pos,
+                                            ReadBlock&& read_block) {
     VariationLine line;
     for (const VariationBlock& block : blocks) {
         const std::uint64_t n = block.start;

@@ -123,7 +123,7 @@ struct Ki2Reader {
         KifHeaderSection header = read_kif_header_section(lines, opens_ki2_moves);
         auto start = kif_start_sfen(header);
         if (!start) return unexpected(Ki2Error::invalid_line(start.error()));
-        auto parsed_start = position_from_sfen(*start);
+        auto parsed_start = kif_start_position(*start);
         if (!parsed_start) return unexpected(Ki2Error::of_sfen(parsed_start.error()));
         Position pos = std::move(*parsed_start);
 

@@ -99,9 +99,13 @@ struct TimeColumn {
     std::optional<std::uint32_t> ms;
 };
 
-// parse_time_text_ms with a shortcut for the form nearly every time column has,
-// "minutes:seconds" in digits, giving exactly what the general reader gives for it.
-std::optional<std::uint32_t> spent_time_ms(std::string_view text) {
+// parse_time_text_ms of the trimmed text, with a shortcut for the form nearly every
+// time column has, "minutes:seconds" in digits between ASCII spaces, giving exactly
+// what the general reader gives for it.
+std::optional<std::uint32_t> spent_time_ms(std::string_view untrimmed) {
+    std::string_view text = untrimmed;
+    while (text.starts_with(' ')) text.remove_prefix(1);
+    while (text.ends_with(' ')) text.remove_suffix(1);
     const std::size_t colon = text.find(':');
     const auto digits = [](std::string_view d) {
         if (d.empty() || d.size() > 9) return false;
@@ -110,7 +114,7 @@ std::optional<std::uint32_t> spent_time_ms(std::string_view text) {
         return true;
     };
     if (colon == std::string_view::npos || !digits(text.substr(0, colon)) || !digits(text.substr(colon + 1)))
-        return parse_time_text_ms(text);
+        return parse_time_text_ms(trim_line(untrimmed));
     auto value = [](std::string_view d) {
         std::uint64_t v = 0;
         for (char c : d) v = v * 10 + static_cast<unsigned>(c - '0');
@@ -126,7 +130,7 @@ std::optional<std::uint32_t> spent_time_ms(std::string_view text) {
 std::optional<TimeColumn> time_group(std::string_view line, std::size_t open, std::size_t inner, std::size_t close,
                                      std::size_t slash, std::size_t colon) {
     if (close == std::string_view::npos || close == inner || slash > close || colon > close) return std::nullopt;
-    return TimeColumn{open, spent_time_ms(trim_line(line.substr(inner, slash - inner)))};
+    return TimeColumn{open, spent_time_ms(line.substr(inner, slash - inner))};
 }
 
 // The last parenthesised group that holds "/" and a colon, scanning from the end; every
@@ -387,7 +391,7 @@ struct KifReader {
         KifHeaderSection header = read_kif_header_section(lines, opens_kif_moves);
         auto start = kif_start_sfen(header);
         if (!start) return unexpected(KifError::invalid_line(start.error()));
-        auto parsed_start = position_from_sfen(*start);
+        auto parsed_start = kif_start_position(*start);
         if (!parsed_start) return unexpected(KifError::of_sfen(parsed_start.error()));
         Position pos = std::move(*parsed_start);
 
@@ -402,7 +406,8 @@ struct KifReader {
         std::optional<SpecialMoveEntry> terminal;
         std::vector<VariationBlock> blocks;
         VariationPath path;
-        // A move takes a line: the lines left bound the main line's length.
+        // A move takes a line: the lines left bound the number of nodes, variations
+        // included, and the main line's length.
         record.nodes.reserve(lines.size() - header.move_section + 2);
         path.nodes.reserve(lines.size() - header.move_section + 1);
         path.snapshots.reserve(lines.size() - header.move_section + 1);

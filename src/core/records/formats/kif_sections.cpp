@@ -80,6 +80,11 @@ Expected<std::string, std::string> kif_start_sfen(const KifHeaderSection& header
     return std::string(STARTPOS_SFEN);
 }
 
+Expected<Position, SfenError> kif_start_position(std::string_view sfen) {
+    if (sfen == STARTPOS_SFEN) return position_startpos();
+    return position_from_sfen(sfen);
+}
+
 std::size_t collect_variation_block(const RecordLines& lines, std::size_t header, std::vector<VariationBlock>& blocks) {
     VariationBlock block{variation_start_number(trim_line(lines[header])), header + 1, header + 1};
     std::size_t i = header + 1;

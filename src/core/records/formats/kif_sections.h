@@ -34,6 +34,9 @@ KifHeaderSection read_kif_header_section(const RecordLines& lines, bool (*opens_
 // the record core's message when the diagram cannot form an SFEN.
 Expected<std::string, std::string> kif_start_sfen(const KifHeaderSection& header);
 
+// The position of a start SFEN; the standard start is copied from the one built once.
+Expected<Position, SfenError> kif_start_position(std::string_view sfen);
+
 // A "変化" header's start number and the lines of its block.
 struct VariationBlock {
     std::uint64_t start;

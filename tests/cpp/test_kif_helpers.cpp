@@ -504,7 +504,7 @@ TEST(KifLines, TimeColumnsAgreeWithTheClockTextReader) {
                                       "1:", ":5", "+1:5", "1:5x", "999999999:999999999"};
     for (int i = 0; i < 5000; ++i) spent.push_back(digits(1 + rng() % 10) + ":" + digits(1 + rng() % 10));
     for (const std::string& t : spent) {
-        for (const std::string& pad : {"", " ", "  ", "　", "\t"}) {
+        for (const std::string pad : {"", " ", "  ", "　", "\t"}) {
             const auto m = parse_kif_move_line("1 ７六歩(77) (" + pad + t + pad + "/00:00:00)", false, SQ_NONE);
             ASSERT_TRUE(m) << t;
             ASSERT_EQ(m->time_ms, parse_time_text_ms(trim_whitespace(pad + t + pad))) << t;

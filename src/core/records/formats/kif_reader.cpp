@@ -1,5 +1,6 @@
 #include "records/formats/kif_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "board/position/updates.h"
@@ -25,10 +26,8 @@ constexpr std::array<Replacement, 6> PIECE_NAME_VARIANTS = {{
     {"王", "玉"}, {"竜", "龍"}, {"成銀", "全"}, {"成桂", "圭"}, {"成香", "杏"}, {"成歩", "と"},
 }};
 
-// The replacements in one pass: none of them makes text another one matches, so one
-// left-to-right pass equals the six in turn. "王" and "竜" share the lead byte 0xE7 and
-// "成" has 0xE6, so other bytes are passed over at once; a line that needs no
-// replacement is returned as it is.
+// The variant that begins at byte i. "王" and "竜" have the lead byte 0xE7 and "成"
+// has 0xE6, so the caller passes other bytes over at once.
 const Replacement* variant_at(std::string_view text, std::size_t i) {
     if (i + 2 >= text.size()) return nullptr;
     const auto b1 = static_cast<unsigned char>(text[i + 1]), b2 = static_cast<unsigned char>(text[i + 2]);
@@ -43,6 +42,9 @@ const Replacement* variant_at(std::string_view text, std::size_t i) {
     return nullptr;
 }
 
+// The replacements in one pass: none of them makes text another one matches, so one
+// left-to-right pass equals the six in turn. A text that needs no replacement is
+// returned as it is; otherwise the result is written to out.
 std::string_view normalize_into(std::string_view text, std::string& out) {
     bool copying = false;
     std::size_t copied = 0;
@@ -406,11 +408,13 @@ struct KifReader {
         std::optional<SpecialMoveEntry> terminal;
         std::vector<VariationBlock> blocks;
         VariationPath path;
-        // A move takes a line: the lines left bound the number of nodes, variations
-        // included, and the main line's length.
-        record.nodes.reserve(lines.size() - header.move_section + 2);
-        path.nodes.reserve(lines.size() - header.move_section + 1);
-        path.snapshots.reserve(lines.size() - header.move_section + 1);
+        // A move takes a line, so the lines left bound the main line; room for a long
+        // game is made at once, but no more, since a text of empty lines would claim
+        // a hundred times its size.
+        const std::size_t expected = std::min<std::size_t>(lines.size() - header.move_section, 512) + 2;
+        record.nodes.reserve(expected);
+        path.nodes.reserve(expected);
+        path.snapshots.reserve(expected);
         path.nodes.push_back(record.root);
         path.snapshots.push_back(ply_snapshot(pos, false, SQ_NONE));
         bool has_previous = false;

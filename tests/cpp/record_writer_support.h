@@ -114,6 +114,22 @@ inline RecordMetadata without_handicap(RecordMetadata m) {
     return m;
 }
 
+// A comment as the readers give it back: its lines trimmed, blank ones dropped, none
+// when nothing is left.
+inline std::optional<std::string> comment_as_read(const std::optional<std::string>& comment) {
+    if (!comment) return std::nullopt;
+    std::optional<std::string> out;
+    std::size_t start = 0;
+    while (start <= comment->size()) {
+        std::size_t end = comment->find('\n', start);
+        if (end == std::string::npos) end = comment->size();
+        const std::string_view line = trim_whitespace(std::string_view(*comment).substr(start, end - start));
+        if (!line.empty()) append_comment_line(out, line);
+        start = end + 1;
+    }
+    return out;
+}
+
 // ---- How the readers read the terminals the writers write ----
 
 struct TerminalReading {

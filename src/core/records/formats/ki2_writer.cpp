@@ -4,7 +4,6 @@
 #include "records/formats/kif_move_section.h"
 #include "records/formats/kif_writer_lines.h"
 #include "records/formats/kif_writer_tree.h"
-#include "util/text.h"
 
 namespace korvan {
 
@@ -12,6 +11,13 @@ namespace {
 
 constexpr int TOKENS_PER_LINE = 6;
 constexpr std::size_t TOKEN_COLUMNS = 12;
+
+// Characters of a token, which move_to_ki2 makes of whole UTF-8 sequences.
+std::size_t char_count(std::string_view token) {
+    std::size_t n = 0;
+    for (char c : token) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
 
 struct Ki2Lines {
     int tokens = 0;               // on the line being written
@@ -29,7 +35,7 @@ struct Ki2Lines {
         // Short tokens line up in columns of two-column characters; long ones touch.
         if (tokens > 0 && last_length <= 5) out.append(TOKEN_COLUMNS - 2 * last_length, ' ');
         out += *token;
-        last_length = utf8_count(*token);
+        last_length = char_count(*token);
         if (++tokens == TOKENS_PER_LINE) close_line(out);
 
         const Annotations& a = m.node.annotations;

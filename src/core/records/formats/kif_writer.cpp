@@ -2,8 +2,10 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "records/formats/kif_move_section.h"
+#include "records/formats/kif_text.h"
 #include "records/formats/kif_writer_lines.h"
 #include "records/formats/kif_writer_tree.h"
 
@@ -40,51 +42,91 @@ void pad_from(std::string& out, std::size_t start) {
     if (width < MOVE_COLUMNS) out.append(MOVE_COLUMNS - width, ' ');
 }
 
-void append_number(std::string& out, std::uint64_t value, std::size_t width, char fill) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const auto n = static_cast<std::size_t>(end - digits);
-    if (n < width) out.append(width - n, fill);
-    out.append(digits, n);
-}
+// A move line is built in place and appended once: it holds a number of at most 20
+// digits, a move text of at most 22 bytes with its padding, and a time column of at
+// most 33 bytes.
+class LineBuffer {
+public:
+    void put(std::string_view text) {
+        std::memcpy(buf_ + n_, text.data(), text.size());
+        n_ += text.size();
+    }
+    // One kanji or full-width character: a copy of fixed size, which compiles inline.
+    void put_kanji(std::string_view text) {
+        std::memcpy(buf_ + n_, text.data(), KANJI_BYTES);
+        n_ += KANJI_BYTES;
+    }
+    void put(char c) { buf_[n_++] = c; }
+    void fill(std::size_t count, char c) {
+        std::memset(buf_ + n_, c, count);
+        n_ += count;
+    }
+    void number(std::uint64_t value, std::size_t width, char filler) {
+        char digits[20];
+        const auto n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+        if (n < width) fill(width - n, filler);
+        put(std::string_view(digits, n));
+    }
+    void two_digits(std::uint32_t value) {
+        put(static_cast<char>('0' + value / 10));
+        put(static_cast<char>('0' + value % 10));
+    }
+    std::string_view view() const { return {buf_, n_}; }
 
-void append_move_text(std::string& out, const Position& pos, Move32 m, bool has_previous, Square previous) {
+private:
+    char buf_[96];
+    std::size_t n_ = 0;
+};
+
+// The move text; returns its width in columns (every piece of it but the origin is
+// made of two-column characters).
+std::size_t put_move_text(LineBuffer& out, const Position& pos, Move32 m, bool has_previous, Square previous) {
     const Square to = move_to(m);
     if (has_previous && previous == to) {
-        out += SAME_SQUARE;
+        out.put(SAME_SQUARE);
     } else {
-        out += FULL_WIDTH_FILES[file_of(to)];
-        out += KANJI_RANKS[rank_of(to)];
+        out.put_kanji(FULL_WIDTH_FILES[file_of(to)]);
+        out.put_kanji(KANJI_RANKS[rank_of(to)]);
     }
     if (is_drop(m)) {
-        out += MOVE_NAMES[dropped_type(m) & 15];
-        out += "打";
-        return;
+        out.put_kanji(MOVE_NAMES[dropped_type(m) & 15]);
+        out.put_kanji("打");
+        return 8;
     }
     const Square from = move_from(m);
-    out += MOVE_NAMES[type_of(pos.board[from])];
-    if (is_promotion(m)) out += "成";
-    out += '(';
-    out += static_cast<char>('1' + file_of(from));
-    out += static_cast<char>('1' + rank_of(from));
-    out += ')';
+    const std::string_view name = MOVE_NAMES[type_of(pos.board[from])];
+    out.put(name);
+    std::size_t width = 4 + 2 * (name.size() / KANJI_BYTES) + 4;
+    if (is_promotion(m)) {
+        out.put_kanji("成");
+        width += 2;
+    }
+    out.put('(');
+    out.put(static_cast<char>('1' + file_of(from)));
+    out.put(static_cast<char>('1' + rank_of(from)));
+    out.put(')');
+    return width;
 }
 
 // " ( 0:01/00:00:01)" and the mark; minutes of the move and hours of the total widen
 // as needed.
-void append_time_column(std::string& out, std::uint32_t move_ms, std::uint32_t total_ms, bool marked) {
-    out += " (";
-    append_number(out, move_ms / 60000, 2, ' ');
-    out += ':';
-    append_number(out, move_ms / 1000 % 60, 2, '0');
-    out += '/';
-    append_number(out, total_ms / 3600000, 2, '0');
-    out += ':';
-    append_number(out, total_ms / 1000 % 3600 / 60, 2, '0');
-    out += ':';
-    append_number(out, total_ms / 1000 % 60, 2, '0');
-    out += ')';
-    if (marked) out += '+';
+void put_time_column(LineBuffer& out, std::uint32_t move_ms, std::uint32_t total_ms, bool marked) {
+    out.put(" (");
+    out.number(move_ms / 60000, 2, ' ');
+    out.put(':');
+    out.two_digits(move_ms / 1000 % 60);
+    out.put('/');
+    out.number(total_ms / 3600000, 2, '0');
+    out.put(':');
+    out.two_digits(total_ms / 1000 % 3600 / 60);
+    out.put(':');
+    out.two_digits(total_ms / 1000 % 60);
+    out.put(')');
+    if (marked) out.put('+');
+}
+
+void put_padding(LineBuffer& out, std::size_t width) {
+    if (width < MOVE_COLUMNS) out.fill(MOVE_COLUMNS - width, ' ');
 }
 
 struct KifLines {
@@ -92,13 +134,13 @@ struct KifLines {
 
     std::optional<KifError> move(std::string& out, const Position& before, const KifWrittenMove& m,
                                  const KifLinePoint& line) {
-        append_number(out, line.ply + 1, 4, ' ');
-        out += ' ';
-        const std::size_t text = out.size();
-        append_move_text(out, before, m.move, line.has_previous, line.previous);
-        pad_from(out, text);
-        append_time_column(out, m.time_ms, m.total_ms, m.marked);
-        out += '\n';
+        LineBuffer buf;
+        buf.number(line.ply + 1, 4, ' ');
+        buf.put(' ');
+        put_padding(buf, put_move_text(buf, before, m.move, line.has_previous, line.previous));
+        put_time_column(buf, m.time_ms, m.total_ms, m.marked);
+        buf.put('\n');
+        out += buf.view();
         const Annotations& a = m.node.annotations;
         if (a.engine_info && a.engine_info->eval) {
             out += KIF_EVALUATION_PREFIX;
@@ -120,8 +162,10 @@ struct KifLines {
     void terminal(std::string& out, const RecordNode& node, Color side_to_move, std::uint64_t moves,
                   const KifLinePoint& line) {
         out += '\n';
-        append_number(out, moves + 1, 4, ' ');
-        out += ' ';
+        LineBuffer number;
+        number.number(moves + 1, 4, ' ');
+        number.put(' ');
+        out += number.view();
         const std::size_t text = out.size();
         const SpecialMove& special = *node.special;
         if (special.kind == SpecialMoveKind::Unknown)
@@ -130,8 +174,10 @@ struct KifLines {
             out += TERMINAL_WORDS[static_cast<std::size_t>(special.kind)];
         pad_from(out, text);
         const std::uint32_t time = kif_writer_detail::node_time_ms(node);
-        append_time_column(out, time, kif_writer_detail::saturating_add(line.totals[side_to_move], time), false);
-        out += '\n';
+        LineBuffer column;
+        put_time_column(column, time, kif_writer_detail::saturating_add(line.totals[side_to_move], time), false);
+        column.put('\n');
+        out += column.view();
         out += write_kif_result_line(special, side_to_move, moves);
         out += '\n';
     }
@@ -145,10 +191,9 @@ Expected<std::string, KifError> write_kif(const Record& record) {
 }
 
 KifMoveText write_kif_move_text(const Position& pos, Move32 move, bool has_previous, Square previous) {
-    KifMoveText out{{}, move_to(move)};
-    append_move_text(out.text, pos, move, has_previous, previous);
-    pad_from(out.text, 0);
-    return out;
+    LineBuffer buf;
+    put_padding(buf, put_move_text(buf, pos, move, has_previous, previous));
+    return {std::string(buf.view()), move_to(move)};
 }
 
 std::string pad_kif_move_text(std::string_view text) {
@@ -159,11 +204,14 @@ std::string pad_kif_move_text(std::string_view text) {
 
 std::string write_kif_move_time(std::uint64_t number, std::string_view padded_text, std::uint32_t move_ms,
                                 std::uint32_t total_ms, bool marked) {
-    std::string out;
-    append_number(out, number, 4, ' ');
-    out += ' ';
+    LineBuffer head;
+    head.number(number, 4, ' ');
+    head.put(' ');
+    LineBuffer column;
+    put_time_column(column, move_ms, total_ms, marked);
+    std::string out(head.view());
     out += padded_text;
-    append_time_column(out, move_ms, total_ms, marked);
+    out += column.view();
     return out;
 }
 

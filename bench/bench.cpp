@@ -8,6 +8,7 @@
 //   korvan_bench formats            CSA and JKF reads and writes per second of a 150-move record,
 //                                   and reads of the fixture engine_comments.csa (400 moves)
 //   korvan_bench kif [reads]        KIF and KI2 records read per second (150 moves, three variations)
+//   korvan_bench writers [n]        KIF and KI2 records written per second (150 moves, three variations)
 //   korvan_bench all                every mode
 
 #include <chrono>
@@ -34,6 +35,7 @@
 #include "records/formats/csa_writer.h"
 #include "records/formats/jkf_reader.h"
 #include "records/formats/jkf_writer.h"
+#include "record_writers.h"
 #include "records/formats/ki2_reader.h"
 #include "records/formats/kif_reader.h"
 
@@ -478,6 +480,8 @@ int main(int argc, char** argv) {
         bench_formats();
     } else if (mode == "kif") {
         bench_kif(argc > 2 ? std::atoi(argv[2]) : 20'000);
+    } else if (mode == "writers") {
+        bench_writers::bench_record_writers(argc > 2 ? std::atoi(argv[2]) : 20'000);
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -487,8 +491,9 @@ int main(int argc, char** argv) {
         bench_containers();
         bench_formats();
         bench_kif(20'000);
+        bench_writers::bench_record_writers(20'000);
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | all\n");
         return 2;
     }
     return 0;

@@ -8,6 +8,7 @@
 #include "records/formats/kif_text.h"
 #include "records/formats/kif_writer_lines.h"
 #include "records/formats/kif_writer_tree.h"
+#include "util/panic.h"
 
 namespace korvan {
 
@@ -21,7 +22,9 @@ constexpr std::array<std::string_view, 16> MOVE_NAMES = {"玉", "歩",   "香", 
 constexpr std::string_view SAME_SQUARE = "同　";
 constexpr std::size_t MOVE_COLUMNS = 12;
 
-// By SpecialMoveKind; UNKNOWN writes its own name.
+// By SpecialMoveKind; UNKNOWN writes its own name. The readers take each word back as
+// its kind, but for "詰み", which they read as a resignation, and "引き分け", which they
+// keep as an unknown word.
 constexpr std::array<std::string_view, SPECIAL_MOVE_KIND_NB> TERMINAL_WORDS = {
     "中断",     "投了",     "最大手数", "持将棋",   "引き分け", "千日手", "詰み",   "不詰",
     "切れ負け", "反則勝ち", "反則負け", "入玉勝ち", "不戦勝",   "不戦敗", "トライ", "",
@@ -42,9 +45,9 @@ void pad_from(std::string& out, std::size_t start) {
     if (width < MOVE_COLUMNS) out.append(MOVE_COLUMNS - width, ' ');
 }
 
-// A move line is built in place and appended once: it holds a number of at most 20
-// digits, a move text of at most 22 bytes with its padding, and a time column of at
-// most 33 bytes.
+// A move line is built in place and appended once. It holds a number of at most 20
+// digits and a space, a move text of at most 19 bytes and 4 spaces of padding, a time
+// column of at most 24 bytes and the line feed: 96 bytes hold any line.
 class LineBuffer {
 public:
     void put(std::string_view text) {
@@ -191,6 +194,10 @@ Expected<std::string, KifError> write_kif(const Record& record) {
 }
 
 KifMoveText write_kif_move_text(const Position& pos, Move32 move, bool has_previous, Square previous) {
+    // The writer passes only moves that passed the legality test; a caller of its own
+    // may not, and the tables stop at the last square.
+    check_index("KIF move destination", move_to(move), SQUARE_NB);
+    if (!is_drop(move)) check_index("KIF move source", move_from(move), SQUARE_NB);
     LineBuffer buf;
     put_padding(buf, put_move_text(buf, pos, move, has_previous, previous));
     return {std::string(buf.view()), move_to(move)};

@@ -214,7 +214,8 @@ inline RecordMetadata random_metadata(std::mt19937_64& rng) {
     if (maybe()) m.set(K::WhitePlayer, pick(rng, NAMES));
     if (maybe()) m.set(K::Comment, pick(rng, {"一行", "first\nsecond line", "a b\nc"}));
     if (maybe()) m.time_control = JAPANESE[rng() % JAPANESE.size()];
-    if (maybe()) m.black_time_control = TimeControl{static_cast<std::uint32_t>(rng()), 0, static_cast<std::uint32_t>(rng() % 60)};
+    if (maybe())
+        m.black_time_control = TimeControl{static_cast<std::uint32_t>(rng()), 0, static_cast<std::uint32_t>(rng() % 60)};
     if (maybe()) m.white_time_control = TimeControl{0, 0, 0};
     if (maybe()) m.max_moves = static_cast<std::uint32_t>(rng());
     if (maybe()) m.impasse_rule = "24点法";

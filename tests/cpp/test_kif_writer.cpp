@@ -29,7 +29,9 @@ std::string kif_error(const Record& r) {
     return text ? "<written>" : kif_error_display(text.error());
 }
 
-void set_time(Record& r, RecordNodeId id, std::uint64_t ms) { record_node(r, id).annotations.time = Duration::from_ms(ms); }
+void set_time(Record& r, RecordNodeId id, std::uint64_t ms) {
+    record_node(r, id).annotations.time = Duration::from_ms(ms);
+}
 
 TEST(KifWriter, TheSevenLineExample) {
     Record r = record_from();
@@ -124,7 +126,8 @@ TEST(KifWriter, TimeColumns) {
         {59999, 359999999, false, "   7 ７六歩(77)   ( 0:59/99:59:59)"},
         {4294967295u, 4294967295u, false, "   7 ７六歩(77)   (71582:47/1193:02:47)"},
     };
-    for (const Case& c : cases) EXPECT_EQ(write_kif_move_time(7, "７六歩(77)  ", c.move_ms, c.total_ms, c.marked), c.line);
+    for (const Case& c : cases)
+        EXPECT_EQ(write_kif_move_time(7, "７六歩(77)  ", c.move_ms, c.total_ms, c.marked), c.line);
     EXPECT_EQ(write_kif_move_time(12345, pad_kif_move_text("投了"), 0, 0, false),
               "12345 投了" + std::string(9, ' ') + "( 0:00/00:00:00)");
 
@@ -389,7 +392,9 @@ TEST(KifWriterLines, TimeControlTexts) {
 }
 
 TEST(KifWriterLines, Hands) {
-    const auto hand_of = [](const char* sfen_hand) { return sfen(std::string("4k4/9/9/9/9/9/9/9/4K4 b ") + sfen_hand + " 1").hands[BLACK]; };
+    const auto hand_of = [](const char* sfen_hand) {
+        return sfen(std::string("4k4/9/9/9/9/9/9/9/4K4 b ") + sfen_hand + " 1").hands[BLACK];
+    };
     struct Case {
         const char* sfen_hand;
         const char* text;

@@ -170,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(KifWriter, FixtureRoundTrips, ::testing::ValuesIn(all_f
 // The fixtures with variations keep every block, nested ones too: the tree read back
 // from each writer's text has the file's variations, in the file's order.
 TEST(KifWriterRoundTrips, FixtureVariationsSurvive) {
-    for (const char* file : {"kif/fork.kif", "kif/henka.kif", "kif/fork-test.kif", "kif/doh_branch.kifu", "ki2/fork.ki2"}) {
+    for (const char* file :
+         {"kif/fork.kif", "kif/henka.kif", "kif/fork-test.kif", "kif/doh_branch.kifu", "ki2/fork.ki2"}) {
         SCOPED_TRACE(file);
         const bool is_ki2 = std::string(file).find(".ki2") != std::string::npos;
         const Record first = *read_as(is_ki2 ? Format::Ki2 : Format::Kif, fixture_text(file));

@@ -29,7 +29,8 @@ struct Ki2Lines {
                                  const KifLinePoint& line) {
         const auto token = move_to_ki2(m.move, before);
         if (!token) {
-            if (m.variation) return Ki2Error::invalid_move("invalid variation move at ply " + std::to_string(line.ply + 1));
+            if (m.variation)
+                return Ki2Error::invalid_move("invalid variation move at ply " + std::to_string(line.ply + 1));
             return Ki2Error::invalid_move("invalid move at index " + std::to_string(line.ply));
         }
         // Short tokens line up in columns of two-column characters; long ones touch.

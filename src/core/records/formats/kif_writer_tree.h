@@ -99,7 +99,8 @@ public:
     Expected<std::string, Error> write() {
         const std::string_view sfen = record_.init_position_sfen ? *record_.init_position_sfen : STARTPOS_SFEN;
         // The standard start is kept built; any other text is parsed.
-        auto start = record_.init_position_sfen ? position_from_sfen(sfen) : Expected<Position, SfenError>(position_startpos());
+        auto start = record_.init_position_sfen ? position_from_sfen(sfen)
+                                                : Expected<Position, SfenError>(position_startpos());
         if (!start) return unexpected(Error::of_sfen(std::move(start.error())));
         Position pos = std::move(*start);
 

@@ -135,3 +135,32 @@ def test_csa_round_trip_keeps_terminal_and_comments():
     assert same_main_line(r, back)
     assert back.moves[0].comment == "first" and back.moves[0].time_ms == 3000
     assert back.main_terminal.kind == "RESIGN"
+
+
+@pytest.mark.parametrize(
+    "path, encoding",
+    [(p, None) for p in fixture_files("kif", ".kif", ".kifu")]
+    + [(p, None) for p in fixture_files("ki2", ".ki2")],
+    ids=lambda v: getattr(v, "name", str(v)),
+)
+def test_kif_and_ki2_written_back(path, encoding, tmp_path):
+    reader = Record.from_ki2_file if path.suffix == ".ki2" else Record.from_kif_file
+    record = reader(path)
+    try:
+        (record.to_kif() + record.to_ki2()).encode("shift_jis")
+        sjis = None
+    except UnicodeEncodeError:  # a character Shift_JIS lacks: the default codec must refuse it
+        with pytest.raises(UnicodeEncodeError):
+            record.write_kif(tmp_path / "refused.kif")
+        assert not (tmp_path / "refused.kif").exists()
+        sjis = "utf-8"
+    for write, read, name, encoding in [(Record.write_kif, Record.from_kif_file, "out.kif", sjis),
+                                        (Record.write_kif, Record.from_kif_file, "out.kifu", None),
+                                        (Record.write_ki2, Record.from_ki2_file, "out.ki2", sjis)]:
+        out = tmp_path / name
+        write(record, out, encoding)
+        back = read(out, encoding)
+        assert back.to_usi_position(include_special_tokens=True) == record.to_usi_position(include_special_tokens=True)
+        assert back.result == record.result
+    assert (tmp_path / "out.kifu").read_text(encoding="utf-8") == record.to_kif()
+    assert (tmp_path / "out.kif").read_text(encoding=sjis or "shift_jis") == record.to_kif()

@@ -13,6 +13,8 @@
 #include "records/formats/ki2_reader.h"
 #include "records/formats/kif_errors.h"
 #include "records/formats/kif_reader.h"
+#include "records/formats/kif_writer.h"
+#include "records/formats/ki2_writer.h"
 
 namespace korvan::py {
 
@@ -47,8 +49,10 @@ Expected<std::string, std::string> write_with(const Record& record) {
     return std::move(*text);
 }
 
-constexpr Format KIF{read_with<parse_kif, kif_error_display>, nullptr, DefaultEncoding::Kif};
-constexpr Format KI2{read_with<parse_ki2, ki2_error_display>, nullptr, DefaultEncoding::ShiftJis};
+constexpr Format KIF{read_with<parse_kif, kif_error_display>, write_with<write_kif, kif_error_display>,
+                     DefaultEncoding::Kif};
+constexpr Format KI2{read_with<parse_ki2, ki2_error_display>, write_with<write_ki2, ki2_error_display>,
+                     DefaultEncoding::ShiftJis};
 constexpr Format CSA{read_with<parse_csa, csa_error_display>, write_with<write_csa, csa_error_display>,
                      DefaultEncoding::ShiftJis};
 constexpr Format JKF{read_with<parse_jkf, jkf_error_display>, write_with<write_jkf, jkf_error_display>,
@@ -104,8 +108,12 @@ constexpr Signature FROM_KIF_FILE{"from_kif_file", PATH_ENCODING, 1};
 constexpr Signature FROM_KI2_FILE{"from_ki2_file", PATH_ENCODING, 1};
 constexpr Signature FROM_CSA_FILE{"from_csa_file", PATH_ENCODING, 1};
 constexpr Signature FROM_JKF_FILE{"from_jkf_file", PATH_ENCODING, 1};
+constexpr Signature TO_KIF{"to_kif"};
+constexpr Signature TO_KI2{"to_ki2"};
 constexpr Signature TO_CSA{"to_csa"};
 constexpr Signature TO_JKF{"to_jkf"};
+constexpr Signature WRITE_KIF{"write_kif", PATH_ENCODING, 1};
+constexpr Signature WRITE_KI2{"write_ki2", PATH_ENCODING, 1};
 constexpr Signature WRITE_CSA{"write_csa", PATH_ENCODING, 1};
 constexpr Signature WRITE_JKF{"write_jkf", PATH_ENCODING, 1};
 
@@ -122,8 +130,13 @@ const PyMethodDef TEXT_METHODS[] = {
         "from_csa_file", "from_csa_file($cls, path, encoding='shift_jis')\n--\n\n"),
     class_method_def<class_method<RC, FROM_JKF_FILE, from_file<JKF>>>(
         "from_jkf_file", "from_jkf_file($cls, path, encoding='utf-8')\n--\n\n"),
+    method_def<method<RC, TO_KIF, to_str<KIF>>>("to_kif", "to_kif($self)\n--\n\n"),
+    method_def<method<RC, TO_KI2, to_str<KI2>>>("to_ki2", "to_ki2($self)\n--\n\n"),
     method_def<method<RC, TO_CSA, to_str<CSA>>>("to_csa", "to_csa($self)\n--\n\n"),
     method_def<method<RC, TO_JKF, to_str<JKF>>>("to_jkf", "to_jkf($self)\n--\n\n"),
+    method_def<method<RC, WRITE_KIF, write_file<KIF>>>("write_kif", "write_kif($self, path, encoding=None)\n--\n\n"),
+    method_def<method<RC, WRITE_KI2, write_file<KI2>>>("write_ki2",
+                                                        "write_ki2($self, path, encoding='shift_jis')\n--\n\n"),
     method_def<method<RC, WRITE_CSA, write_file<CSA>>>("write_csa",
                                                         "write_csa($self, path, encoding='shift_jis')\n--\n\n"),
     method_def<method<RC, WRITE_JKF, write_file<JKF>>>("write_jkf", "write_jkf($self, path, encoding='utf-8')\n--\n\n"),

@@ -18,7 +18,7 @@
 
 namespace korvan::test {
 
-inline std::string fixture_path(const std::string& relative) {
+inline std::string record_fixture_path(const std::string& relative) {
     return std::string(KORVAN_FIXTURES) + "/records/" + relative;
 }
 
@@ -48,14 +48,14 @@ inline std::string decode_sjis(const std::string& bytes) {
 
 // A fixture's text: ".kif" and ".ki2" are Shift_JIS, ".kifu" and ".ki2u" UTF-8.
 inline std::string fixture_text(const std::string& relative) {
-    const std::string bytes = read_bytes(fixture_path(relative));
+    const std::string bytes = read_bytes(record_fixture_path(relative));
     const std::string ext = std::filesystem::path(relative).extension().string();
     return ext == ".kif" || ext == ".ki2" ? decode_sjis(bytes) : bytes;
 }
 
 inline std::vector<std::string> fixture_files(const std::string& dir) {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(fixture_path(dir)))
+    for (const auto& e : std::filesystem::directory_iterator(record_fixture_path(dir)))
         out.push_back(dir + "/" + e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;

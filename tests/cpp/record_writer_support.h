@@ -175,7 +175,7 @@ inline std::string big_hand_diagram(std::mt19937_64& rng) {
 
 inline std::string pick(std::mt19937_64& rng, const std::vector<std::string>& pool) { return pool[rng() % pool.size()]; }
 
-inline Annotations random_annotations(std::mt19937_64& rng) {
+inline Annotations random_move_annotations(std::mt19937_64& rng) {
     static const std::vector<std::string> LINES = {"良い手", "hello world", "定跡", "x=1 y=2", "悪手だった", "(参考)"};
     Annotations a;
     if (rng() % 3 == 0) {
@@ -194,7 +194,7 @@ inline void add_random_line(Record& r, RecordNodeId parent, int length, std::mt1
     for (int i = 0; i < length; ++i) {
         const Move32 m = random_legal(pos, rng);
         if (m == 0) return;
-        parent = *record_append_move(r, parent, move16(m), random_annotations(rng));
+        parent = *record_append_move(r, parent, move16(m), random_move_annotations(rng));
         position_do_move(pos, m);
     }
 }

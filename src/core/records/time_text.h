@@ -16,7 +16,7 @@ namespace korvan {
 std::optional<std::uint32_t> parse_time_control_number(std::string_view text);
 // "base+byoyomi+increment".
 std::optional<TimeControl> time_control_parse_spec(std::string_view text);
-// The spec form, or the CSA header form "hours:minutes+byoyomi".
+// The "base+byoyomi+increment" form, or the CSA header form "hours:minutes+byoyomi".
 std::optional<TimeControl> csa_time_control_parse(std::string_view text);
 // Japanese header texts: "1時間30分+30秒", "10分", "30秒", and the forms the writers
 // make, "10分秒読み30秒", "1時間0分加算5秒".

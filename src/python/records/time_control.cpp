@@ -1,4 +1,4 @@
-// TimeControl: base time, byoyomi and increment in whole seconds, with the spec text
+// TimeControl: base time, byoyomi and increment in whole seconds, with the text form
 // "base+byoyomi+increment" and the time-control dict form.
 
 #include "../support/convert.h"

@@ -19,7 +19,8 @@
 #include "record_text_support.h"
 #include "support.h"
 
-namespace korvan::test {
+// In a namespace of their own: other test helpers of the same names make other records.
+namespace korvan::test::writers {
 
 inline Record record_from(std::optional<std::string> sfen = std::nullopt) {
     auto r = record_new(std::move(sfen));
@@ -286,4 +287,4 @@ inline Record expected_after_writing(Record r, bool ki2) {
     return r;
 }
 
-}  // namespace korvan::test
+}  // namespace korvan::test::writers

@@ -11,6 +11,7 @@
 
 using namespace korvan;
 using namespace korvan::test;
+using namespace korvan::test::writers;
 
 namespace {
 

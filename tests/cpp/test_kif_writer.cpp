@@ -13,6 +13,7 @@
 
 using namespace korvan;
 using namespace korvan::test;
+using namespace korvan::test::writers;
 
 namespace {
 

@@ -1,61 +1,31 @@
 #pragma once
-// Helpers of the KIF and KI2 tests: fixture files decoded to UTF-8, and a record told
-// as text (its main line and every variation in USI moves) so that a tree can be
-// compared with what a file says.
+// Helpers of the KIF and KI2 tests: fixture texts in UTF-8, and a record told as text
+// (its main line and every variation in USI moves) so that a tree can be compared with
+// what a file says.
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/position/updates.h"
 #include "records/editor.h"
 #include "records/record.h"
+#include "record_format_support.h"
 
 namespace korvan::test {
 
-inline std::string record_fixture_path(const std::string& relative) {
-    return std::string(KORVAN_FIXTURES) + "/records/" + relative;
-}
-
-inline std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// Shift_JIS (as Windows writes it) to UTF-8.
-inline std::string decode_sjis(const std::string& bytes) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
-    std::string out(bytes.size() * 3 + 16, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t in_left = bytes.size();
-    char* dst = out.data();
-    std::size_t out_left = out.size();
-    const std::size_t rc = iconv(cd, &in, &in_left, &dst, &out_left);
-    iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1)) throw std::runtime_error("Shift_JIS decoding failed");
-    out.resize(out.size() - out_left);
-    return out;
-}
-
 // A fixture's text: ".kif" and ".ki2" are Shift_JIS, ".kifu" and ".ki2u" UTF-8.
 inline std::string fixture_text(const std::string& relative) {
-    const std::string bytes = read_bytes(record_fixture_path(relative));
+    const std::string bytes = read_file(fixture_path(relative));
     const std::string ext = std::filesystem::path(relative).extension().string();
-    return ext == ".kif" || ext == ".ki2" ? decode_sjis(bytes) : bytes;
+    return ext == ".kif" || ext == ".ki2" ? sjis_to_utf8(bytes) : bytes;
 }
 
 inline std::vector<std::string> fixture_files(const std::string& dir) {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(record_fixture_path(dir)))
+    for (const auto& e : std::filesystem::directory_iterator(fixture_path(dir)))
         out.push_back(dir + "/" + e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "board/movegen/movegen.h"
-#include "board/position/updates.h"
-#include "records/formats/ki2_writer.h"
-#include "records/formats/kif_writer.h"
-#include "records/record.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/updates.h"
+#include "core/records/formats/kif/ki2_writer.h"
+#include "core/records/formats/kif/kif_writer.h"
+#include "core/records/record.h"
 
 namespace korvan::bench_writers {
 

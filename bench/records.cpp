@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "board/movegen/movegen.h"
-#include "board/position/updates.h"
-#include "records/editor.h"
-#include "records/time_text.h"
-#include "records/usi_text.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/updates.h"
+#include "core/records/editor.h"
+#include "core/records/time_text.h"
+#include "core/records/usi_text.h"
 
 using namespace korvan;
 

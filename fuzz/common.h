@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "board/movegen/movegen.h"
-#include "board/position/legality.h"
-#include "board/position/parser.h"
-#include "board/position/position_state.h"
-#include "board/position/position.h"
-#include "board/position/updates.h"
-#include "util/panic.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/parser.h"
+#include "core/board/position/position_state.h"
+#include "core/board/position/position.h"
+#include "core/board/position/updates.h"
+#include "core/util/panic.h"
 
 namespace korvan::fuzz {
 

@@ -3,7 +3,7 @@
 // CSA text that reads back as the same move and a KI2 text; a CSA text that reads as a
 // legal move writes back to itself; any move value writes both texts without harm.
 
-#include "board/position/move_text.h"
+#include "core/board/notation/move_text.h"
 #include "common.h"
 
 using namespace korvan;

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "common.h"
-#include "records/formats/csa_reader.h"
-#include "records/formats/csa_writer.h"
+#include "core/records/formats/csa/csa_reader.h"
+#include "core/records/formats/csa/csa_writer.h"
 
 using namespace korvan;
 

@@ -4,9 +4,9 @@
 // fixed point (running totals add milliseconds the first writing still had).
 
 #include "common.h"
-#include "records/formats/jkf_reader.h"
-#include "records/formats/jkf_writer.h"
-#include "util/text.h"
+#include "core/records/formats/jkf/jkf_reader.h"
+#include "core/records/formats/jkf/jkf_writer.h"
+#include "core/util/text.h"
 
 using namespace korvan;
 

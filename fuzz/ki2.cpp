@@ -3,8 +3,8 @@
 // line ends read like LF. The token resolver, on the start position and on each
 // position of the main line read, returns moves whose last alone may be illegal.
 
-#include "records/formats/ki2_reader.h"
-#include "records/formats/ki2_resolver.h"
+#include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
 #include "record_text.h"
 
 using namespace korvan;

@@ -2,7 +2,7 @@
 // parent, the start position parses, the only terminal ends the main line); CR LF
 // line ends read like LF; the move and special line readers take every line.
 
-#include "records/formats/kif_reader.h"
+#include "core/records/formats/kif/kif_reader.h"
 #include "record_text.h"
 
 using namespace korvan;

@@ -8,11 +8,11 @@
 //   - a mate in one found is a legal move after which the opponent is in check with no
 //     legal move (where each side has one king).
 
-#include "board/position/declaration.h"
-#include "board/position/validation.h"
+#include "core/board/position/declaration.h"
+#include "core/board/position/validation.h"
 #include "common.h"
-#include "mate/mate_in_one.h"
-#include "mate/mated.h"
+#include "core/mate/mate_in_one.h"
+#include "core/mate/mated.h"
 
 using namespace korvan;
 

@@ -5,7 +5,7 @@
 // HuffmanCodedPos decoder accepts when the bits allow it, and every encoder refuses).
 
 #include "common.h"
-#include "containers/pack.h"
+#include "core/containers/pack.h"
 
 using namespace korvan;
 

@@ -2,7 +2,7 @@
 // decodes and can be encoded again decodes from its encoding to the same position, in
 // either format; every SFEN of a decoded position parses back to it.
 
-#include "board/position/packed.h"
+#include "core/board/notation/packed.h"
 #include "common.h"
 
 using namespace korvan;

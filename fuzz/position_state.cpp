@@ -3,13 +3,13 @@
 // pieces become live positions, and those write an SFEN that reads back to the state,
 // BOD and SVG pictures, and packed forms that decode back to them.
 
-#include "board/pictures/svg.h"
-#include "board/position/bod.h"
-#include "board/position/packed.h"
-#include "board/position/position_state.h"
-#include "board/position/validation.h"
+#include "core/board/pictures/svg.h"
+#include "core/board/notation/bod.h"
+#include "core/board/notation/packed.h"
+#include "core/board/position/position_state.h"
+#include "core/board/position/validation.h"
 #include "common.h"
-#include "types/apery.h"
+#include "core/types/apery.h"
 
 using namespace korvan;
 

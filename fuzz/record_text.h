@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common.h"
-#include "records/editor.h"
-#include "records/record.h"
+#include "core/records/editor.h"
+#include "core/records/record.h"
 
 namespace korvan::fuzz {
 

@@ -3,8 +3,8 @@
 // without harm.
 
 #include "common.h"
-#include "containers/sazpack.h"
-#include "containers/sazpack_targets.h"
+#include "core/containers/sazpack.h"
+#include "core/containers/sazpack_targets.h"
 
 using namespace korvan;
 

@@ -3,8 +3,8 @@
 // chains.
 
 #include "common.h"
-#include "containers/sbinpack.h"
-#include "containers/sbinpack_record.h"
+#include "core/containers/sbinpack.h"
+#include "core/containers/sbinpack_record.h"
 
 using namespace korvan;
 

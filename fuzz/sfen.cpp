@@ -1,7 +1,7 @@
 // SFEN text: a text that parses writes back an SFEN that parses to the same board,
 // hands, side and ply; the preset look-up and the PositionState reader agree with it.
 
-#include "board/position/position_state.h"
+#include "core/board/position/position_state.h"
 #include "common.h"
 
 using namespace korvan;

@@ -2,10 +2,10 @@
 // writes back a text that reads as the same move; any 32-bit value writes without harm.
 
 
-#include "board/position/rows.h"
+#include "core/board/notation/rows.h"
 #include "common.h"
-#include "types/apery.h"
-#include "types/square.h"
+#include "core/types/apery.h"
+#include "core/types/square.h"
 
 using namespace korvan;
 

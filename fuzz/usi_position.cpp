@@ -1,7 +1,7 @@
 // The USI position command: a command that is accepted ends in a position whose SFEN
 // re-parses to it, and whose moves replayed from the base SFEN reach it again.
 
-#include "board/position/usi_position.h"
+#include "core/board/notation/usi_position.h"
 #include "common.h"
 
 using namespace korvan;

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "board/position/position.h"
-#include "board/position/position_state.h"
-#include "board/position/validation.h"
+#include "core/board/position/position.h"
+#include "core/board/position/position_state.h"
+#include "core/board/position/validation.h"
 #include "support/classes.h"
-#include "types/bitboard.h"
+#include "core/types/bitboard.h"
 
 namespace korvan::py {
 

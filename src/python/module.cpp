@@ -5,11 +5,11 @@
 #include <cstdint>
 
 #include "class_tags.h"
-#include "labels/policy.h"
+#include "core/labels/policy.h"
 #include "module_parts.h"
 #include "records/record_classes.h"
 #include "records/record_values.h"
-#include "sazpack_classes.h"
+#include "containers/sazpack_classes.h"
 #include "support/boundary.h"
 
 namespace korvan::py {

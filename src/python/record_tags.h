@@ -7,10 +7,10 @@
 #include <string>
 #include <variant>
 
-#include "records/editor.h"
-#include "records/entries.h"
-#include "records/metadata.h"
-#include "records/record.h"
+#include "core/records/editor.h"
+#include "core/records/entries.h"
+#include "core/records/metadata.h"
+#include "core/records/record.h"
 #include "support/classes.h"
 
 namespace korvan::py {

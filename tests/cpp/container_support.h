@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "records/record.h"
+#include "core/records/record.h"
 #include "support.h"
 
 namespace korvan::test {

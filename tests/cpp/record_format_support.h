@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "records/editor.h"
-#include "records/record.h"
+#include "core/records/editor.h"
+#include "core/records/record.h"
 #include "support.h"
 
 namespace korvan::test {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "records/record.h"
+#include "core/records/record.h"
 #include "support.h"
 
 namespace korvan::test {

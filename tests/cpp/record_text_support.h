@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "board/position/updates.h"
-#include "records/editor.h"
-#include "records/record.h"
+#include "core/board/position/updates.h"
+#include "core/records/editor.h"
+#include "core/records/record.h"
 #include "record_format_support.h"
 
 namespace korvan::test {

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "board/position/parser.h"
-#include "board/position/position_state.h"
-#include "records/editor.h"
-#include "records/record.h"
-#include "util/text.h"
+#include "core/board/position/parser.h"
+#include "core/board/position/position_state.h"
+#include "core/records/editor.h"
+#include "core/records/record.h"
+#include "core/util/text.h"
 #include "record_text_support.h"
 #include "support.h"
 

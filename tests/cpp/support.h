@@ -7,11 +7,11 @@
 #include <random>
 #include <string>
 
-#include "board/movegen/movegen.h"
-#include "board/position/parser.h"
-#include "board/position/position_state.h"
-#include "board/position/legality.h"
-#include "board/position/updates.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/parser.h"
+#include "core/board/position/position_state.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
 
 namespace korvan::test {
 

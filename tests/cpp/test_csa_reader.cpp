@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/move_text.h"
+#include "core/board/notation/move_text.h"
 #include "record_format_support.h"
-#include "records/formats/csa_reader.h"
+#include "core/records/formats/csa/csa_reader.h"
 
 namespace korvan::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "record_format_support.h"
-#include "records/formats/csa_board.h"
-#include "records/formats/csa_reader.h"
-#include "records/formats/csa_writer.h"
-#include "util/text.h"
+#include "core/records/formats/csa/csa_board.h"
+#include "core/records/formats/csa/csa_reader.h"
+#include "core/records/formats/csa/csa_writer.h"
+#include "core/util/text.h"
 
 namespace korvan::test {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/legality.h"
+#include "core/board/position/legality.h"
 #include "support.h"
 
 using namespace korvan;

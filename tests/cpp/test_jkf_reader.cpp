@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "record_format_support.h"
-#include "records/formats/jkf_reader.h"
+#include "core/records/formats/jkf/jkf_reader.h"
 
 namespace korvan::test {
 namespace {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "record_format_support.h"
-#include "records/formats/jkf_reader.h"
-#include "records/formats/jkf_writer.h"
-#include "util/text.h"
+#include "core/records/formats/jkf/jkf_reader.h"
+#include "core/records/formats/jkf/jkf_writer.h"
+#include "core/util/text.h"
 
 namespace korvan::test {
 namespace {

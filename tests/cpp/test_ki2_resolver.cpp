@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "board/position/move_text.h"
-#include "records/formats/ki2_resolver.h"
+#include "core/board/notation/move_text.h"
+#include "core/records/formats/kif/ki2_resolver.h"
 #include "support.h"
 
 using namespace korvan;

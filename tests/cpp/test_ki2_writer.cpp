@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "records/formats/ki2_reader.h"
-#include "records/formats/ki2_writer.h"
-#include "records/formats/kif_writer_lines.h"
+#include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_writer.h"
+#include "core/records/formats/kif/kif_writer_lines.h"
 #include "record_writer_support.h"
 
 using namespace korvan;

@@ -7,11 +7,11 @@
 
 #include <map>
 
-#include "board/position/move_text.h"
-#include "records/formats/ki2_reader.h"
-#include "records/formats/ki2_resolver.h"
-#include "records/formats/kif_reader.h"
-#include "records/formats/kif_text.h"
+#include "core/board/notation/move_text.h"
+#include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
+#include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_text.h"
 #include "record_text_support.h"
 
 using namespace korvan;

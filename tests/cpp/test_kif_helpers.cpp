@@ -6,15 +6,15 @@
 
 #include <random>
 
-#include "records/formats/kif_diagram.h"
-#include "records/formats/kif_errors.h"
-#include "records/formats/kif_header.h"
-#include "records/formats/kif_move_section.h"
-#include "records/formats/kif_reader.h"
-#include "records/formats/kif_special.h"
-#include "records/formats/kif_text.h"
-#include "records/time_text.h"
-#include "util/text.h"
+#include "core/records/formats/kif/kif_diagram.h"
+#include "core/records/formats/kif/kif_errors.h"
+#include "core/records/formats/kif/kif_header.h"
+#include "core/records/formats/kif/kif_move_section.h"
+#include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_special.h"
+#include "core/records/formats/kif/kif_text.h"
+#include "core/records/time_text.h"
+#include "core/util/text.h"
 
 using namespace korvan;
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "records/formats/kif_reader.h"
+#include "core/records/formats/kif/kif_reader.h"
 #include "record_text_support.h"
 
 using namespace korvan;

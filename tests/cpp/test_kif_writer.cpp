@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/parser.h"
-#include "records/formats/kif_reader.h"
-#include "records/formats/kif_writer.h"
-#include "records/formats/kif_writer_lines.h"
-#include "records/time_text.h"
+#include "core/board/position/parser.h"
+#include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_writer.h"
+#include "core/records/formats/kif/kif_writer_lines.h"
+#include "core/records/time_text.h"
 #include "record_writer_support.h"
 
 using namespace korvan;

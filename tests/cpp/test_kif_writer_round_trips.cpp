@@ -6,11 +6,11 @@
 
 #include <map>
 
-#include "records/formats/ki2_reader.h"
-#include "records/formats/ki2_resolver.h"
-#include "records/formats/ki2_writer.h"
-#include "records/formats/kif_reader.h"
-#include "records/formats/kif_writer.h"
+#include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
+#include "core/records/formats/kif/ki2_writer.h"
+#include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_writer.h"
 #include "record_writer_support.h"
 
 using namespace korvan;

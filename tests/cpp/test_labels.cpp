@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "labels/policy.h"
-#include "types/move.h"
+#include "core/labels/policy.h"
+#include "core/types/move.h"
 
 using namespace korvan;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support.h"
-#include "util/panic.h"
+#include "core/util/panic.h"
 
 using namespace korvan;
 using test::sfen;

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "mate/mate_in_one.h"
-#include "mate/mate_table.h"
-#include "mate/mated.h"
-#include "board/position/declaration.h"
-#include "board/position/packed.h"
+#include "core/mate/mate_in_one.h"
+#include "core/mate/mate_table.h"
+#include "core/mate/mated.h"
+#include "core/board/position/declaration.h"
+#include "core/board/notation/packed.h"
 #include "support.h"
 
 using namespace korvan;

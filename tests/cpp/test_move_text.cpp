@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/move_text.h"
+#include "core/board/notation/move_text.h"
 #include "support.h"
 
 using namespace korvan;

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "container_support.h"
-#include "containers/pack.h"
+#include "core/containers/pack.h"
 
 namespace korvan::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/packed.h"
+#include "core/board/notation/packed.h"
 #include "support.h"
 
 using namespace korvan;

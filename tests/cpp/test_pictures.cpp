@@ -6,8 +6,8 @@
 #include <cmath>
 #include <limits>
 
-#include "board/pictures/svg.h"
-#include "board/position/bod.h"
+#include "core/board/pictures/svg.h"
+#include "core/board/notation/bod.h"
 #include "support.h"
 
 using namespace korvan;

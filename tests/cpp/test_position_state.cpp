@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/packed.h"
-#include "board/position/position_state.h"
-#include "board/position/validation.h"
+#include "core/board/notation/packed.h"
+#include "core/board/position/position_state.h"
+#include "core/board/position/validation.h"
 #include "support.h"
 
 using namespace korvan;

@@ -3,7 +3,7 @@
 // unencodable position, bad SFEN).
 
 #include "container_support.h"
-#include "containers/psv_record.h"
+#include "core/containers/psv_record.h"
 
 namespace korvan::test {
 namespace {

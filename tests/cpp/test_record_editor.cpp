@@ -5,7 +5,7 @@
 #include <random>
 
 #include "record_support.h"
-#include "records/editor.h"
+#include "core/records/editor.h"
 
 namespace korvan {
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "record_support.h"
-#include "records/reader_support.h"
+#include "core/records/reader_support.h"
 
 namespace korvan {
 namespace {

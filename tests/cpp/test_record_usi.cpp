@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "record_support.h"
-#include "records/usi_text.h"
+#include "core/records/usi_text.h"
 
 namespace korvan {
 namespace {
@@ -134,7 +134,7 @@ TEST(RecordUsi, SpecialTokenParser) {
 }  // namespace
 }  // namespace korvan
 
-#include "records/usi_reader.h"
+#include "core/records/usi_reader.h"
 
 namespace korvan {
 namespace {

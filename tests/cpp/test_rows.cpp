@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/rows.h"
+#include "core/board/notation/rows.h"
 #include "support.h"
 
 using namespace korvan;

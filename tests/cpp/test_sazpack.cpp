@@ -4,9 +4,9 @@
 #include <random>
 
 #include "container_support.h"
-#include "containers/file_io.h"
-#include "containers/sazpack.h"
-#include "containers/sazpack_targets.h"
+#include "core/containers/file_io.h"
+#include "core/containers/sazpack.h"
+#include "core/containers/sazpack_targets.h"
 
 namespace korvan::test {
 namespace {

@@ -5,9 +5,9 @@
 #include <random>
 
 #include "container_support.h"
-#include "containers/move_index.h"
-#include "containers/sbinpack.h"
-#include "containers/sbinpack_record.h"
+#include "core/containers/move_index.h"
+#include "core/containers/sbinpack.h"
+#include "core/containers/sbinpack_record.h"
 
 namespace korvan::test {
 namespace {

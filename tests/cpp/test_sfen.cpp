@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/parser.h"
+#include "core/board/position/parser.h"
 #include "support.h"
 
 using namespace korvan;

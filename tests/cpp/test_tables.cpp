@@ -4,10 +4,10 @@
 
 #include <random>
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
-#include "board/zobrist.h"
-#include "util/panic.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
+#include "core/board/zobrist.h"
+#include "core/util/panic.h"
 
 using namespace korvan;
 

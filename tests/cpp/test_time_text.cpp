@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "records/time_text.h"
+#include "core/records/time_text.h"
 
 namespace korvan {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/parser.h"
-#include "types/bitboard.h"
-#include "types/move.h"
-#include "util/panic.h"
+#include "core/board/position/parser.h"
+#include "core/types/bitboard.h"
+#include "core/types/move.h"
+#include "core/util/panic.h"
 #include "support.h"
 
 using namespace korvan;

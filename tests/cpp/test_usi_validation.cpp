@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "board/position/usi_position.h"
-#include "board/position/validation.h"
+#include "core/board/notation/usi_position.h"
+#include "core/board/position/validation.h"
 #include "support.h"
 
 using namespace korvan;

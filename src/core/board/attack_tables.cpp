@@ -1,4 +1,4 @@
-#include "board/attack_tables.h"
+#include "core/board/attack_tables.h"
 
 namespace korvan {
 

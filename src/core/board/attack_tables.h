@@ -10,10 +10,10 @@
 #include <bit>
 #include <cstdint>
 
-#include "types/bitboard.h"
-#include "types/color.h"
-#include "types/piece.h"
-#include "util/panic.h"
+#include "core/types/bitboard.h"
+#include "core/types/color.h"
+#include "core/types/piece.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "types/bitboard.h"
-#include "util/panic.h"
+#include "core/types/bitboard.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

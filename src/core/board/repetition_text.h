@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "board/state_info.h"
+#include "core/board/state_info.h"
 
 namespace korvan {
 

@@ -1,8 +1,8 @@
-#include "board/state_info.h"
+#include "core/board/state_info.h"
 
 #include <algorithm>
 
-#include "util/panic.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

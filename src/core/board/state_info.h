@@ -9,10 +9,10 @@
 #include <new>
 #include <vector>
 
-#include "board/zobrist.h"
-#include "types/bitboard.h"
-#include "types/hand.h"
-#include "types/move.h"
+#include "core/board/zobrist.h"
+#include "core/types/bitboard.h"
+#include "core/types/hand.h"
+#include "core/types/move.h"
 
 namespace korvan {
 

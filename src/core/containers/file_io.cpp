@@ -1,4 +1,4 @@
-#include "containers/file_io.h"
+#include "core/containers/file_io.h"
 
 #include <cerrno>
 #include <cstring>

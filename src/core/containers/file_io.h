@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "containers/byte_io.h"
-#include "util/expected.h"
+#include "core/containers/byte_io.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

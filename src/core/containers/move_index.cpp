@@ -1,9 +1,9 @@
-#include "containers/move_index.h"
+#include "core/containers/move_index.h"
 
 #include <algorithm>
 #include <array>
 
-#include "board/movegen/movegen.h"
+#include "core/board/movegen/movegen.h"
 
 namespace korvan {
 

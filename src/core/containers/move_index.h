@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "board/position/position.h"
+#include "core/board/position/position.h"
 
 namespace korvan {
 

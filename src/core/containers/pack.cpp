@@ -1,9 +1,9 @@
-#include "containers/pack.h"
+#include "core/containers/pack.h"
 
 #include <algorithm>
 
-#include "board/position/legality.h"
-#include "board/position/updates.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
 
 namespace korvan {
 

@@ -16,10 +16,10 @@
 #include <span>
 #include <vector>
 
-#include "containers/byte_io.h"
-#include "containers/pack_error.h"
-#include "records/record.h"
-#include "types/apery.h"
+#include "core/containers/byte_io.h"
+#include "core/containers/pack_error.h"
+#include "core/records/record.h"
+#include "core/types/apery.h"
 
 namespace korvan {
 

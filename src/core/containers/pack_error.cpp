@@ -1,4 +1,4 @@
-#include "containers/pack_error.h"
+#include "core/containers/pack_error.h"
 
 #include <array>
 #include <cstdio>

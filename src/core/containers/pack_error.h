@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "board/position/packed.h"
-#include "board/position/parser.h"
-#include "containers/file_io.h"
-#include "records/record.h"
+#include "core/board/notation/packed.h"
+#include "core/board/position/parser.h"
+#include "core/containers/file_io.h"
+#include "core/records/record.h"
 
 namespace korvan {
 

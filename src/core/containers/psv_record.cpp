@@ -1,7 +1,7 @@
-#include "containers/psv_record.h"
+#include "core/containers/psv_record.h"
 
-#include "board/position/updates.h"
-#include "records/editor.h"
+#include "core/board/position/updates.h"
+#include "core/records/editor.h"
 
 namespace korvan {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "board/position/rows.h"
-#include "records/record.h"
+#include "core/board/notation/rows.h"
+#include "core/records/record.h"
 
 namespace korvan {
 

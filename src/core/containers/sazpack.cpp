@@ -1,4 +1,4 @@
-#include "containers/sazpack.h"
+#include "core/containers/sazpack.h"
 
 #include <algorithm>
 #include <cstring>

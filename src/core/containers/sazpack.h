@@ -14,9 +14,9 @@
 #include <span>
 #include <vector>
 
-#include "containers/byte_io.h"
-#include "containers/sazpack_error.h"
-#include "types/game_result.h"
+#include "core/containers/byte_io.h"
+#include "core/containers/sazpack_error.h"
+#include "core/types/game_result.h"
 
 namespace korvan {
 

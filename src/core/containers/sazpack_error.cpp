@@ -1,4 +1,4 @@
-#include "containers/sazpack_error.h"
+#include "core/containers/sazpack_error.h"
 
 #include <cstdio>
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "board/position/packed.h"
-#include "types/move.h"
+#include "core/board/notation/packed.h"
+#include "core/types/move.h"
 
 namespace korvan {
 

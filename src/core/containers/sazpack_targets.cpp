@@ -1,8 +1,8 @@
-#include "containers/sazpack_targets.h"
+#include "core/containers/sazpack_targets.h"
 
-#include "board/position/legality.h"
-#include "board/position/updates.h"
-#include "types/apery.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/types/apery.h"
 
 namespace korvan {
 

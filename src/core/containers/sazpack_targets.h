@@ -7,9 +7,9 @@
 #include <array>
 #include <vector>
 
-#include "board/position/position.h"
-#include "containers/sazpack.h"
-#include "labels/policy.h"
+#include "core/board/position/position.h"
+#include "core/containers/sazpack.h"
+#include "core/labels/policy.h"
 
 namespace korvan {
 

@@ -1,12 +1,12 @@
-#include "containers/sbinpack.h"
+#include "core/containers/sbinpack.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "board/position/legality.h"
-#include "board/position/updates.h"
-#include "types/apery.h"
-#include "containers/move_index.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/types/apery.h"
+#include "core/containers/move_index.h"
 
 namespace korvan {
 

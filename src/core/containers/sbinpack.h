@@ -16,9 +16,9 @@
 #include <span>
 #include <vector>
 
-#include "containers/byte_io.h"
-#include "containers/sbinpack_error.h"
-#include "types/game_result.h"
+#include "core/containers/byte_io.h"
+#include "core/containers/sbinpack_error.h"
+#include "core/types/game_result.h"
 
 namespace korvan {
 

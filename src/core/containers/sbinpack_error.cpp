@@ -1,6 +1,6 @@
-#include "containers/sbinpack_error.h"
+#include "core/containers/sbinpack_error.h"
 
-#include "util/text.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "board/position/packed.h"
-#include "board/position/parser.h"
-#include "types/move.h"
+#include "core/board/notation/packed.h"
+#include "core/board/position/parser.h"
+#include "core/types/move.h"
 
 namespace korvan {
 

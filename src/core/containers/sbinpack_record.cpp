@@ -1,8 +1,8 @@
-#include "containers/sbinpack_record.h"
+#include "core/containers/sbinpack_record.h"
 
-#include "board/position/legality.h"
-#include "board/position/updates.h"
-#include "types/apery.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/types/apery.h"
 
 namespace korvan {
 

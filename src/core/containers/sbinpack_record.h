@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "containers/sbinpack.h"
-#include "records/record.h"
+#include "core/containers/sbinpack.h"
+#include "core/records/record.h"
 
 namespace korvan {
 

@@ -1,6 +1,6 @@
-#include "labels/policy.h"
+#include "core/labels/policy.h"
 
-#include "types/move.h"
+#include "core/types/move.h"
 
 namespace korvan {
 

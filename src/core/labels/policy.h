@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "types/color.h"
-#include "types/square.h"
+#include "core/types/color.h"
+#include "core/types/square.h"
 
 namespace korvan {
 

@@ -1,10 +1,10 @@
-#include "mate/mate_in_one.h"
+#include "core/mate/mate_in_one.h"
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
-#include "board/position/legality.h"
-#include "mate/mate_table.h"
-#include "util/panic.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
+#include "core/board/position/legality.h"
+#include "core/mate/mate_table.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

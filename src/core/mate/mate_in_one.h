@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "board/movegen/movegen.h"
-#include "board/position/position.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/position.h"
 
 namespace korvan {
 

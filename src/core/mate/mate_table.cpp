@@ -1,9 +1,9 @@
-#include "mate/mate_table.h"
+#include "core/mate/mate_table.h"
 
 #include <cstdlib>
 #include <memory>
 
-#include "util/panic.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

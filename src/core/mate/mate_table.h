@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "types/bitboard.h"
+#include "core/types/bitboard.h"
 
 namespace korvan {
 

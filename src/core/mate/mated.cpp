@@ -1,6 +1,6 @@
-#include "mate/mated.h"
+#include "core/mate/mated.h"
 
-#include "board/movegen/movegen.h"
+#include "core/board/movegen/movegen.h"
 
 namespace korvan {
 

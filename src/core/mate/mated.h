@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/position/position.h"
+#include "core/board/position/position.h"
 
 namespace korvan {
 

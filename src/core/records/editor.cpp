@@ -1,9 +1,9 @@
-#include "records/editor.h"
+#include "core/records/editor.h"
 
-#include "board/position/legality.h"
-#include "board/position/parser.h"
-#include "board/position/updates.h"
-#include "util/panic.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/parser.h"
+#include "core/board/position/updates.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "board/position/position.h"
-#include "records/record.h"
+#include "core/board/position/position.h"
+#include "core/records/record.h"
 
 namespace korvan {
 

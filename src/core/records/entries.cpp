@@ -1,4 +1,4 @@
-#include "records/entries.h"
+#include "core/records/entries.h"
 
 #include <algorithm>
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <variant>
 
-#include "types/game_result.h"
-#include "types/apery.h"
-#include "types/move.h"
-#include "util/optional_box.h"
+#include "core/types/game_result.h"
+#include "core/types/apery.h"
+#include "core/types/move.h"
+#include "core/util/optional_box.h"
 
 namespace korvan {
 

@@ -1,4 +1,4 @@
-#include "records/metadata.h"
+#include "core/records/metadata.h"
 
 namespace korvan {
 

@@ -1,4 +1,4 @@
-#include "records/reader_support.h"
+#include "core/records/reader_support.h"
 
 #include <array>
 #include <cctype>

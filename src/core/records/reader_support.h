@@ -9,9 +9,9 @@
 #include <string_view>
 #include <utility>
 
-#include "board/position/parser.h"
-#include "board/position/position.h"
-#include "util/expected.h"
+#include "core/board/position/parser.h"
+#include "core/board/position/position.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

@@ -1,8 +1,8 @@
-#include "records/record.h"
+#include "core/records/record.h"
 
 #include <algorithm>
 
-#include "util/panic.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "board/position/parser.h"
-#include "records/entries.h"
-#include "records/metadata.h"
-#include "util/expected.h"
+#include "core/board/position/parser.h"
+#include "core/records/entries.h"
+#include "core/records/metadata.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

@@ -1,9 +1,9 @@
-#include "records/time_text.h"
+#include "core/records/time_text.h"
 
 #include <cstdlib>
 #include <string>
 
-#include "util/text.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "records/metadata.h"
+#include "core/records/metadata.h"
 
 namespace korvan {
 

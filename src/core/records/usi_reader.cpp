@@ -1,11 +1,11 @@
-#include "records/usi_reader.h"
+#include "core/records/usi_reader.h"
 
-#include "board/position/legality.h"
-#include "board/position/updates.h"
-#include "board/position/usi_position.h"
-#include "records/editor.h"
-#include "types/apery.h"
-#include "util/text.h"
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/board/notation/usi_position.h"
+#include "core/records/editor.h"
+#include "core/types/apery.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "records/usi_text.h"
+#include "core/records/usi_text.h"
 
 namespace korvan {
 

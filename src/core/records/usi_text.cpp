@@ -1,11 +1,11 @@
-#include "records/usi_text.h"
+#include "core/records/usi_text.h"
 
 #include <array>
 
-#include "board/position/updates.h"
-#include "records/editor.h"
-#include "util/text.h"
-#include "util/panic.h"
+#include "core/board/position/updates.h"
+#include "core/records/editor.h"
+#include "core/util/text.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/record.h"
+#include "core/records/record.h"
 
 namespace korvan {
 

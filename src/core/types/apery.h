@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "types/move.h"
+#include "core/types/move.h"
 
 namespace korvan {
 

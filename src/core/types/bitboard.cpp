@@ -1,4 +1,4 @@
-#include "types/bitboard.h"
+#include "core/types/bitboard.h"
 
 namespace korvan {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "types/square.h"
+#include "core/types/square.h"
 
 namespace korvan {
 

@@ -1,4 +1,4 @@
-#include "types/game_result.h"
+#include "core/types/game_result.h"
 
 namespace korvan {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "types/piece.h"
+#include "core/types/piece.h"
 
 namespace korvan {
 

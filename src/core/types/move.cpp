@@ -1,7 +1,7 @@
-#include "types/move.h"
+#include "core/types/move.h"
 
-#include "util/panic.h"
-#include "util/text.h"
+#include "core/util/panic.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

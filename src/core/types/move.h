@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "types/piece.h"
-#include "types/square.h"
+#include "core/types/piece.h"
+#include "core/types/square.h"
 
 namespace korvan {
 

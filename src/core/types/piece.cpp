@@ -1,4 +1,4 @@
-#include "types/piece.h"
+#include "core/types/piece.h"
 
 #include <cctype>
 

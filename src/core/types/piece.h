@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "types/color.h"
-#include "util/expected.h"
+#include "core/types/color.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

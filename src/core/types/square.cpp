@@ -1,4 +1,4 @@
-#include "types/square.h"
+#include "core/types/square.h"
 
 namespace korvan {
 

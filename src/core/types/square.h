@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "util/expected.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

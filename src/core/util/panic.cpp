@@ -1,4 +1,4 @@
-#include "util/panic.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -1,9 +1,9 @@
-#include "util/unicode_case.h"
+#include "core/util/unicode_case.h"
 
 #include <algorithm>
 
-#include "util/text.h"
-#include "util/unicode_upper_table.h"
+#include "core/util/text.h"
+#include "core/util/unicode_upper_table.h"
 
 namespace korvan {
 

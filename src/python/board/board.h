@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "../class_tags.h"
+#include "class_tags.h"
 
 namespace korvan::py {
 

@@ -1,11 +1,11 @@
 // Mate, declaration and move conversions on a Board.
 
-#include "board.h"
-#include "board/position/declaration.h"
-#include "mate/mate_in_one.h"
-#include "mate/mated.h"
-#include "types/apery.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/position/declaration.h"
+#include "core/mate/mate_in_one.h"
+#include "core/mate/mated.h"
+#include "core/types/apery.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

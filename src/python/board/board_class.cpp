@@ -3,12 +3,12 @@
 
 #include <vector>
 
-#include "board.h"
-#include "../support/joined.h"
-#include "board/position/parser.h"
-#include "board/position/usi_position.h"
-#include "../support/convert.h"
-#include "../support/descriptors.h"
+#include "board/board.h"
+#include "support/joined.h"
+#include "core/board/position/parser.h"
+#include "core/board/notation/usi_position.h"
+#include "support/convert.h"
+#include "support/descriptors.h"
 
 namespace korvan::py {
 

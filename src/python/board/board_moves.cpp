@@ -1,11 +1,11 @@
 // Making, testing and taking back moves on a Board.
 
-#include "board.h"
-#include "board/position/legality.h"
-#include "board/position/move_text.h"
-#include "board/position/updates.h"
-#include "types/apery.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/position/legality.h"
+#include "core/board/notation/move_text.h"
+#include "core/board/position/updates.h"
+#include "core/types/apery.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -1,10 +1,10 @@
 // Board methods of the two 32-byte positions, PackedSfen and HuffmanCodedPos: into
 // bytes, byte buffers, lists and numpy arrays and records, and back.
 
-#include "board.h"
-#include "board/position/packed.h"
-#include "../support/byte_io.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/notation/packed.h"
+#include "support/byte_io.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -1,11 +1,11 @@
 // Board pictures: the BOD text diagram, the SVG picture and the CSA board lines.
 
-#include "board.h"
-#include "board/pictures/svg.h"
-#include "board/position/bod.h"
-#include "records/formats/csa_board.h"
-#include "types/apery.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/pictures/svg.h"
+#include "core/board/notation/bod.h"
+#include "core/records/formats/csa/csa_board.h"
+#include "core/types/apery.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -1,7 +1,7 @@
 // Board members that move a PositionState in and out, and validation.
 
-#include "board.h"
-#include "../validation.h"
+#include "board/board.h"
+#include "board/validation.h"
 
 namespace korvan::py {
 

@@ -1,12 +1,12 @@
 // Read-only Board queries: move lists, pieces and squares, attacks, and the state of
 // the current record.
 
-#include "board.h"
-#include "board/attack_tables.h"
-#include "board/movegen/movegen.h"
-#include "board/position/legality.h"
-#include "types/apery.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/attack_tables.h"
+#include "core/board/movegen/movegen.h"
+#include "core/board/position/legality.h"
+#include "core/types/apery.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

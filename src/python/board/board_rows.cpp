@@ -1,10 +1,10 @@
 // Board methods of the training rows: the 40-byte PackedSfenValue and the 38-byte
 // HuffmanCodedPosAndEval, as bytes or written into a caller's buffer or numpy record.
 
-#include "board.h"
-#include "board/position/rows.h"
-#include "../support/byte_io.h"
-#include "../support/convert.h"
+#include "board/board.h"
+#include "core/board/notation/rows.h"
+#include "support/byte_io.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "../support/integers.h"
-#include "../support/ref.h"
+#include "support/integers.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "../support/convert.h"
-#include "record_values.h"
+#include "support/convert.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

@@ -1,9 +1,9 @@
 // GameResultInfo: a read-only summary of how a record's main line ends, and its dict
 // form.
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "record_values.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

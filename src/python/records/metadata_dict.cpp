@@ -1,13 +1,13 @@
 // The metadata dict: sixteen keys, each read by its own rule, and the unlisted keys
 // that permissive reading and patching turn into attributes.
 
-#include "metadata_dict.h"
+#include "records/metadata_dict.h"
 
 #include <array>
 
-#include "../support/convert.h"
-#include "dict_forms.h"
-#include "record_values.h"
+#include "support/convert.h"
+#include "records/dict_forms.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

@@ -1,7 +1,7 @@
 // RecordMetadataKey: the ten standard metadata keys as str class constants. The class
 // is a namespace only; it has no instances.
 
-#include "record_values.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

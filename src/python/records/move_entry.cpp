@@ -1,9 +1,9 @@
 // MoveEntry: one played move of a record with its time, comment and engine
 // information.
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "record_values.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

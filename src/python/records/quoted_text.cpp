@@ -1,11 +1,11 @@
-#include "quoted_text.h"
+#include "records/quoted_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
-#include "unicode_escapes.h"
-#include "util/text.h"
+#include "records/unicode_escapes.h"
+#include "core/util/text.h"
 
 namespace korvan::py {
 

@@ -1,8 +1,8 @@
-#include "record_args.h"
+#include "records/record_args.h"
 
-#include "../support/convert.h"
-#include "../support/errors.h"
-#include "../support/sequences.h"
+#include "support/convert.h"
+#include "support/errors.h"
+#include "support/sequences.h"
 
 namespace korvan::py {
 

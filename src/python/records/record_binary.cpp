@@ -2,11 +2,11 @@
 // the main line and variations, and PackedSfenValue rows; and a record back from a
 // single pack game or a single sbinpack chain.
 
-#include "containers/pack.h"
-#include "containers/psv_record.h"
-#include "containers/sbinpack_record.h"
-#include "record_containers.h"
-#include "record_groups.h"
+#include "core/containers/pack.h"
+#include "core/containers/psv_record.h"
+#include "core/containers/sbinpack_record.h"
+#include "containers/record_containers.h"
+#include "records/record_groups.h"
 
 namespace korvan::py {
 

@@ -1,12 +1,12 @@
 // The Record class: construction, repr, node queries, main-line edits and the editor
 // made from a record; the body that joins every method group.
 
-#include "../support/convert.h"
-#include "../support/descriptors.h"
-#include "../support/joined.h"
-#include "record_args.h"
-#include "record_classes.h"
-#include "record_groups.h"
+#include "support/convert.h"
+#include "support/descriptors.h"
+#include "support/joined.h"
+#include "records/record_args.h"
+#include "records/record_classes.h"
+#include "records/record_groups.h"
 
 namespace korvan::py {
 

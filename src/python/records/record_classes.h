@@ -2,7 +2,7 @@
 // Creators of the Record, RecordEditor, RecordNodeId and RecordEntry classes, and the
 // pieces of them that other binding files use.
 
-#include "../record_tags.h"
+#include "record_tags.h"
 
 namespace korvan::py {
 

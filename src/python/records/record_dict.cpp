@@ -5,13 +5,13 @@
 
 #include <array>
 
-#include "../support/convert.h"
-#include "board/position/updates.h"
-#include "dict_forms.h"
-#include "metadata_dict.h"
-#include "record_groups.h"
-#include "record_values.h"
-#include "types/apery.h"
+#include "support/convert.h"
+#include "core/board/position/updates.h"
+#include "records/dict_forms.h"
+#include "records/metadata_dict.h"
+#include "records/record_groups.h"
+#include "records/record_values.h"
+#include "core/types/apery.h"
 
 namespace korvan::py {
 

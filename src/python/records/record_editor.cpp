@@ -1,13 +1,13 @@
 // RecordEditor: a cursor over a record with the live position at its node. It appends
 // legality-checked moves and terminals, moves around the tree and hands the record out.
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "board/position/parser.h"
-#include "record_args.h"
-#include "record_classes.h"
-#include "records/editor.h"
-#include "util/text.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "core/board/position/parser.h"
+#include "records/record_args.h"
+#include "records/record_classes.h"
+#include "core/records/editor.h"
+#include "core/util/text.h"
 
 namespace korvan::py {
 

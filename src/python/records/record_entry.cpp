@@ -1,8 +1,8 @@
 // RecordEntry: a read-only copy of what one node holds, a move entry or a terminal.
 
-#include "../record_tags.h"
-#include "record_classes.h"
-#include "../support/convert.h"
+#include "record_tags.h"
+#include "records/record_classes.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -1,9 +1,9 @@
-#include "record_files.h"
+#include "records/record_files.h"
 
 #include <vector>
 
-#include "../support/convert.h"
-#include "../support/ref.h"
+#include "support/convert.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "../support/python.h"
+#include "support/python.h"
 
 namespace korvan::py {
 

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "../record_tags.h"
+#include "record_tags.h"
 
 namespace korvan::py {
 

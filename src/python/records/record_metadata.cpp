@@ -2,9 +2,9 @@
 // move limit, the impasse rule and free attributes), every field readable and
 // writable from Python.
 
-#include "../support/convert.h"
-#include "quoted_text.h"
-#include "record_values.h"
+#include "support/convert.h"
+#include "records/quoted_text.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

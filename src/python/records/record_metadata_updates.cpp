@@ -2,9 +2,9 @@
 // and the three attribute edits. Each builds the new metadata aside and stores it only
 // when it is complete, so a failing call leaves the record's metadata as it was.
 
-#include "../support/convert.h"
-#include "metadata_dict.h"
-#include "record_groups.h"
+#include "support/convert.h"
+#include "records/metadata_dict.h"
+#include "records/record_groups.h"
 
 namespace korvan::py {
 

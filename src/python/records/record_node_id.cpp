@@ -1,10 +1,10 @@
 // RecordNodeId: a typed node number that works wherever an integer id does. It equals
 // ints and other ids by number, never orders (every ordering is False), has no hash.
 
-#include "../record_tags.h"
-#include "record_args.h"
-#include "record_classes.h"
-#include "../support/convert.h"
+#include "record_tags.h"
+#include "records/record_args.h"
+#include "records/record_classes.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -1,10 +1,10 @@
 // Record properties: copies of the main line, the metadata and the terminal out, and
 // the three setters (initial comment, metadata, main terminal).
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "record_args.h"
-#include "record_groups.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "records/record_args.h"
+#include "records/record_groups.h"
 
 namespace korvan::py {
 

@@ -2,19 +2,19 @@
 // written. The format code lives in the core; this file converts the arguments, runs
 // a reader or writer and turns its error into ValueError.
 
-#include "../support/convert.h"
-#include "record_args.h"
-#include "record_files.h"
-#include "record_groups.h"
-#include "records/formats/csa_reader.h"
-#include "records/formats/csa_writer.h"
-#include "records/formats/jkf_reader.h"
-#include "records/formats/jkf_writer.h"
-#include "records/formats/ki2_reader.h"
-#include "records/formats/kif_errors.h"
-#include "records/formats/kif_reader.h"
-#include "records/formats/kif_writer.h"
-#include "records/formats/ki2_writer.h"
+#include "support/convert.h"
+#include "records/record_args.h"
+#include "records/record_files.h"
+#include "records/record_groups.h"
+#include "core/records/formats/csa/csa_reader.h"
+#include "core/records/formats/csa/csa_writer.h"
+#include "core/records/formats/jkf/jkf_reader.h"
+#include "core/records/formats/jkf/jkf_writer.h"
+#include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/kif_errors.h"
+#include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_writer.h"
+#include "core/records/formats/kif/ki2_writer.h"
 
 namespace korvan::py {
 

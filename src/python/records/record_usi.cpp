@@ -3,13 +3,13 @@
 
 #include <limits>
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "../support/errors.h"
-#include "../support/sequences.h"
-#include "record_args.h"
-#include "record_groups.h"
-#include "records/usi_reader.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "support/errors.h"
+#include "support/sequences.h"
+#include "records/record_args.h"
+#include "records/record_groups.h"
+#include "core/records/usi_reader.h"
 
 namespace korvan::py {
 

@@ -1,8 +1,8 @@
 // Times of record entries in whole milliseconds, as Python sees them.
 
-#include "record_values.h"
+#include "records/record_values.h"
 
-#include "../support/convert.h"
+#include "support/convert.h"
 
 namespace korvan::py {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <type_traits>
 
-#include "../record_tags.h"
-#include "../support/integers.h"
-#include "record_args.h"
+#include "record_tags.h"
+#include "support/integers.h"
+#include "records/record_args.h"
 
 namespace korvan::py {
 

@@ -1,9 +1,9 @@
 // SpecialMoveEntry: the entry that ends a line of play (a resignation, a draw, an
 // interruption, ...) with its result, comment, time and source text.
 
-#include "../class_tags.h"
-#include "../support/convert.h"
-#include "record_values.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

@@ -1,9 +1,9 @@
 // TimeControl: base time, byoyomi and increment in whole seconds, with the text form
 // "base+byoyomi+increment" and the time-control dict form.
 
-#include "../support/convert.h"
-#include "records/time_text.h"
-#include "record_values.h"
+#include "support/convert.h"
+#include "core/records/time_text.h"
+#include "records/record_values.h"
 
 namespace korvan::py {
 

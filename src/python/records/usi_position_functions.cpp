@@ -1,12 +1,12 @@
 // The module's USI position functions: a Board from a command, the command's parts,
 // and the normal form of the position it reaches.
 
-#include "../class_tags.h"
-#include "../module_parts.h"
-#include "../support/convert.h"
-#include "board/position/parser.h"
-#include "board/position/usi_position.h"
-#include "util/text.h"
+#include "class_tags.h"
+#include "module_parts.h"
+#include "support/convert.h"
+#include "core/board/position/parser.h"
+#include "core/board/notation/usi_position.h"
+#include "core/util/text.h"
 
 namespace korvan::py {
 

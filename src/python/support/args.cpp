@@ -1,9 +1,9 @@
-#include "args.h"
+#include "support/args.h"
 
 #include <string>
 
-#include "errors.h"
-#include "ref.h"
+#include "support/errors.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

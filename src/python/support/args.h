@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "python.h"
+#include "support/python.h"
 
 namespace korvan::py {
 

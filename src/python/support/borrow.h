@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "python.h"
+#include "support/python.h"
 
 namespace korvan::py {
 

@@ -1,4 +1,4 @@
-#include "boundary.h"
+#include "support/boundary.h"
 
 namespace korvan::py {
 

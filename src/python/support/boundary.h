@@ -8,8 +8,8 @@
 #include <exception>
 #include <new>
 
-#include "python.h"
-#include "util/panic.h"
+#include "support/python.h"
+#include "core/util/panic.h"
 
 namespace korvan::py {
 

@@ -1,4 +1,4 @@
-#include "byte_io.h"
+#include "support/byte_io.h"
 
 #include <bit>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ref.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -1,4 +1,4 @@
-#include "classes.h"
+#include "support/classes.h"
 
 #include <list>
 #include <string>

@@ -14,11 +14,11 @@
 #include <new>
 #include <type_traits>
 
-#include "args.h"
-#include "borrow.h"
-#include "boundary.h"
-#include "errors.h"
-#include "ref.h"
+#include "support/args.h"
+#include "support/borrow.h"
+#include "support/boundary.h"
+#include "support/errors.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

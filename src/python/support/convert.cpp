@@ -1,8 +1,8 @@
-#include "convert.h"
+#include "support/convert.h"
 
 #include <cstring>
 
-#include "../class_tags.h"
+#include "class_tags.h"
 
 namespace korvan::py {
 

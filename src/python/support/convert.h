@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "integers.h"
-#include "types/game_result.h"
-#include "types/move.h"
+#include "support/integers.h"
+#include "core/types/game_result.h"
+#include "core/types/move.h"
 
 namespace korvan::py {
 

@@ -1,9 +1,9 @@
-#include "descriptors.h"
+#include "support/descriptors.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "ref.h"
+#include "support/ref.h"
 
 #if PY_VERSION_HEX < 0x030C0000
 #include <structmember.h>

@@ -6,7 +6,7 @@
 // ("'int' object cannot be cast as 'Board'"). Calls through an instance keep the
 // interpreter's fast path: the type is a method descriptor, so no bound method is made.
 
-#include "python.h"
+#include "support/python.h"
 
 namespace korvan::py {
 

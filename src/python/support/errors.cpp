@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "support/errors.h"
 
 namespace korvan::py {
 

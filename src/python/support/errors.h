@@ -2,7 +2,7 @@
 // Raising and moving exceptions the same way on every supported interpreter, and the
 // messages that several conversions share.
 
-#include "ref.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -1,4 +1,4 @@
-#include "integers.h"
+#include "support/integers.h"
 
 #include <string_view>
 

@@ -9,9 +9,9 @@
 #include <limits>
 #include <type_traits>
 
-#include "args.h"
-#include "errors.h"
-#include "ref.h"
+#include "support/args.h"
+#include "support/errors.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "python.h"
+#include "support/python.h"
 
 namespace korvan::py {
 

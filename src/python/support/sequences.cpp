@@ -1,9 +1,9 @@
-#include "sequences.h"
+#include "support/sequences.h"
 
 #include <algorithm>
 
-#include "errors.h"
-#include "integers.h"
+#include "support/errors.h"
+#include "support/integers.h"
 
 namespace korvan::py {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ref.h"
+#include "support/ref.h"
 
 namespace korvan::py {
 

@@ -8,7 +8,7 @@
 //   static constexpr bool int_operand;           // an int may stand on the other side
 //   static constexpr long long int_min, int_max; // ... within this range
 
-#include "classes.h"
+#include "support/classes.h"
 
 namespace korvan::py {
 

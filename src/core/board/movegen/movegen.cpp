@@ -1,10 +1,10 @@
-#include "board/movegen/movegen.h"
+#include "core/board/movegen/movegen.h"
 
 #include <algorithm>
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
-#include "board/position/legality.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
+#include "core/board/position/legality.h"
 
 namespace korvan {
 

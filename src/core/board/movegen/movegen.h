@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "board/position/position.h"
+#include "core/board/position/position.h"
 
 namespace korvan {
 

@@ -1,4 +1,4 @@
-#include "board/pictures/svg.h"
+#include "core/board/pictures/svg.h"
 
 #include <charconv>
 #include <cmath>

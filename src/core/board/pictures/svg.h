@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "types/hand.h"
-#include "types/move.h"
-#include "types/piece.h"
+#include "core/types/hand.h"
+#include "core/types/move.h"
+#include "core/types/piece.h"
 
 namespace korvan {
 

@@ -1,7 +1,7 @@
-#include "board/position/declaration.h"
+#include "core/board/position/declaration.h"
 
-#include "board/attack_tables.h"
-#include "board/position/legality.h"
+#include "core/board/attack_tables.h"
+#include "core/board/position/legality.h"
 
 namespace korvan {
 

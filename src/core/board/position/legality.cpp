@@ -1,7 +1,7 @@
-#include "board/position/legality.h"
+#include "core/board/position/legality.h"
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
 
 namespace korvan {
 

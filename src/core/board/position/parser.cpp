@@ -1,9 +1,9 @@
-#include "board/position/parser.h"
+#include "core/board/position/parser.h"
 
 #include <array>
 
-#include "util/panic.h"
-#include "util/text.h"
+#include "core/util/panic.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

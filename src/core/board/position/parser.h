@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "board/position/position.h"
-#include "board/position/position_state.h"
-#include "util/expected.h"
+#include "core/board/position/position.h"
+#include "core/board/position/position_state.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

@@ -1,8 +1,8 @@
-#include "board/position/position.h"
+#include "core/board/position/position.h"
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
-#include "board/zobrist.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
+#include "core/board/zobrist.h"
 
 namespace korvan {
 

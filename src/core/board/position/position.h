@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "board/state_info.h"
-#include "types/bitboard.h"
-#include "types/hand.h"
-#include "types/move.h"
-#include "types/piece.h"
+#include "core/board/state_info.h"
+#include "core/types/bitboard.h"
+#include "core/types/hand.h"
+#include "core/types/move.h"
+#include "core/types/piece.h"
 
 namespace korvan {
 

@@ -1,6 +1,6 @@
-#include "board/position/position_state.h"
+#include "core/board/position/position_state.h"
 
-#include "board/position/parser.h"
+#include "core/board/position/parser.h"
 
 namespace korvan {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "types/hand.h"
-#include "types/piece.h"
-#include "types/square.h"
-#include "util/expected.h"
+#include "core/types/hand.h"
+#include "core/types/piece.h"
+#include "core/types/square.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

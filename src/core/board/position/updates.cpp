@@ -1,10 +1,10 @@
-#include "board/position/updates.h"
+#include "core/board/position/updates.h"
 
-#include "board/attack_tables.h"
-#include "board/lookup.h"
-#include "board/position/legality.h"
-#include "board/zobrist.h"
-#include "util/panic.h"
+#include "core/board/attack_tables.h"
+#include "core/board/lookup.h"
+#include "core/board/position/legality.h"
+#include "core/board/zobrist.h"
+#include "core/util/panic.h"
 
 namespace korvan {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "board/position/position.h"
-#include "util/expected.h"
+#include "core/board/position/position.h"
+#include "core/util/expected.h"
 
 namespace korvan {
 

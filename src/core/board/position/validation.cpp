@@ -1,7 +1,7 @@
-#include "board/position/validation.h"
+#include "core/board/position/validation.h"
 
-#include "board/attack_tables.h"
-#include "board/position/parser.h"
+#include "core/board/attack_tables.h"
+#include "core/board/position/parser.h"
 
 namespace korvan {
 

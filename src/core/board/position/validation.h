@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "board/position/position.h"
-#include "board/position/position_state.h"
+#include "core/board/position/position.h"
+#include "core/board/position/position_state.h"
 
 namespace korvan {
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "util/text.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

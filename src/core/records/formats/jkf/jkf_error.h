@@ -1,0 +1,72 @@
+#pragma once
+// The error of the JKF reader and writer, and the nesting limits both keep.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/board/position/parser.h"
+#include "core/records/record.h"
+
+namespace korvan {
+
+// Forks may nest this many levels (a fork inside a fork is level 2). The reader refuses
+// deeper documents and the writer deeper records, so neither their recursion nor the
+// JSON library's printing can exhaust the stack, and everything written reads back.
+constexpr std::size_t JKF_MAX_FORK_DEPTH = 256;
+// Arrays and objects may nest this deep in a document (the forks above need 3 levels
+// each).
+constexpr std::size_t JKF_MAX_JSON_DEPTH = 1024;
+
+struct JkfError {
+    enum class Kind : std::uint8_t {
+        Sfen,
+        InvalidStructure,
+        UnsupportedPreset,
+        InvalidMove,
+        IllegalMove,
+        RecordConstruction,
+        JsonSerialization,
+    };
+    Kind kind = Kind::InvalidStructure;
+    SfenError sfen;           // Sfen
+    std::string text;         // InvalidStructure, UnsupportedPreset, InvalidMove; the library's message
+    std::uint64_t index = 0;  // IllegalMove
+    RecordError record;       // RecordConstruction
+
+    static JkfError of_text(Kind k, std::string text) {
+        JkfError e;
+        e.kind = k;
+        e.text = std::move(text);
+        return e;
+    }
+    static JkfError structure(std::string text) { return of_text(Kind::InvalidStructure, std::move(text)); }
+    static JkfError invalid_move(std::string text) { return of_text(Kind::InvalidMove, std::move(text)); }
+    static JkfError of_sfen(SfenError s) {
+        JkfError e;
+        e.kind = Kind::Sfen;
+        e.sfen = std::move(s);
+        return e;
+    }
+    static JkfError of_record(RecordError r) {
+        JkfError e;
+        e.kind = Kind::RecordConstruction;
+        e.record = std::move(r);
+        return e;
+    }
+    static JkfError illegal_move(std::uint64_t index) {
+        JkfError e;
+        e.kind = Kind::IllegalMove;
+        e.index = index;
+        return e;
+    }
+    bool operator==(const JkfError&) const = default;
+};
+
+std::string jkf_error_display(const JkfError& e);
+
+// The texts of the two limits.
+std::string jkf_fork_depth_text();
+std::string jkf_json_depth_text();
+
+}  // namespace korvan

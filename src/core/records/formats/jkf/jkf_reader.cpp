@@ -1,0 +1,369 @@
+#include "core/records/formats/jkf/jkf_reader.h"
+
+#include <array>
+
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/records/editor.h"
+#include "core/records/formats/jkf/jkf_json.h"
+#include "core/records/formats/jkf/jkf_tables.h"
+#include "core/records/time_text.h"
+
+namespace korvan {
+
+namespace {
+
+constexpr std::uint64_t U32_MAX = UINT32_MAX;
+
+using Value = JsonTree::Value;
+using T = JsonTree;
+
+// A JSON number without sign, fraction or exponent that fits in 64 bits.
+std::optional<std::uint64_t> non_negative(const Value* value) {
+    if (!T::is_unsigned(value)) return std::nullopt;
+    return value->unsigned_;
+}
+
+std::uint64_t saturating_mul_add(std::uint64_t sum, std::uint64_t n, std::uint64_t unit) {
+    if (n != 0 && unit > UINT64_MAX / n) return UINT64_MAX;
+    const std::uint64_t v = n * unit;
+    return sum > UINT64_MAX - v ? UINT64_MAX : sum + v;
+}
+
+// An unsigned 32-bit decimal, one leading "+" allowed.
+std::optional<std::uint32_t> parse_u32(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (v > U32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(v);
+}
+
+// A position with the same board, hands, side and ply and a one-record history, which
+// a fork starts from: legality needs no history, and copying it would cost the whole
+// line's length at every fork.
+Position without_history(const Position& pos) {
+    Position out;
+    position_set(out, position_state_of(pos));
+    return out;
+}
+
+class Reader {
+public:
+    Reader(const JsonTree& doc, Record& record) : doc_(doc), record_(record) {}
+
+    const Value* member(const Value& object, std::string_view key) const { return doc_.find(object, key); }
+    std::string_view text(const Value& v) const { return doc_.text(v); }
+
+    // The SFEN hand field of "hands": black's object, then white's, each in the order
+    // R B G S N L P; counts that are no non-negative integer are skipped.
+    std::string jkf_hands_to_sfen(const Value* hands) const {
+        if (!T::is_array(hands)) return "-";
+        static constexpr std::array<std::pair<std::string_view, char>, 7> KINDS = {{
+            {"HI", 'R'}, {"KA", 'B'}, {"KI", 'G'}, {"GI", 'S'}, {"KE", 'N'}, {"KY", 'L'}, {"FU", 'P'},
+        }};
+        std::string out;
+        for (std::size_t side = 0; side < 2 && side < hands->count; ++side) {
+            const Value& hand = doc_.element(*hands, side);
+            if (!T::is_object(&hand)) continue;
+            for (const auto& [code, letter] : KINDS) {
+                const auto count = non_negative(member(hand, code));
+                if (!count || *count == 0) continue;
+                if (*count != 1) out += std::to_string(*count);
+                out += side == 0 ? letter : static_cast<char>(letter - 'A' + 'a');
+            }
+        }
+        return out.empty() ? "-" : out;
+    }
+
+    Expected<std::string, JkfError> sfen_of_data(const Value& data) const {
+        const Value* board = member(data, "board");
+        if (!T::is_array(board)) return unexpected(JkfError::structure("initial.data.board must be an array"));
+        if (board->count != 9) return unexpected(JkfError::structure("initial.data.board must have 9 files"));
+        std::string sfen;
+        for (int y = 1; y <= 9; ++y) {
+            if (y > 1) sfen += '/';
+            int empty = 0;
+            for (int x = 9; x >= 1; --x) {
+                const Value& file = doc_.element(*board, x - 1);
+                if (!T::is_array(&file)) return unexpected(JkfError::structure("initial.data.board file must be an array"));
+                if (file.count != 9) return unexpected(JkfError::structure("initial.data.board file must have 9 ranks"));
+                const Value& cell = doc_.element(file, y - 1);
+                const Value* kind = T::is_object(&cell) ? member(cell, "kind") : nullptr;
+                if (!T::is_string(kind)) {
+                    ++empty;
+                    continue;
+                }
+                Color color = BLACK;
+                if (const auto c = non_negative(member(cell, "color"))) {
+                    if (*c > 1) return unexpected(JkfError::structure("invalid color: " + std::to_string(*c)));
+                    color = *c == 0 ? BLACK : WHITE;
+                }
+                const std::string code(text(*kind));
+                const auto pt = jkf_kind_to_piece_type(code);
+                if (!pt) return unexpected(JkfError::structure("invalid piece kind: " + code));
+                static constexpr std::string_view LETTERS = "?PLNSBRGK";
+                const PieceType base = demote(*pt);
+                if (base < PAWN || base > KING)
+                    return unexpected(JkfError::structure("invalid piece kind for SFEN: " + code));
+                if (empty) sfen += static_cast<char>('0' + empty);
+                empty = 0;
+                if (is_promoted(*pt)) sfen += '+';
+                const char letter = LETTERS[base];
+                sfen += color == BLACK ? letter : static_cast<char>(letter - 'A' + 'a');
+            }
+            if (empty) sfen += static_cast<char>('0' + empty);
+        }
+        char side = 'b';
+        if (const auto c = non_negative(member(data, "color"))) {
+            if (*c > 1) return unexpected(JkfError::structure("invalid initial.data.color: " + std::to_string(*c)));
+            side = *c == 0 ? 'b' : 'w';
+        }
+        sfen += ' ';
+        sfen += side;
+        sfen += ' ';
+        sfen += jkf_hands_to_sfen(member(data, "hands"));
+        sfen += " 1";
+        return sfen;
+    }
+
+    // The initial SFEN, or nothing for the standard start.
+    Expected<std::optional<std::string>, JkfError> initial_sfen(const Value& root) const {
+        const Value* initial = member(root, "initial");
+        if (!initial) return std::optional<std::string>{};
+        if (!T::is_object(initial)) return unexpected(JkfError::structure("initial must be an object"));
+        if (const Value* preset = member(*initial, "preset"); T::is_string(preset)) {
+            const std::string name(text(*preset));
+            if (name == "HIRATE") return std::optional<std::string>{};
+            if (const auto sfen = jkf_preset_sfen(name)) return std::optional<std::string>{std::string(*sfen)};
+            if (name != "OTHER") return unexpected(JkfError::of_text(JkfError::Kind::UnsupportedPreset, name));
+        }
+        const Value* data = member(*initial, "data");
+        if (!data) return std::optional<std::string>{};
+        if (!T::is_object(data)) return unexpected(JkfError::structure("initial.data must be an object"));
+        auto sfen = sfen_of_data(*data);
+        if (!sfen) return unexpected(sfen.error());
+        return std::optional<std::string>{std::move(*sfen)};
+    }
+
+    // Each member in document order: a repeated key ends with its last value.
+    void read_header(const Value& header, RecordMetadata& md) const {
+        using MK = RecordMetadataKey;
+        static constexpr std::array<std::pair<std::string_view, MK>, 7> TEXTS = {{
+            {"先手", MK::BlackPlayer}, {"後手", MK::WhitePlayer}, {"棋戦", MK::Event},     {"場所", MK::Site},
+            {"備考", MK::Comment},     {"開始日時", MK::StartDate}, {"終了日時", MK::EndDate},
+        }};
+        for (std::uint32_t i = 0; i < header.count; ++i) {
+            const std::string_view key = doc_.key_at(header, i);
+            const Value& value = doc_.value_at(header, i);
+            const std::optional<std::string_view> str =
+                T::is_string(&value) ? std::optional(text(value)) : std::nullopt;
+            bool standard = false;
+            for (const auto& [name, field] : TEXTS) {
+                if (name != key) continue;
+                standard = true;
+                md.texts[static_cast<int>(field)] = str ? std::optional<std::string>(*str) : std::nullopt;
+            }
+            if (standard) continue;
+            if (key == "持将棋") {
+                md.impasse_rule = str ? std::optional<std::string>(*str) : std::nullopt;
+            } else if (key == "持ち時間") {
+                md.time_control = str ? parse_japanese_time(*str) : std::nullopt;
+            } else if (key == "先手持ち時間") {
+                md.black_time_control = str ? time_control_parse_spec(*str) : std::nullopt;
+            } else if (key == "後手持ち時間") {
+                md.white_time_control = str ? time_control_parse_spec(*str) : std::nullopt;
+            } else if (key == "最大手数") {
+                md.max_moves = std::nullopt;
+                if (const auto n = non_negative(&value); n && *n <= U32_MAX) md.max_moves = static_cast<std::uint32_t>(*n);
+                if (str) md.max_moves = parse_u32(*str);
+            } else if (str) {
+                md.attributes.insert_or_assign(std::string(key), std::string(*str));
+            } else if (value.type != JsonTree::Type::Null) {
+                md.attributes.insert_or_assign(std::string(key), value.type == JsonTree::Type::Boolean ? (value.boolean ? "true" : "false")
+                                                                                            : doc_.dump(value));
+            }
+        }
+    }
+
+    Expected<Square, JkfError> jkf_parse_place(const Value& value) const {
+        if (!T::is_object(&value)) return unexpected(JkfError::structure("place must be an object"));
+        const auto x = non_negative(member(value, "x"));
+        if (!x) return unexpected(JkfError::structure("place.x must be an integer"));
+        const auto y = non_negative(member(value, "y"));
+        if (!y) return unexpected(JkfError::structure("place.y must be an integer"));
+        if (*x < 1 || *x > 9 || *y < 1 || *y > 9)
+            return unexpected(JkfError::structure("place out of board: " + std::to_string(*x) + "," + std::to_string(*y)));
+        return make_square(static_cast<int>(*x) - 1, static_cast<int>(*y) - 1);
+    }
+
+    Expected<std::optional<std::string>, JkfError> entry_comment(const Value& entry) const {
+        const Value* comments = member(entry, "comments");
+        if (!comments) return std::optional<std::string>{};
+        if (!T::is_array(comments)) return unexpected(JkfError::structure("comments must be an array"));
+        std::optional<std::string> out;
+        for (std::uint32_t i = 0; i < comments->count; ++i) {
+            const Value& item = doc_.element(*comments, i);
+            if (!T::is_string(&item)) return unexpected(JkfError::structure("comments item must be a string"));
+            if (!text(item).empty()) append_comment_line(out, text(item));
+        }
+        return out;
+    }
+
+    Expected<std::optional<Duration>, JkfError> entry_time(const Value& entry) const {
+        const Value* time = member(entry, "time");
+        if (!time) return std::optional<Duration>{};
+        if (!T::is_object(time)) return unexpected(JkfError::structure("time must be an object"));
+        const Value* now = member(*time, "now");
+        if (!now) return std::optional<Duration>{};
+        if (!T::is_object(now)) return unexpected(JkfError::structure("time.now must be an object"));
+        std::uint64_t ms = 0;
+        ms = saturating_mul_add(ms, non_negative(member(*now, "h")).value_or(0), 3'600'000);
+        ms = saturating_mul_add(ms, non_negative(member(*now, "m")).value_or(0), 60'000);
+        ms = saturating_mul_add(ms, non_negative(member(*now, "s")).value_or(0), 1'000);
+        if (ms > U32_MAX) return unexpected(JkfError::structure("time.now exceeds u32 milliseconds"));
+        return std::optional<Duration>{Duration::from_ms(ms)};
+    }
+
+    // The USI text of an entry's "move" object, and its destination.
+    Expected<std::string, JkfError> move_usi(const Value& move, std::optional<Square> previous_to, Square& to) const {
+        if (const Value* place = member(move, "to")) {
+            auto sq = jkf_parse_place(*place);
+            if (!sq) return unexpected(sq.error());
+            to = *sq;
+        } else if (const Value* same = member(move, "same"); T::is_boolean(same) && same->boolean) {
+            if (!previous_to) return unexpected(JkfError::invalid_move("same move without previous square"));
+            to = *previous_to;
+        } else {
+            return unexpected(JkfError::structure("move.to is required"));
+        }
+        if (const Value* from_place = member(move, "from")) {
+            auto from = jkf_parse_place(*from_place);
+            if (!from) return unexpected(from.error());
+            const Value* promote = member(move, "promote");
+            const bool promotes = T::is_boolean(promote) && promote->boolean;
+            return square_display_usi(*from) + square_display_usi(to) + (promotes ? "+" : "");
+        }
+        const Value* piece = member(move, "piece");
+        if (!T::is_string(piece)) return unexpected(JkfError::structure("drop move requires piece"));
+        const std::string code(text(*piece));
+        const auto pt = jkf_kind_to_piece_type(code);
+        const PieceType base = pt ? demote(*pt) : NO_PIECE_TYPE;
+        if (base < PAWN || base > GOLD) return unexpected(JkfError::invalid_move("invalid drop piece: " + code));
+        static constexpr std::string_view LETTERS = "?PLNSBRG";
+        return std::string(1, LETTERS[base]) + "*" + square_display_usi(to);
+    }
+
+    // One array of entries (the main "moves" or a fork) appended under `parent`, played
+    // on `pos`, which the line owns. Forks recurse at most JKF_MAX_FORK_DEPTH deep.
+    Expected<Ok, JkfError> jkf_parse_move_entry(RecordNodeId parent, Position pos, std::optional<Square> previous_to,
+                                                const Value& entries, std::size_t depth) {
+        RecordNodeId current = parent;
+        for (std::uint32_t i = 0; i < entries.count; ++i) {
+            const Value& entry = doc_.element(entries, i);
+            if (!T::is_object(&entry)) return unexpected(JkfError::structure("move entry must be an object"));
+            auto comment = entry_comment(entry);
+            if (!comment) return unexpected(comment.error());
+            auto time = entry_time(entry);
+            if (!time) return unexpected(time.error());
+            const Value* forks = member(entry, "forks");
+
+            if (const Value* move = member(entry, "move")) {
+                if (!T::is_object(move)) return unexpected(JkfError::structure("move must be an object"));
+                Square to = SQ_NONE;
+                auto usi = move_usi(*move, previous_to, to);
+                if (!usi) return unexpected(usi.error());
+                const auto parsed = move_from_usi(*usi);
+                if (!parsed) return unexpected(JkfError::invalid_move("invalid USI move: " + *usi));
+                const auto m = record_checked_move(pos, *parsed);
+                if (!m) return unexpected(JkfError::illegal_move(i));
+                auto id = record_append_move(record_, current, move16(*m), Annotations{std::move(*comment), *time, {}});
+                if (!id) return unexpected(JkfError::of_record(id.error()));
+                if (forks) {
+                    if (auto ok = jkf_parse_forks(current, pos, previous_to, *forks, depth); !ok) return ok;
+                }
+                position_do_move(pos, *m);
+                current = *id;
+                previous_to = move_to(*m);
+                continue;
+            }
+            if (const Value* special = member(entry, "special")) {
+                if (!T::is_string(special)) return unexpected(JkfError::structure("special must be a string"));
+                SpecialMove s = jkf_special_of_name(text(*special), pos.side_to_move);
+                auto id = record_append_terminal(record_, current, std::move(s), Annotations{std::move(*comment), *time, {}});
+                if (!id) return unexpected(JkfError::of_record(id.error()));
+                if (forks) return jkf_parse_forks(current, pos, previous_to, *forks, depth);
+                return Ok{};
+            }
+            if (*comment) {
+                auto& existing = record_node(record_, current).annotations.comment;
+                if (existing)
+                    append_comment_line(existing, **comment);
+                else
+                    existing = std::move(*comment);
+            }
+            if (forks) {
+                if (auto ok = jkf_parse_forks(current, pos, previous_to, *forks, depth); !ok) return ok;
+            }
+        }
+        return Ok{};
+    }
+
+    Expected<Ok, JkfError> jkf_parse_forks(RecordNodeId parent, const Position& pos, std::optional<Square> previous_to,
+                                           const Value& value, std::size_t depth) {
+        if (!T::is_array(&value)) return unexpected(JkfError::structure("forks must be an array"));
+        for (std::uint32_t i = 0; i < value.count; ++i) {
+            const Value& fork = doc_.element(value, i);
+            if (!T::is_array(&fork)) return unexpected(JkfError::structure("fork must be an array"));
+            if (fork.count == 0) continue;
+            if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::structure(jkf_fork_depth_text()));
+            if (auto ok = jkf_parse_move_entry(parent, without_history(pos), previous_to, fork, depth + 1); !ok) return ok;
+        }
+        return Ok{};
+    }
+
+private:
+    const JsonTree& doc_;
+    Record& record_;
+};
+
+}  // namespace
+
+Expected<Record, JkfError> parse_jkf(std::string_view text) {
+    auto parsed = parse_json(text, JKF_MAX_JSON_DEPTH);
+    if (!parsed) {
+        if (parsed.error().too_deep) return unexpected(JkfError::structure(jkf_json_depth_text()));
+        return unexpected(JkfError::of_text(JkfError::Kind::JsonSerialization, parsed.error().message));
+    }
+    const JsonTree& doc = *parsed;
+    const Value& root = doc.root();
+    if (!T::is_object(&root)) return unexpected(JkfError::structure("JKF root must be an object"));
+
+    Record record = record_new_startpos();
+    Reader reader(doc, record);
+    auto sfen = reader.initial_sfen(root);
+    if (!sfen) return unexpected(sfen.error());
+    auto made = record_new(*sfen);
+    if (!made) return unexpected(JkfError::of_record(made.error()));
+    record = std::move(*made);
+
+    if (const Value* header = doc.find(root, "header")) {
+        if (!T::is_object(header)) return unexpected(JkfError::structure("header must be an object"));
+        reader.read_header(*header, record.metadata);
+    }
+    auto start = position_from_sfen(*sfen ? std::string_view(**sfen) : STARTPOS_SFEN);
+    if (!start) return unexpected(JkfError::of_sfen(start.error()));
+
+    const Value* moves = doc.find(root, "moves");
+    if (!moves) return record;
+    if (!T::is_array(moves)) return unexpected(JkfError::structure("moves must be an array"));
+    if (auto ok = reader.jkf_parse_move_entry(record.root, std::move(*start), std::nullopt, *moves, 0); !ok)
+        return unexpected(ok.error());
+    return record;
+}
+
+}  // namespace korvan

@@ -1,0 +1,25 @@
+#include "core/records/formats/kif/kif_errors.h"
+
+namespace korvan {
+
+namespace {
+
+template <class Format>
+std::string display(const JapaneseRecordError<Format>& e) {
+    switch (e.kind) {
+        case KifErrorKind::Sfen: return "failed to parse SFEN: " + sfen_error_display(e.sfen);
+        case KifErrorKind::InvalidLine: return "invalid " + std::string(Format::name) + " line: " + e.text;
+        case KifErrorKind::InvalidMove: return "invalid " + std::string(Format::name) + " move: " + e.text;
+        case KifErrorKind::IllegalMove: return "illegal move at index " + std::to_string(e.index);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string kif_error_display(const KifError& e) { return display(e); }
+std::string ki2_error_display(const Ki2Error& e) { return display(e); }
+std::string kif_error_to_string(KifError e) { return display(e); }
+KifError kif_invalid_move_error(std::string_view text) { return KifError::invalid_move(text); }
+
+}  // namespace korvan

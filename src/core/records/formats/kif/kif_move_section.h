@@ -1,0 +1,59 @@
+#pragma once
+// Pieces of the KIF and KI2 move sections that both readers use: the Japanese square
+// with "同", stand-alone time and evaluation lines, variation numbers, comments, and
+// the appending of a line of moves under a node.
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/records/formats/kif/kif_errors.h"
+#include "core/records/record.h"
+#include "core/types/color.h"
+#include "core/types/square.h"
+#include "core/util/expected.h"
+
+namespace korvan {
+
+struct KifSquare {
+    Square square;
+    std::size_t bytes;  // read from the text: 4 (ASCII file), 6 (full-width file), 3 ("同")
+};
+
+// A file digit (full-width "１".."９" or ASCII) and a kanji rank "一".."九", or "同" for
+// the previous destination; InvalidMove holding the whole text otherwise. What follows
+// the square is left to the caller.
+Expected<KifSquare, KifError> parse_kif_square(std::string_view text, bool has_previous, Square previous_square);
+
+// The files of two squares compared as the side sees them (White's mirrored).
+std::strong_ordering compare_square_files(Square a, Square b, Color side);
+
+// The milliseconds after "消費時間" in a time line: numbers separated by spaces or
+// colons, read from the right as seconds, minutes, hours...; nothing when the total is
+// 0 or does not fit in 32 unsigned bits.
+std::optional<std::uint32_t> parse_kif_time_column(std::string_view line);
+
+// Every ASCII digit of the text read as one decimal number; 0 when there is none or it
+// passes 64 bits.
+std::uint64_t ascii_digits_number(std::string_view text);
+// The move a "変化" header branches at: its ASCII and full-width digits read as one
+// number, 1 when that is 0 (or passes 64 bits).
+std::uint64_t variation_start_number(std::string_view line);
+
+// The value of an evaluation line "**評価値=<signed 32-bit decimal>" (the prefix may
+// repeat); nothing for any other text.
+std::optional<std::int32_t> parse_kif_evaluation_line(std::string_view line);
+constexpr std::string_view KIF_EVALUATION_PREFIX = "**評価値=";
+
+// Sets the evaluation of the entry's engine information, creating it when absent.
+void set_move_evaluation(Annotations& annotations, std::int32_t value);
+void append_move_comment(MoveEntry& entry, std::string_view line);
+
+// Appends the entries one under the other, the first under the parent; the new ids, or
+// the first record error (what was appended before it stays).
+Expected<std::vector<RecordNodeId>, RecordError> record_append_line(Record& record, RecordNodeId parent,
+                                                                    std::vector<MoveEntry> entries);
+
+}  // namespace korvan

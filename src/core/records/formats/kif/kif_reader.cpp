@@ -1,0 +1,536 @@
+#include "core/records/formats/kif/kif_reader.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/board/position/updates.h"
+#include "core/records/formats/kif/kif_sections.h"
+#include "core/records/formats/kif/kif_special.h"
+#include "core/records/reader_support.h"
+#include "core/records/time_text.h"
+#include "core/util/text.h"
+
+namespace korvan {
+
+namespace {
+
+// ---- Move and special lines ----
+
+constexpr std::string_view PROMOTED = "成";
+
+struct Replacement {
+    std::string_view from;
+    std::string_view to;
+};
+constexpr std::array<Replacement, 6> PIECE_NAME_VARIANTS = {{
+    {"王", "玉"}, {"竜", "龍"}, {"成銀", "全"}, {"成桂", "圭"}, {"成香", "杏"}, {"成歩", "と"},
+}};
+
+// The variant that begins at byte i. "王" and "竜" have the lead byte 0xE7 and "成"
+// has 0xE6, so the caller passes other bytes over at once.
+const Replacement* variant_at(std::string_view text, std::size_t i) {
+    if (i + 2 >= text.size()) return nullptr;
+    const auto b1 = static_cast<unsigned char>(text[i + 1]), b2 = static_cast<unsigned char>(text[i + 2]);
+    if (text[i] == '\xE7') {
+        if (b1 == 0x8E && b2 == 0x8B) return &PIECE_NAME_VARIANTS[0];
+        if (b1 == 0xAB && b2 == 0x9C) return &PIECE_NAME_VARIANTS[1];
+        return nullptr;
+    }
+    if (text[i] != '\xE6' || b1 != 0x88 || b2 != 0x90) return nullptr;
+    for (std::size_t k = 2; k < PIECE_NAME_VARIANTS.size(); ++k)
+        if (text.substr(i).starts_with(PIECE_NAME_VARIANTS[k].from)) return &PIECE_NAME_VARIANTS[k];
+    return nullptr;
+}
+
+// The replacements in one pass: none of them makes text another one matches, so one
+// left-to-right pass equals the six in turn. A text that needs no replacement is
+// returned as it is; otherwise the result is written to out.
+std::string_view normalize_into(std::string_view text, std::string& out) {
+    bool copying = false;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const Replacement* hit = (static_cast<unsigned char>(text[i]) & 0xFE) == 0xE6 ? variant_at(text, i) : nullptr;
+        if (!hit) {
+            ++i;
+            continue;
+        }
+        if (!copying) out.clear();
+        copying = true;
+        out.append(text.substr(copied, i - copied));
+        out.append(hit->to);
+        i += hit->from.size();
+        copied = i;
+    }
+    if (!copying) return text;
+    out.append(text.substr(copied));
+    return out;
+}
+
+std::string_view skip_spaces(std::string_view text) {
+    while (const std::size_t width = space_at(text)) text.remove_prefix(width);
+    return text;
+}
+
+std::string_view skip_digits(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && is_ascii_digit(text[i])) ++i;
+    return text.substr(i);
+}
+
+// Piece characters of a move line, with the USI drop letter of the ones a hand holds.
+struct MovePiece {
+    std::string_view name;
+    char drop_letter;  // 0: cannot be dropped
+};
+constexpr std::array<MovePiece, 14> MOVE_PIECES = {{
+    {"歩", 'P'}, {"香", 'L'}, {"桂", 'N'}, {"銀", 'S'}, {"金", 'G'}, {"角", 'B'}, {"飛", 'R'},
+    {"玉", 0},   {"と", 0},   {"杏", 0},   {"圭", 0},   {"全", 0},   {"馬", 0},   {"龍", 0},
+}};
+
+PieceType drop_type_of_letter(char letter) {
+    constexpr std::string_view LETTERS = "PLNSBRG";
+    return PieceType(LETTERS.find(letter) + 1);
+}
+
+constexpr std::string_view OPEN_WIDE = "（";
+constexpr std::string_view CLOSE_WIDE = "）";
+constexpr std::string_view COLON_WIDE = "：";
+
+struct TimeColumn {
+    std::size_t open;  // where the line is cut
+    std::optional<std::uint32_t> ms;
+};
+
+// parse_time_text_ms of the trimmed text, with a shortcut for the form nearly every
+// time column has, "minutes:seconds" in digits between ASCII spaces, giving exactly
+// what the general reader gives for it.
+std::optional<std::uint32_t> spent_time_ms(std::string_view untrimmed) {
+    std::string_view text = untrimmed;
+    while (text.starts_with(' ')) text.remove_prefix(1);
+    while (text.ends_with(' ')) text.remove_suffix(1);
+    const std::size_t colon = text.find(':');
+    const auto digits = [](std::string_view d) {
+        if (d.empty() || d.size() > 9) return false;
+        for (char c : d)
+            if (!is_ascii_digit(c)) return false;
+        return true;
+    };
+    if (colon == std::string_view::npos || !digits(text.substr(0, colon)) || !digits(text.substr(colon + 1)))
+        return parse_time_text_ms(trim_line(untrimmed));
+    auto value = [](std::string_view d) {
+        std::uint64_t v = 0;
+        for (char c : d) v = v * 10 + static_cast<unsigned>(c - '0');
+        return v;
+    };
+    const std::uint64_t seconds = value(text.substr(colon + 1)) + value(text.substr(0, colon)) * 60;
+    if (seconds * 1000 > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(seconds * 1000);
+}
+
+// The group opened at `open`, its text starting at `inner`, when it holds text, a slash
+// and a colon before its closing parenthesis.
+std::optional<TimeColumn> time_group(std::string_view line, std::size_t open, std::size_t inner, std::size_t close,
+                                     std::size_t slash, std::size_t colon) {
+    if (close == std::string_view::npos || close == inner || slash > close || colon > close) return std::nullopt;
+    return TimeColumn{open, spent_time_ms(line.substr(inner, slash - inner))};
+}
+
+// The last parenthesised group that holds "/" and a colon, scanning from the end; every
+// test sees the nearest closing parenthesis, slash and colon to its right, so a line
+// is read once whatever its parentheses.
+std::optional<TimeColumn> scan_time_column(std::string_view line);
+
+// Nearly every time column is the line's last group: a last ASCII "(" with no
+// full-width one after it is tried first, reading only the text after it, and the full
+// scan runs only when that group does not hold a time.
+std::optional<TimeColumn> find_time_column(std::string_view line) {
+    constexpr std::size_t NONE = std::string_view::npos;
+    const std::size_t open = line.rfind('(');
+    if (open == NONE) return scan_time_column(line);
+    std::size_t close = NONE, slash = NONE, colon = NONE;
+    for (std::size_t i = open + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ')' || c == '/' || c == ':') {
+            std::size_t& first = c == ')' ? close : c == '/' ? slash : colon;
+            if (first == NONE) first = i;
+        } else if (c == '\xEF') {
+            const std::string_view here = line.substr(i);
+            if (here.starts_with(OPEN_WIDE)) return scan_time_column(line);
+            if (here.starts_with(CLOSE_WIDE) && close == NONE) close = i;
+            if (here.starts_with(COLON_WIDE) && colon == NONE) colon = i;
+        }
+    }
+    if (auto found = time_group(line, open, open + 1, close, slash, colon)) return found;
+    return scan_time_column(line);
+}
+
+std::optional<TimeColumn> scan_time_column(std::string_view line) {
+    constexpr std::size_t NONE = std::string_view::npos;
+    std::size_t close = NONE, slash = NONE, colon = NONE;
+    for (std::size_t i = line.size(); i-- > 0;) {
+        const char c = line[i];
+        // Only "(", ")", "/", ":" and the full-width forms (lead byte 0xEF) matter.
+        if (c == '\xEF') {
+            const std::string_view here = line.substr(i);
+            if (here.starts_with(CLOSE_WIDE)) {
+                close = i;
+            } else if (here.starts_with(COLON_WIDE)) {
+                colon = i;
+            } else if (here.starts_with(OPEN_WIDE)) {
+                if (auto found = time_group(line, i, i + OPEN_WIDE.size(), close, slash, colon)) return found;
+            }
+        } else if (c == ')') {
+            close = i;
+        } else if (c == '/') {
+            slash = i;
+        } else if (c == ':') {
+            colon = i;
+        } else if (c == '(') {
+            if (auto found = time_group(line, i, i + 1, close, slash, colon)) return found;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Square> origin_square(std::string_view rest) {
+    const std::size_t open = rest.find('(');
+    if (open == std::string_view::npos) return std::nullopt;
+    const std::size_t close = rest.find(')', open + 1);
+    if (close == std::string_view::npos || close != open + 3) return std::nullopt;
+    const char file = rest[open + 1], rank = rest[open + 2];
+    if (file < '1' || file > '9' || rank < '1' || rank > '9') return std::nullopt;
+    return make_square(file - '1', rank - '1');
+}
+
+// The promoted name that "成" and the next character make ("成銀" is "全"), or 0.
+std::uint32_t promoted_variant(std::string_view after_promoted) {
+    switch (char3_at(after_promoted)) {
+        case char3("銀"): return char3("全");
+        case char3("桂"): return char3("圭");
+        case char3("香"): return char3("杏");
+        case char3("歩"): return char3("と");
+        default: return 0;
+    }
+}
+
+struct PieceAt {
+    const MovePiece* piece;
+    std::size_t bytes;
+};
+
+// The piece name at the start of the text, its variants read as normalisation would
+// write them: "王", "竜" and the two-character promoted names.
+PieceAt piece_at(std::string_view text) {
+    std::uint32_t name = char3_at(text);
+    std::size_t bytes = KANJI_BYTES;
+    if (name == char3("王")) {
+        name = char3("玉");
+    } else if (name == char3("竜")) {
+        name = char3("龍");
+    } else if (name == char3(PROMOTED)) {
+        name = promoted_variant(text.substr(KANJI_BYTES));
+        bytes = 2 * KANJI_BYTES;
+    }
+    for (const MovePiece& p : MOVE_PIECES)
+        if (char3(p.name) == name) return {&p, bytes};
+    return {nullptr, 0};
+}
+
+// The move line is read as written: the piece-name variants are read where the piece
+// stands, which is the only place their normalisation changes what the line says
+// (the time column and the origin hold none of their bytes' meaning), so no copy of
+// the line is made.
+Expected<KifMoveLine, KifError> read_move_line(std::string_view given, bool has_previous, Square previous) {
+    std::string_view line = given;
+    KifMoveLine out{MOVE_NONE, SQ_NONE, std::nullopt};
+    if (const auto column = find_time_column(line)) {
+        out.time_ms = column->ms;
+        line = line.substr(0, column->open);
+    }
+    std::string_view rest = skip_spaces(skip_digits(skip_spaces(line)));
+    const auto square = parse_kif_square(rest, has_previous, previous);
+    if (!square) return unexpected(square.error());
+    out.to = square->square;
+    rest = skip_spaces(rest.substr(square->bytes));
+
+    const PieceAt piece = piece_at(rest);
+    if (!piece.piece) return unexpected(KifError::invalid_move(given));
+    rest.remove_prefix(piece.bytes);
+    // "成" right after the piece promotes, unless it begins a promoted name.
+    const bool promotes = rest.starts_with(PROMOTED) && !promoted_variant(rest.substr(PROMOTED.size()));
+
+    if (skip_spaces(promotes ? rest.substr(PROMOTED.size()) : rest).starts_with("打")) {
+        if (!piece.piece->drop_letter) return unexpected(KifError::invalid_move(given));
+        out.move = make_drop16(drop_type_of_letter(piece.piece->drop_letter), out.to);
+        return out;
+    }
+    const auto from = origin_square(rest);
+    if (!from) return unexpected(KifError::invalid_move(given));
+    out.move = promotes ? make_move16_promote(*from, out.to) : make_move16(*from, out.to);
+    return out;
+}
+
+std::optional<KifSpecialLine> read_special_line(std::string_view given, Color side_to_move, std::string& scratch) {
+    const std::string_view line = skip_spaces(normalize_into(given, scratch));
+    std::string_view rest = skip_digits(line);
+    if (rest.size() == line.size()) return std::nullopt;
+    rest = skip_spaces(rest);
+    std::size_t end = 0;
+    while (end < rest.size() && rest[end] != '(' && !rest.substr(end).starts_with(OPEN_WIDE) &&
+           !space_at(rest.substr(end)))
+        utf8_next(rest, end);
+    const std::string_view word = trim_line(rest.substr(0, end));
+    if (word.empty()) return std::nullopt;
+    KifSpecialLine out{kif_special_word(word, side_to_move), std::nullopt};
+
+    rest = rest.substr(end);
+    std::size_t open = rest.find('(');
+    std::size_t open_width = 1;
+    if (open == std::string_view::npos) {
+        open = rest.find(OPEN_WIDE);
+        open_width = OPEN_WIDE.size();
+    }
+    if (open == std::string_view::npos) return out;
+    const std::string_view after = rest.substr(open + open_width);
+    std::size_t close = after.find(')');
+    if (close == std::string_view::npos) close = after.find(CLOSE_WIDE);
+    const std::string_view inner = after.substr(0, close);
+    const std::size_t slash = inner.find('/');
+    if (slash == std::string_view::npos) return out;
+    const std::string_view spent = trim_line(inner.substr(0, slash));
+    if (spent.find(':') == std::string_view::npos && spent.find(COLON_WIDE) == std::string_view::npos) return out;
+    out.time_ms = parse_time_text_ms(spent);
+    return out;
+}
+
+// ---- The reader ----
+
+bool opens_kif_moves(std::string_view line) {
+    return line.starts_with("変化：") || line.starts_with("手数") || line.starts_with("まで") ||
+           (!line.empty() && is_ascii_digit(line[0]));
+}
+
+bool is_move_line(std::string_view line) {
+    return (!line.empty() && is_ascii_digit(line[0])) || contains_word(line, "手数");
+}
+
+bool is_table_header(std::string_view line) {
+    return line.starts_with("手数") && contains_word(line, "指手");
+}
+
+// The text of a comment line: the leading run of its first character ('*' or '\'')
+// removed, then trimmed.
+std::string_view comment_text(std::string_view line) {
+    const char mark = line.front();
+    while (line.starts_with(mark)) line.remove_prefix(1);
+    return trim_line(line);
+}
+
+Duration ms_duration(std::uint32_t ms) { return Duration::from_ms(ms); }
+
+struct KifReader {
+    const RecordLines& lines;
+    std::string scratch;
+    std::uint64_t counter = 0;
+
+    // Reads one block of a variation from the branching position.
+    Expected<Ok, KifError> read_block(const VariationBlock& block, Position& pos, bool has_previous, Square previous,
+                                      VariationLine& line) {
+        std::optional<std::string> pending_comment;
+        std::optional<std::uint32_t> pending_time;
+        std::uint64_t block_counter = 0;
+        for (std::size_t i = block.first; i < block.last; ++i) {
+            const std::string_view t = trim_line(lines[i]);
+            if (t.empty() || t.starts_with('&') || is_table_header(t)) continue;
+            if (t.starts_with(KIF_EVALUATION_PREFIX)) {
+                if (const auto v = parse_kif_evaluation_line(t); v && !line.entries.empty())
+                    set_move_evaluation(line.entries.back().annotations, *v);
+                continue;
+            }
+            if (t.front() == '*' || t.front() == '\'') {
+                const std::string_view text = comment_text(t);
+                if (text.empty()) continue;
+                if (line.entries.empty())
+                    append_comment_line(pending_comment, text);
+                else
+                    append_move_comment(line.entries.back(), text);
+                continue;
+            }
+            if (contains_word(t, "消費時間")) {
+                if (const auto ms = parse_kif_time_column(t)) {
+                    if (line.entries.empty())
+                        pending_time = ms;
+                    else
+                        line.entries.back().annotations.time = ms_duration(*ms);
+                }
+                continue;
+            }
+            if (!is_move_line(t)) continue;
+            const auto parsed = read_move_line(t, has_previous, previous);
+            if (!parsed) {
+                // A terminal ends the variation; variations carry none.
+                if (read_special_line(t, pos.side_to_move, scratch)) break;
+                return unexpected(KifError::invalid_move(t));
+            }
+            const auto m = kif_checked_move(pos, parsed->move);
+            if (!m) return unexpected(KifError::invalid_move(t));
+            MoveEntry entry{parsed->move, {}};
+            const auto ms = parsed->time_ms ? parsed->time_ms : line.entries.empty() ? pending_time : std::nullopt;
+            if (ms) entry.annotations.time = ms_duration(*ms);
+            if (line.entries.empty()) entry.annotations.comment = std::move(pending_comment);
+            line.entries.push_back(std::move(entry));
+            position_do_move(pos, *m);
+            if (auto compact = replay_compact_history(pos, block_counter); !compact)
+                return unexpected(KifError::of_sfen(compact.error()));
+            has_previous = true;
+            previous = parsed->to;
+            line.snapshots.push_back(ply_snapshot(pos, true, previous));
+        }
+        return Ok{};
+    }
+
+    Expected<Record, KifError> read() {
+        KifHeaderSection header = read_kif_header_section(lines, opens_kif_moves);
+        auto start = kif_start_sfen(header);
+        if (!start) return unexpected(KifError::invalid_line(start.error()));
+        auto parsed_start = kif_start_position(*start);
+        if (!parsed_start) return unexpected(KifError::of_sfen(parsed_start.error()));
+        Position pos = std::move(*parsed_start);
+
+        std::optional<std::string> root_comment;
+        for (std::string_view line : header.comment_lines) append_comment_line(root_comment, line);
+
+        // The main line goes straight into the record, as record_from_main_line would
+        // build it from the same entries and terminal.
+        auto made = record_new(*start);
+        if (!made) return unexpected(KifError::invalid_line(record_error_display(made.error())));
+        Record record = std::move(*made);
+        std::optional<SpecialMoveEntry> terminal;
+        std::vector<VariationBlock> blocks;
+        VariationPath path;
+        // A move takes a line, so the lines left bound the main line; room for a long
+        // game is made at once, but no more, since a text of empty lines would claim
+        // a hundred times its size.
+        const std::size_t expected = std::min<std::size_t>(lines.size() - header.move_section, 512) + 2;
+        record.nodes.reserve(expected);
+        path.nodes.reserve(expected);
+        path.snapshots.reserve(expected);
+        path.nodes.push_back(record.root);
+        path.snapshots.push_back(ply_snapshot(pos, false, SQ_NONE));
+        bool has_previous = false;
+        Square previous = SQ_NONE;
+        std::optional<std::uint32_t> pending_time;
+        // The annotations of the latest main-line move, or nothing before the first.
+        auto latest = [&]() -> Annotations* {
+            return path.nodes.size() > 1 ? &record_node(record, path.nodes.back()).annotations : nullptr;
+        };
+
+        std::size_t i = header.move_section;
+        bool ended = false;
+        while (i < lines.size() && !ended) {
+            const std::string_view t = trim_line(lines[i]);
+            if (t.empty()) {
+                ++i;
+                continue;
+            }
+            if (t.starts_with("変化")) {
+                i = collect_variation_block(lines, i, blocks);
+                continue;
+            }
+            ++i;
+            if (t.starts_with("まで")) {
+                if (auto s = parse_kif_result_line(t, pos.side_to_move))
+                    terminal = special_entry_from_result_line(t, std::move(*s));
+                ended = true;
+            } else if (t.starts_with(KIF_EVALUATION_PREFIX)) {
+                if (const auto v = parse_kif_evaluation_line(t); v && latest()) set_move_evaluation(*latest(), *v);
+            } else if (t.front() == '*' || t.front() == '\'') {
+                const std::string_view text = comment_text(t);
+                if (text.empty()) continue;
+                append_comment_line(latest() ? latest()->comment : root_comment, text);
+            } else if (t.starts_with('&')) {
+                // Bookmarks and display directives of the format's editors: no record content.
+            } else if (contains_word(t, "消費時間")) {
+                if (const auto ms = parse_kif_time_column(t)) {
+                    if (latest())
+                        latest()->time = ms_duration(*ms);
+                    else
+                        pending_time = ms;
+                }
+            } else if (is_table_header(t)) {
+            } else if (is_move_line(t)) {
+                const auto parsed = read_move_line(t, has_previous, previous);
+                if (!parsed) {
+                    auto special = read_special_line(t, pos.side_to_move, scratch);
+                    if (!special) return unexpected(KifError::invalid_move(t));
+                    SpecialMoveEntry entry{std::move(special->special), {}};
+                    entry.special.raw = std::string(t);
+                    if (special->time_ms) entry.annotations.time = ms_duration(*special->time_ms);
+                    terminal = std::move(entry);
+                    ended = true;
+                    continue;
+                }
+                const std::size_t moves = path.nodes.size() - 1;
+                const auto m = kif_checked_move(pos, parsed->move);
+                if (!m) return unexpected(KifError::illegal_move(moves));
+                Annotations annotations;
+                const auto ms = parsed->time_ms ? parsed->time_ms : moves == 0 ? pending_time : std::nullopt;
+                if (ms) annotations.time = ms_duration(*ms);
+                const auto id = record_append_move(record, path.nodes.back(), parsed->move, std::move(annotations));
+                if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
+                position_do_move(pos, *m);
+                if (auto compact = replay_compact_history(pos, counter); !compact)
+                    return unexpected(KifError::of_sfen(compact.error()));
+                has_previous = true;
+                previous = parsed->to;
+                path.nodes.push_back(*id);
+                path.snapshots.push_back(ply_snapshot(pos, true, previous));
+            } else {
+                return unexpected(KifError::invalid_line(t));
+            }
+        }
+        // Real files put their variation blocks after the main line's end.
+        if (ended) collect_later_variation_blocks(lines, i, blocks);
+
+        if (terminal) {
+            const auto id = record_set_main_terminal(record, std::move(terminal->special), std::move(terminal->annotations));
+            if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
+        }
+        record.metadata = std::move(header.metadata);
+        record_set_initial_comment(record, std::move(root_comment));
+        if (blocks.empty()) return record;
+
+        auto attached = attach_variation_blocks<KifError>(
+            record, path, blocks, pos,
+            [this](const VariationBlock& b, Position& p, bool has_prev, Square prev, VariationLine& line) {
+                return read_block(b, p, has_prev, prev, line);
+            });
+        if (!attached) return unexpected(std::move(attached.error()));
+        return record;
+    }
+};
+
+}  // namespace
+
+Expected<Record, KifError> parse_kif(std::string_view text) {
+    const RecordLines lines(text);
+    KifReader reader{lines, {}, 0};
+    return reader.read();
+}
+
+Expected<KifMoveLine, KifError> parse_kif_move_line(std::string_view line, bool has_previous, Square previous_square) {
+    return read_move_line(line, has_previous, previous_square);
+}
+
+std::optional<KifSpecialLine> parse_kif_special_line(std::string_view line, Color side_to_move) {
+    std::string scratch;
+    return read_special_line(line, side_to_move, scratch);
+}
+
+std::string normalize_kif_piece_name(std::string_view text) {
+    std::string out;
+    const std::string_view normal = normalize_into(text, out);
+    return normal.data() == out.data() ? out : std::string(normal);
+}
+
+}  // namespace korvan

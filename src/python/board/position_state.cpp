@@ -1,0 +1,209 @@
+// PositionState: an editable position description with SFEN in and out, piece and
+// hand edits, and validation.
+
+#include "core/board/position/parser.h"
+#include "class_tags.h"
+#include "support/convert.h"
+#include "support/value_shape.h"
+#include "core/util/text.h"
+#include "board/validation.h"
+
+namespace korvan::py {
+
+namespace {
+
+using PS = PositionStateClass;
+
+bool from_sfen(std::optional<std::string_view> text, PositionState& out) {
+    auto state = position_state_from_sfen(text);
+    if (!state) {
+        PyErr_SetString(PyExc_ValueError, sfen_error_display(state.error()).c_str());
+        return false;
+    }
+    out = *state;
+    return true;
+}
+
+bool sfen_arg(PyObject* obj, std::string_view& text) {
+    if (extract_str(obj, text)) return true;
+    argument_error("sfen");
+    return false;
+}
+
+// PositionState(sfen=None)
+bool state_init(PyObject* const* args, PositionState& out) {
+    if (!args[0] || args[0] == Py_None) return from_sfen(std::nullopt, out);
+    std::string_view text;
+    return sfen_arg(args[0], text) && from_sfen(text, out);
+}
+
+// Always a plain PositionState, also when called on a subclass.
+PyObject* state_from_sfen(PyTypeObject*, PyObject* const* args) {
+    std::string_view text;
+    PositionState state;
+    if (!sfen_arg(args[0], text) || !from_sfen(text, state)) return nullptr;
+    return wrap<PS>(state);
+}
+
+PyObject* to_sfen(const PositionState& state, PyObject* const* args) {
+    bool include_ply = true;
+    if (args[0] && !extract_bool(args[0], include_ply)) {
+        argument_error("include_ply");
+        return nullptr;
+    }
+    return to_py_str(position_state_to_sfen(state, include_ply));
+}
+
+bool on_board(Square s) {
+    if (s < SQUARE_NB) return true;
+    PyErr_SetString(PyExc_ValueError, "square must be on board");
+    return false;
+}
+
+bool color_arg(PyObject* obj, Color& out) {
+    std::uint8_t c = 0;
+    if (!extract_arg<ColorClass>(obj, "color", c)) return false;
+    out = Color(c & 1);
+    return true;
+}
+
+PyObject* piece_on(const PositionState& state, PyObject* const* args) {
+    Square s = 0;
+    if (!extract_arg<SquareClass>(args[0], "square", s) || !on_board(s)) return nullptr;
+    return wrap<PieceClass>(state.board[s]);
+}
+
+PyObject* set_piece(PositionState& state, PyObject* const* args) {
+    Square s = 0;
+    std::uint8_t piece = 0;
+    if (!extract_arg<SquareClass>(args[0], "square", s) || !extract_arg<PieceClass>(args[1], "piece", piece) || !on_board(s))
+        return nullptr;
+    state.board[s] = Piece(piece);
+    Py_RETURN_NONE;
+}
+
+PyObject* hand(const PositionState& state, PyObject* const* args) {
+    Color c{};
+    if (!color_arg(args[0], c)) return nullptr;
+    return wrap<HandClass>(state.hands[c]);
+}
+
+PyObject* set_hand(PositionState& state, PyObject* const* args) {
+    Color c{};
+    Hand h = 0;
+    if (!color_arg(args[0], c) || !extract_arg<HandClass>(args[1], "hand", h)) return nullptr;
+    state.hands[c] = h;
+    Py_RETURN_NONE;
+}
+
+PyObject* board(const PositionState& state) {
+    Ref list(PyList_New(SQUARE_NB));
+    if (!list) return nullptr;
+    for (Square s = 0; s < SQUARE_NB; ++s) {
+        PyObject* piece = wrap<PieceClass>(state.board[s]);
+        if (!piece) return nullptr;
+        PyList_SET_ITEM(list.get(), s, piece);
+    }
+    return list.release();
+}
+
+PyObject* hands(const PositionState& state) {
+    Ref black(wrap<HandClass>(state.hands[BLACK]));
+    Ref white(wrap<HandClass>(state.hands[WHITE]));
+    if (!black || !white) return nullptr;
+    return PyTuple_Pack(2, black.get(), white.get());
+}
+
+PyObject* side_to_move(const PositionState& state) { return wrap<ColorClass>(state.side_to_move); }
+
+bool set_side_to_move(PositionState& state, PyObject* value) { return color_arg(value, state.side_to_move); }
+
+PyObject* ply(const PositionState& state) { return PyLong_FromUnsignedLong(state.ply); }
+
+bool set_ply(PositionState& state, PyObject* value) {
+    std::uint32_t v = 0;
+    if (!extract_int(value, v)) {
+        argument_error("ply");
+        return false;
+    }
+    if (v > 0xFFFF) {
+        PyErr_SetString(PyExc_ValueError, "ply must fit in uint16 range (0..65535)");
+        return false;
+    }
+    state.ply = static_cast<std::uint16_t>(v);
+    return true;
+}
+
+PyObject* copy(const PositionState& state) { return wrap<PS>(state); }
+
+PyObject* validate(const PositionState& state) { return validate_position(position_from_state(state)); }
+PyObject* is_valid(const PositionState& state) { return position_is_valid_bool(position_from_state(state)); }
+PyObject* validate_all(const PositionState& state) { return validate_all_position(position_from_state(state)); }
+
+PyObject* state_repr(const PositionState& state) {
+    const std::string text = std::string("PositionState(side_to_move=") +
+                             std::string(color_display(state.side_to_move)) + ", ply=" + std::to_string(state.ply) +
+                             ", sfen=" + debug_str(position_state_to_sfen(state, true)) + ")";
+    return to_py_str(text);
+}
+
+constexpr const char* SFEN[] = {"sfen"};
+constexpr const char* INCLUDE_PLY[] = {"include_ply"};
+constexpr const char* SQUARE_ARG[] = {"square"};
+constexpr const char* SQUARE_PIECE[] = {"square", "piece"};
+constexpr const char* COLOR_ARG[] = {"color"};
+constexpr const char* COLOR_HAND[] = {"color", "hand"};
+
+constexpr Signature NEW{"__new__", SFEN, 0};
+constexpr Signature FROM_SFEN{"from_sfen", SFEN};
+constexpr Signature TO_SFEN{"to_sfen", INCLUDE_PLY, 0};
+constexpr Signature PIECE_ON{"piece_on", SQUARE_ARG};
+constexpr Signature SET_PIECE{"set_piece", SQUARE_PIECE};
+constexpr Signature HAND{"hand", COLOR_ARG};
+constexpr Signature SET_HAND{"set_hand", COLOR_HAND};
+constexpr Signature COPY{"copy"};
+constexpr Signature DUNDER_COPY{"__copy__"};
+constexpr Signature VALIDATE{"validate"};
+constexpr Signature IS_VALID{"is_valid"};
+constexpr Signature VALIDATE_ALL{"validate_all"};
+
+PyMethodDef methods[] = {
+    class_method_def<class_method<PS, FROM_SFEN, state_from_sfen>>("from_sfen", "from_sfen($cls, sfen)\n--\n\n"),
+    method_def<method<PS, TO_SFEN, to_sfen>>("to_sfen", "to_sfen($self, include_ply=True)\n--\n\n"),
+    method_def<method<PS, PIECE_ON, piece_on>>("piece_on", "piece_on($self, square)\n--\n\n"),
+    method_def<method<PS, SET_PIECE, set_piece, Access::Exclusive>>("set_piece",
+                                                                     "set_piece($self, square, piece)\n--\n\n"),
+    method_def<method<PS, HAND, hand>>("hand", "hand($self, color)\n--\n\n"),
+    method_def<method<PS, SET_HAND, set_hand, Access::Exclusive>>("set_hand", "set_hand($self, color, hand)\n--\n\n"),
+    method_def<method<PS, COPY, copy>>("copy", "copy($self)\n--\n\n"),
+    method_def<method<PS, DUNDER_COPY, copy>>("__copy__", "__copy__($self)\n--\n\n"),
+    method_def<method<PS, VALIDATE, validate>>("validate", "validate($self)\n--\n\n"),
+    method_def<method<PS, IS_VALID, is_valid>>("is_valid", "is_valid($self)\n--\n\n"),
+    method_def<method<PS, VALIDATE_ALL, validate_all>>("validate_all", "validate_all($self)\n--\n\n"),
+    METHODS_END,
+};
+
+PyGetSetDef getset[] = {
+    {"board", getter<PS, board>, nullptr, nullptr, nullptr},
+    {"hands", getter<PS, hands>, nullptr, nullptr, nullptr},
+    {"side_to_move", getter<PS, side_to_move>, setter<PS, set_side_to_move>, nullptr, nullptr},
+    {"ply", getter<PS, ply>, setter<PS, set_ply>, nullptr, nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+PyTypeObject* create_position_state_class() {
+    ClassSpec spec = class_spec<PS>("PositionState(sfen=None)\n--\n\n");
+    spec.new_ = construct_new<PS, NEW, state_init>;
+    spec.vectorcall = construct_vectorcall<PS, NEW, state_init>;
+    spec.methods = methods;
+    spec.getset = getset;
+    spec.richcompare = value_equality<PS>;
+    spec.repr = slot<PS, state_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) PS::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

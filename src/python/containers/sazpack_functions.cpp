@@ -1,0 +1,116 @@
+// The four sazpack functions: one chunk of games to and from bytes and files.
+
+#include "core/containers/file_io.h"
+#include "containers/sazpack_classes.h"
+#include "support/convert.h"
+#include "support/sequences.h"
+
+namespace korvan::py {
+
+namespace {
+
+// Any iterable of SazGame objects, each copied out.
+bool games_arg(PyObject* obj, std::vector<SazGame>& out) {
+    Ref iterator(PyObject_GetIter(obj));
+    if (!iterator) return false;
+    while (Ref item{PyIter_Next(iterator.get())}) {
+        bool raised = false;
+        SazGame game;
+        if (!extract<SazGameClass>(item.get(), game, raised)) {
+            if (!raised) PyErr_SetString(PyExc_ValueError, "games must contain SazGame instances");
+            return false;
+        }
+        out.push_back(std::move(game));
+    }
+    return !PyErr_Occurred();
+}
+
+std::optional<Bytes> encode(PyObject* games_obj) {
+    std::vector<SazGame> games;
+    if (!games_arg(games_obj, games)) return std::nullopt;
+    auto bytes = encode_sazpack_chunk(games);
+    if (!bytes) {
+        raise_sazpack_error(bytes.error());
+        return std::nullopt;
+    }
+    return std::move(*bytes);
+}
+
+PyObject* games_list(ByteSpan bytes) {
+    auto games = decode_sazpack_chunk(bytes);
+    if (!games) {
+        raise_sazpack_error(games.error());
+        return nullptr;
+    }
+    Ref list(PyList_New(static_cast<Py_ssize_t>(games->size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < games->size(); ++i) {
+        PyObject* item = wrap<SazGameClass>(std::move((*games)[i]));
+        if (!item) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+PyObject* file_error(const char* verb, const std::string& path, const IoError& e) {
+    const std::string text =
+        std::string("failed to ") + verb + " sazpack file '" + path + "': " + io_error_display(e);
+    PyErr_SetString(PyExc_ValueError, text.c_str());
+    return nullptr;
+}
+
+PyObject* write_sazpack(PyObject* const* args) {
+    auto bytes = encode(args[0]);
+    if (!bytes) return nullptr;
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(bytes->data()),
+                                     static_cast<Py_ssize_t>(bytes->size()));
+}
+
+PyObject* decode_sazpack(PyObject* const* args) {
+    std::vector<std::uint8_t> data;
+    if (!extract_byte_list(args[0], data)) return nullptr;
+    return games_list(data);
+}
+
+// Encoding comes before the file is touched, so games that cannot be written leave an
+// existing file as it was.
+PyObject* write_sazpack_file(PyObject* const* args) {
+    std::string path;
+    if (!extract_path_arg(args[0], path)) return nullptr;
+    auto bytes = encode(args[1]);
+    if (!bytes) return nullptr;
+    auto written = write_whole_file(path, *bytes);
+    if (!written) return file_error("write", path, written.error());
+    Py_RETURN_NONE;
+}
+
+PyObject* decode_sazpack_file(PyObject* const* args) {
+    std::string path;
+    if (!extract_path_arg(args[0], path)) return nullptr;
+    auto data = read_whole_file(path);
+    if (!data) return file_error("read", path, data.error());
+    return games_list(*data);
+}
+
+constexpr const char* GAMES[] = {"games"};
+constexpr const char* DATA[] = {"data"};
+constexpr const char* PATH[] = {"path"};
+constexpr const char* PATH_GAMES[] = {"path", "games"};
+constexpr Signature WRITE{"write_sazpack", GAMES};
+constexpr Signature DECODE{"decode_sazpack", DATA};
+constexpr Signature WRITE_FILE{"write_sazpack_file", PATH_GAMES};
+constexpr Signature DECODE_FILE{"decode_sazpack_file", PATH};
+
+}  // namespace
+
+PyMethodDef WRITE_SAZPACK_DEF = method_def<function<WRITE, write_sazpack>>(
+    "write_sazpack", "write_sazpack(games)\n--\n\n`SazGame` 列を 1 つの sazpack チャンク（bytes）へ serialize する。");
+PyMethodDef WRITE_SAZPACK_FILE_DEF = method_def<function<WRITE_FILE, write_sazpack_file>>(
+    "write_sazpack_file",
+    "write_sazpack_file(path, games)\n--\n\n`SazGame` 列を sazpack チャンクとしてファイルへ書き出す。");
+PyMethodDef DECODE_SAZPACK_DEF = method_def<function<DECODE, decode_sazpack>>(
+    "decode_sazpack", "decode_sazpack(data)\n--\n\nsazpack チャンク（bytes）を `list[SazGame]` へ decode する。");
+PyMethodDef DECODE_SAZPACK_FILE_DEF = method_def<function<DECODE_FILE, decode_sazpack_file>>(
+    "decode_sazpack_file", "decode_sazpack_file(path)\n--\n\nsazpack チャンクファイルを `list[SazGame]` へ decode する。");
+
+}  // namespace korvan::py

@@ -1,0 +1,196 @@
+// SazGame: one self-play game (stem, result, moves) and its network targets.
+
+#include "core/board/position/parser.h"
+#include "class_tags.h"
+#include "core/containers/sazpack_targets.h"
+#include "containers/sazpack_classes.h"
+#include "support/convert.h"
+#include "support/sequences.h"
+
+namespace korvan::py {
+
+namespace {
+
+using Game = SazGameClass;
+
+bool value_error(const std::string& text) {
+    PyErr_SetString(PyExc_ValueError, text.c_str());
+    return false;
+}
+
+bool moves_arg(PyObject* obj, std::vector<SazMove>& out) {
+    const bool ok = for_each_sequence_item(obj, [&](PyObject* item) {
+        bool raised = false;
+        SazMove m;
+        if (extract<SazMoveClass>(item, m, raised)) {
+            out.push_back(std::move(m));
+            return true;
+        }
+        if (!raised) wrong_class(item, SazMoveClass::name);
+        return false;
+    });
+    if (!ok) argument_error("moves");
+    return ok;
+}
+
+// An SFEN text is set up and packed (its ply is not kept); a byte string is taken as
+// the 32 stem bytes without looking inside.
+bool stem_arg(PyObject* obj, Packed32& out) {
+    if (PyUnicode_Check(obj)) {
+        std::string_view text;
+        if (!extract_str(obj, text)) return false;
+        auto fields = parse_sfen_fields(text);
+        if (!fields) return value_error("sazpack: invalid stem sfen: " + sfen_error_debug(fields.error()));
+        Position pos;
+        position_set(pos, *fields);
+        auto packed = position_to_packed_sfen(pos);
+        // A position the 32 bytes cannot hold is refused rather than packed wrongly.
+        if (!packed) return value_error("sazpack: " + packed.error());
+        out = *packed;
+        return true;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!extract_byte_list(obj, bytes)) {
+        PyErr_Clear();
+        return value_error("sazpack: stem must be an SFEN str or 32-byte packed sfen");
+    }
+    if (bytes.size() != out.size()) return value_error("sazpack: stem packed sfen must be 32 bytes");
+    std::copy(bytes.begin(), bytes.end(), out.begin());
+    return true;
+}
+
+// SazGame(stem, game_result, moves): moves first, then the stem, then the result.
+bool game_init(PyObject* const* args, SazGame& out) {
+    return moves_arg(args[2], out.moves) && stem_arg(args[0], out.stem) &&
+           game_result_from_object(args[1], out.result);
+}
+
+// The stem with ply 0, or ValueError with the given lead and the decoder's name.
+std::optional<Position> stem_position(const SazGame& game, const char* lead) {
+    auto pos = sazpack_stem_position(game);
+    if (!pos) {
+        value_error(std::string(lead) + packed_sfen_error_debug(pos.error()));
+        return std::nullopt;
+    }
+    return std::move(*pos);
+}
+
+constexpr const char* INVALID_STEM = "sazpack: invalid stem packed sfen: ";
+
+PyObject* game_stem_sfen(const SazGame& g) {
+    auto pos = stem_position(g, INVALID_STEM);
+    if (!pos) return nullptr;
+    return to_py_str(position_to_sfen(*pos, 0));
+}
+
+PyObject* game_stem_packed(const SazGame& g) {
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(g.stem.data()),
+                                     static_cast<Py_ssize_t>(g.stem.size()));
+}
+
+PyObject* game_result(const SazGame& g) { return wrap<GameResultClass>(g.result); }
+
+PyObject* game_moves(const SazGame& g) {
+    Ref list(PyList_New(static_cast<Py_ssize_t>(g.moves.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < g.moves.size(); ++i) {
+        PyObject* item = wrap<SazMoveClass>(g.moves[i]);
+        if (!item) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+PyObject* played_compact_labels(const SazGame& g) {
+    auto labels = resolve_compact_labels(g);
+    if (!labels) {
+        raise_sazpack_error(labels.error());
+        return nullptr;
+    }
+    Ref list(PyList_New(static_cast<Py_ssize_t>(labels->size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < labels->size(); ++i) {
+        PyObject* item = PyLong_FromLong((*labels)[i]);
+        if (!item) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+    }
+    return list.release();
+}
+
+PyObject* expand_policies(const SazGame& g) {
+    auto pos = stem_position(g, INVALID_STEM);
+    if (!pos) return nullptr;
+    auto rows = korvan::expand_policies(*pos, g);
+    if (!rows) {
+        raise_sazpack_error(rows.error());
+        return nullptr;
+    }
+    Ref list(PyList_New(static_cast<Py_ssize_t>(rows->size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        const PolicyRow& row = (*rows)[i];
+        Ref values(PyList_New(static_cast<Py_ssize_t>(row.size())));
+        if (!values) return nullptr;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            PyObject* f = PyFloat_FromDouble(row[c]);
+            if (!f) return nullptr;
+            PyList_SET_ITEM(values.get(), static_cast<Py_ssize_t>(c), f);
+        }
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), values.release());
+    }
+    return list.release();
+}
+
+PyObject* game_repr(const SazGame& g) {
+    return to_py_str("SazGame(game_result=" + std::string(GAME_RESULT_DEBUG_NAMES[g.result < GAME_RESULT_NB ? g.result : 7]) +
+                     ", moves=" + std::to_string(g.moves.size()) + ")");
+}
+
+constexpr const char* GAME_PARAMS[] = {"stem", "game_result", "moves"};
+constexpr Signature GAME_NEW{"__new__", GAME_PARAMS};
+constexpr Signature PLAYED_COMPACT_LABELS{"played_compact_labels"};
+constexpr Signature EXPAND_POLICIES{"expand_policies"};
+
+PyMethodDef game_methods[] = {
+    method_def<method<Game, PLAYED_COMPACT_LABELS, played_compact_labels>>(
+        "played_compact_labels",
+        "played_compact_labels($self)\n--\n\n"
+        "Replay each played move from the stem and map it to its CompactMoveLabel raw value; raises on an "
+        "illegal move. Delegates to the core routine resolve_compact_labels."),
+    method_def<method<Game, EXPAND_POLICIES, expand_policies>>(
+        "expand_policies",
+        "expand_policies($self)\n--\n\n"
+        "Expand each move's sparse visit distribution into normalised probabilities over the 1496 compact "
+        "labels: per move a list[float] of length 1496 (all 0 for a hard target), normalised with the side to "
+        "move of each replayed position. Raises on illegal moves and broken policies."),
+    METHODS_END,
+};
+
+PyGetSetDef game_getset[] = {
+    {"stem_sfen", getter<Game, game_stem_sfen>, nullptr, "The SFEN of the stem position, with ply 0.", nullptr},
+    {"stem_packed_sfen", getter<Game, game_stem_packed>, nullptr, "The 32 stem bytes (PackedSfen).", nullptr},
+    {"game_result", getter<Game, game_result>, nullptr, "The result of the game.", nullptr},
+    {"moves", getter<Game, game_moves>, nullptr, "The moves as a new list of SazMove.", nullptr},
+    GETSET_END,
+};
+
+}  // namespace
+
+void raise_sazpack_error(const SazpackError& e) {
+    PyErr_SetString(PyExc_ValueError, ("sazpack: " + sazpack_error_display(e)).c_str());
+}
+
+PyTypeObject* create_saz_game_class() {
+    ClassSpec spec = class_spec<Game>(
+        "SazGame(stem, game_result, moves)\n--\n\nOne sazpack game: start position, result and move list.");
+    spec.new_ = construct_new<Game, GAME_NEW, game_init>;
+    spec.vectorcall = construct_vectorcall<Game, GAME_NEW, game_init>;
+    spec.methods = game_methods;
+    spec.getset = game_getset;
+    spec.repr = slot<Game, game_repr>;
+    PyTypeObject* type = build_class(spec);
+    if (type) Game::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -1,0 +1,270 @@
+// Hand and Bitboard: the two value classes that change in place and compare by
+// identity.
+
+#include <cstdio>
+
+#include "class_tags.h"
+#include "support/convert.h"
+#include "core/types/hand.h"
+
+namespace korvan::py {
+
+namespace {
+
+constexpr const char* PIECE_TYPE[] = {"piece_type"};
+constexpr const char* PIECE_TYPE_AMOUNT[] = {"piece_type", "amount"};
+constexpr const char* SQUARE[] = {"square"};
+constexpr const char* LOW_HIGH[] = {"low", "high"};
+
+bool no_arguments(PyObject* const*, std::uint32_t&) { return true; }
+bool empty_bitboard(PyObject* const*, Bitboard&) { return true; }
+
+// --- Hand --------------------------------------------------------------------------
+
+// Only PAWN..GOLD name a hand kind.
+bool hand_kind(std::uint8_t pt, HandPiece& out) {
+    if (pt < PAWN || pt > GOLD) {
+        const std::string_view text = piece_type_display(pt);
+        PyErr_Format(PyExc_ValueError, "piece type %s cannot be converted to a hand piece", std::string(text).c_str());
+        return false;
+    }
+    out = hand_piece_of(PieceType(pt));
+    return true;
+}
+
+PyObject* hand_count_method(const std::uint32_t& hand, PyObject* const* args) {
+    std::uint8_t pt = 0;
+    HandPiece hp = 0;
+    if (!extract_arg<PieceTypeClass>(args[0], "piece_type", pt) || !hand_kind(pt, hp)) return nullptr;
+    return PyLong_FromUnsignedLong(hand_count(hand, hp));
+}
+
+// Adds `sign` * amount pieces of one kind. A count that would leave its field (fewer
+// than none, more than the field holds) is refused, since the packed arithmetic would
+// carry into the neighbouring kind.
+PyObject* hand_change(std::uint32_t& hand, PyObject* const* args, int sign) {
+    std::uint8_t pt = 0;
+    if (!extract_arg<PieceTypeClass>(args[0], "piece_type", pt)) return nullptr;
+    std::uint32_t amount = 1;
+    if (args[1] != Py_None && !extract_int(args[1], amount)) {
+        argument_error("amount");
+        return nullptr;
+    }
+    HandPiece hp = 0;
+    if (!hand_kind(pt, hp)) return nullptr;
+    const long long count = static_cast<long long>(hand_count(hand, hp)) + sign * static_cast<long long>(amount);
+    if (count < 0 || count > HAND_MASK[hp]) {
+        const std::string_view text = piece_type_display(piece_type_of(hp));
+        PyErr_Format(PyExc_ValueError, "hand count of %s out of range: %lld (the field holds 0..%u)", std::string(text).c_str(), count, HAND_MASK[hp]);
+        return nullptr;
+    }
+    hand = (hand & ~(HAND_MASK[hp] << HAND_SHIFT[hp])) | static_cast<std::uint32_t>(count) << HAND_SHIFT[hp];
+    Py_RETURN_NONE;
+}
+
+PyObject* hand_add(std::uint32_t& hand, PyObject* const* args) { return hand_change(hand, args, 1); }
+PyObject* hand_sub(std::uint32_t& hand, PyObject* const* args) { return hand_change(hand, args, -1); }
+PyObject* hand_is_empty(const std::uint32_t& hand) { return PyBool_FromLong(hand == 0); }
+PyObject* hand_value(const std::uint32_t& hand) { return PyLong_FromUnsignedLong(hand); }
+PyObject* hand_str(const std::uint32_t& hand) { return PyUnicode_FromFormat("0x%x", hand); }
+PyObject* hand_repr(const std::uint32_t& hand) { return PyUnicode_FromFormat("Hand(0x%x)", hand); }
+
+constexpr Signature HAND_NEW{"__new__"};
+constexpr Signature HAND_COUNT{"count", PIECE_TYPE};
+constexpr Signature HAND_ADD{"add", PIECE_TYPE_AMOUNT};
+constexpr Signature HAND_SUB{"sub", PIECE_TYPE_AMOUNT};
+constexpr Signature HAND_IS_EMPTY{"is_empty"};
+
+PyMethodDef hand_methods[] = {
+    method_def<method<HandClass, HAND_COUNT, hand_count_method>>("count", "count($self, piece_type)\n--\n\n"),
+    method_def<method<HandClass, HAND_ADD, hand_add, Access::Exclusive>>(
+        "add", "add($self, piece_type, amount)\n--\n\n"),
+    method_def<method<HandClass, HAND_SUB, hand_sub, Access::Exclusive>>(
+        "sub", "sub($self, piece_type, amount)\n--\n\n"),
+    method_def<method<HandClass, HAND_IS_EMPTY, hand_is_empty>>("is_empty", "is_empty($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef hand_getset[] = {
+    {"value", getter<HandClass, hand_value>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+// --- Bitboard ----------------------------------------------------------------------
+
+// A Square argument that must lie on the board: NONE and the bytes above it would
+// address bits outside the 81-square set.
+bool board_square_arg(PyObject* obj, Square& out) {
+    if (!extract_arg<SquareClass>(obj, "square", out)) return false;
+    if (!is_board_square(out)) {
+        PyErr_Format(PyExc_ValueError, "square %s is not on the board", square_display_usi(out).c_str());
+        return false;
+    }
+    return true;
+}
+
+unsigned __int128 packed(const Bitboard& b) {
+    return static_cast<unsigned __int128>(b.w[1]) << 63 | b.w[0];
+}
+
+PyObject* packed_int(const Bitboard& b) {
+    const unsigned __int128 v = packed(b);
+    const auto high = static_cast<std::uint64_t>(v >> 64);
+    Ref low(PyLong_FromUnsignedLongLong(static_cast<std::uint64_t>(v)));
+    if (!high || !low) return low.release();
+    Ref upper(PyLong_FromUnsignedLongLong(high));
+    Ref shift(PyLong_FromLong(64));
+    if (!upper || !shift) return nullptr;
+    Ref shifted(PyNumber_Lshift(upper.get(), shift.get()));
+    if (!shifted) return nullptr;
+    return PyNumber_Or(shifted.get(), low.get());
+}
+
+PyObject* bitboard_from_parts(PyTypeObject*, PyObject* const* args) {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    if (!extract_int(args[0], low)) {
+        argument_error("low");
+        return nullptr;
+    }
+    if (!extract_int(args[1], high)) {
+        argument_error("high");
+        return nullptr;
+    }
+    return wrap<BitboardClass>(Bitboard(low, high) & BB_ALL);
+}
+
+PyObject* bitboard_from_square(PyTypeObject*, PyObject* const* args) {
+    Square sq = 0;
+    if (!board_square_arg(args[0], sq)) return nullptr;
+    return wrap<BitboardClass>(square_bb(sq));
+}
+
+PyObject* bitboard_parts(const Bitboard& b) { return Py_BuildValue("(KK)", b.w[0], b.w[1]); }
+PyObject* bitboard_is_empty(const Bitboard& b) { return PyBool_FromLong(b.empty()); }
+PyObject* bitboard_count(const Bitboard& b) { return PyLong_FromLong(b.count()); }
+
+PyObject* bitboard_test(const Bitboard& b, PyObject* const* args) {
+    Square sq = 0;
+    if (!board_square_arg(args[0], sq)) return nullptr;
+    return PyBool_FromLong(b.test(sq));
+}
+
+PyObject* bitboard_set(Bitboard& b, PyObject* const* args) {
+    Square sq = 0;
+    if (!board_square_arg(args[0], sq)) return nullptr;
+    b.set(sq);
+    Py_RETURN_NONE;
+}
+
+PyObject* bitboard_clear(Bitboard& b, PyObject* const* args) {
+    Square sq = 0;
+    if (!board_square_arg(args[0], sq)) return nullptr;
+    b.clear(sq);
+    Py_RETURN_NONE;
+}
+
+PyObject* bitboard_pop_lsb(Bitboard& b) {
+    if (b.empty()) Py_RETURN_NONE;
+    return wrap<SquareClass>(b.pop_lsb());
+}
+
+template <Square (*Map)(Square)>
+PyObject* bitboard_map(const Bitboard& b) {
+    Bitboard out;
+    (b & BB_ALL).for_each([&](Square sq) { out.set(Map(sq)); });
+    return wrap<BitboardClass>(out);
+}
+
+PyObject* bitboard_str(const Bitboard& b) { return to_py_str(bitboard_display(b)); }
+
+PyObject* bitboard_repr(const Bitboard& b) {
+    unsigned __int128 v = packed(b);
+    char digits[40];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[static_cast<unsigned>(v & 15)];
+        v >>= 4;
+    } while (v);
+    std::string text = "Bitboard(0x";
+    while (n) text.push_back(digits[--n]);
+    text.push_back(')');
+    return to_py_str(text);
+}
+
+constexpr Signature BITBOARD_NEW{"__new__"};
+constexpr Signature BITBOARD_FROM_PARTS{"from_parts", LOW_HIGH};
+constexpr Signature BITBOARD_FROM_SQUARE{"from_square", SQUARE};
+constexpr Signature BITBOARD_IS_EMPTY{"is_empty"};
+constexpr Signature BITBOARD_COUNT{"count"};
+constexpr Signature BITBOARD_TEST{"test", SQUARE};
+constexpr Signature BITBOARD_SET{"set", SQUARE};
+constexpr Signature BITBOARD_CLEAR{"clear", SQUARE};
+constexpr Signature BITBOARD_POP_LSB{"pop_lsb"};
+constexpr Signature BITBOARD_MIRROR_FILE{"mirror_file"};
+constexpr Signature BITBOARD_FLIP_SIDE{"flip_side"};
+
+PyMethodDef bitboard_methods[] = {
+    class_method_def<class_method<BitboardClass, BITBOARD_FROM_PARTS, bitboard_from_parts>>(
+        "from_parts", "from_parts($cls, low, high)\n--\n\n"),
+    class_method_def<class_method<BitboardClass, BITBOARD_FROM_SQUARE, bitboard_from_square>>(
+        "from_square", "from_square($cls, square)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_IS_EMPTY, bitboard_is_empty>>("is_empty", "is_empty($self)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_COUNT, bitboard_count>>("count", "count($self)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_TEST, bitboard_test>>("test", "test($self, square)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_SET, bitboard_set, Access::Exclusive>>("set",
+                                                                                     "set($self, square)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_CLEAR, bitboard_clear, Access::Exclusive>>(
+        "clear", "clear($self, square)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_POP_LSB, bitboard_pop_lsb, Access::Exclusive>>(
+        "pop_lsb", "pop_lsb($self)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_MIRROR_FILE, bitboard_map<mirror_file>>>(
+        "mirror_file", "mirror_file($self)\n--\n\n"),
+    method_def<method<BitboardClass, BITBOARD_FLIP_SIDE, bitboard_map<flip_side>>>("flip_side",
+                                                                                   "flip_side($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef bitboard_getset[] = {
+    {"parts", getter<BitboardClass, bitboard_parts>, nullptr, nullptr, nullptr},
+    {"packed", getter<BitboardClass, packed_int>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+PyTypeObject* create_hand_class() {
+    ClassSpec spec = class_spec<HandClass>("Hand()\n--\n\n");
+    spec.new_ = construct_new<HandClass, HAND_NEW, no_arguments>;
+    spec.vectorcall = construct_vectorcall<HandClass, HAND_NEW, no_arguments>;
+    spec.methods = hand_methods;
+    spec.getset = hand_getset;
+    spec.repr = slot<HandClass, hand_repr>;
+    spec.str = slot<HandClass, hand_str>;
+    spec.to_int = slot<HandClass, hand_value>;
+    PyTypeObject* type = build_class(spec);
+    if (!type) return nullptr;
+    HandClass::type = type;
+    if (!add_class_attribute(type, "ZERO", wrap<HandClass>(0))) return nullptr;
+    return type;
+}
+
+PyTypeObject* create_bitboard_class() {
+    ClassSpec spec = class_spec<BitboardClass>("Bitboard()\n--\n\n");
+    spec.new_ = construct_new<BitboardClass, BITBOARD_NEW, empty_bitboard>;
+    spec.vectorcall = construct_vectorcall<BitboardClass, BITBOARD_NEW, empty_bitboard>;
+    spec.methods = bitboard_methods;
+    spec.getset = bitboard_getset;
+    spec.repr = slot<BitboardClass, bitboard_repr>;
+    spec.str = slot<BitboardClass, bitboard_str>;
+    spec.to_int = slot<BitboardClass, packed_int>;
+    PyTypeObject* type = build_class(spec);
+    if (!type) return nullptr;
+    BitboardClass::type = type;
+    if (!add_class_attribute(type, "EMPTY", wrap<BitboardClass>(BB_EMPTY)) ||
+        !add_class_attribute(type, "ALL", wrap<BitboardClass>(BB_ALL)))
+        return nullptr;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -1,0 +1,125 @@
+// Policy move labels: the five module functions and the two table lists.
+
+#include "class_tags.h"
+#include "core/labels/policy.h"
+#include "module_parts.h"
+#include "support/convert.h"
+
+namespace korvan::py {
+
+namespace {
+
+constexpr const char* MOVE_TURN[] = {"move", "turn"};
+constexpr const char* LABEL[] = {"label"};
+
+// The turn is read before the move, and must be a Color: an int is refused.
+bool move_and_turn(PyObject* const* args, Move& move, Color& turn) {
+    std::uint8_t color = 0;
+    if (!extract_arg<ColorClass>(args[1], "turn", color)) return false;
+    if (!extract_move_arg(args[0], move)) return false;
+    turn = Color(color);
+    return true;
+}
+
+PyObject* move_label(PyObject* const* args) {
+    Move move = 0;
+    Color turn = BLACK;
+    if (!move_and_turn(args, move, turn)) return nullptr;
+    const auto label = move_to_policy_label(move, turn);
+    if (!label) {
+        PyErr_SetString(PyExc_ValueError, "move cannot be encoded as a policy label");
+        return nullptr;
+    }
+    return PyLong_FromLong(*label);
+}
+
+PyObject* optional_int(std::optional<std::uint16_t> v) {
+    if (!v) Py_RETURN_NONE;
+    return PyLong_FromLong(*v);
+}
+
+PyObject* compact_move_label(PyObject* const* args) {
+    Move move = 0;
+    Color turn = BLACK;
+    if (!move_and_turn(args, move, turn)) return nullptr;
+    const auto label = move_to_policy_label(move, turn);
+    return optional_int(label ? compact_of_label(*label) : std::nullopt);
+}
+
+// A label argument: an int 0..65535, then below `bound`.
+bool label_arg(PyObject* obj, unsigned bound, const char* range_error, std::uint16_t& out) {
+    if (!extract_int(obj, out)) {
+        argument_error("label");
+        return false;
+    }
+    if (out >= bound) {
+        PyErr_SetString(PyExc_ValueError, range_error);
+        return false;
+    }
+    return true;
+}
+
+constexpr const char* LABEL_RANGE = "move label must be in 0..2187";
+
+PyObject* move_label_to_compact(PyObject* const* args) {
+    std::uint16_t label = 0;
+    if (!label_arg(args[0], MOVE_LABEL_NB, LABEL_RANGE, label)) return nullptr;
+    return optional_int(compact_of_label(label));
+}
+
+PyObject* compact_move_label_to_move_label(PyObject* const* args) {
+    std::uint16_t compact = 0;
+    if (!label_arg(args[0], COMPACT_MOVE_LABEL_NB, "compact move label must be in 0..1496", compact)) return nullptr;
+    return PyLong_FromLong(label_of_compact(compact));
+}
+
+PyObject* is_structurally_valid_move_label(PyObject* const* args) {
+    std::uint16_t label = 0;
+    if (!label_arg(args[0], MOVE_LABEL_NB, LABEL_RANGE, label)) return nullptr;
+    return PyBool_FromLong(label_is_valid(label));
+}
+
+constexpr Signature MOVE_LABEL{"move_label", MOVE_TURN};
+constexpr Signature COMPACT_MOVE_LABEL{"compact_move_label", MOVE_TURN};
+constexpr Signature MOVE_LABEL_TO_COMPACT{"move_label_to_compact", LABEL};
+constexpr Signature COMPACT_TO_LABEL{"compact_move_label_to_move_label", LABEL};
+constexpr Signature IS_VALID_LABEL{"is_structurally_valid_move_label", LABEL};
+
+}  // namespace
+
+PyMethodDef MOVE_LABEL_DEF =
+    method_def<function<MOVE_LABEL, move_label>>("move_label", "move_label(move, turn)\n--\n\n");
+PyMethodDef COMPACT_MOVE_LABEL_DEF = method_def<function<COMPACT_MOVE_LABEL, compact_move_label>>(
+    "compact_move_label", "compact_move_label(move, turn)\n--\n\n");
+PyMethodDef MOVE_LABEL_TO_COMPACT_DEF = method_def<function<MOVE_LABEL_TO_COMPACT, move_label_to_compact>>(
+    "move_label_to_compact", "move_label_to_compact(label)\n--\n\n");
+PyMethodDef COMPACT_MOVE_LABEL_TO_MOVE_LABEL_DEF =
+    method_def<function<COMPACT_TO_LABEL, compact_move_label_to_move_label>>(
+        "compact_move_label_to_move_label", "compact_move_label_to_move_label(label)\n--\n\n");
+PyMethodDef IS_STRUCTURALLY_VALID_MOVE_LABEL_DEF =
+    method_def<function<IS_VALID_LABEL, is_structurally_valid_move_label>>(
+        "is_structurally_valid_move_label", "is_structurally_valid_move_label(label)\n--\n\n");
+
+PyObject* move_label_to_compact_list() {
+    Ref list(PyList_New(MOVE_LABEL_NB));
+    if (!list) return nullptr;
+    for (int l = 0; l < MOVE_LABEL_NB; ++l) {
+        PyObject* item = optional_int(compact_of_label(l));
+        if (!item) return nullptr;
+        PyList_SET_ITEM(list.get(), l, item);
+    }
+    return list.release();
+}
+
+PyObject* compact_to_move_label_list() {
+    Ref list(PyList_New(COMPACT_MOVE_LABEL_NB));
+    if (!list) return nullptr;
+    for (int c = 0; c < COMPACT_MOVE_LABEL_NB; ++c) {
+        PyObject* item = PyLong_FromLong(label_of_compact(c));
+        if (!item) return nullptr;
+        PyList_SET_ITEM(list.get(), c, item);
+    }
+    return list.release();
+}
+
+}  // namespace korvan::py

@@ -1,0 +1,220 @@
+// PieceType and Piece.
+
+#include "class_tags.h"
+#include "support/convert.h"
+#include "support/value_shape.h"
+#include "core/types/piece.h"
+
+namespace korvan::py {
+
+namespace {
+
+constexpr const char* VALUE[] = {"value"};
+constexpr const char* USI[] = {"usi"};
+constexpr const char* COLOR_TYPE[] = {"color", "piece_type"};
+
+PyObject* byte_value(const std::uint8_t& v) { return PyLong_FromLong(v); }
+
+// --- PieceType ---------------------------------------------------------------------
+
+bool piece_type_init(PyObject* const* args, std::uint8_t& out) {
+    if (args[0] == Py_None) return true;
+    if (!extract_signed_byte(args[0], "value", out)) return false;
+    if (out >= PIECE_TYPE_NB) {
+        PyErr_SetString(PyExc_ValueError, "invalid piece type value");
+        return false;
+    }
+    return true;
+}
+
+PyObject* parse_piece_type(PyObject* text_obj, std::string_view text) {
+    auto pt = piece_type_from_usi(text);
+    if (!pt) {
+        PyErr_Format(PyExc_ValueError, "invalid piece type: %U", text_obj);
+        return nullptr;
+    }
+    return wrap<PieceTypeClass>(*pt);
+}
+
+PyObject* piece_type_from_usi_method(PyTypeObject*, PyObject* const* args) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("usi");
+        return nullptr;
+    }
+    return parse_piece_type(args[0], text);
+}
+
+PyObject* piece_type_to_usi(const std::uint8_t& pt) { return to_py_str(piece_type_display(pt)); }
+PyObject* piece_type_repr(const std::uint8_t& pt) {
+    const std::string_view text = piece_type_display(pt);
+    return PyUnicode_FromFormat("PieceType(%s)", std::string(text).c_str());
+}
+PyObject* piece_type_is_promotable(const std::uint8_t& pt) { return PyBool_FromLong(is_promotable(PieceType(pt))); }
+PyObject* piece_type_is_promoted(const std::uint8_t& pt) { return PyBool_FromLong(pt >= PRO_PAWN); }
+PyObject* piece_type_promote(const std::uint8_t& pt) {
+    return wrap<PieceTypeClass>(is_promotable(PieceType(pt)) ? static_cast<std::uint8_t>(pt + 8) : pt);
+}
+PyObject* piece_type_demote(const std::uint8_t& pt) { return wrap<PieceTypeClass>(demote(PieceType(pt))); }
+
+constexpr Signature PIECE_TYPE_NEW{"__new__", VALUE};
+constexpr Signature PIECE_TYPE_FROM_USI{"from_usi", USI};
+constexpr Signature PIECE_TYPE_TO_USI{"to_usi"};
+constexpr Signature PIECE_TYPE_IS_PROMOTABLE{"is_promotable"};
+constexpr Signature PIECE_TYPE_IS_PROMOTED{"is_promoted"};
+constexpr Signature PIECE_TYPE_PROMOTE{"promote"};
+constexpr Signature PIECE_TYPE_DEMOTE{"demote"};
+
+PyMethodDef piece_type_methods[] = {
+    class_method_def<class_method<PieceTypeClass, PIECE_TYPE_FROM_USI, piece_type_from_usi_method>>(
+        "from_usi", "from_usi($cls, usi)\n--\n\n"),
+    method_def<method<PieceTypeClass, PIECE_TYPE_TO_USI, piece_type_to_usi>>("to_usi", "to_usi($self)\n--\n\n"),
+    method_def<method<PieceTypeClass, PIECE_TYPE_IS_PROMOTABLE, piece_type_is_promotable>>(
+        "is_promotable", "is_promotable($self)\n--\n\n"),
+    method_def<method<PieceTypeClass, PIECE_TYPE_IS_PROMOTED, piece_type_is_promoted>>(
+        "is_promoted", "is_promoted($self)\n--\n\n"),
+    method_def<method<PieceTypeClass, PIECE_TYPE_PROMOTE, piece_type_promote>>("promote",
+                                                                               "promote($self)\n--\n\n"),
+    method_def<method<PieceTypeClass, PIECE_TYPE_DEMOTE, piece_type_demote>>("demote", "demote($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef piece_type_getset[] = {
+    {"value", getter<PieceTypeClass, byte_value>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+// --- Piece -------------------------------------------------------------------------
+
+bool piece_init(PyObject* const* args, std::uint8_t& out) {
+    if (args[0] == Py_None) return true;
+    if (!extract_signed_byte(args[0], "value", out)) return false;
+    if (out != NO_PIECE && (out >= PIECE_NB || (out & 15) == 0)) {
+        PyErr_SetString(PyExc_ValueError, "invalid piece value");
+        return false;
+    }
+    return true;
+}
+
+PyObject* piece_from_color_type(PyTypeObject*, PyObject* const* args) {
+    std::uint8_t color = 0;
+    std::uint8_t piece_type = 0;
+    if (!extract_arg<ColorClass>(args[0], "color", color) ||
+        !extract_arg<PieceTypeClass>(args[1], "piece_type", piece_type))
+        return nullptr;
+    return wrap<PieceClass>(static_cast<std::uint8_t>(color * 16 + piece_type));
+}
+
+// " " is the empty square; otherwise an optional "+", then a letter whose case gives
+// the colour. The rest is upper-cased with the full Unicode mapping before it is
+// read as a piece type, so the error quotes the upper-cased text.
+PyObject* piece_from_usi_method(PyTypeObject*, PyObject* const* args) {
+    std::string_view text;
+    if (!extract_str(args[0], text)) {
+        argument_error("usi");
+        return nullptr;
+    }
+    if (text == " ") return wrap<PieceClass>(NO_PIECE);
+    const bool promoted = !text.empty() && text[0] == '+';
+    Ref rest(PyUnicode_Substring(args[0], promoted ? 1 : 0, PY_SSIZE_T_MAX));
+    if (!rest) return nullptr;
+    const bool white = PyUnicode_GET_LENGTH(rest.get()) > 0 && Py_UNICODE_ISLOWER(PyUnicode_READ_CHAR(rest.get(), 0));
+    Ref upper(PyObject_CallMethod(rest.get(), "upper", nullptr));
+    if (!upper) return nullptr;
+    Ref full(promoted ? PyUnicode_FromFormat("+%U", upper.get()) : upper.release());
+    if (!full) return nullptr;
+    std::string_view full_text;
+    if (!extract_str(full.get(), full_text)) return nullptr;
+    auto pt = piece_type_from_usi(full_text);
+    if (!pt) {
+        PyErr_Format(PyExc_ValueError, "invalid piece type: %U", full.get());
+        return nullptr;
+    }
+    return wrap<PieceClass>(make_piece(white ? WHITE : BLACK, *pt));
+}
+
+PyObject* piece_color(const std::uint8_t& p) { return wrap<ColorClass>(color_of(Piece(p))); }
+PyObject* piece_piece_type(const std::uint8_t& p) { return wrap<PieceTypeClass>(type_of(Piece(p))); }
+PyObject* piece_is_promoted(const std::uint8_t& p) { return PyBool_FromLong((p & 15) >= PRO_PAWN); }
+PyObject* piece_promote(const std::uint8_t& p) {
+    return wrap<PieceClass>(is_promotable(type_of(Piece(p))) ? static_cast<std::uint8_t>(p + 8) : p);
+}
+// GOLD_LIKE (15) counts as promoted here, so it loses 8 like the promoted types.
+PyObject* piece_unpromoted(const std::uint8_t& p) {
+    return wrap<PieceClass>((p & 15) >= PRO_PAWN ? static_cast<std::uint8_t>(p - 8) : p);
+}
+PyObject* piece_base_type(const std::uint8_t& p) {
+    const unsigned pt = p & 15;
+    return wrap<PieceTypeClass>(static_cast<std::uint8_t>(pt >= PRO_PAWN ? pt - 8 : pt));
+}
+PyObject* piece_str(const std::uint8_t& p) { return to_py_str(piece_display(p)); }
+PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
+
+constexpr Signature PIECE_NEW{"__new__", VALUE};
+constexpr Signature PIECE_FROM_COLOR_TYPE{"from_color_type", COLOR_TYPE};
+constexpr Signature PIECE_FROM_USI{"from_usi", USI};
+constexpr Signature PIECE_IS_PROMOTED{"is_promoted"};
+constexpr Signature PIECE_PROMOTE{"promote"};
+constexpr Signature PIECE_UNPROMOTED{"unpromoted_piece"};
+constexpr Signature PIECE_BASE_TYPE{"base_piece_type"};
+
+PyMethodDef piece_methods[] = {
+    class_method_def<class_method<PieceClass, PIECE_FROM_COLOR_TYPE, piece_from_color_type>>(
+        "from_color_type", "from_color_type($cls, color, piece_type)\n--\n\n"),
+    class_method_def<class_method<PieceClass, PIECE_FROM_USI, piece_from_usi_method>>("from_usi",
+                                                                                     "from_usi($cls, usi)\n--\n\n"),
+    method_def<method<PieceClass, PIECE_IS_PROMOTED, piece_is_promoted>>("is_promoted",
+                                                                         "is_promoted($self)\n--\n\n"),
+    method_def<method<PieceClass, PIECE_PROMOTE, piece_promote>>("promote", "promote($self)\n--\n\n"),
+    method_def<method<PieceClass, PIECE_UNPROMOTED, piece_unpromoted>>("unpromoted_piece",
+                                                                       "unpromoted_piece($self)\n--\n\n"),
+    method_def<method<PieceClass, PIECE_BASE_TYPE, piece_base_type>>("base_piece_type",
+                                                                     "base_piece_type($self)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef piece_getset[] = {
+    {"color", getter<PieceClass, piece_color>, nullptr, nullptr, nullptr},
+    {"piece_type", getter<PieceClass, piece_piece_type>, nullptr, nullptr, nullptr},
+    {"value", getter<PieceClass, byte_value>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+constexpr const char* PIECE_TYPE_NAMES[PIECE_TYPE_NB] = {
+    "NO_PIECE_TYPE", "PAWN",     "LANCE",      "KNIGHT",     "SILVER", "BISHOP", "ROOK",   "GOLD",
+    "KING",          "PRO_PAWN", "PRO_LANCE",  "PRO_KNIGHT", "PRO_SILVER", "HORSE", "DRAGON", "GOLD_LIKE",
+};
+
+}  // namespace
+
+PyTypeObject* create_piece_type_class() {
+    ClassSpec spec = value_class_spec<PieceTypeClass>("PieceType(value)\n--\n\n");
+    spec.new_ = construct_new<PieceTypeClass, PIECE_TYPE_NEW, piece_type_init>;
+    spec.vectorcall = construct_vectorcall<PieceTypeClass, PIECE_TYPE_NEW, piece_type_init>;
+    spec.methods = piece_type_methods;
+    spec.getset = piece_type_getset;
+    spec.repr = slot<PieceTypeClass, piece_type_repr>;
+    spec.str = slot<PieceTypeClass, piece_type_to_usi>;
+    PyTypeObject* type = build_class(spec);
+    if (!type) return nullptr;
+    PieceTypeClass::type = type;
+    for (std::uint8_t pt = 0; pt < PIECE_TYPE_NB; ++pt)
+        if (!add_class_attribute(type, PIECE_TYPE_NAMES[pt], wrap<PieceTypeClass>(pt))) return nullptr;
+    return type;
+}
+
+PyTypeObject* create_piece_class() {
+    ClassSpec spec = value_class_spec<PieceClass>("Piece(value)\n--\n\n");
+    spec.new_ = construct_new<PieceClass, PIECE_NEW, piece_init>;
+    spec.vectorcall = construct_vectorcall<PieceClass, PIECE_NEW, piece_init>;
+    spec.methods = piece_methods;
+    spec.getset = piece_getset;
+    spec.repr = slot<PieceClass, piece_repr>;
+    spec.str = slot<PieceClass, piece_str>;
+    PyTypeObject* type = build_class(spec);
+    if (!type) return nullptr;
+    PieceClass::type = type;
+    return type;
+}
+
+}  // namespace korvan::py

@@ -39,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (const auto apery = apery_move_from_usi(text)) (void)*apery;
     if (auto outcome = hcpe_outcome_from_name(text)) FUZZ_REQUIRE(*outcome >= 0 && *outcome <= 2, text);
-    if (auto n = parse_u16(text)) FUZZ_REQUIRE(std::to_string(*n).size() <= text.size(), text);
+    if (auto n = parse_decimal<std::uint16_t>(text)) FUZZ_REQUIRE(std::to_string(*n).size() <= text.size(), text);
     return 0;
 }

@@ -11,7 +11,9 @@
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/ki2_resolver.h"
 #include "core/records/formats/kif/kif_reader.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 #include "record_text_support.h"
 
 using namespace korvan;
@@ -180,7 +182,7 @@ TEST(FixtureRecords, EveryFileHasACaseAndOnlyTheNamedHandicapIsRefused) {
 // written: KIF move columns with the piece names normalised and the spaces removed,
 // KI2 tokens.
 std::vector<std::vector<std::string>> file_move_texts(const std::string& text, bool ki2) {
-    const RecordLines lines(text);
+    const std::vector<std::string_view> lines = split_lines(text, LineEnds::Any);
     std::vector<std::vector<std::string>> sections(1);
     bool in_moves = false;
     bool section_open = true;

@@ -12,9 +12,10 @@
 #include "core/records/formats/kif/kif_move_section.h"
 #include "core/records/formats/kif/kif_reader.h"
 #include "core/records/formats/kif/kif_special.h"
-#include "core/records/formats/kif/kif_text.h"
-#include "core/records/time_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
 #include "core/util/text.h"
+#include "core/records/time_text.h"
 
 using namespace korvan;
 
@@ -38,7 +39,7 @@ TEST(KifErrors, Texts) {
 
 TEST(KifText, LinesAndTrim) {
     auto lines_of = [](std::string_view text) {
-        const RecordLines lines(text);
+        const std::vector<std::string_view> lines = split_lines(text, LineEnds::Any);
         std::vector<std::string> out;
         for (std::size_t i = 0; i < lines.size(); ++i) out.emplace_back(lines[i]);
         return out;
@@ -207,13 +208,13 @@ TEST(KifDiagram, Rows) {
         "| ・ ・ ・ ・ ・ ・ ・ ・v全|九\n"
         "+---------------------------+\n"
         "next";
-    const RecordLines lines(diagram);
+    const std::vector<std::string_view> lines = split_lines(diagram, LineEnds::Any);
     const BodBoardRows read = parse_bod_board_rows(lines, 0);
     EXPECT_EQ(read.next_line, 12u);
     EXPECT_EQ(rows_text(read.rows), "19-NG 21+FU 31-RY 41+RY 71+NY 81-TO 91-OU 94+KI ");
 
     // Without frames, and cut short by the end of the text.
-    const RecordLines bare("９ ８ ７ ６ ５ ４ ３ ２ １\n| 歩\n| 香");
+    const std::vector<std::string_view> bare = split_lines("９ ８ ７ ６ ５ ４ ３ ２ １\n| 歩\n| 香", LineEnds::Any);
     const BodBoardRows short_read = parse_bod_board_rows(bare, 0);
     EXPECT_EQ(short_read.next_line, 3u);
     EXPECT_EQ(rows_text(short_read.rows), "91+FU 92+KY ");

@@ -148,9 +148,9 @@ TEST(SfenErrorTexts, VariantsOfOtherReaders) {
 }
 
 TEST(Sfen, ParseU16) {
-    EXPECT_EQ(*parse_u16("+65535"), 65535);
-    EXPECT_EQ(*parse_u16("007"), 7);
-    EXPECT_EQ(parse_u16("").error(), IntErrorKind::Empty);
-    EXPECT_EQ(parse_u16("6553x").error(), IntErrorKind::InvalidDigit);
-    EXPECT_EQ(parse_u16("++1").error(), IntErrorKind::InvalidDigit);
+    EXPECT_EQ(*parse_decimal<std::uint16_t>("+65535"), 65535);
+    EXPECT_EQ(*parse_decimal<std::uint16_t>("007"), 7);
+    EXPECT_EQ(parse_decimal<std::uint16_t>("").error(), IntErrorKind::Empty);
+    EXPECT_EQ(parse_decimal<std::uint16_t>("6553x").error(), IntErrorKind::InvalidDigit);
+    EXPECT_EQ(parse_decimal<std::uint16_t>("++1").error(), IntErrorKind::InvalidDigit);
 }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "core/util/decimal.h"
+
 namespace korvan {
 
 namespace {
@@ -61,16 +63,9 @@ std::optional<PackEndReason> pack_end_reason_from_text(std::string_view rest) {
     for (std::size_t code = 0; code < REASONS.size(); ++code)
         if (REASONS[code].name && rest == REASONS[code].name)
             return PackEndReason{static_cast<std::uint8_t>(code)};
-    std::string_view digits = rest;
-    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-    if (digits.empty()) return std::nullopt;
-    unsigned value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > 255) return std::nullopt;
-    }
-    return PackEndReason{static_cast<std::uint8_t>(value)};
+    const auto code = parse_decimal<std::uint8_t>(rest);
+    if (!code) return std::nullopt;
+    return PackEndReason{*code};
 }
 
 std::string pack_error_display(const PackError& e) {

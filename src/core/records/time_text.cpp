@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/util/decimal.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -10,18 +11,6 @@ namespace korvan {
 namespace {
 
 constexpr std::uint64_t U32_LIMIT = UINT32_MAX;
-
-std::optional<std::uint32_t> parse_u32_digits(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + static_cast<unsigned>(c - '0');
-        if (v > U32_LIMIT) return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(v);
-}
 
 // A decimal float text (no hex, no words such as "inf") naming a whole number that
 // fits in 32 unsigned bits.
@@ -99,7 +88,7 @@ Figure digits_between(std::string_view text, std::string_view marker) {
 
 std::optional<std::uint32_t> parse_time_control_number(std::string_view text) {
     text = trim_whitespace(text);
-    if (auto v = parse_u32_digits(text)) return v;
+    if (auto v = parse_decimal<std::uint32_t>(text)) return *v;
     return parse_whole_float(text);
 }
 
@@ -198,7 +187,7 @@ std::optional<std::uint32_t> parse_time_text_ms(std::string_view text) {
         }
         const std::string_view piece = text.substr(start, end - start);
         if (!piece.empty()) {
-            if (const auto v = parse_u32_digits(piece)) {
+            if (const auto v = parse_decimal<std::uint32_t>(piece)) {
                 if (*v != 0) {
                     if (multiplier_overflow) return std::nullopt;
                     total += *v * multiplier;

@@ -2,6 +2,7 @@
 // A value or an error, for the core's fallible operations (the standard one arrives
 // only with C++23).
 
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -35,6 +36,11 @@ public:
     const T* operator->() const { return &value(); }
     const E& error() const { return std::get<1>(v_); }
     E& error() { return std::get<1>(v_); }
+    // The value, or nothing in place of the error.
+    std::optional<T> ok() const& {
+        if (!has_value()) return std::nullopt;
+        return value();
+    }
 
 private:
     std::variant<T, E> v_;

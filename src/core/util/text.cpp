@@ -113,6 +113,33 @@ std::string_view trim_whitespace(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+std::size_t space_at_slow(std::string_view text) {
+    std::size_t next = 0;
+    return is_unicode_whitespace(utf8_next(text, next)) ? next : 0;
+}
+
+std::string_view trim_line_slow(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && may_be_space(static_cast<unsigned char>(text[begin]))) {
+        std::size_t next = begin;
+        if (!is_unicode_whitespace(utf8_next(text, next))) break;
+        begin = next;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        // The last character: step back over continuation bytes to a lead byte and
+        // accept it only when it decodes to exactly the bytes up to the end.
+        std::size_t lead = end - 1;
+        while (lead > begin && end - lead < 4 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80) --lead;
+        if (!may_be_space(static_cast<unsigned char>(text[lead]))) break;
+        std::size_t next = lead;
+        const char32_t cp = utf8_next(text, next);
+        if (next != end || !is_unicode_whitespace(cp)) break;
+        end = lead;
+    }
+    return text.substr(begin, end - begin);
+}
+
 namespace {
 
 void append_escaped(std::string& out, char32_t cp, char32_t quote) {

@@ -136,42 +136,6 @@ Expected<Ok, SfenError> parse_hands(std::string_view token, std::array<Hand, 2>&
 
 }  // namespace
 
-const char* int_error_display(IntErrorKind k) {
-    switch (k) {
-        case IntErrorKind::Empty: return "cannot parse integer from empty string";
-        case IntErrorKind::InvalidDigit: return "invalid digit found in string";
-        case IntErrorKind::PosOverflow: return "number too large to fit in target type";
-    }
-    return "";
-}
-
-const char* int_error_debug_name(IntErrorKind k) {
-    switch (k) {
-        case IntErrorKind::Empty: return "Empty";
-        case IntErrorKind::InvalidDigit: return "InvalidDigit";
-        case IntErrorKind::PosOverflow: return "PosOverflow";
-    }
-    return "";
-}
-
-Expected<std::uint16_t, IntErrorKind> parse_u16(std::string_view text) {
-    if (text.empty()) return unexpected(IntErrorKind::Empty);
-    std::string_view digits = text;
-    if (digits[0] == '+') {
-        digits.remove_prefix(1);
-        if (digits.empty()) return unexpected(IntErrorKind::InvalidDigit);
-    }
-    std::uint32_t value = 0;
-    for (char c : digits) {
-        // The digit is checked before the multiplication overflows, as in the standard
-        // library readers whose messages these are.
-        if (c < '0' || c > '9') return unexpected(IntErrorKind::InvalidDigit);
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-        if (value > 0xFFFF) return unexpected(IntErrorKind::PosOverflow);
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
 std::string sfen_error_display(const SfenError& e) {
     using K = SfenError::Kind;
     switch (e.kind) {
@@ -228,7 +192,7 @@ Expected<SfenFields, SfenError> parse_sfen_fields(std::string_view text) {
     if (auto r = parse_hands(tokens[2], f.hands); !r) return unexpected(r.error());
 
     if (tokens.size() >= 4) {
-        auto ply = parse_u16(tokens[3]);
+        auto ply = parse_decimal<std::uint16_t>(tokens[3]);
         if (!ply) {
             SfenError e{SfenError::Kind::InvalidPly};
             e.int_error = ply.error();

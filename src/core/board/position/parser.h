@@ -7,17 +7,12 @@
 
 #include "core/board/position/position.h"
 #include "core/board/position/position_state.h"
+#include "core/util/decimal.h"
 #include "core/util/expected.h"
 
 namespace korvan {
 
 enum class SfenField : std::uint8_t { Placement = 0, Turn = 1, Hand = 2, Ply = 3 };
-
-// The failure kinds of an unsigned decimal parse.
-enum class IntErrorKind : std::uint8_t { Empty, InvalidDigit, PosOverflow };
-
-const char* int_error_display(IntErrorKind k);
-const char* int_error_debug_name(IntErrorKind k);
 
 struct SfenError {
     enum class Kind : std::uint8_t {
@@ -46,9 +41,6 @@ struct SfenError {
 
 std::string sfen_error_display(const SfenError& e);
 std::string sfen_error_debug(const SfenError& e);
-
-// An unsigned 16-bit decimal: optional leading "+", then ASCII digits only.
-Expected<std::uint16_t, IntErrorKind> parse_u16(std::string_view text);
 
 // The four fields an SFEN text gives; the ply is 0 when the text has none.
 struct SfenFields : PositionState {

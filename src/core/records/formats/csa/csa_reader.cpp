@@ -5,7 +5,8 @@
 #include "core/board/position/updates.h"
 #include "core/records/formats/csa/csa_setup.h"
 #include "core/records/formats/csa/csa_special.h"
-#include "core/records/formats/text_lines.h"
+#include "core/util/decimal.h"
+#include "core/util/lines.h"
 #include "core/records/reader_support.h"
 #include "core/records/time_text.h"
 #include "core/util/text.h"
@@ -23,36 +24,8 @@ std::string_view strip_repeated(std::string_view text, std::string_view prefix) 
     return text;
 }
 
-// A decimal with an optional sign, digits only, within 32 signed bits.
-std::optional<std::int32_t> parse_i32(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::int64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    if (negative) v = -v;
-    if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(v);
-}
-
-// An unsigned 32-bit decimal, one leading "+" allowed.
-std::optional<std::uint32_t> parse_u32(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (v > UINT32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(v);
-}
+// CSA numbers have at most ten digits after their sign, leading zeros included.
+constexpr std::size_t CSA_MAX_DIGITS = 10;
 
 // "\\" gives a backslash and "\n" a line feed; any other backslash stays as it is.
 std::string unescape_note(std::string_view value) {
@@ -106,7 +79,7 @@ struct CsaReader {
         else if (key == "TIME_LIMIT" || key == "TIME") metadata.time_control = csa_time_control_parse(value);
         else if (key == "TIME+") metadata.black_time_control = csa_time_control_parse(value);
         else if (key == "TIME-") metadata.white_time_control = csa_time_control_parse(value);
-        else if (key == "MAX_MOVES") metadata.max_moves = parse_u32(value);
+        else if (key == "MAX_MOVES") metadata.max_moves = parse_decimal<std::uint32_t>(value, CSA_MAX_DIGITS).ok();
         else if (key == "JISHOGI") metadata.impasse_rule = std::string(value);
         else metadata.attributes.insert_or_assign(std::string(key), std::string(value));
     }
@@ -141,7 +114,7 @@ struct CsaReader {
 
     Expected<Phase, CsaError> move_item(std::string_view item) {
         if (starts_with(item, EVAL_PREFIX)) {
-            const auto value = parse_i32(strip_repeated(item, EVAL_PREFIX));
+            const auto value = parse_decimal<std::int32_t>(strip_repeated(item, EVAL_PREFIX), CSA_MAX_DIGITS);
             if (value && !moves.empty()) {
                 auto& info = moves.back().annotations.engine_info;
                 if (!info) info.emplace(EngineInfo{});
@@ -203,18 +176,8 @@ struct CsaReader {
 std::optional<std::uint32_t> parse_csa_time(std::string_view item) {
     if (!starts_with(item, "T")) return std::nullopt;
     // The common "T12": whole seconds that cannot overflow.
-    if (item.size() >= 2 && item.size() <= 7) {
-        std::uint32_t seconds = 0;
-        bool digits = true;
-        for (char c : item.substr(1)) {
-            if (c < '0' || c > '9') {
-                digits = false;
-                break;
-            }
-            seconds = seconds * 10 + static_cast<std::uint32_t>(c - '0');
-        }
-        if (digits) return seconds * 1000;
-    }
+    if (item.size() >= 2 && item.size() <= 7 && is_ascii_digit(item[1]))
+        if (const auto seconds = parse_decimal<std::uint32_t>(item.substr(1))) return *seconds * 1000;
     item = starts_with(item, "T=") ? strip_repeated(item, "T=") : strip_repeated(item, "T");
     return parse_time_text_ms(item);
 }
@@ -227,10 +190,16 @@ std::optional<std::string_view> csa_move_comment_text(std::string_view line) {
 Expected<Record, CsaError> parse_csa(std::string_view text) {
     CsaReader r;
     r.moves.reserve(text.size() / 12);
-    TextLines lines(text);
+    LineReader reader(text, LineEnds::Lf);
+    // Every line is read trimmed.
+    const auto next_line = [&reader](std::string_view& line) {
+        if (!reader.next(line)) return false;
+        line = trim_line(line);
+        return true;
+    };
     std::string_view line;
     bool moves_start = false;
-    while (lines.next(line)) {
+    while (next_line(line)) {
         if (!line.empty() && r.before_moves(line)) {
             moves_start = true;
             break;
@@ -244,7 +213,7 @@ Expected<Record, CsaError> parse_csa(std::string_view text) {
     position_set(r.pos, *fields);
 
     Phase phase = Phase::Moves;
-    for (bool more = moves_start; more && phase != Phase::Done; more = lines.next(line)) {
+    for (bool more = moves_start; more && phase != Phase::Done; more = next_line(line)) {
         if (line.empty()) continue;
         // Header, comment and name lines are whole; any other line may hold several
         // items separated by commas ("+7776FU,T12").

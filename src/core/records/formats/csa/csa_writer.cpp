@@ -8,6 +8,7 @@
 #include "core/records/formats/csa/csa_board.h"
 #include "core/records/formats/csa/csa_special.h"
 #include "core/records/reader_support.h"
+#include "core/util/lines.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -33,11 +34,6 @@ constexpr std::array<Handicap, 11> HANDICAPS = {{
     {"4k4/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1", "PI82HI22KA41KI61KI31GI71GI21KE81KE11KY91KY\n-\n"},
 }};
 
-// Appends the text with each carriage return and line feed written as a blank.
-void append_one_line(std::string& out, std::string_view text) {
-    for (char c : text) out += c == '\r' || c == '\n' ? ' ' : c;
-}
-
 void append_note(std::string& out, std::string_view text) {
     for (char c : text) {
         if (c == '\\') out += "\\\\";
@@ -54,19 +50,11 @@ void append_two_digits(std::string& out, std::uint32_t v) {
 // Each line of the comment, trimmed, as "'*" and the text; empty lines are skipped.
 void append_comment(std::string& out, const std::optional<std::string>& comment) {
     if (!comment) return;
-    const std::string_view text = *comment;
-    for (std::size_t start = 0; start <= text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view piece = text.substr(start, end - start);
-        start = end + 1;
-        if (!piece.empty() && piece.back() == '\r' && end < text.size()) piece.remove_suffix(1);
-        piece = trim_whitespace(piece);
-        if (piece.empty()) continue;
+    for_each_comment_line(*comment, CommentLines::Trimmed, [&out](std::string_view line) {
         out += "'*";
-        out += piece;
+        out += line;
         out += '\n';
-    }
+    });
 }
 
 // Whole seconds of a time, when its millisecond count fits in 32 bits.
@@ -104,7 +92,7 @@ void append_header(std::string& out, const RecordMetadata& md) {
     const auto text_line = [&](std::string_view head, std::string_view key, const std::optional<std::string>& value) {
         if (!value) return;
         out += head;
-        append_one_line(out, *value);
+        append_single_line(out, *value);
         out += '\n';
         written.add(key);
     };
@@ -146,9 +134,9 @@ void append_header(std::string& out, const RecordMetadata& md) {
     for (const auto& [key, value] : md.attributes) {
         if (written.contains(key)) continue;
         out += '$';
-        append_one_line(out, key);
+        append_single_line(out, key);
         out += ':';
-        append_one_line(out, value);
+        append_single_line(out, value);
         out += '\n';
     }
 }
@@ -200,7 +188,7 @@ Expected<std::string, CsaError> write_csa(const Record& record) {
     const RecordNodeId last = record_main_line_last(record);
     const RecordNode& end = record_node(record, last);
     if (last != record.root && end.kind == NodeKind::Terminal) {
-        append_one_line(out, csa_special_line(*end.special, pos.side_to_move));
+        append_single_line(out, csa_special_line(*end.special, pos.side_to_move));
         out += '\n';
         if (const auto seconds = time_seconds(end.annotations.time)) out += "T" + std::to_string(*seconds) + '\n';
         append_comment(out, end.annotations.comment);

@@ -8,6 +8,7 @@
 #include "core/records/formats/jkf/jkf_json.h"
 #include "core/records/formats/jkf/jkf_tables.h"
 #include "core/records/time_text.h"
+#include "core/util/decimal.h"
 
 namespace korvan {
 
@@ -28,19 +29,6 @@ std::uint64_t saturating_mul_add(std::uint64_t sum, std::uint64_t n, std::uint64
     if (n != 0 && unit > UINT64_MAX / n) return UINT64_MAX;
     const std::uint64_t v = n * unit;
     return sum > UINT64_MAX - v ? UINT64_MAX : sum + v;
-}
-
-// An unsigned 32-bit decimal, one leading "+" allowed.
-std::optional<std::uint32_t> parse_u32(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        v = v * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (v > U32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(v);
 }
 
 // A position with the same board, hands, side and ply and a one-record history, which
@@ -180,7 +168,8 @@ public:
             } else if (key == "最大手数") {
                 md.max_moves = std::nullopt;
                 if (const auto n = non_negative(&value); n && *n <= U32_MAX) md.max_moves = static_cast<std::uint32_t>(*n);
-                if (str) md.max_moves = parse_u32(*str);
+                // At most ten digits, as in CSA.
+                if (str) md.max_moves = parse_decimal<std::uint32_t>(*str, 10).ok();
             } else if (str) {
                 md.attributes.insert_or_assign(std::string(key), std::string(*str));
             } else if (value.type != JsonTree::Type::Null) {

@@ -10,6 +10,7 @@
 #include "core/records/formats/jkf/jkf_json.h"
 #include "core/records/formats/jkf/jkf_tables.h"
 #include "core/records/reader_support.h"
+#include "core/util/lines.h"
 #include "core/util/text.h"
 
 // The document is printed as it is walked, each object's members in ascending byte
@@ -71,28 +72,12 @@ void append_kind(std::string& out, unsigned piece_type) {
     out += '"';
 }
 
-// The comment's lines: cut at line feeds, a carriage return before a line feed dropped,
-// no empty last line after a final line feed.
-template <class F>
-void for_each_comment_line(std::string_view text, F&& f) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const bool feed = end != std::string_view::npos;
-        if (!feed) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (feed && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        f(line);
-        start = end + 1;
-    }
-}
-
 // "comments":[...], when the comment has a line.
 void put_comments(std::string& out, const std::optional<std::string>& comment) {
     if (!comment || comment->empty()) return;
     out += "\"comments\":[";
     bool first = true;
-    for_each_comment_line(*comment, [&](std::string_view line) {
+    for_each_comment_line(*comment, CommentLines::AsWritten, [&](std::string_view line) {
         if (!first) out += ',';
         first = false;
         append_json_string(out, line);
@@ -103,9 +88,7 @@ void put_comments(std::string& out, const std::optional<std::string>& comment) {
 void opening_element(std::string& out, const std::optional<std::string>& comment) {
     std::string lines;
     if (comment) {
-        for_each_comment_line(*comment, [&](std::string_view line) {
-            line = trim_whitespace(line);
-            if (line.empty()) return;
+        for_each_comment_line(*comment, CommentLines::Trimmed, [&](std::string_view line) {
             if (!lines.empty()) lines += ',';
             append_json_string(lines, line);
         });

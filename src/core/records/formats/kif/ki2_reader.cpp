@@ -103,7 +103,7 @@ struct Ki2Line {
 };
 
 struct Ki2Reader {
-    const RecordLines& lines;
+    const std::vector<std::string_view>& lines;
 
     Expected<Ok, Ki2Error> read_block(const VariationBlock& block, Position& pos, bool has_previous, Square previous,
                                       VariationLine& out) {
@@ -187,7 +187,7 @@ struct Ki2Reader {
 }  // namespace
 
 Expected<Record, Ki2Error> parse_ki2(std::string_view text) {
-    const RecordLines lines(text);
+    const std::vector<std::string_view> lines = split_lines(text, LineEnds::Any);
     Ki2Reader reader{lines};
     return reader.read();
 }

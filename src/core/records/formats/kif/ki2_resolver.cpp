@@ -8,7 +8,9 @@
 #include "core/board/position/updates.h"
 #include "core/records/formats/kif/kif_move_section.h"
 #include "core/records/formats/kif/kif_sections.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

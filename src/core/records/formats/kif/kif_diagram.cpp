@@ -99,7 +99,7 @@ unsigned read_digit_count(std::string_view text, std::size_t& pos) {
 
 }  // namespace
 
-BodBoardRows parse_bod_board_rows(const RecordLines& lines, std::size_t header_index) {
+BodBoardRows parse_bod_board_rows(const std::vector<std::string_view>& lines, std::size_t header_index) {
     BodBoardRows out{header_index + 1, {}};
     std::size_t i = header_index + 1;
     if (i < lines.size() && opens_with_frame(lines[i])) ++i;

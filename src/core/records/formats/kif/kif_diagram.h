@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 #include "core/records/reader_support.h"
 #include "core/util/expected.h"
 
@@ -33,7 +35,7 @@ struct BodBoardRows {
 
 // Reads the frame and nine rows that follow the file-number line at header_index. A
 // cell that names no piece, and a row the text does not have, leave squares empty.
-BodBoardRows parse_bod_board_rows(const RecordLines& lines, std::size_t header_index);
+BodBoardRows parse_bod_board_rows(const std::vector<std::string_view>& lines, std::size_t header_index);
 
 // A hand line's value, such as "飛 角 金二 歩十八": each piece with its count in kanji
 // numerals or in ASCII or full-width digits ("歩18", "歩１８"); no count is one; counts

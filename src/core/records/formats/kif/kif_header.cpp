@@ -1,26 +1,15 @@
 #include "core/records/formats/kif/kif_header.h"
 
 #include "core/board/position/parser.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 #include "core/records/time_text.h"
+#include "core/util/decimal.h"
 
 namespace korvan {
 
 namespace {
-
-// An unsigned 32-bit decimal with an optional "+"; nothing for a lone sign, any other
-// character or overflow.
-std::optional<std::uint32_t> parse_u32(std::string_view text) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (!is_ascii_digit(c)) return std::nullopt;
-        v = v * 10 + static_cast<unsigned>(c - '0');
-        if (v > UINT32_MAX) return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(v);
-}
 
 void set_text(RecordMetadata& m, RecordMetadataKey key, std::string_view value) { m.set(key, std::string(value)); }
 
@@ -56,7 +45,7 @@ void parse_kif_header_line(RecordMetadata& metadata, std::string_view line) {
             }
             case KifHeaderField::BlackTimeControl: metadata.black_time_control = time_control_parse_spec(value); return;
             case KifHeaderField::WhiteTimeControl: metadata.white_time_control = time_control_parse_spec(value); return;
-            case KifHeaderField::MaxMoves: metadata.max_moves = parse_u32(value); return;
+            case KifHeaderField::MaxMoves: metadata.max_moves = parse_decimal<std::uint32_t>(value).ok(); return;
         }
     }
     metadata.attributes.insert_or_assign(std::string(key), std::string(value));

@@ -2,7 +2,10 @@
 
 #include <string>
 
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/decimal.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 
 namespace korvan {
 
@@ -63,21 +66,10 @@ std::optional<std::uint32_t> parse_kif_time_column(std::string_view line) {
             }
             --start;
         }
-        std::string_view piece = text.substr(start, end - start);
-        if (piece.starts_with('+')) piece.remove_prefix(1);
-        bool digits = !piece.empty();
-        std::uint64_t value = 0;
-        for (char c : piece) {
-            if (!is_ascii_digit(c) || value > UINT32_MAX) {
-                digits = false;
-                break;
-            }
-            value = value * 10 + static_cast<unsigned>(c - '0');
-        }
-        if (digits && value <= UINT32_MAX) {
-            if (value != 0) {
-                if (unit_past_limit || value > LIMIT / unit) return std::nullopt;
-                total += value * unit;
+        if (const auto value = parse_decimal<std::uint32_t>(text.substr(start, end - start))) {
+            if (*value != 0) {
+                if (unit_past_limit || *value > LIMIT / unit) return std::nullopt;
+                total += *value * unit;
                 if (total > LIMIT) return std::nullopt;
             }
             if (!unit_past_limit) {
@@ -128,21 +120,7 @@ std::uint64_t variation_start_number(std::string_view line) {
 std::optional<std::int32_t> parse_kif_evaluation_line(std::string_view line) {
     if (!line.starts_with(KIF_EVALUATION_PREFIX)) return std::nullopt;
     while (line.starts_with(KIF_EVALUATION_PREFIX)) line.remove_prefix(KIF_EVALUATION_PREFIX.size());
-    bool negative = false;
-    if (!line.empty() && (line[0] == '+' || line[0] == '-')) {
-        negative = line[0] == '-';
-        line.remove_prefix(1);
-    }
-    if (line.empty()) return std::nullopt;
-    std::int64_t v = 0;
-    for (char c : line) {
-        if (!is_ascii_digit(c)) return std::nullopt;
-        v = v * 10 + (c - '0');
-        if (v > std::int64_t{INT32_MAX} + 1) return std::nullopt;
-    }
-    if (negative) v = -v;
-    if (v > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(v);
+    return parse_decimal<std::int32_t>(line).ok();
 }
 
 void set_move_evaluation(Annotations& annotations, std::int32_t value) {

@@ -8,6 +8,7 @@
 #include "core/records/formats/kif/kif_special.h"
 #include "core/records/reader_support.h"
 #include "core/records/time_text.h"
+#include "core/util/decimal.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -117,12 +118,9 @@ std::optional<std::uint32_t> spent_time_ms(std::string_view untrimmed) {
     };
     if (colon == std::string_view::npos || !digits(text.substr(0, colon)) || !digits(text.substr(colon + 1)))
         return parse_time_text_ms(trim_line(untrimmed));
-    auto value = [](std::string_view d) {
-        std::uint64_t v = 0;
-        for (char c : d) v = v * 10 + static_cast<unsigned>(c - '0');
-        return v;
-    };
-    const std::uint64_t seconds = value(text.substr(colon + 1)) + value(text.substr(0, colon)) * 60;
+    // Nine digits at most each: neither overflows, nor does their sum in 64 bits.
+    const std::uint64_t seconds = std::uint64_t{*parse_decimal<std::uint32_t>(text.substr(colon + 1))} +
+                                  std::uint64_t{*parse_decimal<std::uint32_t>(text.substr(0, colon))} * 60;
     if (seconds * 1000 > UINT32_MAX) return std::nullopt;
     return static_cast<std::uint32_t>(seconds * 1000);
 }
@@ -329,7 +327,7 @@ std::string_view comment_text(std::string_view line) {
 Duration ms_duration(std::uint32_t ms) { return Duration::from_ms(ms); }
 
 struct KifReader {
-    const RecordLines& lines;
+    const std::vector<std::string_view>& lines;
     std::string scratch;
     std::uint64_t counter = 0;
 
@@ -513,7 +511,7 @@ struct KifReader {
 }  // namespace
 
 Expected<Record, KifError> parse_kif(std::string_view text) {
-    const RecordLines lines(text);
+    const std::vector<std::string_view> lines = split_lines(text, LineEnds::Any);
     KifReader reader{lines, {}, 0};
     return reader.read();
 }

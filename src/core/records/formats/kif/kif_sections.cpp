@@ -36,7 +36,7 @@ bool is_diagram_header(std::string_view line) {
 
 }  // namespace
 
-KifHeaderSection read_kif_header_section(const RecordLines& lines, bool (*opens_moves)(std::string_view)) {
+KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& lines, bool (*opens_moves)(std::string_view)) {
     KifHeaderSection out;
     std::size_t i = 0;
     while (i < lines.size()) {
@@ -85,7 +85,7 @@ Expected<Position, SfenError> kif_start_position(std::string_view sfen) {
     return position_from_sfen(sfen);
 }
 
-std::size_t collect_variation_block(const RecordLines& lines, std::size_t header, std::vector<VariationBlock>& blocks) {
+std::size_t collect_variation_block(const std::vector<std::string_view>& lines, std::size_t header, std::vector<VariationBlock>& blocks) {
     VariationBlock block{variation_start_number(trim_line(lines[header])), header + 1, header + 1};
     std::size_t i = header + 1;
     for (; i < lines.size(); ++i) {
@@ -102,7 +102,7 @@ std::size_t collect_variation_block(const RecordLines& lines, std::size_t header
     return i;
 }
 
-void collect_later_variation_blocks(const RecordLines& lines, std::size_t from, std::vector<VariationBlock>& blocks) {
+void collect_later_variation_blocks(const std::vector<std::string_view>& lines, std::size_t from, std::vector<VariationBlock>& blocks) {
     for (std::size_t i = from; i < lines.size();) {
         if (trim_line(lines[i]).starts_with("変化"))
             i = collect_variation_block(lines, i, blocks);

@@ -13,7 +13,9 @@
 #include "core/board/position/position_state.h"
 #include "core/records/formats/kif/kif_diagram.h"
 #include "core/records/formats/kif/kif_move_section.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 #include "core/records/record.h"
 
 namespace korvan {
@@ -28,7 +30,7 @@ struct KifHeaderSection {
 // Reads header lines until a trimmed line for which opens_moves is true. Comment, side,
 // hand and diagram lines are recognised before that test, so a diagram's file-number
 // line ("９ ８ .. １") is never taken for a move.
-KifHeaderSection read_kif_header_section(const RecordLines& lines, bool (*opens_moves)(std::string_view));
+KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& lines, bool (*opens_moves)(std::string_view));
 
 // The diagram's SFEN when one was read, else the handicap's, else the standard start;
 // the record core's message when the diagram cannot form an SFEN.
@@ -47,9 +49,9 @@ struct VariationBlock {
 // Collects the block headed at `header`: the lines up to the first one that is empty
 // (consumed) or begins with "変化" or "まで" (left to the caller). Returns the line at
 // which reading goes on.
-std::size_t collect_variation_block(const RecordLines& lines, std::size_t header, std::vector<VariationBlock>& blocks);
+std::size_t collect_variation_block(const std::vector<std::string_view>& lines, std::size_t header, std::vector<VariationBlock>& blocks);
 // After the main line has ended: every later block, the lines between them skipped.
-void collect_later_variation_blocks(const RecordLines& lines, std::size_t from, std::vector<VariationBlock>& blocks);
+void collect_later_variation_blocks(const std::vector<std::string_view>& lines, std::size_t from, std::vector<VariationBlock>& blocks);
 
 // What a variation needs of a position on the line it branches from: the position
 // itself (without its history, which no variation rule reads) and the square "同"

@@ -3,7 +3,9 @@
 #include <array>
 #include <string>
 
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

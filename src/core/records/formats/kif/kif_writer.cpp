@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "core/records/formats/kif/kif_move_section.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
+#include "core/util/text.h"
 #include "core/records/formats/kif/kif_writer_lines.h"
 #include "core/records/formats/kif/kif_writer_tree.h"
 #include "core/util/panic.h"

@@ -5,7 +5,7 @@
 #include "core/board/notation/bod.h"
 #include "core/board/position/parser.h"
 #include "core/records/formats/kif/kif_header.h"
-#include "core/records/formats/kif/kif_text.h"
+#include "core/util/lines.h"
 
 namespace korvan {
 
@@ -50,20 +50,6 @@ void text_line(std::string& out, const RecordMetadata& m, RecordMetadataKey key,
     if (const auto& value = m.get(key)) header_line(out, field, *value);
 }
 
-// Calls f with each line of a text cut at line feeds (a carriage return before a feed
-// dropped), trimmed, when it is not empty.
-template <class F>
-void for_each_nonblank_line(std::string_view text, F&& f) {
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = trim_line(text.substr(start, end - start));
-        if (!line.empty()) f(line);
-        start = end + 1;
-    }
-}
-
 constexpr std::array<std::string_view, 15> DIAGRAM_NAMES = {"玉", "歩", "香", "桂", "銀", "角", "飛", "金",
                                                             "玉", "と", "杏", "圭", "全", "馬", "龍"};
 constexpr std::array<std::string_view, 9> KANJI_RANKS = {"一", "二", "三", "四", "五", "六", "七", "八", "九"};
@@ -71,17 +57,6 @@ constexpr std::array<std::string_view, 9> KANJI_RANKS = {"一", "二", "三", "�
 std::string_view diagram_name(PieceType pt) { return pt < DIAGRAM_NAMES.size() ? DIAGRAM_NAMES[pt] : "玉"; }
 
 }  // namespace
-
-void append_single_line(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        out.append(text, start, i - start);
-        out += ' ';
-        start = i + 1;
-    }
-    out.append(text, start);
-}
 
 std::string japanese_time_control_text(const TimeControl& tc) {
     std::string out;
@@ -113,7 +88,8 @@ void write_kif_header(std::string& out, const RecordMetadata& m) {
     if (m.max_moves) header_line(out, F::MaxMoves, std::to_string(*m.max_moves));
     if (m.impasse_rule) header_line(out, F::ImpasseRule, *m.impasse_rule);
     if (const auto& comment = m.get(K::Comment))
-        for_each_nonblank_line(*comment, [&](std::string_view line) { header_line(out, F::Comment, line); });
+        for_each_comment_line(*comment, CommentLines::Trimmed,
+                              [&](std::string_view line) { header_line(out, F::Comment, line); });
     text_line(out, m, K::BlackPlayer, F::BlackPlayer);
     text_line(out, m, K::WhitePlayer, F::WhitePlayer);
     for (const auto& [key, value] : m.attributes) {
@@ -176,7 +152,7 @@ std::string write_japanese_hand(Hand hand) {
 }
 
 void write_comment_lines(std::string& out, std::string_view comment) {
-    for_each_nonblank_line(comment, [&](std::string_view line) {
+    for_each_comment_line(comment, CommentLines::Trimmed, [&](std::string_view line) {
         out += '*';
         // A carriage return inside a line would end it for a reader.
         append_single_line(out, line);

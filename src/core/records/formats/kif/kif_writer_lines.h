@@ -10,12 +10,9 @@
 #include "core/board/position/position.h"
 #include "core/records/entries.h"
 #include "core/records/metadata.h"
+#include "core/util/lines.h"
 
 namespace korvan {
-
-// Appends text with every CR and LF written as a blank, so that no value a record
-// holds can start a line of its own.
-void append_single_line(std::string& out, std::string_view text);
 
 // The header lines, each present field in a fixed order, then the attributes whose
 // keys the writers do not write themselves, in key order.

@@ -30,7 +30,6 @@ TEST(KifErrors, Texts) {
     EXPECT_EQ(kif_error_display(KifError::invalid_line("abc")), "invalid KIF line: abc");
     EXPECT_EQ(kif_error_display(KifError::invalid_move("12")), "invalid KIF move: 12");
     EXPECT_EQ(kif_error_display(KifError::illegal_move(7)), "illegal move at index 7");
-    EXPECT_EQ(kif_error_to_string(kif_invalid_move_error("同")), "invalid KIF move: 同");
     EXPECT_EQ(ki2_error_display(Ki2Error::of_sfen(sfen)), "failed to parse SFEN: " + sfen_error_display(sfen));
     EXPECT_EQ(ki2_error_display(Ki2Error::invalid_line("x")), "invalid KI2 line: x");
     EXPECT_EQ(ki2_error_display(Ki2Error::invalid_move("▲同歩")), "invalid KI2 move: ▲同歩");

@@ -38,8 +38,6 @@ std::string hex4(std::uint16_t v) {
     return buffer;
 }
 
-}  // namespace
-
 const char* pack_result_name(PackResult r) {
     switch (r) {
         case PackResult::Draw: return "Draw";
@@ -49,15 +47,22 @@ const char* pack_result_name(PackResult r) {
     return "";
 }
 
+}  // namespace
+
 std::string pack_end_reason_name(PackEndReason r) {
     if (r.reserved()) return std::to_string(r.code);
     return REASONS[r.code].name;
 }
 
+namespace {
+
+// "Resign", ..., "Reserved(n)".
 std::string pack_end_reason_debug(PackEndReason r) {
     if (r.reserved()) return "Reserved(" + std::to_string(r.code) + ")";
     return REASONS[r.code].debug;
 }
+
+}  // namespace
 
 std::optional<PackEndReason> pack_end_reason_from_text(std::string_view rest) {
     for (std::size_t code = 0; code < REASONS.size(); ++code)

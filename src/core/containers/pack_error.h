@@ -12,7 +12,6 @@
 namespace korvan {
 
 enum class PackResult : std::uint8_t { Draw = 0, BlackWin = 1, WhiteWin = 2 };
-const char* pack_result_name(PackResult r);
 
 // The end reason as a code byte. Codes 7, 8, 9 and 14..255 name no reason: they are
 // reserved and travel unchanged.
@@ -38,8 +37,6 @@ struct PackEndReason {
 
 // The name after "pack:end_reason=" ("resign", ...; the byte in decimal when reserved).
 std::string pack_end_reason_name(PackEndReason r);
-// "Resign", ..., "Reserved(n)".
-std::string pack_end_reason_debug(PackEndReason r);
 // The reason a "pack:end_reason=" text names: a name of the table, or a decimal byte
 // with an optional "+" (a reserved reason carrying it); nothing otherwise.
 std::optional<PackEndReason> pack_end_reason_from_text(std::string_view rest);

@@ -7,6 +7,8 @@ namespace korvan {
 
 namespace {
 
+Expected<Ok, SazpackError> sazpack_check_move_flags(std::span<const SazGame> games, std::uint8_t flags);
+
 using K = SazpackError::Kind;
 using M = SazpackError::Mismatch;
 
@@ -175,6 +177,9 @@ Expected<std::vector<SazGame>, SazpackError> decode_sazpack_chunk(ByteSpan bytes
     return games;
 }
 
+namespace {
+
+// Every move against the flags that are set: FlagMismatch for the first that breaks one.
 Expected<Ok, SazpackError> sazpack_check_move_flags(std::span<const SazGame> games, std::uint8_t flags) {
     if ((flags & SAZ_ALL_HARD) && (flags & SAZ_ALL_SOFT)) return unexpected(SazpackError::flag_mismatch(M::HardAndSoft));
     for (const SazGame& game : games)
@@ -190,5 +195,7 @@ Expected<Ok, SazpackError> sazpack_check_move_flags(std::span<const SazGame> gam
         }
     return Ok{};
 }
+
+}  // namespace
 
 }  // namespace korvan

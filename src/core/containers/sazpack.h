@@ -53,7 +53,5 @@ inline constexpr std::uint8_t SAZ_ALL_HAS_SCORE_Q = 8;
 
 Expected<Bytes, SazpackError> encode_sazpack_chunk(std::span<const SazGame> games);
 Expected<std::vector<SazGame>, SazpackError> decode_sazpack_chunk(ByteSpan bytes);
-// Every move against the flags that are set: FlagMismatch for the first that breaks one.
-Expected<Ok, SazpackError> sazpack_check_move_flags(std::span<const SazGame> games, std::uint8_t flags);
 
 }  // namespace korvan

@@ -132,11 +132,17 @@ Expected<std::vector<SbinpackChain>, SbinpackError> record_to_sbinpack_chains(co
     return std::move(builder.chains);
 }
 
+namespace {
+
+// The result a chain's ply-and-result field carries: codes 0..13, 16 and 17 stand for
+// themselves, anything else is INVALID.
 GameResult sbinpack_chain_result(std::uint16_t ply_result) {
     const unsigned code = ply_result >> 10;
     if (code <= 13 || code == 16 || code == 17) return is_game_result(code) ? static_cast<GameResult>(code) : 7;
     return 7;
 }
+
+}  // namespace
 
 Expected<Record, std::string> record_from_sbinpack_chain(const SbinpackChain& chain) {
     const GameResult result = sbinpack_chain_result(chain.ply_result);

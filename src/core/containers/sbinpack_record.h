@@ -22,10 +22,6 @@ Expected<std::vector<SbinpackChain>, SbinpackError> record_to_sbinpack_chains(co
                                                                             ByteSpan metadata, bool include_main,
                                                                             bool include_variations);
 
-// The result a chain's ply-and-result field carries: codes 0..13, 16 and 17 stand for
-// themselves, anything else is INVALID.
-GameResult sbinpack_chain_result(std::uint16_t ply_result);
-
 // The record of one chain: its stem as the initial position (with the stored ply), its
 // moves checked and played, each with its score as the evaluation, and a terminal for
 // the chain's result. The error is the text callers show after "sbinpack: ".

@@ -10,6 +10,18 @@ namespace korvan {
 
 namespace {
 
+// The move as the verification helpers see it.
+struct MateMoveDesc {
+    enum class Kind : std::uint8_t { Drop = 0, Board = 1, None = 2 };
+    Kind kind = Kind::None;
+    Square from = SQ_NONE;
+    Square to = SQ_NONE;
+    PieceType piece_type = NO_PIECE_TYPE;  // after the move
+};
+
+Bitboard mate_attackers_after_move(const Position& pos, Square sq, Bitboard occ, Color color,
+                                   const MateMoveDesc& move);
+
 MateMoveDesc describe(const Position& pos, Move32 move) {
     MateMoveDesc d;
     d.to = move_to(move);
@@ -76,8 +88,7 @@ void push_piece_moves_to(Piece piece, Square from, Bitboard targets, MoveList& l
     });
 }
 
-}  // namespace
-
+// Pieces of both colours attacking sq under occ; empty for square 81.
 Bitboard mate_attackers_to(const Position& pos, Square sq, Bitboard occ) {
     if (sq == SQ_NONE) return {};
     return position_attackers_to(pos, BLACK, sq, occ) | position_attackers_to(pos, WHITE, sq, occ);
@@ -108,6 +119,8 @@ bool mate_drop_can_block(const Position& pos, Square sq, Color color, Hand hand,
     if (rr == 1) return (hand & 0x73370700) != 0 || pawn_can_block();
     return true;
 }
+
+}  // namespace
 
 bool mate_in_one_verify_move(const Position& pos, Move32 move) {
     const Color us = pos.side_to_move, them = ~us;
@@ -160,6 +173,9 @@ bool mate_in_one_verify_move(const Position& pos, Move32 move) {
     return !saved;
 }
 
+namespace {
+
+// Every checking move of the side to move, board moves first, then drops.
 void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color us, Color them) {
     const Bitboard king = pos.pieces(them, KING);
     if (king.empty()) return;
@@ -199,6 +215,8 @@ void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color u
         });
     }
 }
+
+}  // namespace
 
 std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     const Color us = pos.side_to_move, them = ~us;

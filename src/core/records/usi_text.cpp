@@ -102,6 +102,9 @@ std::optional<SpecialMove> usi_special_token(std::string_view token, Color side_
     return std::nullopt;
 }
 
+namespace {
+
+// The token a kind writes, or nothing for the kinds that have none.
 std::optional<std::string> usi_special_kind_token(const SpecialMove& special) {
     if (special.kind == SpecialMoveKind::Unknown) {
         // A name that is empty or holds white space would not make one token.
@@ -112,6 +115,8 @@ std::optional<std::string> usi_special_kind_token(const SpecialMove& special) {
     if (token.empty()) return std::nullopt;
     return std::string(token);
 }
+
+}  // namespace
 
 Expected<std::string, UsiPositionError> record_to_usi_position(const Record& record, bool include_special_tokens) {
     std::string out = "position";

@@ -36,9 +36,6 @@ std::string usi_position_error_display(const UsiPositionError& e);
 // keeps the token as given in raw. Nothing for any other word.
 std::optional<SpecialMove> usi_special_token(std::string_view token, Color side_to_move);
 
-// The token a kind writes, or nothing for the kinds that have none.
-std::optional<std::string> usi_special_kind_token(const SpecialMove& special);
-
 Expected<std::string, UsiPositionError> record_to_usi_position(const Record& record, bool include_special_tokens);
 
 }  // namespace korvan

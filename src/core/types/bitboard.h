@@ -26,7 +26,6 @@ struct Bitboard {
     }
     constexpr void set(Square s) { *this |= square(s); }
     constexpr void clear(Square s) { *this &= ~square(s); }
-    constexpr void toggle(Square s) { *this ^= square(s); }
 
     constexpr bool empty() const { return (w[0] | w[1]) == 0; }
     constexpr explicit operator bool() const { return !empty(); }

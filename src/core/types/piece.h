@@ -48,7 +48,6 @@ constexpr bool is_promoted(PieceType pt) { return pt >= PRO_PAWN && pt <= DRAGON
 constexpr PieceType promote(PieceType pt) { return PieceType(pt + 8); }
 // PRO_PAWN..DRAGON lose their promotion; everything else is unchanged.
 constexpr PieceType demote(PieceType pt) { return is_promoted(pt) ? PieceType(pt - 8) : pt; }
-constexpr bool is_gold_mover(PieceType pt) { return pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER); }
 
 inline constexpr std::array<std::int32_t, 16> PIECE_VALUE = {
     0, 90, 315, 405, 495, 855, 990, 540, 15000, 540, 540, 540, 540, 945, 1395, 0};

@@ -10,6 +10,10 @@ namespace korvan {
 
 namespace {
 
+void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand);
+void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand);
+void sort_canonical(const Position& pos, std::vector<Move32>& moves);
+
 constexpr Bitboard ZONE[2] = {{0x01c0e070381c0e07ULL, 0xe07ULL}, {0x70381c0e070381c0ULL, 0x381c0ULL}};
 
 // The squares of each relative rank, by colour.
@@ -217,9 +221,14 @@ void generate_non_evasions(const Position& pos, MoveList& list) {
     pos.side_to_move == BLACK ? non_evasions<BLACK, false>(pos, list) : non_evasions<WHITE, false>(pos, list);
 }
 
+namespace {
+
+// Pseudo-legal check evasions; nothing when not in check.
 void generate_evasions(const Position& pos, MoveList& list) {
     pos.side_to_move == BLACK ? evasions<BLACK, false>(pos, list) : evasions<WHITE, false>(pos, list);
 }
+
+}  // namespace
 
 void generate_pseudo_legal(const Position& pos, MoveList& list) {
     if (pos.st().checkers)
@@ -228,11 +237,10 @@ void generate_pseudo_legal(const Position& pos, MoveList& list) {
         generate_non_evasions(pos, list);
 }
 
-void position_filter_legal_moves(const Position& pos, MoveList& list) {
-    pos.side_to_move == BLACK ? filter_legal<BLACK>(pos, list, list.count)
-                              : filter_legal<WHITE>(pos, list, list.count);
-}
+namespace {
 
+// Pawn drops of the side to move onto targets (files with an own pawn, the last rank
+// and a mating drop left out).
 void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand) {
     if (!hand_has(hand, PAWN)) return;
     const Color us = pos.side_to_move;
@@ -251,6 +259,7 @@ void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, 
     list.count = static_cast<std::size_t>(out - list.moves.data());
 }
 
+// Drops of the six other kinds onto targets, square by square.
 void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand) {
     static constexpr PieceType ORDER[6] = {KNIGHT, LANCE, SILVER, GOLD, BISHOP, ROOK};
     Move codes[6];  // drop codes without the target square
@@ -281,6 +290,8 @@ void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand) {
     emit(targets & REL_RANK[us][1], knights);
     emit(targets & ranks_from(us, 2), 0);
 }
+
+}  // namespace
 
 std::vector<Move32> generate_legal_moves(const Position& pos) {
     MoveList list;
@@ -320,6 +331,8 @@ MoveSortKey move_sort_key(const Position& pos, std::uint32_t move) {
     return key;
 }
 
+namespace {
+
 void sort_canonical(const Position& pos, std::vector<Move32>& moves) {
     std::vector<std::pair<MoveSortKey, Move32>> keyed;
     keyed.reserve(moves.size());
@@ -327,5 +340,7 @@ void sort_canonical(const Position& pos, std::vector<Move32>& moves) {
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 0; i < moves.size(); ++i) moves[i] = keyed[i].second;
 }
+
+}  // namespace
 
 }  // namespace korvan

@@ -30,17 +30,8 @@ void generate_legal(const Position& pos, MoveList& list);
 // Pseudo-legal moves when not in check: board moves (promotions that a non-promotion
 // never beats are left out), then drops. Pins and king safety are not tested.
 void generate_non_evasions(const Position& pos, MoveList& list);
-// Pseudo-legal check evasions; nothing when not in check.
-void generate_evasions(const Position& pos, MoveList& list);
 // The evasions when in check, the non-evasions otherwise.
 void generate_pseudo_legal(const Position& pos, MoveList& list);
-// Pawn drops of the side to move onto targets (files with an own pawn, the last rank
-// and a mating drop left out).
-void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand);
-// Drops of the six other kinds onto targets, square by square.
-void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand);
-// Removes the moves that leave the mover's king attacked; the last entry fills each hole.
-void position_filter_legal_moves(const Position& pos, MoveList& list);
 
 // Every legal move widened to a Move32, in canonical order.
 std::vector<Move32> generate_legal_moves(const Position& pos);
@@ -51,6 +42,5 @@ struct MoveSortKey {
     auto operator<=>(const MoveSortKey&) const = default;
 };
 MoveSortKey move_sort_key(const Position& pos, std::uint32_t move);
-void sort_canonical(const Position& pos, std::vector<Move32>& moves);
 
 }  // namespace korvan

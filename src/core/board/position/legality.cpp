@@ -17,6 +17,9 @@ bool position_is_attacked_by(const Position& pos, Color c, Square sq, Bitboard o
     return !(rook_attacks(sq, occ) & ((pos.by_type[LANCE] & LANCE_RAYS[sq][other]) | pos.rook_dragon) & own).empty();
 }
 
+namespace {
+
+// A blocker of colour c's king may move only along the line through that king.
 bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to) {
     if (!pos.st().blockers_for_king[c].test(from)) return true;
     const Square k = pos.king_square[c];
@@ -25,6 +28,8 @@ bool position_pin_allows_move(const Position& pos, Color c, Square from, Square 
     if (d == 0) return false;
     return direction(to, k) == d;
 }
+
+}  // namespace
 
 bool position_gives_check(const Position& pos, Move32 move) {
     const Color them = ~pos.side_to_move;
@@ -49,6 +54,9 @@ bool can_promote_move(Color c, std::uint32_t move) {
     return to < 81 && (ZONE >> (c * 16 + rank_of(to)) & 1);
 }
 
+namespace {
+
+// For a pseudo-legal move: the mover's king is not left in check.
 bool position_keeps_king_safe(const Position& pos, std::uint32_t move) {
     if (is_drop(move)) return true;
     const Square from = move_from(move), to = move_to(move);
@@ -62,8 +70,6 @@ bool position_keeps_king_safe(const Position& pos, std::uint32_t move) {
     }
     return position_pin_allows_move(pos, us, from, to);
 }
-
-namespace {
 
 // Drops and non-promotions that would leave a piece with no move ever are refused,
 // as the generators never produce them; the legality test and the move list agree.

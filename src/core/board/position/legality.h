@@ -18,13 +18,9 @@ inline bool position_is_attacked_by_black(const Position& pos, Square sq, Bitboa
     return position_is_attacked_by(pos, BLACK, sq, occ);
 }
 
-// A blocker of colour c's king may move only along the line through that king.
-bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to);
 bool position_gives_check(const Position& pos, Move32 move);
 // A promotion must start or end in the mover's promotion zone.
 bool can_promote_move(Color c, std::uint32_t move);
-// For a pseudo-legal move: the mover's king is not left in check.
-bool position_keeps_king_safe(const Position& pos, std::uint32_t move);
 bool position_is_pseudo_legal_move(const Position& pos, Move move);
 bool position_is_pseudo_legal_move32(const Position& pos, Move32 move);
 bool position_is_legal(const Position& pos, Move32 move);

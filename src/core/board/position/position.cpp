@@ -8,6 +8,8 @@ namespace korvan {
 
 namespace {
 
+void position_compute_state(const Position& pos, StateInfo& st);
+
 constexpr bool is_minor(PieceType pt) {
     return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
 }
@@ -61,6 +63,9 @@ void position_update_unions(Position& pos) {
     pos.golds_hdk = pos.golds | pos.hdk;
 }
 
+namespace {
+
+// Rebuilds by_type, by_color, occupied, the unions and the king squares from board.
 void position_update_piece_sets(Position& pos) {
     pos.by_type.fill({});
     pos.by_color.fill({});
@@ -76,6 +81,8 @@ void position_update_piece_sets(Position& pos) {
     }
     position_update_unions(pos);
 }
+
+}  // namespace
 
 void position_update_bitboards(Position& pos) {
     position_update_piece_sets(pos);
@@ -155,6 +162,7 @@ void position_compute_check_squares(const Position& pos, StateInfo& st) {
     cs[8] = cs[5] | KING_ATTACKS[k];
 }
 
+namespace {
 
 void position_compute_state(const Position& pos, StateInfo& st) {
     position_update_blockers(pos, st, BLACK);
@@ -167,6 +175,8 @@ void position_compute_state(const Position& pos, StateInfo& st) {
         if (pos.board[s] != NO_PIECE) add_piece_keys(st, pos.board[s], s);
     add_hand_material(st, pos.hands);
 }
+
+}  // namespace
 
 void position_set_up(Position& pos) {
     pos.by_type.fill({});

@@ -58,8 +58,6 @@ struct Position {
 
 // Rebuilds the six unions from by_type.
 void position_update_unions(Position& pos);
-// Rebuilds by_type, by_color, occupied, the unions and the king squares from board.
-void position_update_piece_sets(Position& pos);
 // Rebuilds by_type, by_color, occupied, the unions and the king squares from board,
 // then the derived fields of the current record.
 void position_update_bitboards(Position& pos);
@@ -72,7 +70,6 @@ PositionKeys position_compute_key(const Position& pos);
 // Record 0 fresh with the position's keys and the hand of the side to move, derived
 // fields computed, every chunk but the first dropped.
 void position_reset_state(Position& pos);
-void position_compute_state(const Position& pos, StateInfo& st);
 // Everything a set-up derives from board, hands and side to move, in one pass: the
 // piece sets, the keys and the current record (which the caller has just reset).
 void position_set_up(Position& pos);

@@ -402,10 +402,4 @@ Expected<std::string, JkfError> write_jkf(const Record& record) {
     return out;
 }
 
-Expected<std::string, std::string> record_to_jkf_string(const Record& record) {
-    auto text = write_jkf(record);
-    if (!text) return unexpected(jkf_error_display(text.error()));
-    return std::move(*text);
-}
-
 }  // namespace korvan

@@ -13,7 +13,4 @@ namespace korvan {
 // deeper than JKF_MAX_FORK_DEPTH is refused (InvalidStructure).
 Expected<std::string, JkfError> write_jkf(const Record& record);
 
-// The text, or the error's text.
-Expected<std::string, std::string> record_to_jkf_string(const Record& record);
-
 }  // namespace korvan

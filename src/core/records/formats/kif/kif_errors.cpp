@@ -19,7 +19,5 @@ std::string display(const JapaneseRecordError<Format>& e) {
 
 std::string kif_error_display(const KifError& e) { return display(e); }
 std::string ki2_error_display(const Ki2Error& e) { return display(e); }
-std::string kif_error_to_string(KifError e) { return display(e); }
-KifError kif_invalid_move_error(std::string_view text) { return KifError::invalid_move(text); }
 
 }  // namespace korvan

@@ -59,8 +59,5 @@ using Ki2Error = JapaneseRecordError<Ki2Format>;
 // "illegal move at index <n>"; the KI2 texts read "KI2" for "KIF".
 std::string kif_error_display(const KifError& e);
 std::string ki2_error_display(const Ki2Error& e);
-// The text of an error a shared helper gave, for a reader that reports it as its own.
-std::string kif_error_to_string(KifError e);
-KifError kif_invalid_move_error(std::string_view text);
 
 }  // namespace korvan

@@ -33,7 +33,7 @@ struct RecordMetadataClass : ValueClass<RecordMetadataClass, RecordMetadata> {
 
 // How a record's main line ends, copied out of the record.
 struct GameResultSummary {
-    GameResult result = 7;
+    GameResult result = INVALID;
     std::uint64_t ply_count = 0;
     std::optional<std::string> reason;
     std::optional<std::uint32_t> end_time_ms;

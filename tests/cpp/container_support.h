@@ -11,10 +11,10 @@
 
 namespace korvan::test {
 
-inline SpecialMove special(SpecialMoveKind kind, GameResult result, std::optional<std::string> raw = std::nullopt) {
+inline SpecialMove special(SpecialMoveKind kind, int result, std::optional<std::string> raw = std::nullopt) {
     SpecialMove s;
     s.kind = kind;
-    s.result = result;
+    s.result = static_cast<GameResult>(result);
     s.raw = std::move(raw);
     return s;
 }

@@ -65,9 +65,9 @@ inline int winner_of(GameResult r) {
 
 // The result a reader derives for a kind with `side` to move (draws and pauses aside:
 // those have no winner either way).
-inline GameResult natural_result(SpecialMoveKind kind, Color side) {
+inline int natural_result_value(SpecialMoveKind kind, Color side) {
     using K = SpecialMoveKind;
-    const GameResult mover_loses = side == BLACK ? 1 : 0;
+    const int mover_loses = side == BLACK ? 1 : 0;
     switch (kind) {
         case K::Resign:
         case K::Mate:
@@ -85,6 +85,9 @@ inline GameResult natural_result(SpecialMoveKind kind, Color side) {
         case K::NoMate: return 6;
         default: return 11;
     }
+}
+inline GameResult natural_result(SpecialMoveKind kind, Color side) {
+    return static_cast<GameResult>(natural_result_value(kind, side));
 }
 
 struct RandomRecordOptions {
@@ -123,7 +126,7 @@ inline SpecialMove random_terminal(std::mt19937_64& rng, Color side) {
     if (s.kind == SpecialMoveKind::Unknown) {
         static const std::vector<std::string> names = {"MATTA", "FOUL", "ABORTED", "ERR"};
         s.unknown_name = names[rng() % names.size()];
-        s.result = 11;
+        s.result = PAUSED;
     }
     return s;
 }

@@ -8,11 +8,11 @@
 
 namespace korvan::test {
 
-inline SpecialMove special(SpecialMoveKind kind, GameResult result, std::string name = {},
+inline SpecialMove special(SpecialMoveKind kind, int result, std::string name = {},
                            std::optional<std::string> raw = std::nullopt) {
     SpecialMove s;
     s.kind = kind;
-    s.result = result;
+    s.result = static_cast<GameResult>(result);
     s.unknown_name = std::move(name);
     s.raw = std::move(raw);
     return s;

@@ -135,8 +135,8 @@ inline std::optional<std::string> comment_as_read(const std::optional<std::strin
 
 struct TerminalReading {
     SpecialMoveKind kind;
-    GameResult black_to_move;  // the result read when Black is to move at the end
-    GameResult white_to_move;
+    int black_to_move;  // the result read when Black is to move at the end
+    int white_to_move;
     const char* unknown_name;
 };
 
@@ -249,7 +249,7 @@ inline Record random_record(std::mt19937_64& rng) {
         const auto kind = static_cast<SpecialMoveKind>(rng() % SPECIAL_MOVE_KIND_NB);
         SpecialMove s;
         s.kind = kind;
-        s.result = 0;  // never written: the kind and the side decide the ending
+        s.result = BLACK_WIN;  // never written: the kind and the side decide the ending
         if (kind == SpecialMoveKind::Unknown) s.unknown_name = UNKNOWN_WORD;
         Annotations a;
         a.comment = "never written";
@@ -279,7 +279,7 @@ inline Record expected_after_writing(Record r, bool ki2) {
     }
     SpecialMove s;
     s.kind = reading.kind;
-    s.result = side == BLACK ? reading.black_to_move : reading.white_to_move;
+    s.result = static_cast<GameResult>(side == BLACK ? reading.black_to_move : reading.white_to_move);
     s.unknown_name = reading.unknown_name ? reading.unknown_name : node.special->unknown_name;
     node.special = s;
     node.annotations.comment.reset();

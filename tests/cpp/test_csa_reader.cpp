@@ -61,7 +61,7 @@ struct FixtureCase {
     std::size_t moves;
     const char* initial_sfen;
     SpecialMoveKind kind;
-    GameResult result;
+    int result;
     std::vector<std::uint64_t> first_times_s;  // of the first moves
     std::optional<std::uint64_t> terminal_time_s;
     std::optional<std::string> terminal_comment;
@@ -273,7 +273,7 @@ struct SpecialCase {
     const char* moves;  // before the special
     const char* line;
     SpecialMoveKind kind;
-    GameResult result;
+    int result;
     const char* unknown_name;
 };
 

@@ -50,7 +50,7 @@ TEST(CsaWriter, MovesDropsPromotionsAndTerminal) {
     Annotations a;
     a.comment = "  first line \r\n\n second\rline\n";
     a.time = Duration::from_ms(7'500);
-    (void)record_append_terminal(r, record_main_line_last(r), SpecialMove{K::Resign, 0, "", "x"}, a);
+    (void)record_append_terminal(r, record_main_line_last(r), SpecialMove{K::Resign, BLACK_WIN, "", "x"}, a);
     record_set_initial_comment(r, std::string("opening"));
     EXPECT_EQ(write_ok(r),
               "V2.2\nPI\n+\n'*opening\n+7776FU\nT0\n-3334FU\nT0\n+8822UM\nT0\n-3122GI\nT0\n+0055KA\nT0\n%TORYO\nT7\n"
@@ -59,7 +59,7 @@ TEST(CsaWriter, MovesDropsPromotionsAndTerminal) {
 
 TEST(CsaWriter, TerminalWithoutTimeHasNoTimeLine) {
     Record r = with_moves(std::nullopt, {"7g7f"});
-    (void)record_set_main_terminal(r, SpecialMove{K::Interrupt, 11, "", std::nullopt}, {});
+    (void)record_set_main_terminal(r, SpecialMove{K::Interrupt, PAUSED, "", std::nullopt}, {});
     EXPECT_EQ(write_ok(r), "V2.2\nPI\n+\n+7776FU\nT0\n%CHUDAN\n");
 }
 
@@ -122,7 +122,7 @@ class CsaTerminalLine : public ::testing::TestWithParam<TerminalLineCase> {};
 TEST_P(CsaTerminalLine, Line) {
     const TerminalLineCase& c = GetParam();
     Record r = c.white_to_move ? with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
-    (void)record_set_main_terminal(r, SpecialMove{c.kind, 0, c.name, std::nullopt}, {});
+    (void)record_set_main_terminal(r, SpecialMove{c.kind, BLACK_WIN, c.name, std::nullopt}, {});
     const std::string text = write_ok(r);
     EXPECT_TRUE(text.ends_with(std::string("\n") + c.line + "\n")) << text;
 }

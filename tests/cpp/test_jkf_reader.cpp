@@ -130,7 +130,7 @@ TEST(JkfReader, Specials) {
     struct Row {
         const char* name;
         SpecialMoveKind kind;
-        GameResult black_to_move, white_to_move;
+        int black_to_move, white_to_move;
     };
     for (const Row& row : std::initializer_list<Row>{
              {"TSUMI", K::Mate, 1, 0}, {"KACHI", K::WinByDeclaration, 4, 5}, {"ILLEGAL_MOVE", K::LoseByIllegalMove, 13, 12},

@@ -82,9 +82,9 @@ TEST(JkfWriter, Times) {
     // A terminal gets "now" only, and only with a time.
     Annotations a;
     a.time = Duration::from_ms(59'999);
-    (void)record_set_main_terminal(r, SpecialMove{K::Resign, 1, "", std::nullopt}, a);
+    (void)record_set_main_terminal(r, SpecialMove{K::Resign, WHITE_WIN, "", std::nullopt}, a);
     EXPECT_TRUE(write_ok(r).ends_with(R"({"special":"TORYO","time":{"now":{"m":0,"s":59}}}]})"));
-    (void)record_set_main_terminal(r, SpecialMove{K::Resign, 1, "", std::nullopt}, {});
+    (void)record_set_main_terminal(r, SpecialMove{K::Resign, WHITE_WIN, "", std::nullopt}, {});
     EXPECT_TRUE(write_ok(r).ends_with(R"({"special":"TORYO"}]})"));
 }
 
@@ -176,7 +176,7 @@ class JkfSpecialName : public ::testing::TestWithParam<SpecialCase> {};
 TEST_P(JkfSpecialName, Name) {
     const SpecialCase& c = GetParam();
     Record r = c.white_to_move ? with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
-    (void)record_set_main_terminal(r, SpecialMove{c.kind, 7, c.name, std::nullopt}, {});
+    (void)record_set_main_terminal(r, SpecialMove{c.kind, INVALID, c.name, std::nullopt}, {});
     EXPECT_TRUE(write_ok(r).ends_with(std::string(R"({"special":")") + c.special + "\"}]}"));
 }
 
@@ -200,7 +200,7 @@ TEST(JkfWriter, AlternativesAtTheFirstMove) {
     Annotations a;
     a.time = Duration::from_ms(3'000);
     const RecordNodeId alt = *record_append_move(r, r.root, *move_from_usi("2g2f"), a);
-    (void)record_append_terminal(r, alt, SpecialMove{K::Resign, 0, "", std::nullopt}, {});
+    (void)record_append_terminal(r, alt, SpecialMove{K::Resign, BLACK_WIN, "", std::nullopt}, {});
     EXPECT_EQ(write_ok(r),
               R"({"initial":{"preset":"HIRATE"},"moves":[{},{"forks":[[{"move":{"color":0,"from":{"x":2,"y":7},"piece":"FU","to":{"x":2,"y":6}},)"
               R"("time":{"now":{"m":0,"s":3},"total":{"m":0,"s":5}}},{"special":"TORYO"}]],)"

@@ -500,7 +500,7 @@ TEST(KifWriterLines, ClosingLines) {
         SCOPED_TRACE(SPECIAL_MOVE_KIND_NAMES[k]);
         SpecialMove s;
         s.kind = c.kind;
-        s.result = 7;
+        s.result = INVALID;
         if (c.kind == K::Unknown) s.unknown_name = UNKNOWN_WORD;
         EXPECT_EQ(write_kif_result_line(s, BLACK, 86), c.black_to_move);
         EXPECT_EQ(write_kif_result_line(s, WHITE, 87), c.white_to_move);

@@ -103,13 +103,13 @@ TEST(Pack, EncodingErrors) {
 }
 
 TEST(Pack, OutcomeOfEveryResult) {
-    for (GameResult r : {0, 4, 8, 12, 16, 20})
+    for (int r : {0, 4, 8, 12, 16, 20})
         EXPECT_EQ(encode_pack_record(record_of(std::nullopt, {}, {}, special(S::Resign, r)))->result,
                   PackResult::BlackWin);
-    for (GameResult r : {1, 5, 9, 13, 17, 21})
+    for (int r : {1, 5, 9, 13, 17, 21})
         EXPECT_EQ(encode_pack_record(record_of(std::nullopt, {}, {}, special(S::Resign, r)))->result,
                   PackResult::WhiteWin);
-    for (GameResult r : {2, 6, 10})
+    for (int r : {2, 6, 10})
         EXPECT_EQ(encode_pack_record(record_of(std::nullopt, {}, {}, special(S::Resign, r)))->result,
                   PackResult::Draw);
 }
@@ -178,7 +178,7 @@ TEST(Pack, DecodedTerminals) {
     const struct {
         const char* hex;
         S kind;
-        GameResult result;
+        int result;
         const char* raw;
     } cases[] = {
         {"01 8100 00", S::Resign, 0, "pack:end_reason=resign"},

@@ -43,7 +43,7 @@ TEST(PsvRecord, RowsHoldThePositionBeforeEachMove) {
     const char* moves[] = {"7g7f", "3c3d", "8h2b+"};
     for (std::size_t i = 0; i < 3; ++i) {
         const PsvRow expected = psv_row(*position_to_packed_sfen(pos), evals[i], *move_from_usi(moves[i]),
-                                        static_cast<std::uint16_t>(7 + i), 1);
+                                        static_cast<std::uint16_t>(7 + i), WHITE_WIN);
         EXPECT_EQ(rows[i], expected) << i;
         play(pos, moves[i]);
     }

@@ -109,7 +109,7 @@ TEST(RecordUsi, SpecialTokenParser) {
     struct Case {
         const char* word;
         K kind;
-        GameResult black_to_move, white_to_move;
+        int black_to_move, white_to_move;
     };
     const Case cases[] = {
         {"win", K::WinByDeclaration, 4, 5},  {"draw", K::RepetitionDraw, 2, 2},  {"mate", K::Mate, 1, 0},

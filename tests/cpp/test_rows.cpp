@@ -10,7 +10,7 @@ using namespace korvan;
 TEST(Rows, PsvLayout) {
     Packed32 sfen{};
     for (int i = 0; i < 32; ++i) sfen[i] = static_cast<std::uint8_t>(200 + i);
-    const PsvRow row = psv_row(sfen, -2, 0x1234, 0xABCD, 21);
+    const PsvRow row = psv_row(sfen, -2, 0x1234, 0xABCD, WHITE_WIN_BY_TRY_RULE);
     for (int i = 0; i < 32; ++i) EXPECT_EQ(row[i], 200 + i);
     const std::uint8_t tail[8] = {0xFE, 0xFF, 0x34, 0x12, 0xCD, 0xAB, 21, 0};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(row[32 + i], tail[i]) << i;

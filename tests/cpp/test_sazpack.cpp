@@ -29,10 +29,10 @@ SazMove move(const char* played, std::vector<SazPolicyEntry> policy = {}, bool s
 
 SazPolicyEntry entry(const char* mv, std::uint32_t visits) { return {*move_from_usi(mv), visits}; }
 
-SazGame game(std::vector<SazMove> moves, GameResult result = 0) {
+SazGame game(std::vector<SazMove> moves, int result = 0) {
     SazGame g;
     g.stem = start_stem();
-    g.result = result;
+    g.result = static_cast<GameResult>(result);
     g.moves = std::move(moves);
     return g;
 }

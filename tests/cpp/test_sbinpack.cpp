@@ -384,8 +384,8 @@ TEST(SbinpackRecord, ChainsBackToRecords) {
 
 TEST(SbinpackRecord, ResultsAndScores) {
     const struct {
-        GameResult code;
-        GameResult result;
+        int code;
+        int result;
         S kind;
     } results[] = {
         {0, 0, S::Resign},          {2, 2, S::RepetitionDraw}, {3, 3, S::Interrupt},     {4, 4, S::WinByDeclaration},

@@ -4,6 +4,7 @@
 
 #include "core/board/position/legality.h"
 #include "core/board/position/updates.h"
+#include "core/records/special_moves.h"
 
 namespace korvan {
 
@@ -17,13 +18,13 @@ constexpr std::uint16_t MARKER_STEP = 129;
 std::optional<PackResult> pack_result_of(const SpecialMove& special) {
     const GameResult r = special.result;
     if (!is_game_result(r)) return std::nullopt;
-    if (r == 11) {  // PAUSED: an interrupted game counts as a draw, nothing else does
+    if (r == PAUSED) {  // an interrupted game counts as a draw, nothing else does
         if (special.kind == SpecialMoveKind::Interrupt) return PackResult::Draw;
         return std::nullopt;
     }
     if (game_result_is_black_win(r)) return PackResult::BlackWin;
     if (game_result_is_white_win(r)) return PackResult::WhiteWin;
-    if (r == 2 || r == 6 || r == 10) return PackResult::Draw;
+    if (r == DRAW_BY_REPETITION || r == DRAW_BY_MAX_PLIES || r == DRAW_BY_IMPASSE) return PackResult::Draw;
     return std::nullopt;
 }
 
@@ -35,83 +36,49 @@ PackEndReason reason_of(const SpecialMove& special, const RecordMetadata& metada
     }
     const bool try_kind = special.kind == SpecialMoveKind::Try;
     switch (special.result) {
-        case 2: return {R::RepetitionDraw};
-        case 4:
-        case 5: {
+        case DRAW_BY_REPETITION: return {R::RepetitionDraw};
+        case BLACK_WIN_BY_DECLARATION:
+        case WHITE_WIN_BY_DECLARATION: {
             if (try_kind) return {R::WinTryRule};
             const auto& rule = metadata.impasse_rule;
             if (rule && rule->size() >= 9 && rule->starts_with("CSARule24")) return {R::WinCsa24};
             if (rule && *rule == "TryRule") return {R::WinTryRule};
             return {R::WinCsa27};
         }
-        case 6: return {R::MaxMoves};
-        case 10: return {R::DrawCsa24};
-        case 11: return {try_kind ? R::WinTryRule : R::Interrupt};
-        case 12:
-        case 13: return {R::IllegalMove};
-        case 16:
-        case 17: return {R::TimeUp};
-        case 20:
-        case 21: return {R::WinTryRule};
+        case DRAW_BY_MAX_PLIES: return {R::MaxMoves};
+        case DRAW_BY_IMPASSE: return {R::DrawCsa24};
+        case PAUSED: return {try_kind ? R::WinTryRule : R::Interrupt};
+        case BLACK_WIN_BY_ILLEGAL_MOVE:
+        case WHITE_WIN_BY_ILLEGAL_MOVE: return {R::IllegalMove};
+        case BLACK_WIN_BY_TIMEOUT:
+        case WHITE_WIN_BY_TIMEOUT: return {R::TimeUp};
+        case BLACK_WIN_BY_TRY_RULE:
+        case WHITE_WIN_BY_TRY_RULE: return {R::WinTryRule};
         default: break;
     }
-    using S = SpecialMoveKind;
-    switch (special.kind) {
-        case S::Interrupt: return {R::Interrupt};
-        case S::MaxMoves: return {R::MaxMoves};
-        case S::Impasse: return {R::DrawCsa24};
-        case S::RepetitionDraw: return {R::RepetitionDraw};
-        case S::Timeout: return {R::TimeUp};
-        case S::WinByIllegalMove:
-        case S::LoseByIllegalMove: return {R::IllegalMove};
-        case S::WinByDeclaration: return {R::WinCsa27};
-        case S::Try: return {R::WinTryRule};
-        default: return {R::Resign};
-    }
+    // A result that names no manner: the kind's reason.
+    return {special_move_row(special.kind).pack.reason};
 }
 
 // The terminal a reason and an outcome give back.
 Expected<SpecialMoveEntry, PackError> terminal_of(PackEndReason reason, PackResult result) {
-    using S = SpecialMoveKind;
-    using R = PackEndReason;
     SpecialMove special;
     special.raw = std::string(PACK_END_REASON_PREFIX) + pack_end_reason_name(reason);
-    const bool black = result == PackResult::BlackWin;
     const bool draw = result == PackResult::Draw;
-    auto set = [&](S kind, GameResult r) {
-        special.kind = kind;
-        special.result = r;
-    };
-    auto decisive = [&](S kind, GameResult black_result) -> bool {
-        if (draw) return false;
-        set(kind, static_cast<GameResult>(black ? black_result : black_result + 1));
-        return true;
-    };
-    bool consistent = true;
-    if (reason.reserved()) {
-        special.kind = S::Unknown;
-        special.unknown_name = "PACK_RESERVED_" + std::to_string(reason.code);
-        special.result = draw ? 11 : black ? 0 : 1;
-    } else {
-        switch (reason.code) {
-            case R::Resign: consistent = decisive(S::Resign, 0); break;
-            case R::RepetitionDraw: set(S::RepetitionDraw, 2); break;
-            case R::MaxMoves: set(S::MaxMoves, 6); break;
-            case R::Interrupt: set(S::Interrupt, 11); break;
-            case R::TimeUp: consistent = decisive(S::Timeout, 16); break;
-            case R::IllegalMove:
-            case R::RepetitionCheck: consistent = decisive(S::LoseByIllegalMove, 12); break;
-            case R::WinCsa24:
-            case R::WinCsa27: consistent = decisive(S::WinByDeclaration, 4); break;
-            case R::DrawCsa24: set(S::Impasse, 10); break;
-            case R::WinTryRule: consistent = decisive(S::Try, 20); break;
+    const Color winner = result == PackResult::BlackWin ? BLACK : WHITE;
+    if (const SpecialMoveRow* row = reason.reserved() ? nullptr : special_move_of_pack_reason(reason.code)) {
+        if (row->pack.rule == ResultRule::Outcome && draw) {
+            PackError e = PackError::of(K::InconsistentOutcome);
+            e.result = result;
+            e.reason = reason;
+            return unexpected(std::move(e));
         }
-    }
-    if (!consistent) {
-        PackError e = PackError::of(K::InconsistentOutcome);
-        e.result = result;
-        e.reason = reason;
-        return unexpected(std::move(e));
+        special.kind = row->kind;
+        special.result = special_move_result(row->pack.rule, row->pack.result, winner);
+    } else {
+        special.kind = SpecialMoveKind::Unknown;
+        special.unknown_name = "PACK_RESERVED_" + std::to_string(reason.code);
+        special.result = draw ? PAUSED : game_result_won_by(winner, BLACK_WIN);
     }
     return SpecialMoveEntry{std::move(special), {}};
 }

@@ -104,9 +104,11 @@ Expected<SazGame, SazpackError> read_game(ByteReader& in) {
     SazGame game;
     if (in.remaining() < STEM_AND_RESULT) return unexpected(SazpackError::of(K::Truncated));
     in.array(game.stem);
-    in.u8(game.result);
+    std::uint8_t result = 0;
+    in.u8(result);
     // Every result a game can be given is read back, the try-rule pair included.
-    if (!is_game_result(game.result)) return unexpected(SazpackError::of(K::InvalidGameResult, game.result));
+    if (!is_game_result(result)) return unexpected(SazpackError::of(K::InvalidGameResult, result));
+    game.result = static_cast<GameResult>(result);
     auto count = read_count(in);
     if (!count) return unexpected(count.error());
     // Each move takes at least four bytes.

@@ -38,7 +38,7 @@ struct SazMove {
 
 struct SazGame {
     Packed32 stem{};  // PackedSfen, not decoded by the codec
-    GameResult result = 0;
+    GameResult result = BLACK_WIN;
     std::vector<SazMove> moves;
     bool operator==(const SazGame&) const = default;
 };

@@ -138,8 +138,8 @@ namespace {
 // themselves, anything else is INVALID.
 GameResult sbinpack_chain_result(std::uint16_t ply_result) {
     const unsigned code = ply_result >> 10;
-    if (code <= 13 || code == 16 || code == 17) return is_game_result(code) ? static_cast<GameResult>(code) : 7;
-    return 7;
+    if (code <= 13 || code == 16 || code == 17) return is_game_result(code) ? static_cast<GameResult>(code) : INVALID;
+    return INVALID;
 }
 
 }  // namespace

@@ -19,21 +19,21 @@ EngineInfo engine_info_with_eval(std::int64_t value) {
 SpecialMoveKind special_move_kind_from_result(GameResult result) {
     using K = SpecialMoveKind;
     switch (result) {
-        case 0:
-        case 1: return K::Resign;
-        case 2: return K::RepetitionDraw;
-        case 4:
-        case 5: return K::WinByDeclaration;
-        case 6: return K::MaxMoves;
-        case 8:
-        case 9: return K::WinByDefault;
-        case 10: return K::Impasse;
-        case 12:
-        case 13: return K::WinByIllegalMove;
-        case 16:
-        case 17: return K::Timeout;
-        case 20:
-        case 21: return K::Try;
+        case BLACK_WIN:
+        case WHITE_WIN: return K::Resign;
+        case DRAW_BY_REPETITION: return K::RepetitionDraw;
+        case BLACK_WIN_BY_DECLARATION:
+        case WHITE_WIN_BY_DECLARATION: return K::WinByDeclaration;
+        case DRAW_BY_MAX_PLIES: return K::MaxMoves;
+        case BLACK_WIN_BY_FORFEIT:
+        case WHITE_WIN_BY_FORFEIT: return K::WinByDefault;
+        case DRAW_BY_IMPASSE: return K::Impasse;
+        case BLACK_WIN_BY_ILLEGAL_MOVE:
+        case WHITE_WIN_BY_ILLEGAL_MOVE: return K::WinByIllegalMove;
+        case BLACK_WIN_BY_TIMEOUT:
+        case WHITE_WIN_BY_TIMEOUT: return K::Timeout;
+        case BLACK_WIN_BY_TRY_RULE:
+        case WHITE_WIN_BY_TRY_RULE: return K::Try;
         default: return K::Interrupt;  // ERROR, INVALID, PAUSED
     }
 }

@@ -106,7 +106,7 @@ SpecialMoveKind special_move_kind_from_result(GameResult result);
 // The terminal payload of a record node.
 struct SpecialMove {
     SpecialMoveKind kind = SpecialMoveKind::Unknown;
-    GameResult result = 7;
+    GameResult result = INVALID;
     std::string unknown_name;  // the kind's word, for UNKNOWN only
     std::optional<std::string> raw;  // as written in the source record
 

@@ -168,7 +168,7 @@ RecordNodeId record_main_line_last(const Record& r) {
 
 GameResult record_result(const Record& r) {
     const RecordNode& last = walked_node(r, record_main_line_last(r));
-    return last.kind == NodeKind::Terminal ? last.special->result : GameResult{7};
+    return last.kind == NodeKind::Terminal ? last.special->result : INVALID;
 }
 
 Expected<RecordNodeId, RecordError> record_set_main_terminal(Record& r, SpecialMove special, Annotations annotations) {

@@ -4,6 +4,7 @@
 
 #include "core/board/position/updates.h"
 #include "core/records/editor.h"
+#include "core/records/special_moves.h"
 #include "core/util/text.h"
 #include "core/util/panic.h"
 
@@ -33,53 +34,6 @@ std::string ascii_lower(std::string_view text) {
     return out;
 }
 
-// The result a token gives depends on who is to move.
-enum class TokenResult : std::uint8_t { Declaration, Repetition, OpponentWins, Paused, MaxPlies, Impasse, Timeout };
-
-struct SpecialWord {
-    std::string_view word;
-    SpecialMoveKind kind;
-    TokenResult result;
-};
-
-constexpr std::array<SpecialWord, 16> SPECIAL_WORDS = {{
-    {"win", SpecialMoveKind::WinByDeclaration, TokenResult::Declaration},
-    {"draw", SpecialMoveKind::RepetitionDraw, TokenResult::Repetition},
-    {"mate", SpecialMoveKind::Mate, TokenResult::OpponentWins},
-    {"resign", SpecialMoveKind::Resign, TokenResult::OpponentWins},
-    {"chudan", SpecialMoveKind::Interrupt, TokenResult::Paused},
-    {"interrupt", SpecialMoveKind::Interrupt, TokenResult::Paused},
-    {"nomate", SpecialMoveKind::NoMate, TokenResult::MaxPlies},
-    {"no_mate", SpecialMoveKind::NoMate, TokenResult::MaxPlies},
-    {"jishogi", SpecialMoveKind::Impasse, TokenResult::Impasse},
-    {"impasse", SpecialMoveKind::Impasse, TokenResult::Impasse},
-    {"time_up", SpecialMoveKind::Timeout, TokenResult::Timeout},
-    {"timeout", SpecialMoveKind::Timeout, TokenResult::Timeout},
-    {"maxmoves", SpecialMoveKind::MaxMoves, TokenResult::MaxPlies},
-    {"max_moves", SpecialMoveKind::MaxMoves, TokenResult::MaxPlies},
-    {"sennichite", SpecialMoveKind::RepetitionDraw, TokenResult::Repetition},
-    {"repetition", SpecialMoveKind::RepetitionDraw, TokenResult::Repetition},
-}};
-
-GameResult token_result(TokenResult r, Color side) {
-    const bool black = side == BLACK;
-    switch (r) {
-        case TokenResult::Declaration: return black ? 4 : 5;
-        case TokenResult::Repetition: return 2;
-        case TokenResult::OpponentWins: return black ? 1 : 0;
-        case TokenResult::Paused: return 11;
-        case TokenResult::MaxPlies: return 6;
-        case TokenResult::Impasse: return 10;
-        case TokenResult::Timeout: return black ? 17 : 16;
-    }
-    return 7;
-}
-
-constexpr std::array<std::string_view, SPECIAL_MOVE_KIND_NB> KIND_TOKENS = {
-    "interrupt", "resign", "max_moves", "jishogi", "draw", "sennichite", "mate", "nomate",
-    "time_up",   "",       "",          "win",     "",     "",           "win",  "",
-};
-
 bool is_usi_token_text(std::string_view text) {
     if (text.empty()) return false;
     for (char c : text)
@@ -90,16 +44,9 @@ bool is_usi_token_text(std::string_view text) {
 }  // namespace
 
 std::optional<SpecialMove> usi_special_token(std::string_view token, Color side_to_move) {
-    const std::string lower = ascii_lower(token);
-    for (const SpecialWord& w : SPECIAL_WORDS) {
-        if (w.word != lower) continue;
-        SpecialMove s;
-        s.kind = w.kind;
-        s.result = token_result(w.result, side_to_move);
-        s.raw = std::string(token);
-        return s;
-    }
-    return std::nullopt;
+    auto s = special_move_from_word(SpecialFormat::Usi, ascii_lower(token), side_to_move);
+    if (s) s->raw = std::string(token);
+    return s;
 }
 
 namespace {
@@ -111,7 +58,7 @@ std::optional<std::string> usi_special_kind_token(const SpecialMove& special) {
         if (!is_usi_token_text(special.unknown_name)) return std::nullopt;
         return ascii_lower(special.unknown_name);
     }
-    const std::string_view token = KIND_TOKENS[static_cast<int>(special.kind)];
+    const std::string_view token = special_move_word(SpecialFormat::Usi, special.kind);
     if (token.empty()) return std::nullopt;
     return std::string(token);
 }

@@ -11,8 +11,8 @@ std::optional<GameResult> game_result_from_name(std::string_view text) {
         upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
     const std::string_view key(upper, text.size());
-    for (GameResult v = 0; v < GAME_RESULT_NB; ++v)
-        if (GAME_RESULT_NAMES[v].size() == key.size() && GAME_RESULT_NAMES[v] == key) return v;
+    for (int v = 0; v < GAME_RESULT_NB; ++v)
+        if (GAME_RESULT_NAMES[v].size() == key.size() && GAME_RESULT_NAMES[v] == key) return static_cast<GameResult>(v);
     return std::nullopt;
 }
 

@@ -135,7 +135,7 @@ PyObject* to_psv(const Position& pos, PyObject* const* args) {
     if (!sfen) return raise_value_error(sfen.error()), nullptr;
     Move move = MOVE_NONE;
     if (args[0] && args[0] != Py_None && !extract_move_arg(args[0], move)) return nullptr;
-    GameResult result = 7;  // INVALID: no result given
+    GameResult result = INVALID;  // no result given
     if (args[2] && args[2] != Py_None && !game_result_from_object(args[2], result)) return nullptr;
     if (ply > 0xFFFF) return raise_value_error(GAME_PLY_RANGE), nullptr;
     const PsvRow row = psv_row(*sfen, score, move, static_cast<std::uint16_t>(ply), result);
@@ -181,8 +181,8 @@ bool hcpe_outcome_arg(PyObject* obj, std::int8_t& out) {
         return true;
     };
     bool raised = false;
-    GameResult result = 0;
-    if (extract<GameResultClass>(obj, result, raised)) return take(hcpe_outcome(result));
+    std::uint8_t result = 0;
+    if (extract<GameResultClass>(obj, result, raised)) return take(hcpe_outcome(static_cast<GameResult>(result)));
     if (raised) return false;
     if (PyLong_Check(obj)) {
         int overflow = 0;

@@ -152,7 +152,7 @@ bool move_items(PyObject* iterator, bool strict, std::vector<MoveEntry>& out) {
 // INVALID and the dict gave neither reason, end time nor end comment.
 bool result_member(PyObject* value, bool strict, std::optional<SpecialMoveEntry>& out) {
     out.reset();
-    GameResult result = 7;
+    GameResult result = INVALID;
     std::optional<std::string> reason;
     std::optional<std::uint32_t> end_ms;
     std::optional<std::string> end_comment;

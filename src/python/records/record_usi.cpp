@@ -146,7 +146,7 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
     }
     std::optional<SpecialMoveEntry> terminal;
     if (args[2] && args[2] != Py_None) {
-        GameResult result = 0;
+        GameResult result = BLACK_WIN;
         if (!game_result_from_object(args[2], result)) return nullptr;
         terminal.emplace();
         terminal->special.kind = special_move_kind_from_result(result);

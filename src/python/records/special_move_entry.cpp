@@ -58,7 +58,7 @@ bool special_move_entry_init(PyObject* const* args, SpecialMoveEntry& out) {
     }
     std::optional<std::string> unknown_name;
     EntryFields fields;
-    GameResult result = 7;
+    GameResult result = INVALID;
     if (!optional_str_arg(args[2], "unknown_name", unknown_name) ||
         !optional_str_arg(args[3], "comment", fields.comment) ||
         !time_ms_from_object(args[4], "time_ms", fields.time) ||
@@ -76,7 +76,7 @@ bool special_move_entry_init(PyObject* const* args, SpecialMoveEntry& out) {
 // SpecialMoveEntry.
 PyObject* from_result(PyTypeObject*, PyObject* const* args) {
     EntryFields fields;
-    GameResult result = 7;
+    GameResult result = INVALID;
     if (!time_ms_from_object(args[1], "time_ms", fields.time) ||
         !optional_str_arg(args[2], "comment", fields.comment) ||
         !optional_str_arg(args[3], "raw", fields.raw) || !game_result_from_object(args[0], result))

@@ -79,7 +79,10 @@ bool extract_path_arg(PyObject* obj, std::string& out) {
 
 bool game_result_from_object(PyObject* obj, GameResult& out) {
     bool raised = false;
-    if (extract<GameResultClass>(obj, out, raised)) return true;
+    if (std::uint8_t value = 0; extract<GameResultClass>(obj, value, raised)) {
+        out = static_cast<GameResult>(value);
+        return true;
+    }
     if (raised) return false;
     if (PyLong_Check(obj)) {
         int overflow = 0;

@@ -102,7 +102,7 @@ PyObject* game_result_repr(const std::uint8_t& v) {
 
 template <bool (*Test)(GameResult)>
 PyObject* predicate(const std::uint8_t& v) {
-    return PyBool_FromLong(Test(v));
+    return PyBool_FromLong(Test(static_cast<GameResult>(v)));
 }
 
 constexpr Signature GAME_RESULT_NEW{"__new__", VALUE};
@@ -180,7 +180,7 @@ PyTypeObject* create_game_result_class() {
     PyTypeObject* type = build_class(spec);
     if (!type) return nullptr;
     GameResultClass::type = type;
-    for (GameResult v = 0; v < GAME_RESULT_NB; ++v)
+    for (std::uint8_t v = 0; v < GAME_RESULT_NB; ++v)
         if (is_game_result(v)) {
             const std::string name(GAME_RESULT_NAMES[v]);
             if (!add_class_attribute(type, name.c_str(), wrap<GameResultClass>(v))) return nullptr;

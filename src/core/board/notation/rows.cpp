@@ -41,12 +41,11 @@ std::string hcpe_error_display(const HcpeError& e) {
 
 Expected<std::int8_t, HcpeError> hcpe_outcome(GameResult result) {
     switch (result) {
-        case 0: return std::int8_t{1};  // BLACK_WIN
-        case 1: return std::int8_t{2};  // WHITE_WIN
-        case 2:                         // DRAW_BY_REPETITION
-        case 6:                         // DRAW_BY_MAX_PLIES
-        case 10:                        // DRAW_BY_IMPASSE
-            return std::int8_t{0};
+        case BLACK_WIN: return std::int8_t{1};
+        case WHITE_WIN: return std::int8_t{2};
+        case DRAW_BY_REPETITION:
+        case DRAW_BY_MAX_PLIES:
+        case DRAW_BY_IMPASSE: return std::int8_t{0};
         default: {
             HcpeError e{HcpeError::Kind::UnsupportedGameResult};
             e.result = result;

@@ -30,7 +30,7 @@ struct HcpeError {
     enum class Kind : std::uint8_t { InvalidGameResult, UnsupportedGameResult };
     Kind kind;
     std::int8_t byte = 0;        // InvalidGameResult
-    GameResult result = 0;       // UnsupportedGameResult
+    GameResult result = BLACK_WIN;  // UnsupportedGameResult
     bool operator==(const HcpeError&) const = default;
 };
 std::string hcpe_error_display(const HcpeError& e);

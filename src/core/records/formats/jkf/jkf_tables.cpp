@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/board/position/parser.h"
+#include "core/records/special_moves.h"
 #include "core/util/unicode_case.h"
 
 namespace korvan {
@@ -33,40 +34,6 @@ constexpr std::array<Preset, 14> PRESETS = {{
     {"8", "3gkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
     {"10", "4k4/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
 }};
-
-using K = SpecialMoveKind;
-
-enum class Outcome : std::uint8_t { MoverLoses, MoverWins, Fixed };
-
-struct SpecialName {
-    std::string_view name;
-    SpecialMoveKind kind;
-    Outcome outcome;
-    GameResult black_wins;  // MoverLoses / MoverWins: Black's win (White's is one more); Fixed: the result
-};
-
-// Results by value: BLACK_WIN 0, DRAW_BY_REPETITION 2, ERROR 3, BLACK_WIN_BY_DECLARATION 4,
-// DRAW_BY_MAX_PLIES 6, DRAW_BY_IMPASSE 10, PAUSED 11, BLACK_WIN_BY_ILLEGAL_MOVE 12,
-// BLACK_WIN_BY_TIMEOUT 16.
-constexpr std::array<SpecialName, 13> SPECIALS = {{
-    {"TORYO", K::Resign, Outcome::MoverLoses, 0},
-    {"TSUMI", K::Mate, Outcome::MoverLoses, 0},
-    {"KACHI", K::WinByDeclaration, Outcome::MoverWins, 4},
-    {"TIME_UP", K::Timeout, Outcome::MoverLoses, 16},
-    {"ILLEGAL_MOVE", K::LoseByIllegalMove, Outcome::MoverLoses, 12},
-    {"SENNICHITE", K::RepetitionDraw, Outcome::Fixed, 2},
-    {"HIKIWAKE", K::Draw, Outcome::Fixed, 2},
-    {"JISHOGI", K::Impasse, Outcome::Fixed, 10},
-    {"MAX_MOVES", K::MaxMoves, Outcome::Fixed, 6},
-    {"FUZUMI", K::NoMate, Outcome::Fixed, 6},
-    {"CHUDAN", K::Interrupt, Outcome::Fixed, 11},
-    {"ERROR", K::Interrupt, Outcome::Fixed, 3},
-    {"", K::Unknown, Outcome::Fixed, 7},
-}};
-
-GameResult win_of(Color winner, GameResult black_wins) {
-    return static_cast<GameResult>(black_wins + (winner == WHITE ? 1 : 0));
-}
 
 std::string ascii_upper(std::string_view text) {
     std::string out(text);
@@ -101,50 +68,25 @@ std::optional<std::string_view> jkf_preset_sfen(std::string_view name) {
 SpecialMove jkf_special_of_name(std::string_view name, Color side_to_move) {
     const std::string upper = ascii_upper(name);
     SpecialMove s;
+    if (upper.size() == 1 + ILLEGAL_ACTION.size() && (upper[0] == '+' || upper[0] == '-') &&
+        std::string_view(upper).substr(1) == ILLEGAL_ACTION) {
+        s = special_move_of_illegal_action(upper[0] == '+' ? BLACK : WHITE, side_to_move);
+    } else if (auto known = special_move_from_word(SpecialFormat::Jkf, upper, side_to_move)) {
+        s = std::move(*known);
+    } else {
+        s.kind = SpecialMoveKind::Unknown;
+        s.result = INVALID;
+        s.unknown_name = std::string(name);
+    }
     s.raw = std::string(name);
-    // "+ILLEGAL_ACTION": Black broke the rules and White wins; "-" the other way round.
-    if (upper == "+ILLEGAL_ACTION" || upper == "-ILLEGAL_ACTION") {
-        const Color winner = upper[0] == '+' ? WHITE : BLACK;
-        s.kind = winner == side_to_move ? K::WinByIllegalMove : K::LoseByIllegalMove;
-        s.result = win_of(winner, 12);
-        return s;
-    }
-    for (const SpecialName& n : SPECIALS) {
-        if (n.kind != K::Unknown && n.name != upper) continue;
-        s.kind = n.kind;
-        switch (n.outcome) {
-            case Outcome::MoverLoses: s.result = win_of(~side_to_move, n.black_wins); break;
-            case Outcome::MoverWins: s.result = win_of(side_to_move, n.black_wins); break;
-            case Outcome::Fixed: s.result = n.black_wins; break;
-        }
-        if (n.kind == K::Unknown) s.unknown_name = std::string(name);
-        return s;
-    }
     return s;
 }
 
 std::string jkf_special_name(const SpecialMove& special, Color side_to_move) {
-    switch (special.kind) {
-        case K::Interrupt: return "CHUDAN";
-        case K::Resign: return "TORYO";
-        case K::MaxMoves: return "MAX_MOVES";
-        case K::Impasse: return "JISHOGI";
-        case K::Draw: return "HIKIWAKE";
-        case K::RepetitionDraw: return "SENNICHITE";
-        case K::Mate: return "TSUMI";
-        case K::NoMate: return "FUZUMI";
-        case K::Timeout: return "TIME_UP";
-        case K::LoseByIllegalMove: return "ILLEGAL_MOVE";
-        // The side to move won, so the side not to move broke the rules.
-        case K::WinByIllegalMove: return side_to_move == BLACK ? "-ILLEGAL_ACTION" : "+ILLEGAL_ACTION";
-        // A side that lost by default has in effect resigned; "KACHI" would name it the winner.
-        case K::LoseByDefault: return "TORYO";
-        case K::WinByDeclaration:
-        case K::WinByDefault:
-        case K::Try: return "KACHI";
-        case K::Unknown: break;
-    }
-    return unicode_upper(special.unknown_name);
+    if (special.kind == SpecialMoveKind::WinByIllegalMove)
+        return illegal_action_sign(side_to_move) + std::string(ILLEGAL_ACTION);
+    if (special.kind == SpecialMoveKind::Unknown) return unicode_upper(special.unknown_name);
+    return std::string(special_move_word(SpecialFormat::Jkf, special.kind));
 }
 
 }  // namespace korvan

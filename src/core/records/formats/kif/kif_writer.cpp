@@ -10,6 +10,7 @@
 #include "core/util/text.h"
 #include "core/records/formats/kif/kif_writer_lines.h"
 #include "core/records/formats/kif/kif_writer_tree.h"
+#include "core/records/special_moves.h"
 #include "core/util/panic.h"
 
 namespace korvan {
@@ -23,14 +24,6 @@ constexpr std::array<std::string_view, 16> MOVE_NAMES = {"玉", "歩",   "香", 
                                                          "玉", "と", "成香", "成桂", "成銀", "馬", "龍", "玉"};
 constexpr std::string_view SAME_SQUARE = "同　";
 constexpr std::size_t MOVE_COLUMNS = 12;
-
-// By SpecialMoveKind; UNKNOWN writes its own name. The readers take each word back as
-// its kind, but for "詰み", which they read as a resignation, and "引き分け", which they
-// keep as an unknown word.
-constexpr std::array<std::string_view, SPECIAL_MOVE_KIND_NB> TERMINAL_WORDS = {
-    "中断",     "投了",     "最大手数", "持将棋",   "引き分け", "千日手", "詰み",   "不詰",
-    "切れ負け", "反則勝ち", "反則負け", "入玉勝ち", "不戦勝",   "不戦敗", "トライ", "",
-};
 
 // Columns of a text: one per ASCII character, two per other character.
 std::size_t display_width(std::string_view text) {
@@ -173,10 +166,13 @@ struct KifLines {
         out += number.view();
         const std::size_t text = out.size();
         const SpecialMove& special = *node.special;
+        // UNKNOWN writes its own name. The readers take each word back as its kind, but
+        // for "詰み", which they read as a resignation, and "引き分け", which they keep as
+        // an unknown word.
         if (special.kind == SpecialMoveKind::Unknown)
             append_single_line(out, special.unknown_name);
         else
-            out += TERMINAL_WORDS[static_cast<std::size_t>(special.kind)];
+            out += special_move_word(SpecialFormat::Kif, special.kind);
         pad_from(out, text);
         const std::uint32_t time = kif_writer_detail::node_time_ms(node);
         LineBuffer column;

@@ -6,10 +6,11 @@
 
 #include <random>
 
-#include "core/records/formats/kif/kif_diagram.h"
+#include "core/board/notation/bod.h"
 #include "core/records/formats/kif/kif_errors.h"
 #include "core/records/formats/kif/kif_header.h"
-#include "core/records/formats/kif/kif_move_section.h"
+#include "core/records/formats/kif/kif_header_section.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 #include "core/records/formats/kif/kif_reader.h"
 #include "core/records/formats/kif/kif_special.h"
 #include "core/util/kanji.h"
@@ -152,9 +153,13 @@ TEST(KifHeader, Handicaps) {
     EXPECT_FALSE(handicap_name_to_sfen({}));
 }
 
-std::string hand_text(const HandCountMap& m) {
+// The counts by CSA code in code order, as the set-up maps held them.
+std::string hand_text(const std::array<std::uint32_t, HAND_PIECE_NB>& counts) {
+    const std::pair<const char*, PieceType> codes[] = {{"FU", PAWN},  {"GI", SILVER}, {"HI", ROOK}, {"KA", BISHOP},
+                                                       {"KE", KNIGHT}, {"KI", GOLD},   {"KY", LANCE}};
     std::string out;
-    for (const auto& [code, n] : m) out += code + std::to_string(n) + " ";
+    for (const auto& [code, pt] : codes)
+        if (const std::uint32_t n = counts[hand_piece_of(pt)]) out += code + std::to_string(n) + " ";
     return out;
 }
 
@@ -172,7 +177,7 @@ TEST(KifDiagram, Hands) {
         {"歩十一", "FU11 "},
         {"歩二歩三", "FU5 "},
         {"銀四　桂四　", "GI4 KE4 "},
-        {"王 玉", "OU2 "},
+        {"王 玉", ""},  // no hand holds a king
         {"x歩二y香", "FU2 KY1 "},
         // Counts past ten as the writers put them: ASCII or full-width digits.
         {"歩18", "FU18 "},
@@ -185,10 +190,16 @@ TEST(KifDiagram, Hands) {
     for (const auto& [text, expected] : cases) EXPECT_EQ(hand_text(parse_bod_hand(text)), expected) << text;
 }
 
-std::string rows_text(const BoardRows& rows) {
+// The occupied squares as "<file><rank><side><CSA code> ", by file and then rank.
+std::string rows_text(const std::array<Piece, SQUARE_NB>& board) {
+    constexpr std::string_view CODES[] = {"",   "FU", "KY", "KE", "GI", "KA", "HI", "KI",
+                                          "OU", "TO", "NY", "NK", "NG", "UM", "RY"};
     std::string out;
-    for (const auto& [square, piece] : rows)
-        out += std::to_string(square.first) + std::to_string(square.second) + piece.first + piece.second + " ";
+    for (int file = 0; file < 9; ++file)
+        for (int rank = 0; rank < 9; ++rank)
+            if (const Piece p = board[make_square(file, rank)])
+                out += std::to_string(file + 1) + std::to_string(rank + 1) + (color_of(p) == BLACK ? '+' : '-') +
+                       std::string(CODES[type_of(p)]) + " ";
     return out;
 }
 
@@ -208,32 +219,44 @@ TEST(KifDiagram, Rows) {
         "+---------------------------+\n"
         "next";
     const std::vector<std::string_view> lines = split_lines(diagram, LineEnds::Any);
-    const BodBoardRows read = parse_bod_board_rows(lines, 0);
+    const BodBoard read = parse_bod_board(lines, 0);
     EXPECT_EQ(read.next_line, 12u);
-    EXPECT_EQ(rows_text(read.rows), "19-NG 21+FU 31-RY 41+RY 71+NY 81-TO 91-OU 94+KI ");
+    EXPECT_EQ(rows_text(read.board), "19-NG 21+FU 31-RY 41+RY 71+NY 81-TO 91-OU 94+KI ");
 
     // Without frames, and cut short by the end of the text.
     const std::vector<std::string_view> bare = split_lines("９ ８ ７ ６ ５ ４ ３ ２ １\n| 歩\n| 香", LineEnds::Any);
-    const BodBoardRows short_read = parse_bod_board_rows(bare, 0);
+    const BodBoard short_read = parse_bod_board(bare, 0);
     EXPECT_EQ(short_read.next_line, 3u);
-    EXPECT_EQ(rows_text(short_read.rows), "91+FU 92+KY ");
+    EXPECT_EQ(rows_text(short_read.board), "91+FU 92+KY ");
 }
 
-TEST(KifDiagram, SfenFromSetup) {
-    KifSetup setup;
-    EXPECT_EQ(*sfen_from_diagram(setup), "9/9/9/9/9/9/9/9/9 b - 1");
-    setup.board[{5, 1}] = {'-', "OU"};
-    setup.board[{5, 9}] = {'+', "OU"};
-    setup.board[{1, 1}] = {'+', "TO"};
-    setup.hands['+'] = parse_bod_hand("飛 歩18");
-    setup.hands['-'] = parse_bod_hand("角二");
-    setup.side_mark = '-';
-    EXPECT_EQ(*sfen_from_diagram(setup), "4k3+P/9/9/9/9/9/9/9/4K4 w 18PR2b 1");
-    setup.board[{2, 2}] = {'+', "XX"};
-    EXPECT_EQ(sfen_from_diagram(setup).error(), "unknown piece code: XX");
-    setup.board.erase({2, 2});
-    setup.hands.erase('-');
-    EXPECT_EQ(sfen_from_diagram(setup).error(), "hand counts missing side");
+TEST(KifDiagram, StartOfTheSetUp) {
+    const auto start_of = [](const std::string& header) -> std::string {
+        const std::vector<std::string_view> lines = split_lines(header, LineEnds::Any);
+        const auto start = kif_start(read_kif_header_section(lines, [](std::string_view) { return false; }));
+        if (!start) return sfen_error_display(start.error());
+        // The position is the one its text gives (hands in another order than the SFEN writer's).
+        EXPECT_EQ(position_state_of(start->position), static_cast<const PositionState&>(*parse_sfen_fields(start->sfen)));
+        return start->sfen;
+    };
+    const std::string empty_board =
+        "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|一\n+---------------------------+\n";
+    EXPECT_EQ(start_of(empty_board), "9/9/9/9/9/9/9/9/9 b - 1");
+    // Hands listed pawn first, as the diagram lists them.
+    const std::string board =
+        "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+        "| ・ ・ ・ ・v玉 ・ ・ ・ と|一\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n"
+        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n"
+        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九\n"
+        "+---------------------------+\n";
+    EXPECT_EQ(start_of("先手の持駒：飛 歩18\n後手の持駒：角二\n" + board + "後手番\n"),
+              "4k3+P/9/9/9/9/9/9/9/4K4 w 18PR2b 1");
+    // A count no hand holds is refused as the SFEN reader refuses it, saturated at 255.
+    EXPECT_EQ(start_of("先手の持駒：歩999\n" + board),
+              "invalid hand count for PieceType(1): 255");
+    // Without a diagram, the hands and side lines set nothing up.
+    EXPECT_EQ(start_of("先手の持駒：飛\n後手番\n"), std::string(STARTPOS_SFEN));
 }
 
 TEST(KifSpecial, Words) {
@@ -403,26 +426,6 @@ TEST(KifMoveSection, EvaluationLines) {
     set_move_evaluation(a, 120);
     EXPECT_EQ(a.engine_info->eval, 120);
     EXPECT_FALSE(a.engine_info->eval_is_mate_kind);
-}
-
-TEST(KifMoveSection, CommentsAndAppendedLines) {
-    MoveEntry e;
-    append_move_comment(e, "a");
-    append_move_comment(e, "b");
-    EXPECT_EQ(e.annotations.comment, "a\nb");
-
-    Record r = record_new_startpos();
-    const std::vector<MoveEntry> moves = {{*move_from_usi("7g7f"), {}}, {*move_from_usi("3c3d"), {}}};
-    const auto ids = record_append_line(r, r.root, moves);
-    ASSERT_TRUE(ids);
-    EXPECT_EQ(*ids, (std::vector<RecordNodeId>{2, 3}));
-    EXPECT_EQ(record_node(r, 3).parent, 2u);
-    EXPECT_EQ(*record_append_line(r, 3, {}), std::vector<RecordNodeId>{});
-    const auto terminal = record_append_terminal(r, 3, SpecialMove{}, {});
-    const auto refused = record_append_line(r, *terminal, moves);
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(record_error_display(refused.error()), "cannot append a child under terminal node 3");
-    EXPECT_EQ(record_error_display(record_append_line(r, 99, moves).error()), "invalid record node id 98");
 }
 
 std::string move_line(std::string_view line, bool has_previous = false, Square previous = SQ_NONE) {

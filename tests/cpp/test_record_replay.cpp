@@ -1,11 +1,12 @@
-// Replay compaction and the set-up helpers the record readers share.
+// Replay compaction and the set-ups the record readers share.
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "record_support.h"
-#include "core/records/reader_support.h"
+#include "core/records/replay.h"
+#include "core/records/setup.h"
 
 namespace korvan {
 namespace {
@@ -49,48 +50,53 @@ TEST(ReplayCompaction, RepetitionBeforeTheRebuildIsForgotten) {
     EXPECT_EQ(pos.st().repetition_count, 0);
 }
 
-TEST(ReaderSupport, CsaCodesToSfen) {
-    const std::pair<const char*, const char*> black[] = {{"FU", "P"},  {"KY", "L"},  {"KE", "N"},  {"GI", "S"},
-                                                         {"KI", "G"},  {"KA", "B"},  {"HI", "R"},  {"OU", "K"},
-                                                         {"TO", "+P"}, {"NY", "+L"}, {"NK", "+N"}, {"NG", "+S"},
-                                                         {"UM", "+B"}, {"RY", "+R"}};
-    for (const auto& [code, letter] : black) {
-        EXPECT_EQ(csa_piece_to_sfen(code, '+'), letter);
-        std::string lower = letter;
-        lower.back() = static_cast<char>(lower.back() - 'A' + 'a');
-        EXPECT_EQ(csa_piece_to_sfen(code, '-'), lower);
+// A set-up reads as the SFEN reader would read the text it writes: the same state, or
+// the same error for a count no hand holds, in either hand order.
+TEST(RecordSetup, StateIsTheStateOfItsText) {
+    std::mt19937_64 rng(21);
+    for (int i = 0; i < 3000; ++i) {
+        RecordSetup setup;
+        for (Square s = 0; s < SQUARE_NB; ++s) {
+            if (rng() % 4) continue;
+            const auto pt = static_cast<PieceType>(1 + rng() % 14);
+            setup.state.board[s] = make_piece(rng() % 2 ? WHITE : BLACK, pt);
+        }
+        setup.state.side_to_move = rng() % 2 ? WHITE : BLACK;
+        for (Color c : {BLACK, WHITE})
+            for (HandPiece hp = 0; hp < HAND_PIECE_NB; ++hp)
+                if (rng() % 3 == 0) setup.hands[c][hp] = rng() % 8 ? static_cast<std::uint32_t>(rng() % (HAND_MASK[hp] + 1))
+                                                                  : static_cast<std::uint32_t>(rng() % 300);
+        for (HandOrder order : {HandOrder::RookFirst, HandOrder::PawnFirst}) {
+            const std::string sfen = setup_sfen(setup, order);
+            const auto parsed = parse_sfen_fields(sfen);
+            const auto state = setup_state(setup, order);
+            ASSERT_EQ(state.has_value(), parsed.has_value()) << sfen;
+            if (state)
+                ASSERT_EQ(*state, static_cast<const PositionState&>(*parsed)) << sfen;
+            else
+                ASSERT_EQ(state.error(), parsed.error()) << sfen;
+        }
     }
-    for (const char* bad : {"", "F", "FUU", "fu", "AL", "  "}) EXPECT_FALSE(csa_piece_to_sfen(bad, '+')) << bad;
 }
 
-TEST(ReaderSupport, BoardRowsAndHands) {
-    EXPECT_EQ(*sfen_board_from_rows({}), "9/9/9/9/9/9/9/9/9");
-    EXPECT_EQ(*sfen_board_from_rows({{{5, 9}, {'+', "OU"}}}), "9/9/9/9/9/9/9/9/4K4");
-    EXPECT_EQ(*sfen_board_from_rows({{{9, 1}, {'-', "KY"}}, {{1, 1}, {'-', "RY"}}, {{5, 5}, {'+', "TO"}}}),
-              "l7+r/9/9/9/4+P4/9/9/9/9");
-    EXPECT_EQ(sfen_board_from_rows({{{1, 1}, {'+', "XX"}}}).error(), "unknown piece code: XX");
+TEST(RecordSetup, HandOrdersAndCounts) {
+    RecordSetup setup;
+    EXPECT_EQ(setup_sfen(setup, HandOrder::PawnFirst), "9/9/9/9/9/9/9/9/9 b - 1");
+    setup.state.board[make_square(4, 8)] = make_piece(BLACK, KING);
+    setup.state.board[make_square(0, 0)] = make_piece(WHITE, DRAGON);
+    setup.hands[WHITE][hand_piece_of(ROOK)] = 1;
+    setup.hands[BLACK][hand_piece_of(PAWN)] = 2;
+    setup.hands[BLACK][hand_piece_of(GOLD)] = 1;
+    EXPECT_EQ(setup_sfen(setup, HandOrder::PawnFirst), "8+r/9/9/9/9/9/9/9/4K4 b 2PGr 1");
+    EXPECT_EQ(setup_sfen(setup, HandOrder::RookFirst), "8+r/9/9/9/9/9/9/9/4K4 b G2Pr 1");
 
-    HandCounts counts;
-    EXPECT_EQ(sfen_from_parsed_setup(counts).error(), "hand counts missing side");
-    new_hand_counts_by_side(counts);
-    EXPECT_EQ(*sfen_from_parsed_setup(counts), "-");
-    hand_counts_add(counts, '-', "HI", 1);
-    hand_counts_add(counts, '+', "FU", 2);
-    hand_counts_add(counts, '+', "KI", 0);
-    EXPECT_EQ(*sfen_from_parsed_setup(counts), "2Pr");
-    new_hand_counts_by_side(counts);  // existing sides stay
-    EXPECT_EQ(*sfen_from_parsed_setup(counts), "2Pr");
-}
-
-TEST(ReaderSupport, HandCountsSaturateSoTheSfenIsRefused) {
-    HandCounts counts;
-    new_hand_counts_by_side(counts);
-    for (int i = 0; i < 256; ++i) hand_counts_add(counts, '+', "FU", 1);
-    EXPECT_EQ(counts['+']["FU"], 255);
-    const auto hand = sfen_from_parsed_setup(counts);
-    ASSERT_TRUE(hand);
-    EXPECT_EQ(*hand, "255P");
-    EXPECT_FALSE(parse_sfen_fields("4k4/9/9/9/9/9/9/9/4K4 b " + *hand + " 1"));
+    // Counts saturate at 255, which the SFEN reader refuses with that count.
+    for (int i = 0; i < 256; ++i) setup_add_to_hand(setup, BLACK, hand_piece_of(PAWN), 1);
+    EXPECT_EQ(setup.hands[BLACK][hand_piece_of(PAWN)], 255u);
+    setup_add_to_hand(setup, WHITE, hand_piece_of(LANCE), 4000);
+    EXPECT_EQ(setup.hands[WHITE][hand_piece_of(LANCE)], 255u);
+    EXPECT_EQ(sfen_error_display(setup_state(setup, HandOrder::PawnFirst).error()),
+              "invalid hand count for PieceType(1): 255");
 }
 
 }  // namespace

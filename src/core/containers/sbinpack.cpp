@@ -5,8 +5,8 @@
 
 #include "core/board/position/legality.h"
 #include "core/board/position/updates.h"
-#include "core/types/apery.h"
 #include "core/containers/move_index.h"
+#include "core/types/apery.h"
 
 namespace korvan {
 

@@ -16,6 +16,11 @@ EngineInfo engine_info_with_eval(std::int64_t value) {
     return info;
 }
 
+void set_move_evaluation(Annotations& annotations, std::int64_t value) {
+    if (!annotations.engine_info) annotations.engine_info.emplace(EngineInfo{});
+    engine_info_set_eval(*annotations.engine_info, value);
+}
+
 SpecialMoveKind special_move_kind_from_result(GameResult result) {
     using K = SpecialMoveKind;
     switch (result) {

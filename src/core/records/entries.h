@@ -10,8 +10,8 @@
 #include <string_view>
 #include <variant>
 
-#include "core/types/game_result.h"
 #include "core/types/apery.h"
+#include "core/types/game_result.h"
 #include "core/types/move.h"
 #include "core/util/optional_box.h"
 
@@ -65,6 +65,9 @@ struct Annotations {
 
     bool operator==(const Annotations&) const = default;
 };
+
+// Sets the evaluation of the engine information, creating it when absent.
+void set_move_evaluation(Annotations& annotations, std::int64_t value);
 
 struct MoveEntry {
     Move move = MOVE_NONE;

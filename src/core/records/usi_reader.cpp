@@ -1,8 +1,8 @@
 #include "core/records/usi_reader.h"
 
+#include "core/board/notation/usi_position.h"
 #include "core/board/position/legality.h"
 #include "core/board/position/updates.h"
-#include "core/board/notation/usi_position.h"
 #include "core/records/editor.h"
 #include "core/types/apery.h"
 #include "core/util/text.h"

@@ -5,8 +5,8 @@
 #include "core/board/position/updates.h"
 #include "core/records/editor.h"
 #include "core/records/special_moves.h"
-#include "core/util/text.h"
 #include "core/util/panic.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The error of the CSA reader and writer.
+// The error of the CSA reader and writer: a kind, a factory for each, one display.
 
 #include <cstdint>
 #include <string>
@@ -27,12 +27,9 @@ struct CsaError {
         out.sfen = std::move(e);
         return out;
     }
-    static CsaError of_text(Kind k, std::string text) {
-        CsaError out;
-        out.kind = k;
-        out.text = std::move(text);
-        return out;
-    }
+    static CsaError invalid_line(std::string text) { return of_text(Kind::InvalidLine, std::move(text)); }
+    static CsaError invalid_board_line(std::string text) { return of_text(Kind::InvalidBoardLine, std::move(text)); }
+    static CsaError invalid_move_line(std::string text) { return of_text(Kind::InvalidMoveLine, std::move(text)); }
     static CsaError illegal_move(std::uint64_t index) {
         CsaError out;
         out.kind = Kind::IllegalMove;
@@ -40,6 +37,14 @@ struct CsaError {
         return out;
     }
     bool operator==(const CsaError&) const = default;
+
+private:
+    static CsaError of_text(Kind k, std::string text) {
+        CsaError out;
+        out.kind = k;
+        out.text = std::move(text);
+        return out;
+    }
 };
 
 std::string csa_error_display(const CsaError& e);

@@ -1,14 +1,14 @@
 #include "core/records/formats/csa/csa_reader.h"
 
-#include "core/board/position/legality.h"
 #include "core/board/notation/move_text.h"
+#include "core/board/position/legality.h"
 #include "core/board/position/updates.h"
 #include "core/records/formats/csa/csa_setup.h"
 #include "core/records/formats/csa/csa_special.h"
+#include "core/records/record_builder.h"
+#include "core/records/time_text.h"
 #include "core/util/decimal.h"
 #include "core/util/lines.h"
-#include "core/records/reader_support.h"
-#include "core/records/time_text.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -55,15 +55,12 @@ bool has_at_most_chars(std::string_view text, std::size_t limit) {
 
 enum class Phase : std::uint8_t { Moves, AfterTerminal, Done };
 
-struct CsaReader {
+// The lines before the moves: metadata, the initial comment and the set-up.
+struct CsaHeader {
     RecordMetadata metadata;
-    std::optional<std::string> initial_comment;
+    std::vector<std::string_view> comment_lines;
     char side = 0;
     std::vector<std::string_view> position_lines;
-    std::vector<MoveEntry> moves;
-    Position pos;
-    std::uint64_t replay_counter = 0;
-    std::optional<SpecialMoveEntry> terminal;
 
     void header(std::string_view body) {
         const std::size_t colon = body.find(':');
@@ -92,12 +89,13 @@ struct CsaReader {
         switch (line.front()) {
             case '$': header(line.substr(1)); return false;
             case '\'':
-                if (auto text = csa_move_comment_text(line); text && !text->empty())
-                    append_comment_line(initial_comment, *text);
+                if (auto text = csa_move_comment_text(line); text && !text->empty()) comment_lines.push_back(*text);
                 return false;
             case 'N':
-                if (line.size() >= 2 && line[1] == '+') metadata.set(RecordMetadataKey::BlackPlayer, std::string(trim_line(line.substr(2))));
-                if (line.size() >= 2 && line[1] == '-') metadata.set(RecordMetadataKey::WhitePlayer, std::string(trim_line(line.substr(2))));
+                if (line.size() >= 2 && line[1] == '+')
+                    metadata.set(RecordMetadataKey::BlackPlayer, std::string(trim_line(line.substr(2))));
+                if (line.size() >= 2 && line[1] == '-')
+                    metadata.set(RecordMetadataKey::WhitePlayer, std::string(trim_line(line.substr(2))));
                 return false;
             case 'P': position_lines.push_back(line); return false;
             case '%': return true;
@@ -109,67 +107,60 @@ struct CsaReader {
             default: return false;
         }
     }
+};
 
-    Annotations* last_annotations() { return moves.empty() ? nullptr : &moves.back().annotations; }
+CsaError build_error(const BuildError& e) {
+    if (e.kind == BuildError::Kind::Sfen) return CsaError::of_sfen(e.sfen);
+    return CsaError::invalid_line(build_error_display(e));
+}
 
-    Expected<Phase, CsaError> move_item(std::string_view item) {
-        if (starts_with(item, EVAL_PREFIX)) {
-            const auto value = parse_decimal<std::int32_t>(strip_repeated(item, EVAL_PREFIX), CSA_MAX_DIGITS);
-            if (value && !moves.empty()) {
-                auto& info = moves.back().annotations.engine_info;
-                if (!info) info.emplace(EngineInfo{});
-                engine_info_set_eval(*info, *value);
-            }
+// One item of the moves: a move, a time, a comment, an evaluation or the terminal.
+Expected<Phase, CsaError> move_item(std::string_view item, RecordBuilder& builder) {
+    if (starts_with(item, EVAL_PREFIX)) {
+        const auto value = parse_decimal<std::int32_t>(strip_repeated(item, EVAL_PREFIX), CSA_MAX_DIGITS);
+        if (value) builder.evaluation(*value);
+        return Phase::Moves;
+    }
+    switch (item.front()) {
+        case '\'':
+            if (auto text = csa_move_comment_text(item); text && !text->empty()) builder.comment(*text);
+            return Phase::Moves;
+        case 'T':
+            // Before the first move a time belongs to no move.
+            if (auto ms = parse_csa_time(item); ms && builder.line_moves() > 0) builder.time(*ms);
+            return Phase::Moves;
+        case '+':
+        case '-': {
+            if (has_at_most_chars(item, 6)) return unexpected(CsaError::invalid_move_line(std::string(item)));
+            const auto played = builder.play(position_move_from_csa(builder.position(), item.substr(1, 6)));
+            if (!played) return unexpected(build_error(played.error()));
+            if (*played == RecordBuilder::Played::Illegal) return unexpected(CsaError::illegal_move(builder.line_moves()));
             return Phase::Moves;
         }
-        switch (item.front()) {
-            case '\'':
-                if (auto text = csa_move_comment_text(item); text && !text->empty())
-                    append_comment_line(moves.empty() ? initial_comment : moves.back().annotations.comment, *text);
-                return Phase::Moves;
-            case 'T':
-                if (auto ms = parse_csa_time(item); ms && !moves.empty())
-                    moves.back().annotations.time = Duration::from_ms(*ms);
-                return Phase::Moves;
-            case '+':
-            case '-': {
-                if (has_at_most_chars(item, 6))
-                    return unexpected(CsaError::of_text(CsaError::Kind::InvalidMoveLine, std::string(item)));
-                const Move32 m = position_move_from_csa(pos, item.substr(1, 6));
-                if (m == 0 || !position_is_legal(pos, m)) return unexpected(CsaError::illegal_move(moves.size()));
-                position_do_move(pos, m);
-                if (auto ok = replay_compact_history(pos, replay_counter); !ok)
-                    return unexpected(CsaError::of_sfen(ok.error()));
-                moves.push_back(MoveEntry{move16(m), {}});
-                return Phase::Moves;
-            }
-            case '%':
-                terminal.emplace();
-                terminal->special = parse_csa_special(item, pos.side_to_move);
-                return Phase::AfterTerminal;
-            default: return unexpected(CsaError::of_text(CsaError::Kind::InvalidLine, std::string(item)));
-        }
-    }
-
-    // After the terminal only comments and times are read, for the terminal.
-    Phase terminal_item(std::string_view item) {
-        if (item.front() == '\'') {
-            if (auto text = csa_move_comment_text(item); text && !text->empty())
-                append_comment_line(terminal->annotations.comment, *text);
+        case '%':
+            builder.end(parse_csa_special(item, builder.position().side_to_move));
             return Phase::AfterTerminal;
-        }
-        if (item.front() == 'T') {
-            if (auto ms = parse_csa_time(item)) terminal->annotations.time = Duration::from_ms(*ms);
-            return Phase::AfterTerminal;
-        }
-        return Phase::Done;
+        default: return unexpected(CsaError::invalid_line(std::string(item)));
     }
+}
 
-    Expected<Phase, CsaError> item(std::string_view item, Phase phase) {
-        if (phase == Phase::Moves) return move_item(item);
-        return terminal_item(item);
+// After the terminal only comments and times are read, for the terminal.
+Phase terminal_item(std::string_view item, RecordBuilder& builder) {
+    if (item.front() == '\'') {
+        if (auto text = csa_move_comment_text(item); text && !text->empty()) builder.comment(*text);
+        return Phase::AfterTerminal;
     }
-};
+    if (item.front() == 'T') {
+        if (auto ms = parse_csa_time(item)) builder.time(*ms);
+        return Phase::AfterTerminal;
+    }
+    return Phase::Done;
+}
+
+Expected<Phase, CsaError> read_item(std::string_view item, Phase phase, RecordBuilder& builder) {
+    if (phase == Phase::Moves) return move_item(item, builder);
+    return terminal_item(item, builder);
+}
 
 }  // namespace
 
@@ -188,8 +179,6 @@ std::optional<std::string_view> csa_move_comment_text(std::string_view line) {
 }
 
 Expected<Record, CsaError> parse_csa(std::string_view text) {
-    CsaReader r;
-    r.moves.reserve(text.size() / 12);
     LineReader reader(text, LineEnds::Lf);
     // Every line is read trimmed.
     const auto next_line = [&reader](std::string_view& line) {
@@ -197,20 +186,24 @@ Expected<Record, CsaError> parse_csa(std::string_view text) {
         line = trim_line(line);
         return true;
     };
+    CsaHeader header;
     std::string_view line;
     bool moves_start = false;
     while (next_line(line)) {
-        if (!line.empty() && r.before_moves(line)) {
+        if (!line.empty() && header.before_moves(line)) {
             moves_start = true;
             break;
         }
     }
 
-    auto sfen = csa_setup_sfen(r.position_lines, r.side);
-    if (!sfen) return unexpected(sfen.error());
-    auto fields = parse_sfen_fields(*sfen);
-    if (!fields) return unexpected(CsaError::of_sfen(fields.error()));
-    position_set(r.pos, *fields);
+    const auto setup = csa_setup(header.position_lines, header.side);
+    if (!setup) return unexpected(setup.error());
+    auto state = setup_state(*setup, HandOrder::PawnFirst);
+    if (!state) return unexpected(CsaError::of_sfen(std::move(state.error())));
+    auto record = record_new(setup_sfen(*setup, HandOrder::PawnFirst));
+    if (!record) return unexpected(CsaError::invalid_line(record_error_display(record.error())));
+    RecordBuilder builder(std::move(*record), position_from_state(*state), Branches::None, text.size() / 12);
+    for (std::string_view comment : header.comment_lines) builder.comment(comment);
 
     Phase phase = Phase::Moves;
     for (bool more = moves_start; more && phase != Phase::Done; more = next_line(line)) {
@@ -218,7 +211,7 @@ Expected<Record, CsaError> parse_csa(std::string_view text) {
         // Header, comment and name lines are whole; any other line may hold several
         // items separated by commas ("+7776FU,T12").
         if (line.front() == '$' || line.front() == '\'' || line.front() == 'N') {
-            auto next = r.item(line, phase);
+            auto next = read_item(line, phase, builder);
             if (!next) return unexpected(next.error());
             phase = *next;
             continue;
@@ -229,18 +222,15 @@ Expected<Record, CsaError> parse_csa(std::string_view text) {
             const std::string_view piece = trim_line(line.substr(start, comma - start));
             start = comma + 1;
             if (piece.empty()) continue;
-            auto next = r.item(piece, phase);
+            auto next = read_item(piece, phase, builder);
             if (!next) return unexpected(next.error());
             phase = *next;
         }
     }
 
-    auto record = record_from_main_line(std::move(*sfen), std::move(r.moves), std::move(r.terminal));
-    if (!record)
-        return unexpected(CsaError::of_text(CsaError::Kind::InvalidLine, record_error_display(record.error())));
-    record->metadata = std::move(r.metadata);
-    record_set_initial_comment(*record, std::move(r.initial_comment));
-    return std::move(*record);
+    auto built = builder.finish(std::move(header.metadata));
+    if (!built) return unexpected(build_error(built.error()));
+    return std::move(*built);
 }
 
 }  // namespace korvan

@@ -7,9 +7,8 @@
 #include "core/records/editor.h"
 #include "core/records/formats/csa/csa_board.h"
 #include "core/records/formats/csa/csa_special.h"
-#include "core/records/reader_support.h"
+#include "core/records/replay.h"
 #include "core/util/lines.h"
-#include "core/util/text.h"
 
 namespace korvan {
 
@@ -174,7 +173,7 @@ Expected<std::string, CsaError> write_csa(const Record& record) {
         if (!m) return unexpected(CsaError::illegal_move(i));
         const auto text = move_to_csa(*m);
         if (!text)
-            return unexpected(CsaError::of_text(CsaError::Kind::InvalidMoveLine, "invalid move at index " + std::to_string(i)));
+            return unexpected(CsaError::invalid_move_line("invalid move at index " + std::to_string(i)));
         out += pos.side_to_move == BLACK ? '+' : '-';
         out += *text;
         out += "\nT";

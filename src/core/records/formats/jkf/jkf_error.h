@@ -1,5 +1,6 @@
 #pragma once
-// The error of the JKF reader and writer, and the nesting limits both keep.
+// The error of the JKF reader and writer (a kind, a factory for each, one display), and
+// the nesting limits both keep.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,14 +35,12 @@ struct JkfError {
     std::uint64_t index = 0;  // IllegalMove
     RecordError record;       // RecordConstruction
 
-    static JkfError of_text(Kind k, std::string text) {
-        JkfError e;
-        e.kind = k;
-        e.text = std::move(text);
-        return e;
-    }
-    static JkfError structure(std::string text) { return of_text(Kind::InvalidStructure, std::move(text)); }
+    static JkfError invalid_structure(std::string text) { return of_text(Kind::InvalidStructure, std::move(text)); }
+    static JkfError unsupported_preset(std::string name) { return of_text(Kind::UnsupportedPreset, std::move(name)); }
     static JkfError invalid_move(std::string text) { return of_text(Kind::InvalidMove, std::move(text)); }
+    static JkfError json_serialization(std::string message) {
+        return of_text(Kind::JsonSerialization, std::move(message));
+    }
     static JkfError of_sfen(SfenError s) {
         JkfError e;
         e.kind = Kind::Sfen;
@@ -61,6 +60,14 @@ struct JkfError {
         return e;
     }
     bool operator==(const JkfError&) const = default;
+
+private:
+    static JkfError of_text(Kind k, std::string text) {
+        JkfError e;
+        e.kind = k;
+        e.text = std::move(text);
+        return e;
+    }
 };
 
 std::string jkf_error_display(const JkfError& e);

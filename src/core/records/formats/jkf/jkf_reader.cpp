@@ -1,5 +1,6 @@
 #include "core/records/formats/jkf/jkf_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/board/position/legality.h"
@@ -7,6 +8,7 @@
 #include "core/records/editor.h"
 #include "core/records/formats/jkf/jkf_json.h"
 #include "core/records/formats/jkf/jkf_tables.h"
+#include "core/records/setup.h"
 #include "core/records/time_text.h"
 #include "core/util/decimal.h"
 
@@ -47,95 +49,83 @@ public:
     const Value* member(const Value& object, std::string_view key) const { return doc_.find(object, key); }
     std::string_view text(const Value& v) const { return doc_.text(v); }
 
-    // The SFEN hand field of "hands": black's object, then white's, each in the order
-    // R B G S N L P; counts that are no non-negative integer are skipped.
-    std::string jkf_hands_to_sfen(const Value* hands) const {
-        if (!T::is_array(hands)) return "-";
-        static constexpr std::array<std::pair<std::string_view, char>, 7> KINDS = {{
-            {"HI", 'R'}, {"KA", 'B'}, {"KI", 'G'}, {"GI", 'S'}, {"KE", 'N'}, {"KY", 'L'}, {"FU", 'P'},
+    // The hands of "hands": black's object, then white's; counts that are no
+    // non-negative integer are passed over.
+    void read_hands(const Value* hands, RecordSetup& setup) const {
+        if (!T::is_array(hands)) return;
+        static constexpr std::array<std::pair<std::string_view, PieceType>, HAND_PIECE_NB> KINDS = {{
+            {"HI", ROOK}, {"KA", BISHOP}, {"KI", GOLD}, {"GI", SILVER}, {"KE", KNIGHT}, {"KY", LANCE}, {"FU", PAWN},
         }};
-        std::string out;
         for (std::size_t side = 0; side < 2 && side < hands->count; ++side) {
             const Value& hand = doc_.element(*hands, side);
             if (!T::is_object(&hand)) continue;
-            for (const auto& [code, letter] : KINDS) {
-                const auto count = non_negative(member(hand, code));
-                if (!count || *count == 0) continue;
-                if (*count != 1) out += std::to_string(*count);
-                out += side == 0 ? letter : static_cast<char>(letter - 'A' + 'a');
+            for (const auto& [code, pt] : KINDS) {
+                // A count past 32 bits is refused all the same, as the largest.
+                if (const auto count = non_negative(member(hand, code)))
+                    setup.hands[side][hand_piece_of(pt)] = static_cast<std::uint32_t>(std::min<std::uint64_t>(*count, U32_MAX));
             }
         }
-        return out.empty() ? "-" : out;
     }
 
-    Expected<std::string, JkfError> sfen_of_data(const Value& data) const {
+    Expected<RecordSetup, JkfError> setup_of_data(const Value& data) const {
         const Value* board = member(data, "board");
-        if (!T::is_array(board)) return unexpected(JkfError::structure("initial.data.board must be an array"));
-        if (board->count != 9) return unexpected(JkfError::structure("initial.data.board must have 9 files"));
-        std::string sfen;
+        if (!T::is_array(board)) return unexpected(JkfError::invalid_structure("initial.data.board must be an array"));
+        if (board->count != 9) return unexpected(JkfError::invalid_structure("initial.data.board must have 9 files"));
+        RecordSetup setup;
         for (int y = 1; y <= 9; ++y) {
-            if (y > 1) sfen += '/';
-            int empty = 0;
             for (int x = 9; x >= 1; --x) {
                 const Value& file = doc_.element(*board, x - 1);
-                if (!T::is_array(&file)) return unexpected(JkfError::structure("initial.data.board file must be an array"));
-                if (file.count != 9) return unexpected(JkfError::structure("initial.data.board file must have 9 ranks"));
+                if (!T::is_array(&file))
+                    return unexpected(JkfError::invalid_structure("initial.data.board file must be an array"));
+                if (file.count != 9)
+                    return unexpected(JkfError::invalid_structure("initial.data.board file must have 9 ranks"));
                 const Value& cell = doc_.element(file, y - 1);
                 const Value* kind = T::is_object(&cell) ? member(cell, "kind") : nullptr;
-                if (!T::is_string(kind)) {
-                    ++empty;
-                    continue;
-                }
+                if (!T::is_string(kind)) continue;
                 Color color = BLACK;
                 if (const auto c = non_negative(member(cell, "color"))) {
-                    if (*c > 1) return unexpected(JkfError::structure("invalid color: " + std::to_string(*c)));
+                    if (*c > 1) return unexpected(JkfError::invalid_structure("invalid color: " + std::to_string(*c)));
                     color = *c == 0 ? BLACK : WHITE;
                 }
                 const std::string code(text(*kind));
                 const auto pt = jkf_kind_to_piece_type(code);
-                if (!pt) return unexpected(JkfError::structure("invalid piece kind: " + code));
-                static constexpr std::string_view LETTERS = "?PLNSBRGK";
+                if (!pt) return unexpected(JkfError::invalid_structure("invalid piece kind: " + code));
                 const PieceType base = demote(*pt);
                 if (base < PAWN || base > KING)
-                    return unexpected(JkfError::structure("invalid piece kind for SFEN: " + code));
-                if (empty) sfen += static_cast<char>('0' + empty);
-                empty = 0;
-                if (is_promoted(*pt)) sfen += '+';
-                const char letter = LETTERS[base];
-                sfen += color == BLACK ? letter : static_cast<char>(letter - 'A' + 'a');
+                    return unexpected(JkfError::invalid_structure("invalid piece kind for SFEN: " + code));
+                setup.state.board[make_square(x - 1, y - 1)] = make_piece(color, *pt);
             }
-            if (empty) sfen += static_cast<char>('0' + empty);
         }
-        char side = 'b';
         if (const auto c = non_negative(member(data, "color"))) {
-            if (*c > 1) return unexpected(JkfError::structure("invalid initial.data.color: " + std::to_string(*c)));
-            side = *c == 0 ? 'b' : 'w';
+            if (*c > 1)
+                return unexpected(JkfError::invalid_structure("invalid initial.data.color: " + std::to_string(*c)));
+            setup.state.side_to_move = *c == 0 ? BLACK : WHITE;
         }
-        sfen += ' ';
-        sfen += side;
-        sfen += ' ';
-        sfen += jkf_hands_to_sfen(member(data, "hands"));
-        sfen += " 1";
-        return sfen;
+        read_hands(member(data, "hands"), setup);
+        return setup;
     }
 
-    // The initial SFEN, or nothing for the standard start.
-    Expected<std::optional<std::string>, JkfError> initial_sfen(const Value& root) const {
+    // The start: nothing for the standard start, a preset's text, or the data's set-up.
+    struct Start {
+        std::optional<std::string> sfen;
+        std::optional<RecordSetup> setup;
+    };
+    Expected<Start, JkfError> initial(const Value& root) const {
         const Value* initial = member(root, "initial");
-        if (!initial) return std::optional<std::string>{};
-        if (!T::is_object(initial)) return unexpected(JkfError::structure("initial must be an object"));
+        if (!initial) return Start{};
+        if (!T::is_object(initial)) return unexpected(JkfError::invalid_structure("initial must be an object"));
         if (const Value* preset = member(*initial, "preset"); T::is_string(preset)) {
             const std::string name(text(*preset));
-            if (name == "HIRATE") return std::optional<std::string>{};
-            if (const auto sfen = jkf_preset_sfen(name)) return std::optional<std::string>{std::string(*sfen)};
-            if (name != "OTHER") return unexpected(JkfError::of_text(JkfError::Kind::UnsupportedPreset, name));
+            if (name == "HIRATE") return Start{};
+            if (const auto sfen = jkf_preset_sfen(name)) return Start{std::string(*sfen), std::nullopt};
+            if (name != "OTHER") return unexpected(JkfError::unsupported_preset(name));
         }
         const Value* data = member(*initial, "data");
-        if (!data) return std::optional<std::string>{};
-        if (!T::is_object(data)) return unexpected(JkfError::structure("initial.data must be an object"));
-        auto sfen = sfen_of_data(*data);
-        if (!sfen) return unexpected(sfen.error());
-        return std::optional<std::string>{std::move(*sfen)};
+        if (!data) return Start{};
+        if (!T::is_object(data)) return unexpected(JkfError::invalid_structure("initial.data must be an object"));
+        auto setup = setup_of_data(*data);
+        if (!setup) return unexpected(setup.error());
+        return Start{setup_sfen(*setup, HandOrder::RookFirst), std::move(*setup)};
     }
 
     // Each member in document order: a repeated key ends with its last value.
@@ -180,24 +170,24 @@ public:
     }
 
     Expected<Square, JkfError> jkf_parse_place(const Value& value) const {
-        if (!T::is_object(&value)) return unexpected(JkfError::structure("place must be an object"));
+        if (!T::is_object(&value)) return unexpected(JkfError::invalid_structure("place must be an object"));
         const auto x = non_negative(member(value, "x"));
-        if (!x) return unexpected(JkfError::structure("place.x must be an integer"));
+        if (!x) return unexpected(JkfError::invalid_structure("place.x must be an integer"));
         const auto y = non_negative(member(value, "y"));
-        if (!y) return unexpected(JkfError::structure("place.y must be an integer"));
+        if (!y) return unexpected(JkfError::invalid_structure("place.y must be an integer"));
         if (*x < 1 || *x > 9 || *y < 1 || *y > 9)
-            return unexpected(JkfError::structure("place out of board: " + std::to_string(*x) + "," + std::to_string(*y)));
+            return unexpected(JkfError::invalid_structure("place out of board: " + std::to_string(*x) + "," + std::to_string(*y)));
         return make_square(static_cast<int>(*x) - 1, static_cast<int>(*y) - 1);
     }
 
     Expected<std::optional<std::string>, JkfError> entry_comment(const Value& entry) const {
         const Value* comments = member(entry, "comments");
         if (!comments) return std::optional<std::string>{};
-        if (!T::is_array(comments)) return unexpected(JkfError::structure("comments must be an array"));
+        if (!T::is_array(comments)) return unexpected(JkfError::invalid_structure("comments must be an array"));
         std::optional<std::string> out;
         for (std::uint32_t i = 0; i < comments->count; ++i) {
             const Value& item = doc_.element(*comments, i);
-            if (!T::is_string(&item)) return unexpected(JkfError::structure("comments item must be a string"));
+            if (!T::is_string(&item)) return unexpected(JkfError::invalid_structure("comments item must be a string"));
             if (!text(item).empty()) append_comment_line(out, text(item));
         }
         return out;
@@ -206,15 +196,15 @@ public:
     Expected<std::optional<Duration>, JkfError> entry_time(const Value& entry) const {
         const Value* time = member(entry, "time");
         if (!time) return std::optional<Duration>{};
-        if (!T::is_object(time)) return unexpected(JkfError::structure("time must be an object"));
+        if (!T::is_object(time)) return unexpected(JkfError::invalid_structure("time must be an object"));
         const Value* now = member(*time, "now");
         if (!now) return std::optional<Duration>{};
-        if (!T::is_object(now)) return unexpected(JkfError::structure("time.now must be an object"));
+        if (!T::is_object(now)) return unexpected(JkfError::invalid_structure("time.now must be an object"));
         std::uint64_t ms = 0;
         ms = saturating_mul_add(ms, non_negative(member(*now, "h")).value_or(0), 3'600'000);
         ms = saturating_mul_add(ms, non_negative(member(*now, "m")).value_or(0), 60'000);
         ms = saturating_mul_add(ms, non_negative(member(*now, "s")).value_or(0), 1'000);
-        if (ms > U32_MAX) return unexpected(JkfError::structure("time.now exceeds u32 milliseconds"));
+        if (ms > U32_MAX) return unexpected(JkfError::invalid_structure("time.now exceeds u32 milliseconds"));
         return std::optional<Duration>{Duration::from_ms(ms)};
     }
 
@@ -228,7 +218,7 @@ public:
             if (!previous_to) return unexpected(JkfError::invalid_move("same move without previous square"));
             to = *previous_to;
         } else {
-            return unexpected(JkfError::structure("move.to is required"));
+            return unexpected(JkfError::invalid_structure("move.to is required"));
         }
         if (const Value* from_place = member(move, "from")) {
             auto from = jkf_parse_place(*from_place);
@@ -238,7 +228,7 @@ public:
             return square_display_usi(*from) + square_display_usi(to) + (promotes ? "+" : "");
         }
         const Value* piece = member(move, "piece");
-        if (!T::is_string(piece)) return unexpected(JkfError::structure("drop move requires piece"));
+        if (!T::is_string(piece)) return unexpected(JkfError::invalid_structure("drop move requires piece"));
         const std::string code(text(*piece));
         const auto pt = jkf_kind_to_piece_type(code);
         const PieceType base = pt ? demote(*pt) : NO_PIECE_TYPE;
@@ -254,7 +244,7 @@ public:
         RecordNodeId current = parent;
         for (std::uint32_t i = 0; i < entries.count; ++i) {
             const Value& entry = doc_.element(entries, i);
-            if (!T::is_object(&entry)) return unexpected(JkfError::structure("move entry must be an object"));
+            if (!T::is_object(&entry)) return unexpected(JkfError::invalid_structure("move entry must be an object"));
             auto comment = entry_comment(entry);
             if (!comment) return unexpected(comment.error());
             auto time = entry_time(entry);
@@ -262,7 +252,7 @@ public:
             const Value* forks = member(entry, "forks");
 
             if (const Value* move = member(entry, "move")) {
-                if (!T::is_object(move)) return unexpected(JkfError::structure("move must be an object"));
+                if (!T::is_object(move)) return unexpected(JkfError::invalid_structure("move must be an object"));
                 Square to = SQ_NONE;
                 auto usi = move_usi(*move, previous_to, to);
                 if (!usi) return unexpected(usi.error());
@@ -281,7 +271,7 @@ public:
                 continue;
             }
             if (const Value* special = member(entry, "special")) {
-                if (!T::is_string(special)) return unexpected(JkfError::structure("special must be a string"));
+                if (!T::is_string(special)) return unexpected(JkfError::invalid_structure("special must be a string"));
                 SpecialMove s = jkf_special_of_name(text(*special), pos.side_to_move);
                 auto id = record_append_terminal(record_, current, std::move(s), Annotations{std::move(*comment), *time, {}});
                 if (!id) return unexpected(JkfError::of_record(id.error()));
@@ -304,12 +294,12 @@ public:
 
     Expected<Ok, JkfError> jkf_parse_forks(RecordNodeId parent, const Position& pos, std::optional<Square> previous_to,
                                            const Value& value, std::size_t depth) {
-        if (!T::is_array(&value)) return unexpected(JkfError::structure("forks must be an array"));
+        if (!T::is_array(&value)) return unexpected(JkfError::invalid_structure("forks must be an array"));
         for (std::uint32_t i = 0; i < value.count; ++i) {
             const Value& fork = doc_.element(value, i);
-            if (!T::is_array(&fork)) return unexpected(JkfError::structure("fork must be an array"));
+            if (!T::is_array(&fork)) return unexpected(JkfError::invalid_structure("fork must be an array"));
             if (fork.count == 0) continue;
-            if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::structure(jkf_fork_depth_text()));
+            if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::invalid_structure(jkf_fork_depth_text()));
             if (auto ok = jkf_parse_move_entry(parent, without_history(pos), previous_to, fork, depth + 1); !ok) return ok;
         }
         return Ok{};
@@ -325,32 +315,40 @@ private:
 Expected<Record, JkfError> parse_jkf(std::string_view text) {
     auto parsed = parse_json(text, JKF_MAX_JSON_DEPTH);
     if (!parsed) {
-        if (parsed.error().too_deep) return unexpected(JkfError::structure(jkf_json_depth_text()));
-        return unexpected(JkfError::of_text(JkfError::Kind::JsonSerialization, parsed.error().message));
+        if (parsed.error().too_deep) return unexpected(JkfError::invalid_structure(jkf_json_depth_text()));
+        return unexpected(JkfError::json_serialization(parsed.error().message));
     }
     const JsonTree& doc = *parsed;
     const Value& root = doc.root();
-    if (!T::is_object(&root)) return unexpected(JkfError::structure("JKF root must be an object"));
+    if (!T::is_object(&root)) return unexpected(JkfError::invalid_structure("JKF root must be an object"));
 
     Record record = record_new_startpos();
     Reader reader(doc, record);
-    auto sfen = reader.initial_sfen(root);
-    if (!sfen) return unexpected(sfen.error());
-    auto made = record_new(*sfen);
+    auto start = reader.initial(root);
+    if (!start) return unexpected(start.error());
+    auto made = record_new(start->sfen);
     if (!made) return unexpected(JkfError::of_record(made.error()));
     record = std::move(*made);
 
     if (const Value* header = doc.find(root, "header")) {
-        if (!T::is_object(header)) return unexpected(JkfError::structure("header must be an object"));
+        if (!T::is_object(header)) return unexpected(JkfError::invalid_structure("header must be an object"));
         reader.read_header(*header, record.metadata);
     }
-    auto start = position_from_sfen(*sfen ? std::string_view(**sfen) : STARTPOS_SFEN);
-    if (!start) return unexpected(JkfError::of_sfen(start.error()));
+    Position position;
+    if (start->setup) {
+        auto state = setup_state(*start->setup, HandOrder::RookFirst);
+        if (!state) return unexpected(JkfError::of_sfen(std::move(state.error())));
+        position = position_from_state(*state);
+    } else {
+        auto parsed = position_from_sfen(start->sfen ? std::string_view(*start->sfen) : STARTPOS_SFEN);
+        if (!parsed) return unexpected(JkfError::of_sfen(parsed.error()));
+        position = std::move(*parsed);
+    }
 
     const Value* moves = doc.find(root, "moves");
     if (!moves) return record;
-    if (!T::is_array(moves)) return unexpected(JkfError::structure("moves must be an array"));
-    if (auto ok = reader.jkf_parse_move_entry(record.root, std::move(*start), std::nullopt, *moves, 0); !ok)
+    if (!T::is_array(moves)) return unexpected(JkfError::invalid_structure("moves must be an array"));
+    if (auto ok = reader.jkf_parse_move_entry(record.root, std::move(position), std::nullopt, *moves, 0); !ok)
         return unexpected(ok.error());
     return record;
 }

@@ -3,13 +3,13 @@
 #include <array>
 #include <map>
 
-#include "core/board/position/legality.h"
 #include "core/board/notation/move_text.h"
+#include "core/board/position/legality.h"
 #include "core/board/position/updates.h"
 #include "core/records/editor.h"
 #include "core/records/formats/jkf/jkf_json.h"
 #include "core/records/formats/jkf/jkf_tables.h"
-#include "core/records/reader_support.h"
+#include "core/records/replay.h"
 #include "core/util/lines.h"
 #include "core/util/text.h"
 
@@ -320,7 +320,7 @@ private:
     Expected<Ok, JkfError> put_forks(RecordNodeId id, const Position& before, std::optional<Square> previous_to,
                                      const Totals& totals, std::size_t depth) {
         if (!starts_forks(id)) return Ok{};
-        if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::structure(jkf_fork_depth_text()));
+        if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::invalid_structure(jkf_fork_depth_text()));
         out_ += "\"forks\":[";
         for (RecordNodeId alt = record_node(record_, id).next_sibling; alt != 0; alt = record_node(record_, alt).next_sibling) {
             if (out_.back() == ']') out_ += ',';

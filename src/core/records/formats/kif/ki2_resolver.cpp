@@ -6,11 +6,9 @@
 #include "core/board/position/parser.h"
 #include "core/board/position/position_state.h"
 #include "core/board/position/updates.h"
-#include "core/records/formats/kif/kif_move_section.h"
-#include "core/records/formats/kif/kif_sections.h"
+#include "core/records/editor.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 #include "core/util/kanji.h"
-#include "core/util/lines.h"
-#include "core/util/text.h"
 
 namespace korvan {
 
@@ -218,7 +216,7 @@ Expected<std::vector<Ki2Move>, Ki2Error> parse_ki2_move(const Position& pos, std
         const auto move = resolve_ki2_token(copy, *token, has_previous, previous);
         if (!move) return unexpected(Ki2Error::invalid_move(line));
         out.push_back(*move);
-        const auto checked = kif_checked_move(copy, move->move);
+        const auto checked = record_checked_move(copy, move->move);
         if (!checked) break;
         position_do_move(copy, *checked);
         has_previous = true;

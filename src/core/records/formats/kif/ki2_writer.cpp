@@ -1,7 +1,7 @@
 #include "core/records/formats/kif/ki2_writer.h"
 
 #include "core/board/notation/move_text.h"
-#include "core/records/formats/kif/kif_move_section.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 #include "core/records/formats/kif/kif_writer_lines.h"
 #include "core/records/formats/kif/kif_writer_tree.h"
 
@@ -39,23 +39,11 @@ struct Ki2Lines {
         last_length = char_count(*token);
         if (++tokens == TOKENS_PER_LINE) close_line(out);
 
-        const Annotations& a = m.node.annotations;
-        const bool eval = a.engine_info && a.engine_info->eval;
-        if (!eval && !a.comment) return std::nullopt;
+        // Notes end the token line.
+        if (!has_move_notes(m.node.annotations)) return std::nullopt;
         close_line(out);
-        if (eval) {
-            out += KIF_EVALUATION_PREFIX;
-            out += std::to_string(*a.engine_info->eval);
-            out += '\n';
-        }
-        if (a.comment) write_comment_lines(out, *a.comment);
+        write_move_notes(out, m.node.annotations);
         return std::nullopt;
-    }
-
-    void open_block(std::string& out, std::uint64_t first_number) {
-        out += "\n変化：";
-        out += std::to_string(first_number);
-        out += "手\n";
     }
 
     void close_line(std::string& out) {

@@ -1,11 +1,9 @@
 #include "core/records/formats/kif/kif_header.h"
 
 #include "core/board/position/parser.h"
-#include "core/util/kanji.h"
-#include "core/util/lines.h"
-#include "core/util/text.h"
 #include "core/records/time_text.h"
 #include "core/util/decimal.h"
+#include "core/util/text.h"
 
 namespace korvan {
 

@@ -4,11 +4,11 @@
 #include <array>
 
 #include "core/board/position/updates.h"
-#include "core/records/formats/kif/kif_sections.h"
+#include "core/records/formats/kif/japanese_reader.h"
 #include "core/records/formats/kif/kif_special.h"
-#include "core/records/reader_support.h"
 #include "core/records/time_text.h"
 #include "core/util/decimal.h"
+#include "core/util/kanji.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -316,204 +316,54 @@ bool is_table_header(std::string_view line) {
     return line.starts_with("手数") && contains_word(line, "指手");
 }
 
-// The text of a comment line: the leading run of its first character ('*' or '\'')
-// removed, then trimmed.
-std::string_view comment_text(std::string_view line) {
-    const char mark = line.front();
-    while (line.starts_with(mark)) line.remove_prefix(1);
-    return trim_line(line);
-}
-
-Duration ms_duration(std::uint32_t ms) { return Duration::from_ms(ms); }
-
-struct KifReader {
-    const std::vector<std::string_view>& lines;
+// The KIF lines of a move section: the numbered move and ending lines, and the table
+// header. A variation passes over its table header and its bookmarks before anything
+// else, the main line reads a time in any line but a move line first.
+struct KifMoves {
+    using Error = KifError;
     std::string scratch;
-    std::uint64_t counter = 0;
 
-    // Reads one block of a variation from the branching position.
-    Expected<Ok, KifError> read_block(const VariationBlock& block, Position& pos, bool has_previous, Square previous,
-                                      VariationLine& line) {
-        std::optional<std::string> pending_comment;
-        std::optional<std::uint32_t> pending_time;
-        std::uint64_t block_counter = 0;
-        for (std::size_t i = block.first; i < block.last; ++i) {
-            const std::string_view t = trim_line(lines[i]);
-            if (t.empty() || t.starts_with('&') || is_table_header(t)) continue;
-            if (t.starts_with(KIF_EVALUATION_PREFIX)) {
-                if (const auto v = parse_kif_evaluation_line(t); v && !line.entries.empty())
-                    set_move_evaluation(line.entries.back().annotations, *v);
-                continue;
-            }
-            if (t.front() == '*' || t.front() == '\'') {
-                const std::string_view text = comment_text(t);
-                if (text.empty()) continue;
-                if (line.entries.empty())
-                    append_comment_line(pending_comment, text);
-                else
-                    append_move_comment(line.entries.back(), text);
-                continue;
-            }
-            if (contains_word(t, "消費時間")) {
-                if (const auto ms = parse_kif_time_column(t)) {
-                    if (line.entries.empty())
-                        pending_time = ms;
-                    else
-                        line.entries.back().annotations.time = ms_duration(*ms);
-                }
-                continue;
-            }
-            if (!is_move_line(t)) continue;
-            const auto parsed = read_move_line(t, has_previous, previous);
-            if (!parsed) {
-                // A terminal ends the variation; variations carry none.
-                if (read_special_line(t, pos.side_to_move, scratch)) break;
-                return unexpected(KifError::invalid_move(t));
-            }
-            const auto m = kif_checked_move(pos, parsed->move);
-            if (!m) return unexpected(KifError::invalid_move(t));
-            MoveEntry entry{parsed->move, {}};
-            const auto ms = parsed->time_ms ? parsed->time_ms : line.entries.empty() ? pending_time : std::nullopt;
-            if (ms) entry.annotations.time = ms_duration(*ms);
-            if (line.entries.empty()) entry.annotations.comment = std::move(pending_comment);
-            line.entries.push_back(std::move(entry));
-            position_do_move(pos, *m);
-            if (auto compact = replay_compact_history(pos, block_counter); !compact)
-                return unexpected(KifError::of_sfen(compact.error()));
-            has_previous = true;
-            previous = parsed->to;
-            line.snapshots.push_back(ply_snapshot(pos, true, previous));
-        }
-        return Ok{};
+    KifLineKind classify(std::string_view t, bool variation) const {
+        if (variation && (t.starts_with('&') || is_table_header(t))) return KifLineKind::Ignored;
+        if (t.starts_with(KIF_EVALUATION_PREFIX)) return KifLineKind::Evaluation;
+        if (t.front() == '*' || t.front() == '\'') return KifLineKind::Comment;
+        // Bookmarks and display directives of the format's editors: no record content.
+        if (t.starts_with('&')) return KifLineKind::Ignored;
+        if (contains_word(t, "消費時間")) return KifLineKind::Time;
+        if (is_table_header(t)) return KifLineKind::Ignored;
+        return is_move_line(t) ? KifLineKind::Moves : KifLineKind::Odd;
     }
 
-    Expected<Record, KifError> read() {
-        KifHeaderSection header = read_kif_header_section(lines, opens_kif_moves);
-        auto start = kif_start_sfen(header);
-        if (!start) return unexpected(KifError::invalid_line(start.error()));
-        auto parsed_start = kif_start_position(*start);
-        if (!parsed_start) return unexpected(KifError::of_sfen(parsed_start.error()));
-        Position pos = std::move(*parsed_start);
+    // The leading run of the line's first character ('*' or '\'') removed, then trimmed.
+    std::string_view comment_text(std::string_view line, bool) const {
+        const char mark = line.front();
+        while (line.starts_with(mark)) line.remove_prefix(1);
+        return trim_line(line);
+    }
 
-        std::optional<std::string> root_comment;
-        for (std::string_view line : header.comment_lines) append_comment_line(root_comment, line);
-
-        // The main line goes straight into the record, as record_from_main_line would
-        // build it from the same entries and terminal.
-        auto made = record_new(*start);
-        if (!made) return unexpected(KifError::invalid_line(record_error_display(made.error())));
-        Record record = std::move(*made);
-        std::optional<SpecialMoveEntry> terminal;
-        std::vector<VariationBlock> blocks;
-        VariationPath path;
-        // A move takes a line, so the lines left bound the main line; room for a long
-        // game is made at once, but no more, since a text of empty lines would claim
-        // a hundred times its size.
-        const std::size_t expected = std::min<std::size_t>(lines.size() - header.move_section, 512) + 2;
-        record.nodes.reserve(expected);
-        path.nodes.reserve(expected);
-        path.snapshots.reserve(expected);
-        path.nodes.push_back(record.root);
-        path.snapshots.push_back(ply_snapshot(pos, false, SQ_NONE));
-        bool has_previous = false;
-        Square previous = SQ_NONE;
-        std::optional<std::uint32_t> pending_time;
-        // The annotations of the latest main-line move, or nothing before the first.
-        auto latest = [&]() -> Annotations* {
-            return path.nodes.size() > 1 ? &record_node(record, path.nodes.back()).annotations : nullptr;
-        };
-
-        std::size_t i = header.move_section;
-        bool ended = false;
-        while (i < lines.size() && !ended) {
-            const std::string_view t = trim_line(lines[i]);
-            if (t.empty()) {
-                ++i;
-                continue;
+    Expected<bool, KifError> read_moves(std::string_view t, RecordBuilder& builder, bool variation) {
+        const auto parsed = read_move_line(t, builder.has_previous(), builder.previous());
+        if (!parsed) {
+            auto special = read_special_line(t, builder.position().side_to_move, scratch);
+            if (!special) return unexpected(KifError::invalid_move(t));
+            // A terminal ends a variation; variations carry none.
+            if (!variation) {
+                special->special.raw = std::string(t);
+                builder.end(std::move(special->special), special->time_ms);
             }
-            if (t.starts_with("変化")) {
-                i = collect_variation_block(lines, i, blocks);
-                continue;
-            }
-            ++i;
-            if (t.starts_with("まで")) {
-                if (auto s = parse_kif_result_line(t, pos.side_to_move))
-                    terminal = special_entry_from_result_line(t, std::move(*s));
-                ended = true;
-            } else if (t.starts_with(KIF_EVALUATION_PREFIX)) {
-                if (const auto v = parse_kif_evaluation_line(t); v && latest()) set_move_evaluation(*latest(), *v);
-            } else if (t.front() == '*' || t.front() == '\'') {
-                const std::string_view text = comment_text(t);
-                if (text.empty()) continue;
-                append_comment_line(latest() ? latest()->comment : root_comment, text);
-            } else if (t.starts_with('&')) {
-                // Bookmarks and display directives of the format's editors: no record content.
-            } else if (contains_word(t, "消費時間")) {
-                if (const auto ms = parse_kif_time_column(t)) {
-                    if (latest())
-                        latest()->time = ms_duration(*ms);
-                    else
-                        pending_time = ms;
-                }
-            } else if (is_table_header(t)) {
-            } else if (is_move_line(t)) {
-                const auto parsed = read_move_line(t, has_previous, previous);
-                if (!parsed) {
-                    auto special = read_special_line(t, pos.side_to_move, scratch);
-                    if (!special) return unexpected(KifError::invalid_move(t));
-                    SpecialMoveEntry entry{std::move(special->special), {}};
-                    entry.special.raw = std::string(t);
-                    if (special->time_ms) entry.annotations.time = ms_duration(*special->time_ms);
-                    terminal = std::move(entry);
-                    ended = true;
-                    continue;
-                }
-                const std::size_t moves = path.nodes.size() - 1;
-                const auto m = kif_checked_move(pos, parsed->move);
-                if (!m) return unexpected(KifError::illegal_move(moves));
-                Annotations annotations;
-                const auto ms = parsed->time_ms ? parsed->time_ms : moves == 0 ? pending_time : std::nullopt;
-                if (ms) annotations.time = ms_duration(*ms);
-                const auto id = record_append_move(record, path.nodes.back(), parsed->move, std::move(annotations));
-                if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
-                position_do_move(pos, *m);
-                if (auto compact = replay_compact_history(pos, counter); !compact)
-                    return unexpected(KifError::of_sfen(compact.error()));
-                has_previous = true;
-                previous = parsed->to;
-                path.nodes.push_back(*id);
-                path.snapshots.push_back(ply_snapshot(pos, true, previous));
-            } else {
-                return unexpected(KifError::invalid_line(t));
-            }
+            return false;
         }
-        // Real files put their variation blocks after the main line's end.
-        if (ended) collect_later_variation_blocks(lines, i, blocks);
-
-        if (terminal) {
-            const auto id = record_set_main_terminal(record, std::move(terminal->special), std::move(terminal->annotations));
-            if (!id) return unexpected(KifError::invalid_line(record_error_display(id.error())));
-        }
-        record.metadata = std::move(header.metadata);
-        record_set_initial_comment(record, std::move(root_comment));
-        if (blocks.empty()) return record;
-
-        auto attached = attach_variation_blocks<KifError>(
-            record, path, blocks, pos,
-            [this](const VariationBlock& b, Position& p, bool has_prev, Square prev, VariationLine& line) {
-                return read_block(b, p, has_prev, prev, line);
-            });
-        if (!attached) return unexpected(std::move(attached.error()));
-        return record;
+        if (auto played = play_kif_move<KifError>(builder, parsed->move, parsed->time_ms, t, variation); !played)
+            return unexpected(std::move(played.error()));
+        return true;
     }
 };
 
 }  // namespace
 
 Expected<Record, KifError> parse_kif(std::string_view text) {
-    const std::vector<std::string_view> lines = split_lines(text, LineEnds::Any);
-    KifReader reader{lines, {}, 0};
-    return reader.read();
+    KifMoves moves;
+    return read_japanese_record(text, opens_kif_moves, moves);
 }
 
 Expected<KifMoveLine, KifError> parse_kif_move_line(std::string_view line, bool has_previous, Square previous_square) {

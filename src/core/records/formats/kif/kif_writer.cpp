@@ -4,13 +4,12 @@
 #include <charconv>
 #include <cstring>
 
-#include "core/records/formats/kif/kif_move_section.h"
-#include "core/util/kanji.h"
-#include "core/util/lines.h"
-#include "core/util/text.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 #include "core/records/formats/kif/kif_writer_lines.h"
 #include "core/records/formats/kif/kif_writer_tree.h"
 #include "core/records/special_moves.h"
+#include "core/util/kanji.h"
+#include "core/util/lines.h"
 #include "core/util/panic.h"
 
 namespace korvan {
@@ -139,20 +138,8 @@ struct KifLines {
         put_time_column(buf, m.time_ms, m.total_ms, m.marked);
         buf.put('\n');
         out += buf.view();
-        const Annotations& a = m.node.annotations;
-        if (a.engine_info && a.engine_info->eval) {
-            out += KIF_EVALUATION_PREFIX;
-            out += std::to_string(*a.engine_info->eval);
-            out += '\n';
-        }
-        if (a.comment) write_comment_lines(out, *a.comment);
+        write_move_notes(out, m.node.annotations);
         return std::nullopt;
-    }
-
-    void open_block(std::string& out, std::uint64_t first_number) {
-        out += "\n変化：";
-        out += std::to_string(first_number);
-        out += "手\n";
     }
 
     void close_line(std::string&) {}

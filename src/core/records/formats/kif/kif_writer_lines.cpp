@@ -160,6 +160,12 @@ void write_comment_lines(std::string& out, std::string_view comment) {
     });
 }
 
+void write_variation_header(std::string& out, std::uint64_t first_number) {
+    out += "\n変化：";
+    out += std::to_string(first_number);
+    out += "手\n";
+}
+
 std::string write_kif_result_line(const SpecialMove& special, Color side_to_move, std::uint64_t moves) {
     using K = SpecialMoveKind;
     const std::string_view mover = side_to_move == BLACK ? "先手" : "後手";

@@ -10,7 +10,6 @@
 #include "core/board/position/position.h"
 #include "core/records/entries.h"
 #include "core/records/metadata.h"
-#include "core/util/lines.h"
 
 namespace korvan {
 
@@ -35,6 +34,9 @@ std::string write_japanese_hand(Hand hand);
 
 // One "*" line per line of the comment that is not blank once trimmed.
 void write_comment_lines(std::string& out, std::string_view comment);
+
+// The blank line and "変化：<n>手" that open a variation block.
+void write_variation_header(std::string& out, std::uint64_t first_number);
 
 // "まで86手で後手の勝ち": the ending by the terminal's kind and the side to move after
 // the main line's last move; the terminal's result is not consulted.

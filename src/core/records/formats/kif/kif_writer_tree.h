@@ -22,9 +22,10 @@
 #include "core/board/position/updates.h"
 #include "core/records/editor.h"
 #include "core/records/formats/kif/kif_errors.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 #include "core/records/formats/kif/kif_writer_lines.h"
-#include "core/records/reader_support.h"
 #include "core/records/record.h"
+#include "core/records/replay.h"
 #include "core/util/panic.h"
 
 namespace korvan {
@@ -46,6 +47,18 @@ struct KifWrittenMove {
     std::uint32_t time_ms;   // the node's time; 0 when it has none or it passes 32 bits
     std::uint32_t total_ms;  // the mover's total with this move, saturating
 };
+
+// What follows a move's line in both formats: its evaluation line, then its comment
+// lines. Nothing when it has neither.
+inline bool has_move_notes(const Annotations& a) { return (a.engine_info && a.engine_info->eval) || a.comment; }
+inline void write_move_notes(std::string& out, const Annotations& a) {
+    if (a.engine_info && a.engine_info->eval) {
+        out += KIF_EVALUATION_PREFIX;
+        out += std::to_string(*a.engine_info->eval);
+        out += '\n';
+    }
+    if (a.comment) write_comment_lines(out, *a.comment);
+}
 
 namespace kif_writer_detail {
 
@@ -86,7 +99,6 @@ struct Frame {
 // The format writer W provides:
 //   void after_start(std::string&)                      after the start position lines
 //   std::optional<Error> move(std::string&, const Position& before, const KifWrittenMove&, const KifLinePoint&)
-//   void open_block(std::string&, std::uint64_t first_number)
 //   void close_line(std::string&)                       at the end of every line of play
 //   void terminal(std::string&, const RecordNode&, Color side_to_move, std::uint64_t moves, const KifLinePoint&)
 template <class Format, class W>
@@ -173,7 +185,7 @@ private:
         Position& pos = *variation_pos_;
         position_set(pos, points_[at].position);
         pos.st().last_move = points_[at].last_move;
-        format_.open_block(out_, line.ply + 1);
+        write_variation_header(out_, line.ply + 1);
         const RecordNode* parent = &walked_node(record_, parent_id);
         for (RecordNodeId id = child; id != 0;) {
             const RecordNode& node = walked_node(record_, id);

@@ -1,7 +1,9 @@
-#include "core/records/formats/kif/kif_sections.h"
+#include "core/records/formats/kif/kif_header_section.h"
 
-#include "core/records/editor.h"
+#include "core/board/notation/bod.h"
 #include "core/records/formats/kif/kif_header.h"
+#include "core/util/kanji.h"
+#include "core/util/text.h"
 
 namespace korvan {
 
@@ -36,7 +38,8 @@ bool is_diagram_header(std::string_view line) {
 
 }  // namespace
 
-KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& lines, bool (*opens_moves)(std::string_view)) {
+KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& lines,
+                                         bool (*opens_moves)(std::string_view)) {
     KifHeaderSection out;
     std::size_t i = 0;
     while (i < lines.size()) {
@@ -51,16 +54,16 @@ KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& li
             rest = trim_line(rest);
             if (!rest.empty()) out.comment_lines.push_back(rest);
         } else if (line == "先手番") {
-            out.setup.side_mark = '+';
+            out.setup.state.side_to_move = BLACK;
         } else if (line == "後手番") {
-            out.setup.side_mark = '-';
+            out.setup.state.side_to_move = WHITE;
         } else if (starts_with_any(line, BLACK_HANDS) || starts_with_any(line, WHITE_HANDS)) {
             if (const auto value = hand_value(line))
-                out.setup.hands[starts_with_any(line, BLACK_HANDS) ? '+' : '-'] = parse_bod_hand(*value);
+                out.setup.hands[starts_with_any(line, BLACK_HANDS) ? BLACK : WHITE] = parse_bod_hand(*value);
         } else if (is_diagram_header(line)) {
-            BodBoardRows diagram = parse_bod_board_rows(lines, i);
-            out.setup.board = std::move(diagram.rows);
-            out.setup.diagram_read = true;
+            const BodBoard diagram = parse_bod_board(lines, i);
+            out.setup.state.board = diagram.board;
+            out.diagram_read = true;
             i = diagram.next_line;
             continue;
         } else if (opens_moves(line)) {
@@ -74,43 +77,19 @@ KifHeaderSection read_kif_header_section(const std::vector<std::string_view>& li
     return out;
 }
 
-Expected<std::string, std::string> kif_start_sfen(const KifHeaderSection& header) {
-    if (header.setup.diagram_read) return sfen_from_diagram(header.setup);
-    if (const auto sfen = handicap_name_to_sfen(header.metadata.attributes)) return std::string(*sfen);
-    return std::string(STARTPOS_SFEN);
-}
-
-Expected<Position, SfenError> kif_start_position(std::string_view sfen) {
-    if (sfen == STARTPOS_SFEN) return position_startpos();
-    return position_from_sfen(sfen);
-}
-
-std::size_t collect_variation_block(const std::vector<std::string_view>& lines, std::size_t header, std::vector<VariationBlock>& blocks) {
-    VariationBlock block{variation_start_number(trim_line(lines[header])), header + 1, header + 1};
-    std::size_t i = header + 1;
-    for (; i < lines.size(); ++i) {
-        const std::string_view line = trim_line(lines[i]);
-        if (line.empty()) {
-            block.last = i;
-            blocks.push_back(block);
-            return i + 1;
-        }
-        if (line.starts_with("変化") || line.starts_with("まで")) break;
+Expected<KifStart, SfenError> kif_start(const KifHeaderSection& header) {
+    if (header.diagram_read) {
+        auto state = setup_state(header.setup, HandOrder::PawnFirst);
+        if (!state) return unexpected(std::move(state.error()));
+        return KifStart{setup_sfen(header.setup, HandOrder::PawnFirst), position_from_state(*state)};
     }
-    block.last = i;
-    blocks.push_back(block);
-    return i;
-}
-
-void collect_later_variation_blocks(const std::vector<std::string_view>& lines, std::size_t from, std::vector<VariationBlock>& blocks) {
-    for (std::size_t i = from; i < lines.size();) {
-        if (trim_line(lines[i]).starts_with("変化"))
-            i = collect_variation_block(lines, i, blocks);
-        else
-            ++i;
+    if (const auto sfen = handicap_name_to_sfen(header.metadata.attributes)) {
+        auto position = position_from_sfen(*sfen);
+        if (!position) return unexpected(std::move(position.error()));
+        return KifStart{std::string(*sfen), std::move(*position)};
     }
+    // The standard start is copied from the one built once.
+    return KifStart{std::string(STARTPOS_SFEN), position_startpos()};
 }
-
-std::optional<Move32> kif_checked_move(const Position& pos, Move move) { return record_checked_move(pos, move); }
 
 }  // namespace korvan

@@ -1,10 +1,9 @@
-#include "core/records/formats/kif/kif_move_section.h"
+#include "core/records/formats/kif/kif_move_lines.h"
 
 #include <string>
 
 #include "core/util/decimal.h"
 #include "core/util/kanji.h"
-#include "core/util/lines.h"
 #include "core/util/text.h"
 
 namespace korvan {
@@ -121,26 +120,6 @@ std::optional<std::int32_t> parse_kif_evaluation_line(std::string_view line) {
     if (!line.starts_with(KIF_EVALUATION_PREFIX)) return std::nullopt;
     while (line.starts_with(KIF_EVALUATION_PREFIX)) line.remove_prefix(KIF_EVALUATION_PREFIX.size());
     return parse_decimal<std::int32_t>(line).ok();
-}
-
-void set_move_evaluation(Annotations& annotations, std::int32_t value) {
-    if (!annotations.engine_info) annotations.engine_info.emplace(EngineInfo{});
-    engine_info_set_eval(*annotations.engine_info, value);
-}
-
-void append_move_comment(MoveEntry& entry, std::string_view line) { append_comment_line(entry.annotations.comment, line); }
-
-Expected<std::vector<RecordNodeId>, RecordError> record_append_line(Record& record, RecordNodeId parent,
-                                                                    std::vector<MoveEntry> entries) {
-    std::vector<RecordNodeId> ids;
-    ids.reserve(entries.size());
-    for (MoveEntry& e : entries) {
-        auto id = record_append_move(record, parent, e.move, std::move(e.annotations));
-        if (!id) return unexpected(id.error());
-        ids.push_back(*id);
-        parent = *id;
-    }
-    return ids;
 }
 
 }  // namespace korvan

@@ -1,16 +1,13 @@
 #pragma once
-// Pieces of the KIF and KI2 move sections that both readers use: the Japanese square
-// with "同", stand-alone time and evaluation lines, variation numbers, comments, and
-// the appending of a line of moves under a node.
+// The lines and parts of lines that the KIF and KI2 move sections share: the Japanese
+// square with "同", stand-alone time and evaluation lines, variation numbers.
 
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "core/records/formats/kif/kif_errors.h"
-#include "core/records/record.h"
 #include "core/types/color.h"
 #include "core/types/square.h"
 #include "core/util/expected.h"
@@ -46,14 +43,5 @@ std::uint64_t variation_start_number(std::string_view line);
 // repeat); nothing for any other text.
 std::optional<std::int32_t> parse_kif_evaluation_line(std::string_view line);
 constexpr std::string_view KIF_EVALUATION_PREFIX = "**評価値=";
-
-// Sets the evaluation of the entry's engine information, creating it when absent.
-void set_move_evaluation(Annotations& annotations, std::int32_t value);
-void append_move_comment(MoveEntry& entry, std::string_view line);
-
-// Appends the entries one under the other, the first under the parent; the new ids, or
-// the first record error (what was appended before it stays).
-Expected<std::vector<RecordNodeId>, RecordError> record_append_line(Record& record, RecordNodeId parent,
-                                                                    std::vector<MoveEntry> entries);
 
 }  // namespace korvan

@@ -1,0 +1,150 @@
+#include "core/records/record_builder.h"
+
+#include <algorithm>
+
+#include "core/board/position/legality.h"
+#include "core/board/position/updates.h"
+#include "core/records/replay.h"
+
+namespace korvan {
+
+std::string build_error_display(const BuildError& e) {
+    switch (e.kind) {
+        case BuildError::Kind::Sfen: return "failed to parse SFEN: " + sfen_error_display(e.sfen);
+        case BuildError::Kind::Record: return record_error_display(e.record);
+        case BuildError::Kind::VariationStart: return "variation start out of range: " + std::to_string(e.start);
+    }
+    return {};
+}
+
+namespace {
+
+BuildError sfen_error(SfenError e) {
+    BuildError out;
+    out.kind = BuildError::Kind::Sfen;
+    out.sfen = std::move(e);
+    return out;
+}
+
+BuildError record_error(RecordError e) {
+    BuildError out;
+    out.kind = BuildError::Kind::Record;
+    out.record = std::move(e);
+    return out;
+}
+
+}  // namespace
+
+RecordBuilder::RecordBuilder(Record record, Position start, Branches branches, std::size_t expected_moves)
+    : record_(std::move(record)), pos_(std::move(start)), keep_snapshots_(branches == Branches::Kept),
+      last_(record_.root) {
+    record_.nodes.reserve(expected_moves + 2);
+    path_.reserve(expected_moves + 2);
+    path_.push_back(record_.root);
+    if (keep_snapshots_) {
+        snapshots_.reserve(expected_moves + 2);
+        snapshots_.push_back({position_state_of(pos_), false, SQ_NONE});
+    }
+}
+
+Annotations* RecordBuilder::latest_move() {
+    return line_moves_ > 0 ? &record_node(record_, last_).annotations : nullptr;
+}
+
+Expected<RecordBuilder::Played, BuildError> RecordBuilder::play(Move32 move, std::optional<std::uint32_t> time_ms) {
+    if (move == 0 || !position_is_legal(pos_, move)) return Played::Illegal;
+    Annotations annotations;
+    if (line_moves_ == 0) {
+        if (!time_ms) time_ms = pending_time_;
+        annotations.comment = std::move(pending_comment_);
+        pending_comment_.reset();
+    }
+    if (time_ms) annotations.time = Duration::from_ms(*time_ms);
+    const auto id = record_append_move(record_, last_, move16(move), std::move(annotations));
+    if (!id) return unexpected(record_error(id.error()));
+    position_do_move(pos_, move);
+    if (auto compact = replay_compact_history(pos_, replay_counter_); !compact)
+        return unexpected(sfen_error(compact.error()));
+    last_ = *id;
+    ++line_moves_;
+    has_previous_ = true;
+    previous_ = move_to(move);
+    path_.push_back(*id);
+    if (keep_snapshots_) snapshots_.push_back({position_state_of(pos_), true, previous_});
+    return Played::Yes;
+}
+
+void RecordBuilder::comment(std::string_view line) {
+    if (terminal_) {
+        append_comment_line(terminal_->annotations.comment, line);
+    } else if (Annotations* latest = latest_move()) {
+        append_comment_line(latest->comment, line);
+    } else {
+        append_comment_line(variation_ ? pending_comment_ : initial_comment_, line);
+    }
+}
+
+void RecordBuilder::time(std::uint32_t ms) {
+    if (terminal_) {
+        terminal_->annotations.time = Duration::from_ms(ms);
+    } else if (Annotations* latest = latest_move()) {
+        latest->time = Duration::from_ms(ms);
+    } else {
+        pending_time_ = ms;
+    }
+}
+
+void RecordBuilder::evaluation(std::int64_t value) {
+    if (Annotations* latest = latest_move()) set_move_evaluation(*latest, value);
+}
+
+void RecordBuilder::end(SpecialMove special, std::optional<std::uint32_t> time_ms) {
+    SpecialMoveEntry entry{std::move(special), {}};
+    if (time_ms) entry.annotations.time = Duration::from_ms(*time_ms);
+    terminal_ = std::move(entry);
+}
+
+Expected<Ok, BuildError> RecordBuilder::close_main_line() {
+    if (main_closed_) return Ok{};
+    main_closed_ = true;
+    if (terminal_) {
+        auto id = record_set_main_terminal(record_, std::move(terminal_->special), std::move(terminal_->annotations));
+        terminal_.reset();
+        if (!id) return unexpected(record_error(id.error()));
+    }
+    return Ok{};
+}
+
+Expected<Ok, BuildError> RecordBuilder::begin_variation(const VariationBlock& block) {
+    if (auto closed = close_main_line(); !closed) return closed;
+    const std::uint64_t n = block.start;
+    if (n - 1 >= path_.size() || n - 1 >= snapshots_.size()) {
+        BuildError e;
+        e.kind = BuildError::Kind::VariationStart;
+        e.start = n;
+        return unexpected(e);
+    }
+    const Snapshot from = snapshots_[n - 1];
+    position_set(pos_, from.state);
+    variation_ = true;
+    last_ = path_[n - 1];
+    line_moves_ = 0;
+    has_previous_ = from.has_previous;
+    previous_ = from.previous;
+    pending_comment_.reset();
+    pending_time_.reset();
+    replay_counter_ = 0;
+    // The path follows the new line from its branch point on.
+    path_.resize(n);
+    snapshots_.resize(n);
+    return Ok{};
+}
+
+Expected<Record, BuildError> RecordBuilder::finish(RecordMetadata metadata) {
+    if (auto closed = close_main_line(); !closed) return unexpected(std::move(closed.error()));
+    record_.metadata = std::move(metadata);
+    record_set_initial_comment(record_, std::move(initial_comment_));
+    return std::move(record_);
+}
+
+}  // namespace korvan

@@ -287,7 +287,7 @@ Record format_record() {
         at = *record_append_move(r, at, move16(m), a);
         position_do_move(pos, m);
     }
-    (void)record_append_terminal(r, at, SpecialMove{SpecialMoveKind::Resign, 0, "", std::nullopt}, {});
+    (void)record_append_terminal(r, at, SpecialMove{SpecialMoveKind::Resign, BLACK_WIN, "", std::nullopt}, {});
     r.metadata.set(RecordMetadataKey::BlackPlayer, "black");
     r.metadata.set(RecordMetadataKey::WhitePlayer, "white");
     return r;

@@ -64,7 +64,7 @@ int main() {
         for (std::size_t i = 0; i < game.size(); ++i) entries[i].move = game[i];
         SpecialMoveEntry end;
         end.special.kind = SpecialMoveKind::Resign;
-        end.special.result = 0;
+        end.special.result = BLACK_WIN;
         sink = sink + record_from_main_line(std::nullopt, std::move(entries), std::move(end))->nodes.size();
     });
 

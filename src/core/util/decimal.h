@@ -23,9 +23,11 @@ const char* int_error_debug_name(IntErrorKind k);
 // overflow of 16 bits and "6553x" an invalid digit. A format that bounds the length of
 // its numbers gives max_digits, the digits allowed after the sign (leading zeros
 // count); more is an overflow.
+// Inlined: the readers call it on short fields of every line.
+constexpr std::size_t ANY_DIGITS = std::numeric_limits<std::size_t>::max();
 template <class T>
-Expected<T, IntErrorKind> parse_decimal(std::string_view text,
-                                        std::size_t max_digits = std::numeric_limits<std::size_t>::max()) {
+[[gnu::always_inline]] inline Expected<T, IntErrorKind> parse_decimal(std::string_view text,
+                                                                      std::size_t max_digits = ANY_DIGITS) {
     static_assert(std::is_integral_v<T> && !std::is_same_v<T, bool>);
     if (text.empty()) return unexpected(IntErrorKind::Empty);
     const bool negative = std::is_signed_v<T> && text.front() == '-';
@@ -35,14 +37,14 @@ Expected<T, IntErrorKind> parse_decimal(std::string_view text,
     }
     const IntErrorKind overflow = negative ? IntErrorKind::NegOverflow : IntErrorKind::PosOverflow;
     if (text.size() > max_digits) return unexpected(overflow);
-    constexpr T LOW = std::numeric_limits<T>::min();
-    constexpr T HIGH = std::numeric_limits<T>::max();
     T value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return unexpected(IntErrorKind::InvalidDigit);
         const auto digit = static_cast<T>(c - '0');
-        if (negative ? value < (LOW + digit) / 10 : value > (HIGH - digit) / 10) return unexpected(overflow);
-        value = static_cast<T>(negative ? value * 10 - digit : value * 10 + digit);
+        const bool overflowed = __builtin_mul_overflow(value, T{10}, &value) ||
+                                (negative ? __builtin_sub_overflow(value, digit, &value)
+                                          : __builtin_add_overflow(value, digit, &value));
+        if (overflowed) return unexpected(overflow);
     }
     return value;
 }

@@ -7,30 +7,32 @@ namespace korvan {
 LineReader::LineReader(std::string_view text, LineEnds ends) : text_(text), ends_(ends) {
     constexpr std::string_view BOM = "\uFEFF";
     while (text_.starts_with(BOM)) text_.remove_prefix(BOM.size());
+    if (ends_ == LineEnds::Any) {
+        next_feed_ = find_or_end('\n');
+        next_return_ = find_or_end('\r');
+    }
 }
 
-bool LineReader::next_lf(std::string_view& line) {
-    std::size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
+std::size_t LineReader::find_or_end(char c) const {
+    const std::size_t at = text_.find(c, pos_);
+    return at == std::string_view::npos ? text_.size() : at;
+}
+
+void LineReader::next_lf(std::string_view& line) {
+    const std::size_t end = find_or_end('\n');
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
+    // The carriage returns that end the line belong to its end.
     while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return true;
 }
 
-bool LineReader::next_any(std::string_view& line) {
-    const auto at_or_after = [this](char c, std::size_t& cached) {
-        if (cached == std::string_view::npos || cached < pos_) {
-            const std::size_t at = text_.find(c, pos_);
-            cached = at == std::string_view::npos ? text_.size() : at;
-        }
-        return cached;
-    };
-    const std::size_t end = std::min(at_or_after('\n', next_feed_), at_or_after('\r', next_return_));
+void LineReader::next_any(std::string_view& line) {
+    if (next_feed_ < pos_) next_feed_ = find_or_end('\n');
+    if (next_return_ < pos_) next_return_ = find_or_end('\r');
+    const std::size_t end = std::min(next_feed_, next_return_);
     line = text_.substr(pos_, end - pos_);
     const bool pair = end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n';
     pos_ = end + (pair ? 2 : 1);
-    return true;
 }
 
 std::vector<std::string_view> split_lines(std::string_view text, LineEnds ends) {

@@ -25,20 +25,23 @@ public:
     // The next line without its end, untrimmed; false once the text is used up.
     bool next(std::string_view& line) {
         if (pos_ > text_.size()) return false;
-        return ends_ == LineEnds::Lf ? next_lf(line) : next_any(line);
+        ends_ == LineEnds::Lf ? next_lf(line) : next_any(line);
+        return true;
     }
 
 private:
-    bool next_lf(std::string_view& line);
-    bool next_any(std::string_view& line);
+    std::size_t find_or_end(char c) const;
+    void next_lf(std::string_view& line);
+    void next_any(std::string_view& line);
 
     std::string_view text_;
     LineEnds ends_;
     std::size_t pos_ = 0;
-    // The next line feed and carriage return at or after pos_ (or the text's size): a
-    // text of lone carriage returns is then still read in one pass.
-    std::size_t next_feed_ = std::string_view::npos;
-    std::size_t next_return_ = std::string_view::npos;
+    // Any: the first line feed and carriage return at or after pos_ once last looked for
+    // (the text's size for none), each looked for again only when passed, so that a
+    // text of one kind of line end is read in one pass.
+    std::size_t next_feed_ = 0;
+    std::size_t next_return_ = 0;
 };
 
 // Every line of the text as LineReader gives them.

@@ -59,6 +59,7 @@ std::size_t collect_variation_block(const std::vector<std::string_view>& lines, 
 // The format F gives, for a trimmed line that is not empty and begins with neither
 // "変化" nor "まで":
 //   using Error = JapaneseRecordError<...>;
+//   static constexpr std::size_t MOVES_PER_LINE;  // as the format's writers put them
 //   KifLineKind classify(std::string_view line, bool variation) const;
 //   std::string_view comment_text(std::string_view line, bool variation) const;
 //   Expected<bool, Error> read_moves(std::string_view line, RecordBuilder&, bool variation);
@@ -147,11 +148,12 @@ Expected<Record, typename F::Error> read_japanese_record(std::string_view text, 
     if (!start) return unexpected(Error::of_sfen(std::move(start.error())));
     auto record = record_new(std::move(start->sfen));
     if (!record) return unexpected(Error::invalid_line(record_error_display(record.error())));
-    // A move takes a line, so the lines left bound the main line; room for a long game
-    // is made at once, but no more, since a text of empty lines would claim a hundred
-    // times its size.
+    // The lines left bound the main line (a format's lines hold so many moves at most,
+    // as its writers put them); room for a long game is made at once, but no more,
+    // since a text of empty lines would claim a hundred times its size.
+    const std::size_t lines_left = lines.size() - header.move_section;
     RecordBuilder builder(std::move(*record), std::move(start->position), Branches::Kept,
-                          std::min<std::size_t>(lines.size() - header.move_section, 512));
+                          std::min<std::size_t>(lines_left * F::MOVES_PER_LINE, 512));
     for (std::string_view line : header.comment_lines) builder.comment(line);
     if (auto read = read_kif_move_section(lines, header.move_section, moves, builder); !read)
         return unexpected(std::move(read.error()));

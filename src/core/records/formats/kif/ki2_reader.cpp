@@ -22,6 +22,7 @@ bool is_comment(std::string_view line) { return line.front() == '*' || line.fron
 // each resolved, tested and played on its own position before the next is read.
 struct Ki2Moves {
     using Error = Ki2Error;
+    static constexpr std::size_t MOVES_PER_LINE = 6;
     std::string token_buffer;
 
     KifLineKind classify(std::string_view t, bool) const {

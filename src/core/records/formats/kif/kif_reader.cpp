@@ -110,19 +110,18 @@ std::optional<std::uint32_t> spent_time_ms(std::string_view untrimmed) {
     while (text.starts_with(' ')) text.remove_prefix(1);
     while (text.ends_with(' ')) text.remove_suffix(1);
     const std::size_t colon = text.find(':');
-    const auto digits = [](std::string_view d) {
-        if (d.empty() || d.size() > 9) return false;
-        for (char c : d)
-            if (!is_ascii_digit(c)) return false;
-        return true;
+    // Nine digits at most each, leading a digit (no sign): neither overflows, nor does
+    // their sum in 64 bits.
+    const auto digits = [](std::string_view d) -> std::optional<std::uint32_t> {
+        if (d.empty() || d.size() > 9 || !is_ascii_digit(d[0])) return std::nullopt;
+        return parse_decimal<std::uint32_t>(d).ok();
     };
-    if (colon == std::string_view::npos || !digits(text.substr(0, colon)) || !digits(text.substr(colon + 1)))
-        return parse_time_text_ms(trim_line(untrimmed));
-    // Nine digits at most each: neither overflows, nor does their sum in 64 bits.
-    const std::uint64_t seconds = std::uint64_t{*parse_decimal<std::uint32_t>(text.substr(colon + 1))} +
-                                  std::uint64_t{*parse_decimal<std::uint32_t>(text.substr(0, colon))} * 60;
-    if (seconds * 1000 > UINT32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(seconds * 1000);
+    const auto minutes = colon == std::string_view::npos ? std::nullopt : digits(text.substr(0, colon));
+    const auto seconds = minutes ? digits(text.substr(colon + 1)) : std::nullopt;
+    if (!seconds) return parse_time_text_ms(trim_line(untrimmed));
+    const std::uint64_t total = std::uint64_t{*seconds} + std::uint64_t{*minutes} * 60;
+    if (total * 1000 > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(total * 1000);
 }
 
 // The group opened at `open`, its text starting at `inner`, when it holds text, a slash
@@ -321,6 +320,7 @@ bool is_table_header(std::string_view line) {
 // else, the main line reads a time in any line but a move line first.
 struct KifMoves {
     using Error = KifError;
+    static constexpr std::size_t MOVES_PER_LINE = 1;
     std::string scratch;
 
     KifLineKind classify(std::string_view t, bool variation) const {

@@ -9,12 +9,17 @@
 //                                   and reads of the fixture engine_comments.csa (400 moves)
 //   korvan_bench kif [reads]        KIF and KI2 records read per second (150 moves, three variations)
 //   korvan_bench writers [n]        KIF and KI2 records written per second (150 moves, three variations)
-//   korvan_bench all                every mode
+//   korvan_bench ki2check [n]       every legal move's KI2 text read back through the token resolver, over
+//                                   random playouts until n moves (default 1,000,000) are checked; a check,
+//                                   not a figure: it counts the texts that do not name their own move
+//   korvan_bench all                every mode but ki2check
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,6 +42,7 @@
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
 #include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
 #include "core/records/formats/kif/kif_reader.h"
 
 using namespace korvan;
@@ -460,6 +466,54 @@ void bench_kif(int n) {
     bench_reader("KI2", texts.ki2, ki2_nodes, n);
 }
 
+// Seeded random playouts from the start and from bare kings with every other piece in
+// hand (drops put many silvers and golds next to each other). In each position every
+// legal move is written and read back; a text that fails to resolve, or resolves to
+// another move, is counted and the first few are shown.
+void ki2_check(std::uint64_t wanted) {
+    constexpr const char* STARTS[] = {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1",
+                                      "4k4/9/9/9/9/9/9/9/4K4 b 2R2B4G4S4N4L18P 1"};
+    std::mt19937_64 rng(2024);
+    std::uint64_t moves[2] = {}, wrong[2] = {}, games = 0, positions = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    while (moves[0] + moves[1] < wanted) {
+        const int start = static_cast<int>(games++ % 2);
+        Position pos = *position_from_sfen(STARTS[start]);
+        for (int ply = 0; ply < 256; ++ply) {
+            MoveList list;
+            generate_legal(pos, list);
+            if (list.size() == 0) break;
+            ++positions;
+            const bool has_previous = ply > 0;
+            const Square previous = has_previous ? move_to(pos.st().last_move) : SQ_NONE;
+            for (Move m : list) {
+                ++moves[start];
+                const auto text = move_to_ki2(position_move_to_move32(pos, m), pos);
+                std::optional<Ki2Move> read;
+                if (text) {
+                    Ki2Tokens tokens(*text);
+                    const auto token = tokens.next();
+                    if (token && !tokens.next()) read = resolve_ki2_token(pos, *token, has_previous, previous);
+                }
+                if (read && read->move == m && read->to == move_to(m)) continue;
+                if (++wrong[start] <= 10)
+                    std::printf("  %s %s in %s -> %s\n", move_display_usi(m).c_str(), text ? text->c_str() : "<no text>",
+                                position_to_sfen(pos, 1).c_str(), read ? move_display_usi(read->move).c_str() : "<none>");
+            }
+            position_do_move(pos, position_move_to_move32(pos, list[rng() % list.size()]));
+        }
+    }
+    const double s = seconds_since(t0);
+    std::printf("ki2check: %llu legal moves (%llu from the start, %llu from kings and full hands) in %llu positions of "
+                "%llu games, %.1f s\n",
+                static_cast<unsigned long long>(moves[0] + moves[1]), static_cast<unsigned long long>(moves[0]),
+                static_cast<unsigned long long>(moves[1]), static_cast<unsigned long long>(positions),
+                static_cast<unsigned long long>(games), s);
+    std::printf("ki2check: %llu texts do not read back as their move (%llu from the start, %llu from full hands)\n",
+                static_cast<unsigned long long>(wrong[0] + wrong[1]), static_cast<unsigned long long>(wrong[0]),
+                static_cast<unsigned long long>(wrong[1]));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -482,6 +536,8 @@ int main(int argc, char** argv) {
         bench_kif(argc > 2 ? std::atoi(argv[2]) : 20'000);
     } else if (mode == "writers") {
         bench_writers::bench_record_writers(argc > 2 ? std::atoi(argv[2]) : 20'000);
+    } else if (mode == "ki2check") {
+        ki2_check(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1'000'000);
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -493,7 +549,7 @@ int main(int argc, char** argv) {
         bench_kif(20'000);
         bench_writers::bench_record_writers(20'000);
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | all\n");
         return 2;
     }
     return 0;

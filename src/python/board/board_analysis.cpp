@@ -11,7 +11,6 @@ namespace korvan::py {
 
 namespace {
 
-constexpr const char* MV[] = {"mv"};
 
 PyObject* is_mated(const Position& pos) { return PyBool_FromLong(position_is_mated(pos)); }
 
@@ -77,31 +76,20 @@ PyObject* apery_move32_from_move32(const Position& pos, PyObject* const* args) {
     return wrap<AperyMove32Class>(move_to_apery(pos.board, move16(m)));
 }
 
-constexpr Signature IS_MATED{"is_mated"};
-constexpr Signature SOLVE_MATE_IN_ONE{"solve_mate_in_one"};
-constexpr Signature EVALUATE_DECLARATION{"evaluate_declaration"};
-constexpr Signature CAN_DECLARE_WIN{"can_declare_win"};
-constexpr Signature MOVE32_FROM_MOVE{"move32_from_move", MV};
-constexpr Signature APERY_MOVE32_FROM_MOVE{"apery_move32_from_move", MV};
-constexpr Signature APERY_MOVE32_FROM_MOVE32{"apery_move32_from_move32", MV};
 
 using B = BoardClass;
 
-const PyMethodDef ANALYSIS_METHODS[] = {
-    method_def<method<B, IS_MATED, is_mated>>("is_mated", "is_mated($self)\n--\n\n"),
-    method_def<method<B, SOLVE_MATE_IN_ONE, solve_mate_in_one>>("solve_mate_in_one", "solve_mate_in_one($self)\n--\n\n"),
-    method_def<method<B, EVALUATE_DECLARATION, evaluate_declaration>>("evaluate_declaration",
-                                                                      "evaluate_declaration($self)\n--\n\n"),
-    method_def<method<B, CAN_DECLARE_WIN, can_declare_win>>("can_declare_win", "can_declare_win($self)\n--\n\n"),
-    method_def<method<B, MOVE32_FROM_MOVE, move32_from_move>>("move32_from_move", "move32_from_move($self, mv)\n--\n\n"),
-    method_def<method<B, APERY_MOVE32_FROM_MOVE, apery_move32_from_move>>(
-        "apery_move32_from_move", "apery_move32_from_move($self, mv)\n--\n\n"),
-    method_def<method<B, APERY_MOVE32_FROM_MOVE32, apery_move32_from_move32>>(
-        "apery_move32_from_move32", "apery_move32_from_move32($self, mv)\n--\n\n"),
-};
+constexpr Methods ANALYSIS_METHODS = method_table<B,
+    Method<"is_mated()", is_mated>,
+    Method<"solve_mate_in_one()", solve_mate_in_one>,
+    Method<"evaluate_declaration()", evaluate_declaration>,
+    Method<"can_declare_win()", can_declare_win>,
+    Method<"move32_from_move(mv)", move32_from_move>,
+    Method<"apery_move32_from_move(mv)", apery_move32_from_move>,
+    Method<"apery_move32_from_move32(mv)", apery_move32_from_move32>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_analysis_methods() { return ANALYSIS_METHODS; }
+Methods board_analysis_methods() { return ANALYSIS_METHODS; }
 
 }  // namespace korvan::py

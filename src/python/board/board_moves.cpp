@@ -12,7 +12,6 @@ namespace korvan::py {
 namespace {
 
 constexpr const char* USI[] = {"usi"};
-constexpr const char* MOVE[] = {"move"};
 constexpr const char* CSA[] = {"csa"};
 
 // The move parameter of these methods reports conversion failures under this name.
@@ -201,44 +200,28 @@ PyObject* push_usi_with_delta(Position& pos, PyObject* const* args) {
     return delta_dict(m, d);
 }
 
-constexpr Signature PUSH_USI{"push_usi", USI};
-constexpr Signature APPLY_USI{"apply_usi", USI};
-constexpr Signature PUSH_MOVE{"push_move", MOVE};
-constexpr Signature APPLY_MOVE{"apply_move", MOVE};
-constexpr Signature PUSH_MOVE32{"push_move32", MOVE};
-constexpr Signature APPLY_MOVE32{"apply_move32", MOVE};
-constexpr Signature IS_LEGAL_MOVE{"is_legal_move", MOVE};
-constexpr Signature IS_LEGAL_MOVE32{"is_legal_move32", MOVE};
-constexpr Signature APPLY_CSA{"apply_csa", CSA};
-constexpr Signature MOVE_FROM_CSA{"move_from_csa", CSA};
-constexpr Signature UNDO_MOVE{"undo_move", MOVE};
-constexpr Signature UNDO_MOVE32{"undo_move32", MOVE};
-constexpr Signature POP{"pop"};
-constexpr Signature PUSH_USI_WITH_DELTA{"push_usi_with_delta", USI};
 
 using B = BoardClass;
 constexpr Access X = Access::Exclusive;
 
-const PyMethodDef MOVE_METHODS[] = {
-    method_def<method<B, PUSH_USI, push_usi<true>, X>>("push_usi", "push_usi($self, usi)\n--\n\n"),
-    method_def<method<B, APPLY_USI, push_usi<false>, X>>("apply_usi", "apply_usi($self, usi)\n--\n\n"),
-    method_def<method<B, PUSH_MOVE, push_move<true>, X>>("push_move", "push_move($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_MOVE, push_move<false>, X>>("apply_move", "apply_move($self, move)\n--\n\n"),
-    method_def<method<B, PUSH_MOVE32, push_move32<true>, X>>("push_move32", "push_move32($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_MOVE32, push_move32<false>, X>>("apply_move32", "apply_move32($self, move)\n--\n\n"),
-    method_def<method<B, IS_LEGAL_MOVE, is_legal_move>>("is_legal_move", "is_legal_move($self, move)\n--\n\n"),
-    method_def<method<B, IS_LEGAL_MOVE32, is_legal_move32>>("is_legal_move32", "is_legal_move32($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_CSA, apply_csa, X>>("apply_csa", "apply_csa($self, csa)\n--\n\n"),
-    method_def<method<B, MOVE_FROM_CSA, move_from_csa>>("move_from_csa", "move_from_csa($self, csa)\n--\n\n"),
-    method_def<method<B, UNDO_MOVE, undo_move, X>>("undo_move", "undo_move($self, move)\n--\n\n"),
-    method_def<method<B, UNDO_MOVE32, undo_move32, X>>("undo_move32", "undo_move32($self, move)\n--\n\n"),
-    method_def<method<B, POP, pop, X>>("pop", "pop($self)\n--\n\n"),
-    method_def<method<B, PUSH_USI_WITH_DELTA, push_usi_with_delta, X>>("push_usi_with_delta",
-                                                                       "push_usi_with_delta($self, usi)\n--\n\n"),
-};
+constexpr Methods MOVE_METHODS = method_table<B,
+    Method<"push_usi(usi)", push_usi<true>, X>,
+    Method<"apply_usi(usi)", push_usi<false>, X>,
+    Method<"push_move(move)", push_move<true>, X>,
+    Method<"apply_move(move)", push_move<false>, X>,
+    Method<"push_move32(move)", push_move32<true>, X>,
+    Method<"apply_move32(move)", push_move32<false>, X>,
+    Method<"is_legal_move(move)", is_legal_move>,
+    Method<"is_legal_move32(move)", is_legal_move32>,
+    Method<"apply_csa(csa)", apply_csa, X>,
+    Method<"move_from_csa(csa)", move_from_csa>,
+    Method<"undo_move(move)", undo_move, X>,
+    Method<"undo_move32(move)", undo_move32, X>,
+    Method<"pop()", pop, X>,
+    Method<"push_usi_with_delta(usi)", push_usi_with_delta, X>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_move_methods() { return MOVE_METHODS; }
+Methods board_move_methods() { return MOVE_METHODS; }
 
 }  // namespace korvan::py

@@ -122,29 +122,18 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
-constexpr const char* OUT[] = {"out"};
-constexpr const char* PSFEN[] = {"psfen"};
-constexpr const char* HCP_GAME_PLY[] = {"hcp", "game_ply"};
 
-constexpr Signature TO_PACKED_SFEN{"to_packed_sfen", OUT, 0};
-constexpr Signature TO_HCP{"to_hcp", OUT, 0};
-constexpr Signature SET_PACKED_SFEN{"set_packed_sfen", PSFEN};
-constexpr Signature SET_HCP{"set_hcp", HCP_GAME_PLY, 1};
 
 using B = BoardClass;
 
-const PyMethodDef PACKED_METHODS[] = {
-    method_def<method<B, TO_PACKED_SFEN, to_packed<PACKED_SFEN>>>("to_packed_sfen",
-                                                                  "to_packed_sfen($self, out=None)\n--\n\n"),
-    method_def<method<B, TO_HCP, to_packed<HCP>>>("to_hcp", "to_hcp($self, out=None)\n--\n\n"),
-    method_def<method<B, SET_PACKED_SFEN, set_packed_sfen, Access::Exclusive>>(
-        "set_packed_sfen", "set_packed_sfen($self, psfen)\n--\n\n"),
-    method_def<method<B, SET_HCP, set_hcp, Access::Exclusive>>("set_hcp",
-                                                               "set_hcp($self, hcp, game_ply=1)\n--\n\n"),
-};
+constexpr Methods PACKED_METHODS = method_table<B,
+    Method<"to_packed_sfen(out=None)", to_packed<PACKED_SFEN>>,
+    Method<"to_hcp(out=None)", to_packed<HCP>>,
+    Method<"set_packed_sfen(psfen)", set_packed_sfen, Access::Exclusive>,
+    Method<"set_hcp(hcp, game_ply=1)", set_hcp, Access::Exclusive>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_packed_methods() { return PACKED_METHODS; }
+Methods board_packed_methods() { return PACKED_METHODS; }
 
 }  // namespace korvan::py

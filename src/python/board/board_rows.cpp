@@ -215,23 +215,16 @@ PyObject* to_hcpe(const Position& pos, PyObject* const* args) {
     return row_result(row, args[3], HCPE_LAYOUT);
 }
 
-constexpr const char* PSV_ARGS[] = {"mv", "score", "game_result", "game_ply", "out"};
-constexpr const char* HCPE_ARGS[] = {"best_move", "score", "game_result", "out"};
 
-constexpr Signature TO_PSV{"to_psv", PSV_ARGS, 0};
-constexpr Signature TO_HCPE{"to_hcpe", HCPE_ARGS, 0};
 
 using B = BoardClass;
 
-const PyMethodDef ROW_METHODS[] = {
-    method_def<method<B, TO_PSV, to_psv>>(
-        "to_psv", "to_psv($self, mv=None, score=0, game_result=None, game_ply=None, out=None)\n--\n\n"),
-    method_def<method<B, TO_HCPE, to_hcpe>>("to_hcpe",
-                                            "to_hcpe($self, best_move=None, score=0, game_result=None, out=None)\n--\n\n"),
-};
+constexpr Methods ROW_METHODS = method_table<B,
+    Method<"to_psv(mv=None, score=0, game_result=None, game_ply=None, out=None)", to_psv>,
+    Method<"to_hcpe(best_move=None, score=0, game_result=None, out=None)", to_hcpe>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_row_methods() { return ROW_METHODS; }
+Methods board_row_methods() { return ROW_METHODS; }
 
 }  // namespace korvan::py

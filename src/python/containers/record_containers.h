@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 #include "core/containers/pack_error.h"
 #include "core/containers/sbinpack.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -230,47 +230,19 @@ PyObject* engine_info_repr(const EngineInfo& info) {
     return to_py_str(text);
 }
 
-constexpr const char* NEW_PARAMS[] = {"eval",         "depth",           "nodes", "seldepth",
-                                      "wall_time_ms", "latency_delta_ms", "extras"};
-constexpr const char* KEY_VALUE[] = {"key", "value"};
-constexpr const char* KEY[] = {"key"};
+constexpr Methods methods = method_table<EI,
+    Method<"set_extra(key, value)", set_extra, Access::Exclusive>,
+    Method<"remove_extra(key)", remove_extra, Access::Exclusive>,
+    Method<"clear_extras()", clear_extras, Access::Exclusive>>;
 
-constexpr Signature NEW{"__new__", NEW_PARAMS, 0};
-constexpr Signature SET_EXTRA{"set_extra", KEY_VALUE};
-constexpr Signature REMOVE_EXTRA{"remove_extra", KEY};
-constexpr Signature CLEAR_EXTRAS{"clear_extras"};
-
-PyMethodDef methods[] = {
-    method_def<method<EI, SET_EXTRA, set_extra, Access::Exclusive>>("set_extra",
-                                                                     "set_extra($self, key, value)\n--\n\n"),
-    method_def<method<EI, REMOVE_EXTRA, remove_extra, Access::Exclusive>>("remove_extra",
-                                                                           "remove_extra($self, key)\n--\n\n"),
-    method_def<method<EI, CLEAR_EXTRAS, clear_extras, Access::Exclusive>>("clear_extras",
-                                                                           "clear_extras($self)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"eval", getter<EI, eval>,
-     converted_setter<EI, std::optional<std::int32_t>, setter_value<std::int32_t>, store_eval>, nullptr, nullptr},
-    {"depth", getter<EI, depth>,
-     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_depth>, nullptr,
-     nullptr},
-    {"nodes", getter<EI, nodes>,
-     converted_setter<EI, std::optional<std::uint64_t>, setter_value<std::uint64_t>, store_nodes>, nullptr,
-     nullptr},
-    {"seldepth", getter<EI, seldepth>,
-     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_seldepth>, nullptr,
-     nullptr},
-    {"extras", getter<EI, extras>, setter<EI, set_extras>, nullptr, nullptr},
-    {"wall_time_ms", getter<EI, wall_time_ms>,
-     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_wall_time>, nullptr,
-     nullptr},
-    {"latency_delta_ms", getter<EI, latency_delta_ms>,
-     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_latency>, nullptr,
-     nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<EI,
+    Attribute<"eval", eval, Converted<setter_value<std::int32_t>, store_eval>>,
+    Attribute<"depth", depth, Converted<setter_value<std::uint16_t>, store_depth>>,
+    Attribute<"nodes", nodes, Converted<setter_value<std::uint64_t>, store_nodes>>,
+    Attribute<"seldepth", seldepth, Converted<setter_value<std::uint16_t>, store_seldepth>>,
+    Attribute<"extras", extras, Writable<set_extras>>,
+    Attribute<"wall_time_ms", wall_time_ms, Converted<setter_value<std::int64_t>, store_wall_time>>,
+    Attribute<"latency_delta_ms", latency_delta_ms, Converted<setter_value<std::int64_t>, store_latency>>>;
 
 }  // namespace
 
@@ -393,18 +365,11 @@ PyObject* engine_info_to_dict(const EngineInfo& info) {
     return dict.release();
 }
 
-PyTypeObject* create_engine_info_class() {
-    ClassSpec spec = class_spec<EI>(
-        "EngineInfo(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, latency_delta_ms=None, "
-        "extras=None)\n--\n\n");
-    spec.new_ = construct_new<EI, NEW, engine_info_init>;
-    spec.vectorcall = construct_vectorcall<EI, NEW, engine_info_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<EI, engine_info_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) EI::type = type;
-    return type;
-}
+const ClassDefinition EI::definition = define<EI>({
+    .constructor = constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, latency_delta_ms=None, extras=None)", engine_info_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<EI, engine_info_repr>,
+});
 
 }  // namespace korvan::py

@@ -1,9 +1,9 @@
 // GameResultInfo: a read-only summary of how a record's main line ends, and its dict
 // form.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -25,14 +25,12 @@ PyObject* game_result_info_repr(const GameResultSummary& s) {
     return to_py_str(text);
 }
 
-PyGetSetDef getset[] = {
-    {"result", getter<GRI, result>, nullptr, nullptr, nullptr},
-    {"ply_count", getter<GRI, ply_count>, nullptr, nullptr, nullptr},
-    {"reason", getter<GRI, reason>, nullptr, nullptr, nullptr},
-    {"end_time_ms", getter<GRI, end_time_ms>, nullptr, nullptr, nullptr},
-    {"end_comment", getter<GRI, end_comment>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<GRI,
+    Attribute<"result", result>,
+    Attribute<"ply_count", ply_count>,
+    Attribute<"reason", reason>,
+    Attribute<"end_time_ms", end_time_ms>,
+    Attribute<"end_comment", end_comment>>;
 
 }  // namespace
 
@@ -54,14 +52,10 @@ PyObject* result_info_to_dict(const GameResultSummary& summary) {
     return dict.release();
 }
 
-PyTypeObject* create_game_result_info_class() {
-    // No constructor: a summary is only ever made from a record.
-    ClassSpec spec = class_spec<GRI>("How a record's main line ends: its result, move count and terminal entry.");
-    spec.getset = getset;
-    spec.repr = slot<GRI, game_result_info_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) GRI::type = type;
-    return type;
-}
+const ClassDefinition GRI::definition = define<GRI>({
+    .doc = "How a record's main line ends: its result, move count and terminal entry.",
+    .attributes = {getset},
+    .repr = slot<GRI, game_result_info_repr>,
+});
 
 }  // namespace korvan::py

@@ -7,7 +7,7 @@
 
 #include "support/convert.h"
 #include "records/dict_forms.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 

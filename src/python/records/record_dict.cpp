@@ -10,7 +10,7 @@
 #include "records/dict_forms.h"
 #include "records/metadata_dict.h"
 #include "records/record_groups.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 #include "core/types/apery.h"
 
 namespace korvan::py {
@@ -286,18 +286,12 @@ PyObject* from_dict(PyTypeObject*, PyObject* const* args) {
     return wrap<RC>(std::move(*record));
 }
 
-constexpr const char* FROM_DICT_PARAMS[] = {"data", "strict"};
-constexpr Signature TO_DICT{"to_dict"};
-constexpr Signature FROM_DICT{"from_dict", FROM_DICT_PARAMS, 1, 1};
-
-const PyMethodDef DICT_METHODS[] = {
-    method_def<method<RC, TO_DICT, to_dict>>("to_dict", "to_dict($self)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_DICT, from_dict>>("from_dict",
-                                                             "from_dict($cls, data, *, strict=False)\n--\n\n"),
-};
+constexpr Methods DICT_METHODS = method_table<RC,
+    Method<"to_dict()", to_dict>,
+    ClassMethod<"from_dict(data, *, strict=False)", from_dict>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_dict_methods() { return DICT_METHODS; }
+Methods record_dict_methods() { return DICT_METHODS; }
 
 }  // namespace korvan::py

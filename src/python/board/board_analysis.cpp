@@ -11,7 +11,6 @@ namespace korvan::py {
 
 namespace {
 
-
 PyObject* is_mated(const Position& pos) { return PyBool_FromLong(position_is_mated(pos)); }
 
 PyObject* solve_mate_in_one(const Position& pos) {
@@ -75,7 +74,6 @@ PyObject* apery_move32_from_move32(const Position& pos, PyObject* const* args) {
     if (!extract_arg<Move32Class>(args[0], "mv", m)) return nullptr;
     return wrap<AperyMove32Class>(move_to_apery(pos.board, move16(m)));
 }
-
 
 using B = BoardClass;
 

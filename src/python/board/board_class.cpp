@@ -76,7 +76,6 @@ PyObject* to_sfen(const Position& pos) { return to_py_str(position_to_sfen(pos, 
 PyObject* turn(const Position& pos) { return wrap<ColorClass>(pos.side_to_move); }
 PyObject* game_ply(const Position& pos) { return PyLong_FromLong(pos.ply); }
 
-
 constexpr Methods SETUP_METHODS = method_table<BoardClass,
     Method<"reset()", reset, Access::Exclusive>,
     Method<"set_sfen(sfen)", set_sfen, Access::Exclusive>,
@@ -90,7 +89,6 @@ constexpr Attributes SETUP_GETSET = attribute_table<BoardClass,
     Attribute<"game_ply", game_ply>>;
 
 }  // namespace
-
 
 bool BoardArg::bind(PyObject* obj, const char* name) {
     if (!is_instance<BoardClass>(obj)) {

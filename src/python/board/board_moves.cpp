@@ -200,7 +200,6 @@ PyObject* push_usi_with_delta(Position& pos, PyObject* const* args) {
     return delta_dict(m, d);
 }
 
-
 using B = BoardClass;
 constexpr Access X = Access::Exclusive;
 

@@ -122,8 +122,6 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
-
-
 using B = BoardClass;
 
 constexpr Methods PACKED_METHODS = method_table<B,

@@ -60,7 +60,6 @@ PyObject* to_svg(const Position& pos, PyObject* const* args) {
     return wrap<SvgClass>(board_to_svg(pos.board, pos.hands, last, static_cast<float>(scale)));
 }
 
-
 using B = BoardClass;
 
 constexpr Methods PICTURE_METHODS = method_table<B,

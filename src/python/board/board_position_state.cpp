@@ -19,7 +19,6 @@ PyObject* set_position_state(Position& pos, PyObject* const* args) {
 
 PyObject* to_position_state(const Position& pos) { return wrap<PositionStateClass>(position_state_of(pos)); }
 
-
 using B = BoardClass;
 
 constexpr Methods POSITION_STATE_METHODS = method_table<B,

@@ -12,7 +12,6 @@ namespace korvan::py {
 
 namespace {
 
-
 // ---- move lists ----
 
 template <class C, bool Full>
@@ -223,7 +222,6 @@ PyObject* last_move(const Position& pos) {
     if (!is_normal_move(m)) Py_RETURN_NONE;
     return wrap<Move32Class>(m);
 }
-
 
 using B = BoardClass;
 

@@ -215,8 +215,6 @@ PyObject* to_hcpe(const Position& pos, PyObject* const* args) {
     return row_result(row, args[3], HCPE_LAYOUT);
 }
 
-
-
 using B = BoardClass;
 
 constexpr Methods ROW_METHODS = method_table<B,

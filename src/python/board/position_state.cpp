@@ -149,7 +149,6 @@ PyObject* state_repr(const PositionState& state) {
 
 constexpr const char* SFEN[] = {"sfen"};
 
-
 constexpr Methods methods = method_table<PS,
     ClassMethod<"from_sfen(sfen)", state_from_sfen>,
     Method<"to_sfen(include_ply=True)", to_sfen>,

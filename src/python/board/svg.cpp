@@ -9,7 +9,6 @@ namespace {
 
 PyObject* text(const std::string& svg) { return to_py_str(svg); }
 
-
 // Notebook front ends show an object with this hook as the picture itself.
 constexpr Methods methods = method_table<SvgClass,
     Method<"_repr_svg_()", text>>;

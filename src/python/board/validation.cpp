@@ -86,13 +86,11 @@ PyObject* report_repr(const Issues& issues) {
                                 issues.size());
 }
 
-
 constexpr Methods report_methods = method_table<ValidationReportClass,
     Method<"is_valid()", report_is_valid>>;
 
 constexpr Attributes report_getset = attribute_table<ValidationReportClass,
     Attribute<"issues", report_issues>>;
-
 
 }  // namespace
 

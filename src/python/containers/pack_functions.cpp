@@ -241,18 +241,22 @@ PyObject* decode_sbinpack_file(PyObject* const* args) {
     return chains_list(*data);
 }
 
-
-
 }  // namespace
 
 constexpr Methods PACK_FUNCTIONS = function_table<
-    Function<"decode_pack(data)", decode_pack, "Decode every ``Record`` packed in a pack byte buffer.\n\nThis is the multi-record counterpart to ``Record.from_pack``, which\ndecodes a single record. Returns a list of records.">,
-    Function<"decode_pack_file(path)", decode_pack_file, "Decode every ``Record`` from a pack file on disk.\n\nMulti-record counterpart to ``Record.from_pack`` (single record).">,
-    Function<"decode_sbinpack(data)", decode_sbinpack, "Decode every sbinpack chain in a byte buffer.\n\nReturns ``(Record, metadata)`` tuples. This is the multi-chain\ncounterpart to ``Record.from_sbinpack_with_metadata``.">,
-    Function<"decode_sbinpack_file(path)", decode_sbinpack_file, "Decode every sbinpack chain from a file on disk.\n\nReturns ``(Record, metadata)`` tuples.">,
+    Function<"decode_pack(data)", decode_pack, "Decode every ``Record`` packed in a pack byte buffer.\n\nThis is the "
+        "multi-record counterpart to ``Record.from_pack``, which\ndecodes a single record. Returns a list of records.">,
+    Function<"decode_pack_file(path)", decode_pack_file, "Decode every ``Record`` from a pack file on "
+        "disk.\n\nMulti-record counterpart to ``Record.from_pack`` (single record).">,
+    Function<"decode_sbinpack(data)", decode_sbinpack, "Decode every sbinpack chain in a byte buffer.\n\nReturns "
+        "``(Record, metadata)`` tuples. This is the multi-chain\ncounterpart to ``Record.from_sbinpack_with_metadata``.">,
+    Function<"decode_sbinpack_file(path)", decode_sbinpack_file, "Decode every sbinpack chain from a file on "
+        "disk.\n\nReturns ``(Record, metadata)`` tuples.">,
     Function<"write_pack(records)", write_pack>,
     Function<"write_pack_file(path, records)", write_pack_file>,
-    Function<"write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, metadatas=None)", write_sbinpack>,
-    Function<"write_sbinpack_file(path, records, *, stem_score=0, include_main=True, include_variations=False, metadatas=None)", write_sbinpack_file>>;
+    Function<"write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, "
+        "metadatas=None)", write_sbinpack>,
+    Function<"write_sbinpack_file(path, records, *, stem_score=0, include_main=True, include_variations=False, "
+        "metadatas=None)", write_sbinpack_file>>;
 
 }  // namespace korvan::py

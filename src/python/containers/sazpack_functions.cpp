@@ -92,7 +92,6 @@ PyObject* decode_sazpack_file(PyObject* const* args) {
     return games_list(*data);
 }
 
-
 }  // namespace
 
 constexpr Methods SAZPACK_FUNCTIONS = function_table<

@@ -146,10 +146,14 @@ PyObject* game_repr(const SazGame& g) {
                      ", moves=" + std::to_string(g.moves.size()) + ")");
 }
 
-
 constexpr Methods game_methods = method_table<Game,
-    Method<"played_compact_labels()", played_compact_labels, Access::Shared, "Replay each played move from the stem and map it to its CompactMoveLabel raw value; raises on an illegal move. Delegates to the core routine resolve_compact_labels.">,
-    Method<"expand_policies()", expand_policies, Access::Shared, "Expand each move's sparse visit distribution into normalised probabilities over the 1496 compact labels: per move a list[float] of length 1496 (all 0 for a hard target), normalised with the side to move of each replayed position. Raises on illegal moves and broken policies.">>;
+    Method<"played_compact_labels()", played_compact_labels, Access::Shared, "Replay each played move from the stem "
+        "and map it to its CompactMoveLabel raw value; raises on an illegal move. Delegates to the core routine "
+        "resolve_compact_labels.">,
+    Method<"expand_policies()", expand_policies, Access::Shared, "Expand each move's sparse visit distribution into "
+        "normalised probabilities over the 1496 compact labels: per move a list[float] of length 1496 (all 0 for a "
+        "hard target), normalised with the side to move of each replayed position. Raises on illegal moves and broken "
+        "policies.">>;
 
 constexpr Attributes game_getset = attribute_table<Game,
     Attribute<"stem_sfen", game_stem_sfen, ReadOnly, "The SFEN of the stem position, with ply 0.">,
@@ -164,7 +168,8 @@ void raise_sazpack_error(const SazpackError& e) {
 }
 
 const ClassDefinition Game::definition = define<Game>({
-    .constructor = constructor<Game, "(stem, game_result, moves)", game_init, "One sazpack game: start position, result and move list.">,
+    .constructor = constructor<Game, "(stem, game_result, moves)", game_init, "One sazpack game: start position, "
+        "result and move list.">,
     .methods = {game_methods},
     .attributes = {game_getset},
     .repr = slot<Game, game_repr>,

@@ -105,30 +105,34 @@ PyObject* move_repr(const SazMove& m) {
                      (m.has_score_q ? "true" : "false") + ", policy_len=" + std::to_string(m.policy.size()) + ")");
 }
 
-
 constexpr Attributes entry_getset = attribute_table<Entry,
     Attribute<"mv", entry_mv, ReadOnly, "The visited move as USI text.">,
     Attribute<"visits", entry_visits, ReadOnly, "The raw visit count of the move.">>;
 
 constexpr Attributes move_getset = attribute_table<MoveC,
     Attribute<"played", move_played, ReadOnly, "The move played from this position, as USI text.">,
-    Attribute<"score_q", move_score_q, ReadOnly, "Root value q from the mover's view times 32767; 0 without has_score_q.">,
+    Attribute<"score_q", move_score_q, ReadOnly, "Root value q from the mover's view times 32767; 0 without "
+        "has_score_q.">,
     Attribute<"has_score_q", move_has_score_q, ReadOnly, "Whether score_q is valid.">,
     Attribute<"mate", move_mate, ReadOnly, "Mate information of the position, or None.">,
-    Attribute<"policy", move_policy, ReadOnly, "The sparse visit distribution as a new list of SazPolicyEntry; empty for a hard target.">,
+    Attribute<"policy", move_policy, ReadOnly, "The sparse visit distribution as a new list of SazPolicyEntry; empty "
+        "for a hard target.">,
     Attribute<"metadata", move_metadata, ReadOnly, "Per-move bytes opaque to the module.">,
-    Attribute<"has_policy_distribution", move_has_policy, ReadOnly, "True when the policy has at least one entry (a soft target).">>;
+    Attribute<"has_policy_distribution", move_has_policy, ReadOnly, "True when the policy has at least one entry (a "
+        "soft target).">>;
 
 }  // namespace
 
 const ClassDefinition Entry::definition = define<Entry>({
-    .constructor = constructor<Entry, "(mv, visits)", entry_init, "One entry of a sparse policy: a visited move and its raw visit count.">,
+    .constructor = constructor<Entry, "(mv, visits)", entry_init, "One entry of a sparse policy: a visited move and "
+        "its raw visit count.">,
     .attributes = {entry_getset},
     .repr = slot<Entry, entry_repr>,
 });
 
 const ClassDefinition MoveC::definition = define<MoveC>({
-    .constructor = constructor<MoveC, "(played, *, score_q=0, has_score_q=False, mate=None, policy=None, metadata=None)", move_init, "The teacher data of one move, that is of one training position.">,
+    .constructor = constructor<MoveC, "(played, *, score_q=0, has_score_q=False, mate=None, "
+        "policy=None, metadata=None)", move_init, "The teacher data of one move, that is of one training position.">,
     .attributes = {move_getset},
     .repr = slot<MoveC, move_repr>,
 });

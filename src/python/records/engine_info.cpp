@@ -366,7 +366,8 @@ PyObject* engine_info_to_dict(const EngineInfo& info) {
 }
 
 const ClassDefinition EI::definition = define<EI>({
-    .constructor = constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, latency_delta_ms=None, extras=None)", engine_info_init>,
+    .constructor = constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, "
+        "latency_delta_ms=None, extras=None)", engine_info_init>,
     .methods = {methods},
     .attributes = {getset},
     .repr = slot<EI, engine_info_repr>,

@@ -150,7 +150,8 @@ PyObject* set_main_terminal(Record& r, PyObject* const* args) {
 PyObject* into_editor(const Record& r) { return record_editor_from_record(r); }
 
 constexpr Methods TREE_METHODS = method_table<RC,
-    ClassMethod<"from_main_line(init_position_sfen, moves, terminal=None, metadata=None, initial_comment=None)", from_main_line>,
+    ClassMethod<"from_main_line(init_position_sfen, moves, terminal=None, metadata=None, "
+        "initial_comment=None)", from_main_line>,
     Method<"root_node_id()", root_node_id>,
     Method<"main_line_ids()", main_line_ids>,
     Method<"node_parent(node_id)", node_parent>,
@@ -168,7 +169,8 @@ constexpr Methods TREE_METHODS = method_table<RC,
 // receiver-checking descriptors, which refuse a receiver of another class in the words
 // of any wrongly typed argument.
 const ClassDefinition RC::definition = define<RC>({
-    .constructor = constructor<RC, "(init_position_sfen, moves=None, metadata=None, terminal=None, initial_comment=None)", record_init>,
+    .constructor = constructor<RC, "(init_position_sfen, moves=None, metadata=None, terminal=None, "
+        "initial_comment=None)", record_init>,
     .methods = {TREE_METHODS, record_usi_methods(), record_text_methods(), record_dict_methods(),
                 record_metadata_update_methods(), record_binary_methods()},
     .attributes = {record_property_getset()},

@@ -223,7 +223,9 @@ constexpr korvan::py::Attributes getset = attribute_table<RM,
 PyObject* record_metadata_to_object(const RecordMetadata& metadata) { return wrap<RM>(metadata); }
 
 const ClassDefinition RM::definition = define<RM>({
-    .constructor = constructor<RM, "(event=None, site=None, black_player=None, white_player=None, game_name=None, game_type=None, time_control=None, black_time_control=None, white_time_control=None, max_moves=None, impasse_rule=None, start_date=None, end_date=None, updated_date=None, comment=None, attributes=None)", record_metadata_init>,
+    .constructor = constructor<RM, "(event=None, site=None, black_player=None, white_player=None, game_name=None, "
+        "game_type=None, time_control=None, black_time_control=None, white_time_control=None, max_moves=None, "
+        "impasse_rule=None, start_date=None, end_date=None, updated_date=None, comment=None, attributes=None)", record_metadata_init>,
     .methods = {methods},
     .attributes = {getset},
     .repr = slot<RM, record_metadata_repr>,

@@ -162,7 +162,9 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
 constexpr Methods USI_METHODS = method_table<RC,
     ClassMethod<"from_usi_position(position, *, allow_special_tokens=False)", from_usi_position>,
     Method<"to_usi_position(*, include_special_tokens=False)", to_usi_position>,
-    ClassMethod<"from_usi_main_line(init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, nodes=None, depths=None, seldepths=None, wall_times_ms=None, latency_deltas_ms=None, metadata=None, initial_comment=None)", from_usi_main_line>>;
+    ClassMethod<"from_usi_main_line(init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, "
+        "nodes=None, depths=None, seldepths=None, wall_times_ms=None, latency_deltas_ms=None, metadata=None, "
+        "initial_comment=None)", from_usi_main_line>>;
 
 }  // namespace
 

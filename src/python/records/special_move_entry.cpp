@@ -128,7 +128,8 @@ constexpr Attributes getset = attribute_table<SE,
 PyObject* special_move_entry_to_object(const SpecialMoveEntry& entry) { return wrap<SE>(entry); }
 
 const ClassDefinition SE::definition = define<SE>({
-    .constructor = constructor<SE, "(kind, result, unknown_name=None, comment=None, time_ms=None, raw=None)", special_move_entry_init>,
+    .constructor = constructor<SE, "(kind, result, unknown_name=None, comment=None, time_ms=None, "
+        "raw=None)", special_move_entry_init>,
     .methods = {methods},
     .attributes = {getset},
     .repr = slot<SE, special_move_entry_repr>,

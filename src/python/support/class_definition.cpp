@@ -28,7 +28,8 @@ PyTypeObject* build_class(const ClassDefinition& definition) {
     const ClassBody& body = definition.body;
     const bool checked = body.checked_receivers;
     // With receiver-checking descriptors only the class methods stay ordinary entries.
-    PyMethodDef* methods = joined(body.methods, [&](const PyMethodDef& m) { return !checked || (m.ml_flags & METH_CLASS); });
+    PyMethodDef* methods =
+        joined(body.methods, [&](const PyMethodDef& m) { return !checked || (m.ml_flags & METH_CLASS); });
     PyGetSetDef* getset = joined(body.attributes, [](const PyGetSetDef&) { return true; });
 
     std::vector<PyType_Slot> slots;

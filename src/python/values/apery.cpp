@@ -89,7 +89,6 @@ PyObject* apery_captured_type_getter(const std::uint32_t& a) { return wrap<Piece
 PyObject* apery_to_apery_move(const std::uint32_t& a) { return wrap<AperyMoveClass>(static_cast<AperyMove>(a)); }
 PyObject* apery_is_capture(const std::uint32_t& a) { return PyBool_FromLong(apery_captured_type(a) != 0); }
 
-
 // A move that is not normal keeps its 16-bit value with no piece; a normal one is
 // widened on the board, which gives 0 when it does not fit the position.
 PyObject* apery_to_move32(const std::uint32_t& apery, PyObject* const* args) {

@@ -12,7 +12,6 @@ namespace {
 
 // --- Color -------------------------------------------------------------------------
 
-
 bool color_init(PyObject* const* args, std::uint8_t& out) {
     if (args[0] && args[0] != Py_None) {
         if (!extract_signed_byte(args[0], "value", out)) return false;
@@ -58,7 +57,6 @@ PyObject* color_repr(const std::uint8_t& c) {
 
 PyObject* color_str(const std::uint8_t& c) { return to_py_str(color_display(Color(c))); }
 
-
 constexpr Methods color_methods = method_table<ColorClass,
     ClassMethod<"from_usi(usi)", color_from_usi>,
     Method<"flip()", color_flip>,
@@ -70,7 +68,6 @@ constexpr Attributes color_getset = attribute_table<ColorClass,
     Attribute<"value", byte_value>>;
 
 // --- Square ------------------------------------------------------------------------
-
 
 bool square_init(PyObject* const* args, std::uint8_t& out) {
     out = SQ_NONE;
@@ -149,7 +146,6 @@ PyObject* square_repr(const std::uint8_t& s) {
     return PyUnicode_FromFormat("Square(%s)", square_display_usi(s).c_str());
 }
 
-
 constexpr Methods square_methods = method_table<SquareClass,
     ClassMethod<"from_usi(usi)", square_from_usi_method>,
     ClassMethod<"from_index(idx)", square_from_index>,
@@ -164,10 +160,6 @@ constexpr Attributes square_getset = attribute_table<SquareClass,
     Attribute<"value", byte_value>,
     Attribute<"file", square_file>,
     Attribute<"rank", square_rank>>;
-
-}  // namespace
-
-namespace {
 
 bool add_color_attributes(PyTypeObject* type) {
     if (!add_class_attribute(type, "BLACK", wrap<ColorClass>(BLACK)) ||

@@ -40,7 +40,6 @@ bool build_record_types(std::array<Ref, 4>& out) {
     return true;
 }
 
-
 PyObject* dtype_getattr(PyObject* const* args) {
     std::string_view name;
     if (!extract_str(args[0], name)) {

@@ -9,7 +9,6 @@ namespace korvan::py {
 
 namespace {
 
-
 bool zero(PyObject* const*, std::uint8_t& out) {
     out = 0;
     return true;
@@ -29,7 +28,6 @@ constexpr const char* MOVE_TYPE_NAMES[] = {"NORMAL", "PROMOTION", "DROP"};
 PyObject* move_type_str(const std::uint8_t& v) { return PyUnicode_FromString(MOVE_TYPE_TEXT[v]); }
 PyObject* move_type_repr(const std::uint8_t& v) { return PyUnicode_FromFormat("MoveType.%s", MOVE_TYPE_NAMES[v]); }
 
-
 constexpr Methods move_type_methods = method_table<MoveTypeClass,
     Method<"is_normal()", equals<MoveTypeClass, 0>>,
     Method<"is_promotion()", equals<MoveTypeClass, 1>>,
@@ -44,7 +42,6 @@ PyObject* repetition_repr(const std::uint8_t& v) {
     const std::string_view text = repetition_usi(RepetitionState(v));
     return PyUnicode_FromFormat("RepetitionState(%s)", std::string(text).c_str());
 }
-
 
 constexpr Methods repetition_methods = method_table<RepetitionStateClass,
     Method<"to_usi()", repetition_to_usi>>;
@@ -89,7 +86,6 @@ PyObject* predicate(const std::uint8_t& v) {
     return PyBool_FromLong(Test(v));
 }
 
-
 constexpr Methods game_result_methods = method_table<GameResultClass,
     ClassMethod<"from_str(name)", game_result_from_str>,
     Method<"is_black_win()", predicate<game_result_is_black_win>>,
@@ -102,10 +98,6 @@ constexpr Methods game_result_methods = method_table<GameResultClass,
 constexpr Attributes game_result_getset = attribute_table<GameResultClass,
     Attribute<"name", game_result_name>,
     Attribute<"value", game_result_value>>;
-
-}  // namespace
-
-namespace {
 
 bool add_move_type_attributes(PyTypeObject* type) {
     for (std::uint8_t v = 0; v < 3; ++v)

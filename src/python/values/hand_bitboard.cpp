@@ -11,7 +11,6 @@ namespace korvan::py {
 
 namespace {
 
-
 bool no_arguments(PyObject* const*, std::uint32_t&) { return true; }
 bool empty_bitboard(PyObject* const*, Bitboard&) { return true; }
 
@@ -64,7 +63,6 @@ PyObject* hand_is_empty(const std::uint32_t& hand) { return PyBool_FromLong(hand
 PyObject* hand_value(const std::uint32_t& hand) { return PyLong_FromUnsignedLong(hand); }
 PyObject* hand_str(const std::uint32_t& hand) { return PyUnicode_FromFormat("0x%x", hand); }
 PyObject* hand_repr(const std::uint32_t& hand) { return PyUnicode_FromFormat("Hand(0x%x)", hand); }
-
 
 constexpr Methods hand_methods = method_table<HandClass,
     Method<"count(piece_type)", hand_count_method>,
@@ -177,7 +175,6 @@ PyObject* bitboard_repr(const Bitboard& b) {
     return to_py_str(text);
 }
 
-
 constexpr Methods bitboard_methods = method_table<BitboardClass,
     ClassMethod<"from_parts(low, high)", bitboard_from_parts>,
     ClassMethod<"from_square(square)", bitboard_from_square>,
@@ -193,10 +190,6 @@ constexpr Methods bitboard_methods = method_table<BitboardClass,
 constexpr Attributes bitboard_getset = attribute_table<BitboardClass,
     Attribute<"parts", bitboard_parts>,
     Attribute<"packed", packed_int>>;
-
-}  // namespace
-
-namespace {
 
 bool add_hand_attributes(PyTypeObject* type) {
     if (!add_class_attribute(type, "ZERO", wrap<HandClass>(0))) return false;

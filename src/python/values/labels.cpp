@@ -8,7 +8,6 @@ namespace korvan::py {
 
 namespace {
 
-
 // The turn is read before the move, and must be a Color: an int is refused.
 bool move_and_turn(PyObject* const* args, Move& move, Color& turn) {
     std::uint8_t color = 0;
@@ -75,7 +74,6 @@ PyObject* is_structurally_valid_move_label(PyObject* const* args) {
     if (!label_arg(args[0], MOVE_LABEL_NB, LABEL_RANGE, label)) return nullptr;
     return PyBool_FromLong(label_is_valid(label));
 }
-
 
 }  // namespace
 

@@ -11,7 +11,6 @@ namespace korvan::py {
 
 namespace {
 
-
 template <class V>
 bool move_init(PyObject* const* args, V& out) {
     if (extract_int(args[0], out)) return true;
@@ -90,7 +89,6 @@ PyObject* move_repr(const typename C::Value& m) {
 PyObject* move_to_apery(const std::uint16_t& m) { return wrap<AperyMoveClass>(move_to_apery16(m)); }
 PyObject* move32_to_move(const std::uint32_t& m) { return wrap<MoveClass>(move16(m)); }
 PyObject* move32_piece_after_move(const std::uint32_t& m) { return wrap<PieceClass>(moved_piece_after(m)); }
-
 
 PyObject* optional_text(const std::optional<std::string>& text) {
     if (!text) Py_RETURN_NONE;

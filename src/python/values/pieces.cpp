@@ -9,7 +9,6 @@ namespace korvan::py {
 
 namespace {
 
-
 PyObject* byte_value(const std::uint8_t& v) { return PyLong_FromLong(v); }
 
 // --- PieceType ---------------------------------------------------------------------
@@ -53,7 +52,6 @@ PyObject* piece_type_promote(const std::uint8_t& pt) {
     return wrap<PieceTypeClass>(is_promotable(PieceType(pt)) ? static_cast<std::uint8_t>(pt + 8) : pt);
 }
 PyObject* piece_type_demote(const std::uint8_t& pt) { return wrap<PieceTypeClass>(demote(PieceType(pt))); }
-
 
 constexpr Methods piece_type_methods = method_table<PieceTypeClass,
     ClassMethod<"from_usi(usi)", piece_type_from_usi_method>,
@@ -132,7 +130,6 @@ PyObject* piece_base_type(const std::uint8_t& p) {
 PyObject* piece_str(const std::uint8_t& p) { return to_py_str(piece_display(p)); }
 PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
 
-
 constexpr Methods piece_methods = method_table<PieceClass,
     ClassMethod<"from_color_type(color, piece_type)", piece_from_color_type>,
     ClassMethod<"from_usi(usi)", piece_from_usi_method>,
@@ -150,10 +147,6 @@ constexpr const char* PIECE_TYPE_NAMES[PIECE_TYPE_NB] = {
     "NO_PIECE_TYPE", "PAWN",     "LANCE",      "KNIGHT",     "SILVER", "BISHOP", "ROOK",   "GOLD",
     "KING",          "PRO_PAWN", "PRO_LANCE",  "PRO_KNIGHT", "PRO_SILVER", "HORSE", "DRAGON", "GOLD_LIKE",
 };
-
-}  // namespace
-
-namespace {
 
 bool add_piece_type_attributes(PyTypeObject* type) {
     for (std::uint8_t pt = 0; pt < PIECE_TYPE_NB; ++pt)

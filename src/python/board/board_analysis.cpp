@@ -5,6 +5,7 @@
 #include "core/mate/mate_in_one.h"
 #include "core/mate/mated.h"
 #include "core/types/apery.h"
+#include "support/dicts.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -19,11 +20,6 @@ PyObject* solve_mate_in_one(const Position& pos) {
     return wrap<Move32Class>(*m);
 }
 
-bool put(PyObject* dict, const char* key, PyObject* value) {
-    Ref owned(value);
-    return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
-}
-
 PyObject* bool_of(bool b) { return PyBool_FromLong(b); }
 
 PyObject* evaluate_declaration(const Position& pos) {
@@ -32,20 +28,20 @@ PyObject* evaluate_declaration(const Position& pos) {
     if (!dict) return nullptr;
     PyObject* out = dict.get();
     static constexpr const char* DETAIL[] = {"NO_RULE", "POINT_RULE", "TRY_RULE"};
-    bool ok = put(out, "rule", PyUnicode_FromString(entering_king_rule_name(d.rule))) &&
-              put(out, "can_declare", bool_of(d.can_declare)) &&
-              put(out, "detail_type", PyUnicode_FromString(DETAIL[static_cast<int>(d.detail)]));
+    bool ok = put_member(out, "rule", PyUnicode_FromString(entering_king_rule_name(d.rule))) &&
+              put_member(out, "can_declare", bool_of(d.can_declare)) &&
+              put_member(out, "detail_type", PyUnicode_FromString(DETAIL[static_cast<int>(d.detail)]));
     if (ok && d.detail == Declaration::Detail::TryRule) {
         PyObject* king = d.king_square ? wrap<SquareClass>(*d.king_square) : Py_NewRef(Py_None);
-        ok = put(out, "king_square", king) && put(out, "try_square", wrap<SquareClass>(d.try_square)) &&
-             put(out, "can_reach", bool_of(d.can_reach)) && put(out, "can_occupy", bool_of(d.can_occupy)) &&
-             put(out, "is_safe", bool_of(d.is_safe));
+        ok = put_member(out, "king_square", king) && put_member(out, "try_square", wrap<SquareClass>(d.try_square)) &&
+             put_member(out, "can_reach", bool_of(d.can_reach)) && put_member(out, "can_occupy", bool_of(d.can_occupy)) &&
+             put_member(out, "is_safe", bool_of(d.is_safe));
     } else if (ok && d.detail == Declaration::Detail::PointRule) {
-        ok = put(out, "not_in_check", bool_of(d.not_in_check)) &&
-             put(out, "king_in_enemy_camp", bool_of(d.king_in_enemy_camp)) &&
-             put(out, "pieces_in_camp", PyLong_FromLong(d.pieces_in_camp)) &&
-             put(out, "enough_pieces", bool_of(d.enough_pieces)) && put(out, "points", PyLong_FromLong(d.points)) &&
-             put(out, "required_points", PyLong_FromLong(d.required_points));
+        ok = put_member(out, "not_in_check", bool_of(d.not_in_check)) &&
+             put_member(out, "king_in_enemy_camp", bool_of(d.king_in_enemy_camp)) &&
+             put_member(out, "pieces_in_camp", PyLong_FromLong(d.pieces_in_camp)) &&
+             put_member(out, "enough_pieces", bool_of(d.enough_pieces)) && put_member(out, "points", PyLong_FromLong(d.points)) &&
+             put_member(out, "required_points", PyLong_FromLong(d.required_points));
     }
     return ok ? dict.release() : nullptr;
 }

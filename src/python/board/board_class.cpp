@@ -13,7 +13,7 @@ namespace {
 constexpr const char* SFEN[] = {"sfen"};
 
 bool raise_sfen_error(const SfenError& e) {
-    PyErr_SetString(PyExc_ValueError, sfen_error_display(e).c_str());
+    raise_value_error(sfen_error_display(e));
     return false;
 }
 
@@ -61,7 +61,7 @@ PyObject* set_usi_position(Position& pos, PyObject* const* args) {
     }
     auto result = parse_usi_position_command(text);
     if (!result) {
-        PyErr_SetString(PyExc_ValueError, result.error().c_str());
+        raise_value_error(result.error());
         return nullptr;
     }
     pos = std::move(result->position);
@@ -71,7 +71,7 @@ PyObject* set_usi_position(Position& pos, PyObject* const* args) {
 // Always of the class Board itself, with the whole history.
 PyObject* copy(const Position& pos) { return wrap<BoardClass>(pos); }
 
-PyObject* to_sfen(const Position& pos) { return to_py_str(position_to_sfen(pos, pos.ply)); }
+PyObject* to_sfen(const Position& pos) { return message_str(position_to_sfen(pos, pos.ply)); }
 
 PyObject* turn(const Position& pos) { return wrap<ColorClass>(pos.side_to_move); }
 PyObject* game_ply(const Position& pos) { return PyLong_FromLong(pos.ply); }

@@ -5,6 +5,7 @@
 #include "core/board/notation/move_text.h"
 #include "core/board/position/updates.h"
 #include "core/types/apery.h"
+#include "support/dicts.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -17,11 +18,6 @@ constexpr const char* CSA[] = {"csa"};
 // The move parameter of these methods reports conversion failures under this name.
 constexpr const char* MOVE_ARG = "r#move";
 
-PyObject* value_error(const char* text) {
-    PyErr_SetString(PyExc_ValueError, text);
-    return nullptr;
-}
-
 bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
     std::string_view text;
     if (!extract_str(obj, text)) {
@@ -29,9 +25,9 @@ bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
         return false;
     }
     const auto m = move_from_usi(text);
-    if (!m) return value_error("invalid USI move"), false;
+    if (!m) return raise_value_error("invalid USI move"), false;
     out = position_move_to_move32(pos, *m);
-    if (!is_normal_move(out)) return value_error("invalid move value"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid move value"), false;
     return true;
 }
 
@@ -39,7 +35,7 @@ bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
 // that is played always names the piece it puts on the target.
 bool move32_arg(PyObject* obj, const Position& pos, Move32& out) {
     if (!extract_arg<Move32Class>(obj, MOVE_ARG, out)) return false;
-    if (!is_normal_move(out)) return value_error("invalid move value"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid move value"), false;
     if (moved_piece_after(out) == NO_PIECE) {
         const Move32 widened = position_move_to_move32(pos, out);
         if (widened) out = widened;
@@ -55,7 +51,7 @@ bool move16_arg(PyObject* obj, const Position& pos, Move32& out) {
 }
 
 bool play(Position& pos, Move32 m) {
-    if (!position_is_legal(pos, m)) return value_error("illegal move"), false;
+    if (!position_is_legal(pos, m)) return raise_value_error("illegal move"), false;
     position_do_move(pos, m);
     return true;
 }
@@ -112,7 +108,7 @@ bool csa_arg(PyObject* obj, const Position& pos, Move32& out) {
         return false;
     }
     out = position_move_from_csa(pos, text);
-    if (!is_normal_move(out)) return value_error("invalid CSA move"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid CSA move"), false;
     return true;
 }
 
@@ -130,7 +126,7 @@ PyObject* move_from_csa(const Position& pos, PyObject* const* args) {
 
 PyObject* undo(Position& pos, Move32 m) {
     auto r = position_undo_move(pos, m);
-    if (!r) return value_error(state_stack_error_debug(r.error()));
+    if (!r) return raise_value_error(state_stack_error_debug(r.error()));
     Py_RETURN_NONE;
 }
 
@@ -138,7 +134,7 @@ PyObject* undo_move(Position& pos, PyObject* const* args) {
     Move m = 0;
     if (!extract_arg<MoveClass>(args[0], MOVE_ARG, m)) return nullptr;
     const Move32 last = pos.st().last_move;
-    if (!is_normal_move(last) || move16(last) != m) return value_error("can only undo the last move");
+    if (!is_normal_move(last) || move16(last) != m) return raise_value_error("can only undo the last move");
     return undo(pos, m);
 }
 
@@ -146,7 +142,7 @@ PyObject* undo_move32(Position& pos, PyObject* const* args) {
     Move32 m = 0;
     if (!extract_arg<Move32Class>(args[0], MOVE_ARG, m)) return nullptr;
     const Move32 last = pos.st().last_move;
-    if (!is_normal_move(last) || last != m) return value_error("can only undo the last move");
+    if (!is_normal_move(last) || last != m) return raise_value_error("can only undo the last move");
     return undo(pos, m);
 }
 
@@ -154,13 +150,8 @@ PyObject* pop(Position& pos) {
     const Move32 last = pos.st().last_move;
     if (!is_normal_move(last)) Py_RETURN_NONE;
     auto r = position_undo_move(pos, last);
-    if (!r) return value_error(state_stack_error_debug(r.error()));
+    if (!r) return raise_value_error(state_stack_error_debug(r.error()));
     return wrap<Move32Class>(last);
-}
-
-bool set_item(PyObject* dict, const char* key, PyObject* value) {
-    Ref owned(value);
-    return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
 }
 
 PyObject* delta_dict(Move32 m, const MoveDelta& d) {
@@ -168,21 +159,21 @@ PyObject* delta_dict(Move32 m, const MoveDelta& d) {
     if (!dict) return nullptr;
     PyObject* out = dict.get();
     const bool drop = d.kind == MoveDelta::Kind::Drop;
-    bool ok = set_item(out, "move", wrap<Move32Class>(m)) && set_item(out, "move_usi", to_py_str(move_display_usi(m))) &&
-              set_item(out, "kind", PyUnicode_FromString(drop ? "DROP" : "BOARD")) &&
-              set_item(out, "color", wrap<ColorClass>(d.color));
+    bool ok = put_member(out, "move", wrap<Move32Class>(m)) && put_member(out, "move_usi", message_str(move_display_usi(m))) &&
+              put_member(out, "kind", PyUnicode_FromString(drop ? "DROP" : "BOARD")) &&
+              put_member(out, "color", wrap<ColorClass>(d.color));
     if (ok && drop) {
-        ok = set_item(out, "piece_type", wrap<PieceTypeClass>(d.piece_type)) &&
-             set_item(out, "to", wrap<SquareClass>(d.to)) &&
-             set_item(out, "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before));
+        ok = put_member(out, "piece_type", wrap<PieceTypeClass>(d.piece_type)) &&
+             put_member(out, "to", wrap<SquareClass>(d.to)) &&
+             put_member(out, "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before));
     } else if (ok) {
-        ok = set_item(out, "from", wrap<SquareClass>(d.from)) && set_item(out, "to", wrap<SquareClass>(d.to)) &&
-             set_item(out, "moved_piece_before", wrap<PieceClass>(d.moved_piece_before)) &&
-             set_item(out, "moved_piece_after", wrap<PieceClass>(d.moved_piece_after));
+        ok = put_member(out, "from", wrap<SquareClass>(d.from)) && put_member(out, "to", wrap<SquareClass>(d.to)) &&
+             put_member(out, "moved_piece_before", wrap<PieceClass>(d.moved_piece_before)) &&
+             put_member(out, "moved_piece_after", wrap<PieceClass>(d.moved_piece_after));
         if (ok && d.kind == MoveDelta::Kind::Capture) {
             Ref captured(PyDict_New());
-            ok = captured && set_item(captured.get(), "piece", wrap<PieceClass>(d.captured)) &&
-                 set_item(captured.get(), "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before)) &&
+            ok = captured && put_member(captured.get(), "piece", wrap<PieceClass>(d.captured)) &&
+                 put_member(captured.get(), "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before)) &&
                  PyDict_SetItemString(out, "captured", captured.get()) == 0;
         } else if (ok) {
             ok = PyDict_SetItemString(out, "captured", Py_None) == 0;
@@ -195,7 +186,7 @@ PyObject* push_usi_with_delta(Position& pos, PyObject* const* args) {
     Move32 m = 0;
     if (!usi_arg(args[0], pos, m)) return nullptr;
     // Tested before anything is played, so a refused move leaves the board alone.
-    if (!position_is_legal(pos, m)) return value_error("illegal move");
+    if (!position_is_legal(pos, m)) return raise_value_error("illegal move");
     const MoveDelta d = position_do_move_with_delta(pos, m, position_gives_check(pos, m));
     return delta_dict(m, d);
 }

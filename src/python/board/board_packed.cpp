@@ -51,7 +51,7 @@ PyObject* to_packed(const Position& pos, PyObject* const* args) {
     // Encoded first: a position the form cannot hold is refused before `out` is touched.
     const auto bytes = F.encode(pos);
     if (!bytes) {
-        PyErr_SetString(PyExc_ValueError, bytes.error().c_str());
+        raise_value_error(bytes.error());
         return nullptr;
     }
     PyObject* out = args[0];
@@ -67,7 +67,7 @@ bool read_packed(PyObject* source, Packed32& out, const PackedForm& form) {
     std::size_t length = 0;
     auto found = [&]() {
         if (length == 32) return true;
-        PyErr_SetString(PyExc_ValueError, form.length_error);
+        raise_value_error(form.length_error);
         return false;
     };
     auto sequence = [&](PyObject* obj) { return obj && read_byte_sequence(obj, out.data(), 32, length); };
@@ -94,7 +94,7 @@ PyObject* set_packed_sfen(Position& pos, PyObject* const* args) {
     if (!read_packed(args[0], bytes, PACKED_SFEN)) return nullptr;
     auto decoded = packed_sfen_to_state(bytes, 1);
     if (!decoded) {
-        PyErr_SetString(PyExc_ValueError, packed_sfen_error_debug(decoded.error()));
+        raise_value_error(packed_sfen_error_debug(decoded.error()));
         return nullptr;
     }
     position_set_decoded(pos, *decoded);
@@ -115,7 +115,7 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     if (!read_packed(args[0], bytes, HCP)) return nullptr;
     auto decoded = hcp_to_state(bytes, static_cast<std::uint16_t>(ply));
     if (!decoded) {
-        PyErr_SetString(PyExc_ValueError, hcp_error_display(decoded.error()).c_str());
+        raise_value_error(hcp_error_display(decoded.error()));
         return nullptr;
     }
     position_set_decoded(pos, *decoded);

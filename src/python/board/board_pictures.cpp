@@ -14,7 +14,7 @@ namespace {
 PyObject* to_bod(const Position& pos) {
     const auto text = position_to_bod_with_last_move(pos);
     if (!text) {
-        PyErr_SetString(PyExc_ValueError, text.error().c_str());
+        raise_value_error(text.error());
         return nullptr;
     }
     return to_py_str(*text);

@@ -11,7 +11,7 @@ PyObject* set_position_state(Position& pos, PyObject* const* args) {
     PositionState state;
     if (!extract_arg<PositionStateClass>(args[0], "state", state)) return nullptr;
     if (auto set = position_set_state(pos, state); !set) {
-        PyErr_SetString(PyExc_ValueError, set.error().c_str());
+        raise_value_error(set.error());
         return nullptr;
     }
     Py_RETURN_NONE;

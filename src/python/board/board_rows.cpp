@@ -115,11 +115,6 @@ bool score_arg(PyObject* obj, std::int16_t& out) {
     return false;
 }
 
-bool raise_value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return false;
-}
-
 constexpr const char* GAME_PLY_RANGE = "game_ply must fit in uint16 range (0..65535)";
 
 // to_psv(mv, score, game_result, game_ply, out)
@@ -175,7 +170,7 @@ bool best_move_arg(PyObject* obj, AperyMove& out) {
 
 bool hcpe_outcome_arg(PyObject* obj, std::int8_t& out) {
     if (!obj || obj == Py_None) return raise_value_error("game_result is required for hcpe export");
-    auto take = [&](const Expected<std::int8_t, HcpeError>& outcome) {
+    auto take = [&](const Expected<std::int8_t, HcpeError>& outcome) -> bool {
         if (!outcome) return raise_value_error(hcpe_error_display(outcome.error()));
         out = *outcome;
         return true;

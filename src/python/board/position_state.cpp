@@ -17,7 +17,7 @@ using PS = PositionStateClass;
 bool from_sfen(std::optional<std::string_view> text, PositionState& out) {
     auto state = position_state_from_sfen(text);
     if (!state) {
-        PyErr_SetString(PyExc_ValueError, sfen_error_display(state.error()).c_str());
+        raise_value_error(sfen_error_display(state.error()));
         return false;
     }
     out = *state;
@@ -51,7 +51,7 @@ PyObject* to_sfen(const PositionState& state, PyObject* const* args) {
         argument_error("include_ply");
         return nullptr;
     }
-    return to_py_str(position_state_to_sfen(state, include_ply));
+    return message_str(position_state_to_sfen(state, include_ply));
 }
 
 bool on_board(Square s) {

@@ -47,7 +47,7 @@ PyObject* issue_piece_type(const ValidationIssue& issue) {
     Py_RETURN_NONE;
 }
 
-PyObject* issue_message(const ValidationIssue& issue) { return to_py_str(validation_issue_display(issue)); }
+PyObject* issue_message(const ValidationIssue& issue) { return message_str(validation_issue_display(issue)); }
 
 PyObject* issue_repr(const ValidationIssue& issue) {
     const std::string text = std::string("ValidationIssue(kind='") + kind_name(issue) +
@@ -96,7 +96,7 @@ constexpr Attributes report_getset = attribute_table<ValidationReportClass,
 
 PyObject* validate_position(const Position& pos) {
     if (const auto issue = position_is_valid(pos)) {
-        PyErr_SetString(PyExc_ValueError, validation_issue_display(*issue).c_str());
+        raise_value_error(validation_issue_display(*issue));
         return nullptr;
     }
     Py_RETURN_NONE;

@@ -55,7 +55,7 @@ PyObject* games_list(ByteSpan bytes) {
 PyObject* file_error(const char* verb, const std::string& path, const IoError& e) {
     const std::string text =
         std::string("failed to ") + verb + " sazpack file '" + path + "': " + io_error_display(e);
-    PyErr_SetString(PyExc_ValueError, text.c_str());
+    raise_value_error(text);
     return nullptr;
 }
 

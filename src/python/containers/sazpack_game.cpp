@@ -13,11 +13,6 @@ namespace {
 
 using Game = SazGameClass;
 
-bool value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return false;
-}
-
 bool moves_arg(PyObject* obj, std::vector<SazMove>& out) {
     const bool ok = for_each_sequence_item(obj, [&](PyObject* item) {
         bool raised = false;
@@ -40,21 +35,21 @@ bool stem_arg(PyObject* obj, Packed32& out) {
         std::string_view text;
         if (!extract_str(obj, text)) return false;
         auto fields = parse_sfen_fields(text);
-        if (!fields) return value_error("sazpack: invalid stem sfen: " + sfen_error_debug(fields.error()));
+        if (!fields) return raise_value_error("sazpack: invalid stem sfen: " + sfen_error_debug(fields.error()));
         Position pos;
         position_set(pos, *fields);
         auto packed = position_to_packed_sfen(pos);
         // A position the 32 bytes cannot hold is refused rather than packed wrongly.
-        if (!packed) return value_error("sazpack: " + packed.error());
+        if (!packed) return raise_value_error("sazpack: " + packed.error());
         out = *packed;
         return true;
     }
     std::vector<std::uint8_t> bytes;
     if (!extract_byte_list(obj, bytes)) {
         PyErr_Clear();
-        return value_error("sazpack: stem must be an SFEN str or 32-byte packed sfen");
+        return raise_value_error("sazpack: stem must be an SFEN str or 32-byte packed sfen");
     }
-    if (bytes.size() != out.size()) return value_error("sazpack: stem packed sfen must be 32 bytes");
+    if (bytes.size() != out.size()) return raise_value_error("sazpack: stem packed sfen must be 32 bytes");
     std::copy(bytes.begin(), bytes.end(), out.begin());
     return true;
 }
@@ -69,7 +64,7 @@ bool game_init(PyObject* const* args, SazGame& out) {
 std::optional<Position> stem_position(const SazGame& game, const char* lead) {
     auto pos = sazpack_stem_position(game);
     if (!pos) {
-        value_error(std::string(lead) + packed_sfen_error_debug(pos.error()));
+        raise_value_error(std::string(lead) + packed_sfen_error_debug(pos.error()));
         return std::nullopt;
     }
     return std::move(*pos);
@@ -80,7 +75,7 @@ constexpr const char* INVALID_STEM = "sazpack: invalid stem packed sfen: ";
 PyObject* game_stem_sfen(const SazGame& g) {
     auto pos = stem_position(g, INVALID_STEM);
     if (!pos) return nullptr;
-    return to_py_str(position_to_sfen(*pos, 0));
+    return message_str(position_to_sfen(*pos, 0));
 }
 
 PyObject* game_stem_packed(const SazGame& g) {
@@ -164,7 +159,7 @@ constexpr Attributes game_getset = attribute_table<Game,
 }  // namespace
 
 void raise_sazpack_error(const SazpackError& e) {
-    PyErr_SetString(PyExc_ValueError, ("sazpack: " + sazpack_error_display(e)).c_str());
+    raise_value_error("sazpack: " + sazpack_error_display(e));
 }
 
 const ClassDefinition Game::definition = define<Game>({

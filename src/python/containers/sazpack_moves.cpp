@@ -12,7 +12,7 @@ namespace {
 using Entry = SazPolicyEntryClass;
 using MoveC = SazMoveClass;
 
-PyObject* usi_text(Move m) { return to_py_str(move_display_usi(m)); }
+PyObject* usi_text(Move m) { return message_str(move_display_usi(m)); }
 
 // SazPolicyEntry(mv, visits): visits first, then the move.
 bool entry_init(PyObject* const* args, SazPolicyEntry& out) {
@@ -26,7 +26,7 @@ bool entry_init(PyObject* const* args, SazPolicyEntry& out) {
 PyObject* entry_mv(const SazPolicyEntry& e) { return usi_text(e.mv); }
 PyObject* entry_visits(const SazPolicyEntry& e) { return PyLong_FromUnsignedLong(e.visits); }
 PyObject* entry_repr(const SazPolicyEntry& e) {
-    return to_py_str("SazPolicyEntry(mv='" + move_display_usi(e.mv) + "', visits=" + std::to_string(e.visits) + ")");
+    return message_str("SazPolicyEntry(mv='" + move_display_usi(e.mv) + "', visits=" + std::to_string(e.visits) + ")");
 }
 
 template <class T>
@@ -101,7 +101,7 @@ PyObject* move_metadata(const SazMove& m) {
 }
 PyObject* move_has_policy(const SazMove& m) { return PyBool_FromLong(!m.policy.empty()); }
 PyObject* move_repr(const SazMove& m) {
-    return to_py_str("SazMove(played='" + move_display_usi(m.played) + "', has_score_q=" +
+    return message_str("SazMove(played='" + move_display_usi(m.played) + "', has_score_q=" +
                      (m.has_score_q ? "true" : "false") + ", policy_len=" + std::to_string(m.policy.size()) + ")");
 }
 

@@ -2,6 +2,7 @@
 // form.
 
 #include "board/board_tags.h"
+#include "support/dicts.h"
 #include "support/convert.h"
 #include "records/value_forms.h"
 
@@ -39,10 +40,7 @@ PyObject* game_result_info_to_object(const GameResultSummary& summary) { return 
 PyObject* result_info_to_dict(const GameResultSummary& summary) {
     Ref dict(PyDict_New());
     if (!dict) return nullptr;
-    const auto put = [&](const char* key, PyObject* owned) {
-        Ref item(owned);
-        return item && PyDict_SetItemString(dict.get(), key, item.get()) == 0;
-    };
+    const auto put = [&](const char* key, PyObject* owned) { return put_member(dict.get(), key, owned); };
     if (!put("result", PyLong_FromLong(summary.result)) ||
         !put("ply_count", PyLong_FromUnsignedLongLong(summary.ply_count)) ||
         !put("reason", optional_str_to_py(summary.reason)) ||

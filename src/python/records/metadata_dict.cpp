@@ -6,7 +6,7 @@
 #include <array>
 
 #include "support/convert.h"
-#include "records/dict_forms.h"
+#include "support/dicts.h"
 #include "records/value_forms.h"
 
 namespace korvan::py {

@@ -161,7 +161,7 @@ PyObject* current_node(const Slot& slot) {
 PyObject* position_sfen(const Slot& slot) {
     const RecordEditor* e = live(slot);
     if (!e) return nullptr;
-    return to_py_str(position_to_sfen(e->position, e->position.ply));
+    return message_str(position_to_sfen(e->position, e->position.ply));
 }
 
 PyObject* editor_repr(const Slot& slot) {

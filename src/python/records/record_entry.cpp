@@ -25,7 +25,7 @@ PyObject* special(const EntryValue& e) {
 
 PyObject* entry_repr(const EntryValue& e) {
     if (const auto* m = std::get_if<MoveEntry>(&e))
-        return to_py_str("RecordEntry(kind=move, move=" + move_display_usi(m->move) + ")");
+        return message_str("RecordEntry(kind=move, move=" + move_display_usi(m->move) + ")");
     const auto& s = std::get<SpecialMoveEntry>(e);
     return to_py_str("RecordEntry(kind=special, special=" +
                      std::string(SPECIAL_MOVE_KIND_NAMES[static_cast<int>(s.special.kind)]) + ")");

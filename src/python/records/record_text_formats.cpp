@@ -22,11 +22,6 @@ namespace {
 
 using RC = RecordClass;
 
-PyObject* value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return nullptr;
-}
-
 // One text format: its reader and writer with their error texts, and the default
 // encoding of its files.
 struct Format {
@@ -60,7 +55,7 @@ constexpr Format JKF{read_with<parse_jkf, jkf_error_display>, write_with<write_j
 
 PyObject* parsed(const Format& f, std::string_view text) {
     auto record = f.read(text);
-    if (!record) return value_error(record.error());
+    if (!record) return raise_value_error(record.error());
     return wrap<RC>(std::move(*record));
 }
 
@@ -83,7 +78,7 @@ PyObject* from_file(PyTypeObject*, PyObject* const* args) {
 template <const Format& F>
 PyObject* to_str(const Record& r) {
     auto text = F.write(r);
-    if (!text) return value_error(text.error());
+    if (!text) return raise_value_error(text.error());
     return to_py_str(*text);
 }
 
@@ -92,7 +87,7 @@ PyObject* write_file(const Record& r, PyObject* const* args) {
     std::optional<std::string> encoding;
     if (!encoding_arg(args[1], encoding)) return nullptr;
     auto text = F.write(r);
-    if (!text) return value_error(text.error());
+    if (!text) return raise_value_error(text.error());
     if (!write_text_file(args[0], *text, encoding, F.encoding)) return nullptr;
     Py_RETURN_NONE;
 }

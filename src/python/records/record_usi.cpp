@@ -18,7 +18,7 @@ namespace {
 using RC = RecordClass;
 
 PyObject* raise_usi_error(const UsiPositionError& e) {
-    PyErr_SetString(PyExc_ValueError, usi_position_error_display(e).c_str());
+    raise_value_error(usi_position_error_display(e));
     return nullptr;
 }
 
@@ -127,7 +127,7 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
 
     auto line = usi_main_line_moves(init, usi);
     if (!line) {
-        PyErr_SetString(PyExc_ValueError, line.error().c_str());
+        raise_value_error(line.error());
         return nullptr;
     }
     std::vector<MoveEntry> entries(line->moves.size());

@@ -1,6 +1,7 @@
 // TimeControl: base time, byoyomi and increment in whole seconds, with the text form
 // "base+byoyomi+increment" and the time-control dict form.
 
+#include "support/dicts.h"
 #include "support/convert.h"
 #include "core/records/time_text.h"
 #include "records/value_forms.h"
@@ -51,10 +52,10 @@ PyObject* from_spec(PyTypeObject*, PyObject* const* args) {
 PyObject* normalize_spec(PyTypeObject*, PyObject* const* args) {
     TimeControl tc;
     if (!spec_arg(args[0], tc)) return nullptr;
-    return to_py_str(time_control_to_spec(tc));
+    return message_str(time_control_to_spec(tc));
 }
 
-PyObject* to_spec(const TimeControl& tc) { return to_py_str(time_control_to_spec(tc)); }
+PyObject* to_spec(const TimeControl& tc) { return message_str(time_control_to_spec(tc)); }
 PyObject* base_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.base_seconds); }
 PyObject* byoyomi_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.byoyomi_seconds); }
 PyObject* increment_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.increment_seconds); }
@@ -68,10 +69,9 @@ PyObject* time_control_repr(const TimeControl& tc) {
 
 // A dict count: missing is 0; anything but an int 0..4294967295 is the key's TypeError.
 bool dict_seconds(PyObject* dict, const char* key, const char* message, std::uint32_t& out) {
-    Ref name(PyUnicode_FromString(key));
-    if (!name) return false;
-    Ref item = Ref::borrow(PyDict_GetItemWithError(dict, name.get()));
-    if (!item) return !PyErr_Occurred();
+    bool failed = false;
+    Ref item = dict_member(dict, key, failed);
+    if (!item) return !failed;
     if (!extract_int(item.get(), out)) {
         PyErr_SetString(PyExc_TypeError, message);
         return false;

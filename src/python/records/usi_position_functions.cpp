@@ -22,7 +22,7 @@ bool parse_command(PyObject* arg, UsiPositionResult& out) {
     }
     auto parsed = parse_usi_position_command(text);
     if (!parsed) {
-        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        raise_value_error(parsed.error());
         return false;
     }
     out = std::move(*parsed);
@@ -53,7 +53,7 @@ PyObject* normalize_usi_position(PyObject* const* args) {
     for (std::string_view word : split_whitespace(trimmed)) has_moves |= word == "moves";
     auto parsed = parse_usi_position_command(trimmed);
     if (!parsed) {
-        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        raise_value_error(parsed.error());
         return nullptr;
     }
     const std::string sfen = position_to_sfen(parsed->position, parsed->position.ply);
@@ -79,7 +79,7 @@ PyObject* move_usi(const UsiParts& p) {
     Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < p.moves.size(); ++i) {
-        PyObject* s = to_py_str(move_display_usi(p.moves[i]));
+        PyObject* s = message_str(move_display_usi(p.moves[i]));
         if (!s) return nullptr;
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), s);
     }

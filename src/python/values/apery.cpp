@@ -56,7 +56,7 @@ PyObject* apery_dropped_piece_type(const V& a) {
 }
 template <class V>
 PyObject* apery_to_usi(const V& a) {
-    return to_py_str(move_display_usi(apery_to_move(a)));
+    return message_str(move_display_usi(apery_to_move(a)));
 }
 template <class V>
 PyObject* apery_to_move_method(const V& a) {

@@ -55,7 +55,7 @@ PyObject* color_repr(const std::uint8_t& c) {
     return PyUnicode_FromFormat("Color(%s)", std::string(name).c_str());
 }
 
-PyObject* color_str(const std::uint8_t& c) { return to_py_str(color_display(Color(c))); }
+PyObject* color_str(const std::uint8_t& c) { return message_str(color_display(Color(c))); }
 
 constexpr Methods color_methods = method_table<ColorClass,
     ClassMethod<"from_usi(usi)", color_from_usi>,
@@ -89,7 +89,7 @@ PyObject* square_from_usi_method(PyTypeObject*, PyObject* const* args) {
     }
     auto square = square_from_usi(text);
     if (!square) {
-        PyErr_SetString(PyExc_ValueError, square.error().c_str());
+        raise_value_error(square.error());
         return nullptr;
     }
     return wrap<SquareClass>(*square);
@@ -119,7 +119,7 @@ PyObject* square_from_file_rank(PyTypeObject*, PyObject* const* args) {
     return wrap<SquareClass>(make_square(file, rank));
 }
 
-PyObject* square_to_usi(const std::uint8_t& s) { return to_py_str(square_display_usi(s)); }
+PyObject* square_to_usi(const std::uint8_t& s) { return message_str(square_display_usi(s)); }
 PyObject* square_is_valid(const std::uint8_t& s) { return PyBool_FromLong(s <= SQ_NONE); }
 PyObject* square_is_none(const std::uint8_t& s) { return PyBool_FromLong(s == SQ_NONE); }
 

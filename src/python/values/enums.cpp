@@ -37,7 +37,7 @@ constexpr Methods move_type_methods = method_table<MoveTypeClass,
 
 constexpr const char* REPETITION_NAMES[] = {"NONE", "WIN", "LOSE", "DRAW", "SUPERIOR", "INFERIOR"};
 
-PyObject* repetition_to_usi(const std::uint8_t& v) { return to_py_str(repetition_usi(RepetitionState(v))); }
+PyObject* repetition_to_usi(const std::uint8_t& v) { return message_str(repetition_usi(RepetitionState(v))); }
 PyObject* repetition_repr(const std::uint8_t& v) {
     const std::string_view text = repetition_usi(RepetitionState(v));
     return PyUnicode_FromFormat("RepetitionState(%s)", std::string(text).c_str());

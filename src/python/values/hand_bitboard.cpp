@@ -159,7 +159,7 @@ PyObject* bitboard_map(const Bitboard& b) {
     return wrap<BitboardClass>(out);
 }
 
-PyObject* bitboard_str(const Bitboard& b) { return to_py_str(bitboard_display(b)); }
+PyObject* bitboard_str(const Bitboard& b) { return message_str(bitboard_display(b)); }
 
 PyObject* bitboard_repr(const Bitboard& b) {
     unsigned __int128 v = packed(b);

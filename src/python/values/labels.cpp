@@ -49,7 +49,7 @@ bool label_arg(PyObject* obj, unsigned bound, const char* range_error, std::uint
         return false;
     }
     if (out >= bound) {
-        PyErr_SetString(PyExc_ValueError, range_error);
+        raise_value_error(range_error);
         return false;
     }
     return true;

@@ -67,7 +67,7 @@ PyObject* move_dropped_piece_type(const V& m) {
 }
 template <class V>
 PyObject* move_to_usi(const V& m) {
-    return to_py_str(move_display_usi(m));
+    return message_str(move_display_usi(m));
 }
 template <class V>
 PyObject* move_is_drop(const V& m) {

@@ -41,7 +41,7 @@ PyObject* piece_type_from_usi_method(PyTypeObject*, PyObject* const* args) {
     return parse_piece_type(args[0], text);
 }
 
-PyObject* piece_type_to_usi(const std::uint8_t& pt) { return to_py_str(piece_type_display(pt)); }
+PyObject* piece_type_to_usi(const std::uint8_t& pt) { return message_str(piece_type_display(pt)); }
 PyObject* piece_type_repr(const std::uint8_t& pt) {
     const std::string_view text = piece_type_display(pt);
     return PyUnicode_FromFormat("PieceType(%s)", std::string(text).c_str());
@@ -127,7 +127,7 @@ PyObject* piece_base_type(const std::uint8_t& p) {
     const unsigned pt = p & 15;
     return wrap<PieceTypeClass>(static_cast<std::uint8_t>(pt >= PRO_PAWN ? pt - 8 : pt));
 }
-PyObject* piece_str(const std::uint8_t& p) { return to_py_str(piece_display(p)); }
+PyObject* piece_str(const std::uint8_t& p) { return message_str(piece_display(p)); }
 PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
 
 constexpr Methods piece_methods = method_table<PieceClass,

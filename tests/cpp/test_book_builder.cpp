@@ -237,8 +237,8 @@ TEST(BookBuilder, StaticOrderIsBestFirstAndMemoryKeepsInsertionOrder) {
     for (const BookMove& m : {a, b, c, d, e}) builder.insert(42, m);
     builder.insert(7, a);
     const StaticBook book = builder.build_static();
-    EXPECT_EQ(book.keys, (std::vector<std::uint64_t>{7, 42}));
-    EXPECT_EQ(static_book_get(book, 42)->moves, (std::vector<BookMove>{c, d, b, e, a}));
+    EXPECT_EQ(book.keys(), (std::vector<std::uint64_t>{7, 42}));
+    EXPECT_EQ(book.get(42)->moves, (std::vector<BookMove>{c, d, b, e, a}));
     EXPECT_EQ(static_book_to_bytes(builder.build_static()), book_file(BookMap{}));
 
     // By position: the key is the position's, the move is not looked at.
@@ -261,7 +261,7 @@ TEST(BookBuilder, LongRunsSortStably) {
     std::stable_sort(run.begin(), run.end(), [](const BookMove& a, const BookMove& b) {
         return std::tuple(-a.score, -a.depth, a.mv) < std::tuple(-b.score, -b.depth, b.mv);
     });
-    EXPECT_EQ(builder.build_static().moves, run);
+    EXPECT_EQ(builder.build_static().moves(), run);
 }
 
 // Two kings walking to and fro: 100,000 plies over four positions.

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -94,41 +95,43 @@ TEST(StaticBook, FrozenBytesEqualTheIndependentWriterAndRoundTrip) {
     }
 }
 
+// Keys crowded into one bucket of the lookup and keys spread over all of them; runs of
+// zero to three moves (empty runs can only come from a file).
 TEST(StaticBook, LookupAgreesWithALinearSearch) {
     std::mt19937_64 rng(13);
-    // Keys with empty runs can only come from a file.
-    std::vector<std::uint64_t> keys;
-    std::vector<std::uint32_t> offsets{0};
-    std::vector<BookMove> moves;
-    std::uint64_t key = 0;
-    for (int i = 0; i < 3000; ++i) {
-        key += 1 + rng() % 1000;
-        keys.push_back(key);
-        const int run = static_cast<int>(rng() % 4);
-        for (int j = 0; j < run; ++j) moves.push_back(random_book_move(rng));
-        offsets.push_back(static_cast<std::uint32_t>(moves.size()));
-    }
-    const auto book = static_book_from_bytes(book_file(keys, offsets, moves, keys.size(), moves.size()));
-    ASSERT_TRUE(book) << error_text(book);
-    const auto linear = [&](std::uint64_t k) -> std::optional<std::vector<BookMove>> {
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] == k) return std::vector<BookMove>(moves.begin() + offsets[i], moves.begin() + offsets[i + 1]);
-        return std::nullopt;
-    };
-    for (std::uint64_t probe = 0; probe <= key + 2; probe += 1 + rng() % 200) {
-        const auto want = linear(probe);
-        const auto got = static_book_get(*book, probe);
-        ASSERT_EQ(got.has_value(), want.has_value()) << probe;
-        EXPECT_EQ(static_book_contains(*book, probe), want.has_value());
-        if (got) {
-            EXPECT_EQ(got->moves, *want);
+    for (const bool spread : {false, true}) {
+        std::vector<std::uint64_t> keys;
+        std::uint64_t key = 0;
+        for (int i = 0; i < 3000; ++i) keys.push_back(spread ? rng() : (key += 1 + rng() % 1000));
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        std::vector<std::uint32_t> offsets{0};
+        std::vector<BookMove> moves;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const int run = static_cast<int>(rng() % 4);
+            for (int j = 0; j < run; ++j) moves.push_back(random_book_move(rng));
+            offsets.push_back(static_cast<std::uint32_t>(moves.size()));
         }
-    }
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const auto got = static_book_get(*book, keys[i]);
-        ASSERT_TRUE(got);
-        EXPECT_EQ(got->key.low, keys[i]);
-        EXPECT_EQ(got->moves.size(), offsets[i + 1] - offsets[i]);
+        const auto book = static_book_from_bytes(book_file(keys, offsets, moves, keys.size(), moves.size()));
+        ASSERT_TRUE(book) << error_text(book);
+        const auto linear = [&](std::uint64_t k) -> std::optional<std::vector<BookMove>> {
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                if (keys[i] == k)
+                    return std::vector<BookMove>(moves.begin() + offsets[i], moves.begin() + offsets[i + 1]);
+            return std::nullopt;
+        };
+        std::vector<std::uint64_t> probes = {0, 1, ~std::uint64_t{0}};
+        for (std::uint64_t k : keys) probes.insert(probes.end(), {k - 1, k, k + 1, rng()});
+        for (std::uint64_t probe : probes) {
+            const auto want = linear(probe);
+            const auto got = book->get(probe);
+            ASSERT_EQ(got.has_value(), want.has_value()) << probe;
+            EXPECT_EQ(book->contains(probe), want.has_value());
+            if (got) {
+                EXPECT_EQ(got->key.low, probe);
+                EXPECT_EQ(got->moves, *want);
+            }
+        }
     }
 }
 

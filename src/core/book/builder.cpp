@@ -27,6 +27,21 @@ bool better(const BookMove& a, const BookMove& b) {
     return a.mv < b.mv;
 }
 
+// Most runs hold a move or two: an insertion sort (stable) spares them the buffer the
+// library's stable sort allocates for each.
+void sort_run(std::vector<BookMove>::iterator first, std::vector<BookMove>::iterator last) {
+    if (last - first > 32) {
+        std::stable_sort(first, last, better);
+        return;
+    }
+    for (auto it = first + (first != last); it < last; ++it) {
+        const BookMove m = *it;
+        auto hole = it;
+        for (; hole != first && better(m, *(hole - 1)); --hole) *hole = *(hole - 1);
+        *hole = m;
+    }
+}
+
 }  // namespace
 
 Expected<Ok, BookError> book_walk_record(const Record& record, MemoryBook& into, std::int16_t default_score,
@@ -73,32 +88,15 @@ Expected<MemoryBook, BookError> book_builder_from_game_record(const Record& reco
     return book;
 }
 
-void book_sort_moves(StaticBook& book) {
-    for (std::size_t i = 0; i + 1 < book.offsets.size(); ++i) {
-        const auto first = book.moves.begin() + book.offsets[i];
-        const auto last = book.moves.begin() + book.offsets[i + 1];
-        // Most runs hold a move or two: an insertion sort (stable) spares the buffer
-        // the library's stable sort allocates for each.
-        if (last - first > 32) {
-            std::stable_sort(first, last, better);
-            continue;
-        }
-        for (auto it = first + (first != last); it < last; ++it) {
-            const BookMove m = *it;
-            auto hole = it;
-            for (; hole != first && better(m, *(hole - 1)); --hole) *hole = *(hole - 1);
-            *hole = m;
-        }
-    }
-}
-
 MemoryBook BookBuilder::into_memory() { return std::exchange(book_, MemoryBook()); }
 
 StaticBook BookBuilder::build_static() {
-    const MemoryBook taken = into_memory();
-    StaticBook book = static_book_from_memory(taken);
-    book_sort_moves(book);
-    return book;
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> offsets;
+    std::vector<BookMove> moves;
+    into_memory().export_sorted(keys, offsets, moves);
+    for (std::size_t i = 0; i < keys.size(); ++i) sort_run(moves.begin() + offsets[i], moves.begin() + offsets[i + 1]);
+    return StaticBook(std::move(keys), std::move(offsets), std::move(moves));
 }
 
 }  // namespace korvan

@@ -28,10 +28,6 @@ Expected<Ok, BookError> book_walk_record(const Record& record, MemoryBook& into,
 Expected<MemoryBook, BookError> book_builder_from_game_record(const Record& record, std::int16_t default_score,
                                                               std::uint16_t default_depth);
 
-// Within each key: score descending, then depth descending, then move ascending;
-// equal records keep their order.
-void book_sort_moves(StaticBook& book);
-
 class BookBuilder {
 public:
     void insert(std::uint64_t key, BookMove move) { book_.insert(key, move); }
@@ -41,7 +37,9 @@ public:
                                                     std::uint16_t default_depth) {
         return book_walk_record(record, book_, default_score, default_depth);
     }
-    // Each leaves the builder empty.
+    // Each leaves the builder empty. The static book holds each key's moves best first:
+    // score descending, then depth descending, then move ascending, equal records in
+    // the order they came.
     MemoryBook into_memory();
     StaticBook build_static();
 

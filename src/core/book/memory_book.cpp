@@ -1,5 +1,6 @@
 #include "core/book/memory_book.h"
 
+#include <algorithm>
 #include <random>
 
 #include "core/util/panic.h"
@@ -28,23 +29,24 @@ MemoryBook::MemoryBook() : seed_(random_seed()) {}
 
 std::uint64_t MemoryBook::slot_of(std::uint64_t key) const { return mix(key ^ seed_) & (slots_.size() - 1); }
 
-std::uint32_t MemoryBook::find(std::uint64_t key) const {
-    if (slots_.empty()) return NONE;
+const MemoryBook::Slot* MemoryBook::find(std::uint64_t key) const {
+    if (slots_.empty()) return nullptr;
     const std::uint64_t mask = slots_.size() - 1;
     for (std::uint64_t at = slot_of(key);; at = (at + 1) & mask) {
         const Slot& s = slots_[at];
-        if (s.entry == NONE || s.key == key) return s.entry;
+        if (s.count == 0) return nullptr;
+        if (s.key == key) return &s;
     }
 }
 
 void MemoryBook::grow() {
     std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{0, NONE});
+    slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{0, NONE, 0});
     const std::uint64_t mask = slots_.size() - 1;
     for (const Slot& s : old) {
-        if (s.entry == NONE) continue;
+        if (s.count == 0) continue;
         std::uint64_t at = slot_of(s.key);
-        while (slots_[at].entry != NONE) at = (at + 1) & mask;
+        while (slots_[at].count != 0) at = (at + 1) & mask;
         slots_[at] = s;
     }
 }
@@ -52,31 +54,53 @@ void MemoryBook::grow() {
 void MemoryBook::insert(std::uint64_t key, BookMove move) {
     // Link indices are 32-bit, as are the static book's move counts.
     if (links_.size() >= NONE) panic("move count fits in u32");
-    const auto link = static_cast<std::uint32_t>(links_.size());
-    links_.push_back({move, NONE});
-    if ((entries_.size() + 1) * 4 > slots_.size() * 3) grow();
+    if ((keys_ + 1) * 4 > slots_.size() * 3) grow();
     const std::uint64_t mask = slots_.size() - 1;
     std::uint64_t at = slot_of(key);
-    while (slots_[at].entry != NONE && slots_[at].key != key) at = (at + 1) & mask;
+    while (slots_[at].count != 0 && slots_[at].key != key) at = (at + 1) & mask;
     Slot& slot = slots_[at];
-    if (slot.entry == NONE) {
-        slot = {key, static_cast<std::uint32_t>(entries_.size())};
-        entries_.push_back({key, link, link, 1});
-        return;
+    const auto link = static_cast<std::uint32_t>(links_.size());
+    if (slot.count == 0) {
+        slot = {key, NONE, 0};
+        ++keys_;
     }
-    Entry& e = entries_[slot.entry];
-    links_[e.last].next = link;
-    e.last = link;
-    ++e.count;
+    links_.push_back({move, slot.last});
+    slot.last = link;
+    ++slot.count;
+}
+
+void MemoryBook::copy_run(const Slot& slot, BookMove* out) const {
+    std::uint32_t at = slot.last;
+    for (std::uint32_t i = slot.count; i-- > 0; at = links_[at].previous) out[i] = links_[at].move;
 }
 
 std::optional<BookEntry> MemoryBook::get(std::uint64_t key) const {
-    const std::uint32_t i = find(key);
-    if (i == NONE) return std::nullopt;
-    BookEntry out{BookKey{key}, {}};
-    out.moves.reserve(entries_[i].count);
-    for_each_move(i, [&](const BookMove& m) { out.moves.push_back(m); });
+    const Slot* slot = find(key);
+    if (!slot) return std::nullopt;
+    BookEntry out{BookKey{key}, std::vector<BookMove>(slot->count)};
+    copy_run(*slot, out.moves.data());
     return out;
+}
+
+void MemoryBook::export_sorted(std::vector<std::uint64_t>& keys, std::vector<std::uint32_t>& offsets,
+                               std::vector<BookMove>& moves) const {
+    std::vector<Slot> used;
+    used.reserve(keys_);
+    for (const Slot& s : slots_)
+        if (s.count != 0) used.push_back(s);
+    std::sort(used.begin(), used.end(), [](const Slot& a, const Slot& b) { return a.key < b.key; });
+    keys.resize(used.size());
+    offsets.resize(used.size() + 1);
+    offsets[0] = 0;
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        keys[i] = used[i].key;
+        total += used[i].count;
+        if (total > NONE) panic("move count fits in u32");
+        offsets[i + 1] = static_cast<std::uint32_t>(total);
+    }
+    moves.resize(total);
+    for (std::size_t i = 0; i < used.size(); ++i) copy_run(used[i], moves.data() + offsets[i]);
 }
 
 }  // namespace korvan

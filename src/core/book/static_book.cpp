@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <bit>
 #include <limits>
+#include <numeric>
 
 #include "core/book/source.h"
 #include "core/util/panic.h"
@@ -63,43 +65,65 @@ std::uint64_t declared_length(Counts c) {
 
 }  // namespace
 
+StaticBook::StaticBook() : offsets_{0}, bucket_start_{0, 0} {}
+
+StaticBook::StaticBook(std::vector<std::uint64_t> keys, std::vector<std::uint32_t> offsets,
+                       std::vector<BookMove> moves)
+    : keys_(std::move(keys)), offsets_(std::move(offsets)), moves_(std::move(moves)) {
+    if (offsets_.size() != keys_.size() + 1) panic("static book offsets must follow its keys");
+    // About eight keys a bucket, at most 2^24 buckets.
+    const unsigned width = static_cast<unsigned>(std::bit_width(keys_.size()));
+    bucket_bits_ = width > 3 ? std::min(width - 3, 24u) : 0;
+    bucket_start_.assign((std::size_t{1} << bucket_bits_) + 1, 0);
+    for (std::uint64_t key : keys_) ++bucket_start_[(bucket_bits_ ? key >> (64 - bucket_bits_) : 0) + 1];
+    std::partial_sum(bucket_start_.begin(), bucket_start_.end(), bucket_start_.begin());
+}
+
+std::size_t StaticBook::find(std::uint64_t key) const {
+    const std::uint64_t bucket = bucket_bits_ ? key >> (64 - bucket_bits_) : 0;
+    const auto first = keys_.begin() + bucket_start_[bucket];
+    const auto last = keys_.begin() + bucket_start_[bucket + 1];
+    const auto it = std::lower_bound(first, last, key);
+    if (it == last || *it != key) return keys_.size();
+    const auto i = static_cast<std::size_t>(it - keys_.begin());
+    // A run the offsets do not bound counts as absent.
+    if (offsets_[i + 1] < offsets_[i] || offsets_[i + 1] > moves_.size()) return keys_.size();
+    return i;
+}
+
+std::optional<BookEntry> StaticBook::get(std::uint64_t key) const {
+    const std::size_t i = find(key);
+    if (i == keys_.size()) return std::nullopt;
+    return BookEntry{BookKey{key},
+                     std::vector<BookMove>(moves_.begin() + offsets_[i], moves_.begin() + offsets_[i + 1])};
+}
+
 StaticBook static_book_from_memory(const MemoryBook& book) {
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> order(book.size());
-    for (std::size_t i = 0; i < book.size(); ++i) order[i] = {book.key_at(i), static_cast<std::uint32_t>(i)};
-    std::sort(order.begin(), order.end());
-    StaticBook out;
-    out.keys.reserve(order.size());
-    out.offsets.reserve(order.size() + 1);
-    out.moves.reserve(book.move_count());
-    std::uint64_t total = 0;
-    for (const auto& [key, i] : order) {
-        total += book.move_count_at(i);
-        if (total > U32_MAX) panic("move count fits in u32");
-        out.keys.push_back(key);
-        book.for_each_move(i, [&](const BookMove& m) { out.moves.push_back(m); });
-        out.offsets.push_back(static_cast<std::uint32_t>(total));
-    }
-    return out;
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> offsets;
+    std::vector<BookMove> moves;
+    book.export_sorted(keys, offsets, moves);
+    return StaticBook(std::move(keys), std::move(offsets), std::move(moves));
 }
 
 Bytes static_book_to_bytes(const StaticBook& book) {
-    if (book.keys.size() > U32_MAX) panic("node count fits in u32");
-    if (book.moves.size() > U32_MAX) panic("move count fits in u32");
+    if (book.keys().size() > U32_MAX) panic("node count fits in u32");
+    if (book.moves().size() > U32_MAX) panic("move count fits in u32");
     Bytes out;
-    out.reserve(STATIC_BOOK_EMPTY_SIZE + 12 * book.keys.size() + MOVE_RECORD_SIZE * book.moves.size());
+    out.reserve(STATIC_BOOK_EMPTY_SIZE + 12 * book.keys().size() + MOVE_RECORD_SIZE * book.moves().size());
     for (std::uint8_t b : MAGIC) put_u8(out, b);
     put_u16(out, VERSION);
     put_u16(out, FLAGS_WRITTEN);
     put_u8(out, KEY_WIDTH);
     put_u8(out, 0);
-    put_u32(out, static_cast<std::uint32_t>(book.keys.size()));
-    put_u32(out, static_cast<std::uint32_t>(book.moves.size()));
-    for (std::uint64_t key : book.keys) {
+    put_u32(out, static_cast<std::uint32_t>(book.keys().size()));
+    put_u32(out, static_cast<std::uint32_t>(book.moves().size()));
+    for (std::uint64_t key : book.keys()) {
         put_u32(out, static_cast<std::uint32_t>(key));
         put_u32(out, static_cast<std::uint32_t>(key >> 32));
     }
-    for (std::uint32_t offset : book.offsets) put_u32(out, offset);
-    for (const BookMove& m : book.moves) {
+    for (std::uint32_t offset : book.offsets()) put_u32(out, offset);
+    for (const BookMove& m : book.moves()) {
         put_u16(out, m.mv);
         put_u16(out, static_cast<std::uint16_t>(m.score));
         put_u16(out, m.depth);
@@ -128,17 +152,16 @@ Expected<StaticBook, BookError> static_book_from_bytes(ByteSpan data) {
     if (!r.bytes(MOVE_RECORD_SIZE * move_count, moves)) return eof();
     if (!r.at_end()) return format_error("trailing bytes");
 
-    StaticBook out;
-    out.keys.resize(key_count);
-    for (std::size_t i = 0; i < key_count; ++i) out.keys[i] = load_u64(&keys[8 * i]);
-    out.offsets.resize(key_count + 1);
-    for (std::size_t i = 0; i <= key_count; ++i) out.offsets[i] = load_u32(&offsets[4 * i]);
-    out.moves.resize(move_count);
+    std::vector<std::uint64_t> key_list(key_count);
+    for (std::size_t i = 0; i < key_count; ++i) key_list[i] = load_u64(&keys[8 * i]);
+    std::vector<std::uint32_t> offset_list(key_count + 1);
+    for (std::size_t i = 0; i <= key_count; ++i) offset_list[i] = load_u32(&offsets[4 * i]);
+    std::vector<BookMove> move_list(move_count);
     for (std::size_t i = 0; i < move_count; ++i) {
         const std::uint8_t* p = &moves[MOVE_RECORD_SIZE * i];
-        out.moves[i] = BookMove{load_u16(p), static_cast<std::int16_t>(load_u16(p + 2)), load_u16(p + 4)};
+        move_list[i] = BookMove{load_u16(p), static_cast<std::int16_t>(load_u16(p + 2)), load_u16(p + 4)};
     }
-    return out;
+    return StaticBook(std::move(key_list), std::move(offset_list), std::move(move_list));
 }
 
 Expected<StaticBook, BookError> static_book_from_file(const std::string& path) {
@@ -174,30 +197,5 @@ Expected<Ok, BookError> static_book_write_file(const StaticBook& book, const std
     if (!written) return unexpected(BookError::of_io(written.error()));
     return Ok{};
 }
-
-namespace {
-
-// The index of the key, or the key count when it is absent.
-std::size_t find_key(const StaticBook& book, std::uint64_t key) {
-    const auto it = std::lower_bound(book.keys.begin(), book.keys.end(), key);
-    if (it == book.keys.end() || *it != key) return book.keys.size();
-    const auto i = static_cast<std::size_t>(it - book.keys.begin());
-    // A run that the offsets do not bound counts as absent.
-    if (i + 1 >= book.offsets.size() || book.offsets[i + 1] < book.offsets[i] ||
-        book.offsets[i + 1] > book.moves.size())
-        return book.keys.size();
-    return i;
-}
-
-}  // namespace
-
-std::optional<BookEntry> static_book_get(const StaticBook& book, std::uint64_t key) {
-    const std::size_t i = find_key(book, key);
-    if (i == book.keys.size()) return std::nullopt;
-    return BookEntry{BookKey{key}, std::vector<BookMove>(book.moves.begin() + book.offsets[i],
-                                                         book.moves.begin() + book.offsets[i + 1])};
-}
-
-bool static_book_contains(const StaticBook& book, std::uint64_t key) { return find_key(book, key) != book.keys.size(); }
 
 }  // namespace korvan

@@ -32,14 +32,38 @@ namespace korvan {
 constexpr std::size_t STATIC_BOOK_HEADER_SIZE = 22;
 constexpr std::size_t STATIC_BOOK_EMPTY_SIZE = 26;
 
-struct StaticBook {
-    std::vector<std::uint64_t> keys;
-    std::vector<std::uint32_t> offsets;  // keys.size() + 1
-    std::vector<BookMove> moves;
+// Lookups find the key's bucket by its top bits, then search the bucket: a few probes in
+// one or two cache lines for keys spread as position keys are, a plain binary search at
+// worst.
+class StaticBook {
+public:
+    StaticBook();
+    // The lists must already be a book: keys strictly increasing, offsets one more than
+    // the keys, from 0 to the move count and never decreasing.
+    StaticBook(std::vector<std::uint64_t> keys, std::vector<std::uint32_t> offsets, std::vector<BookMove> moves);
 
-    StaticBook() : offsets{0} {}
-    std::size_t size() const { return keys.size(); }
-    bool operator==(const StaticBook&) const = default;
+    const std::vector<std::uint64_t>& keys() const { return keys_; }
+    const std::vector<std::uint32_t>& offsets() const { return offsets_; }
+    const std::vector<BookMove>& moves() const { return moves_; }
+    std::size_t size() const { return keys_.size(); }
+
+    // The key's moves in stored order, or nothing.
+    std::optional<BookEntry> get(std::uint64_t key) const;
+    bool contains(std::uint64_t key) const { return find(key) != keys_.size(); }
+
+    bool operator==(const StaticBook& o) const {
+        return keys_ == o.keys_ && offsets_ == o.offsets_ && moves_ == o.moves_;
+    }
+
+private:
+    // The key's index, or the key count when it is absent.
+    std::size_t find(std::uint64_t key) const;
+
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> offsets_;
+    std::vector<BookMove> moves_;
+    unsigned bucket_bits_ = 0;
+    std::vector<std::uint32_t> bucket_start_;  // 2^bucket_bits_ + 1 entries
 };
 
 // Keys ascending, each key's moves in the book's insertion order.
@@ -55,8 +79,5 @@ Expected<StaticBook, BookError> static_book_from_file(const std::string& path);
 // The bytes are made before the file is touched; then created or truncated and
 // written whole.
 Expected<Ok, BookError> static_book_write_file(const StaticBook& book, const std::string& path);
-
-std::optional<BookEntry> static_book_get(const StaticBook& book, std::uint64_t key);
-bool static_book_contains(const StaticBook& book, std::uint64_t key);
 
 }  // namespace korvan

@@ -21,10 +21,18 @@
 #include "core/book/source.h"
 #include "core/containers/file_io.h"
 
-// Every allocation of this test program goes through here, so a test can see the
-// largest one a call made.
+// Every single-object allocation of this test program goes through here (the array
+// and aligned forms keep their own pairs), so a test can see the largest one a call
+// made.
 namespace {
 std::atomic<std::size_t> largest_allocation{0};
+
+void* allocate(std::size_t n) noexcept {
+    std::size_t seen = largest_allocation.load(std::memory_order_relaxed);
+    while (n > seen && !largest_allocation.compare_exchange_weak(seen, n)) {
+    }
+    return std::malloc(n ? n : 1);
+}
 }  // namespace
 
 // The compiler takes the malloc inside for the allocation operator new stands for and
@@ -32,14 +40,13 @@ std::atomic<std::size_t> largest_allocation{0};
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
-    std::size_t seen = largest_allocation.load(std::memory_order_relaxed);
-    while (n > seen && !largest_allocation.compare_exchange_weak(seen, n)) {
-    }
-    if (void* p = std::malloc(n ? n : 1)) return p;
+    if (void* p = allocate(n)) return p;
     throw std::bad_alloc();
 }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return allocate(n); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace korvan::test {
@@ -76,6 +83,15 @@ TEST(MemoryBook, KeepsInsertionOrderAndDuplicatesAgainstAnOrderedMap) {
     twice.insert(1, m);
     EXPECT_EQ(twice.size(), 1u);
     EXPECT_EQ(twice.get(1)->moves, (std::vector<BookMove>{m, m}));
+    // A book moved from is empty and usable.
+    const MemoryBook moved = std::move(twice);
+    EXPECT_EQ(moved.get(1)->moves.size(), 2u);
+    EXPECT_EQ(twice.size(), 0u);
+    EXPECT_EQ(twice.move_count(), 0u);
+    EXPECT_FALSE(twice.contains(1));
+    twice.insert(2, m);
+    EXPECT_EQ(twice.size(), 1u);
+    EXPECT_EQ(twice.get(2)->moves, (std::vector<BookMove>{m}));
 }
 
 TEST(StaticBook, FrozenBytesEqualTheIndependentWriterAndRoundTrip) {

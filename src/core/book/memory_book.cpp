@@ -27,6 +27,27 @@ std::uint64_t random_seed() {
 
 MemoryBook::MemoryBook() : seed_(random_seed()) {}
 
+MemoryBook::MemoryBook(MemoryBook&& other) noexcept
+    : seed_(other.seed_),
+      slots_(std::move(other.slots_)),
+      keys_(std::exchange(other.keys_, 0)),
+      links_(std::move(other.links_)) {
+    other.slots_.clear();
+    other.links_.clear();
+}
+
+MemoryBook& MemoryBook::operator=(MemoryBook&& other) noexcept {
+    if (this != &other) {
+        seed_ = other.seed_;
+        slots_ = std::move(other.slots_);
+        keys_ = std::exchange(other.keys_, 0);
+        links_ = std::move(other.links_);
+        other.slots_.clear();
+        other.links_.clear();
+    }
+    return *this;
+}
+
 std::uint64_t MemoryBook::slot_of(std::uint64_t key) const { return mix(key ^ seed_) & (slots_.size() - 1); }
 
 const MemoryBook::Slot* MemoryBook::find(std::uint64_t key) const {

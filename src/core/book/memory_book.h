@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/book/book_move.h"
@@ -18,6 +19,11 @@ namespace korvan {
 class MemoryBook {
 public:
     MemoryBook();
+    MemoryBook(const MemoryBook&) = default;
+    MemoryBook& operator=(const MemoryBook&) = default;
+    // The book moved from is left empty.
+    MemoryBook(MemoryBook&& other) noexcept;
+    MemoryBook& operator=(MemoryBook&& other) noexcept;
 
     void insert(std::uint64_t key, BookMove move);
     std::optional<BookEntry> get(std::uint64_t key) const;

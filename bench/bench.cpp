@@ -13,7 +13,12 @@
 //                                   random playouts until n moves (default 1,000,000) are checked; a check,
 //                                   not a figure: it counts the texts that do not name their own move
 //   korvan_bench all                every mode but ki2check
+//   korvan_bench books              book keys one move ahead per second; the builder's record walk
+//                                   (300 games of 150 moves, three 10-move variations each); a book
+//                                   of 1 M keys and 3 M moves frozen, written, read and looked up
+//   korvan_bench all                every mode
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +32,9 @@
 #include <random>
 
 #include "core/board/movegen/movegen.h"
+#include "core/book/book_key.h"
+#include "core/book/builder.h"
+#include "core/book/static_book.h"
 #include "core/containers/pack.h"
 #include "core/containers/sazpack.h"
 #include "core/containers/sbinpack.h"
@@ -512,6 +520,135 @@ void ki2_check(std::uint64_t wanted) {
     std::printf("ki2check: %llu texts do not read back as their move (%llu from the start, %llu from full hands)\n",
                 static_cast<unsigned long long>(wrong[0] + wrong[1]), static_cast<unsigned long long>(wrong[0]),
                 static_cast<unsigned long long>(wrong[1]));
+
+// Seeded random games of up to 150 plies from the start, each with three 10-move
+// variations branching at random plies of the main line.
+std::vector<Record> book_games(int count) {
+    std::mt19937_64 rng(2024);
+    std::vector<Record> games;
+    const auto random_move = [&](const Position& pos) -> Move32 {
+        MoveList list;
+        generate_legal(pos, list);
+        return list.size() ? position_move_to_move32(pos, list[rng() % list.size()]) : 0;
+    };
+    for (int g = 0; g < count; ++g) {
+        Record r = record_new_startpos();
+        Position pos = position_startpos();
+        std::vector<RecordNodeId> line{r.root};
+        std::vector<Position> positions{pos};
+        for (int ply = 0; ply < 150; ++ply) {
+            const Move32 m = random_move(pos);
+            if (!m) break;
+            Annotations a;
+            a.engine_info.emplace(engine_info_with_eval(static_cast<std::int16_t>(rng() % 2000) - 1000));
+            line.push_back(*record_append_move(r, line.back(), move16(m), std::move(a)));
+            position_do_move(pos, m);
+            positions.push_back(pos);
+        }
+        for (int v = 0; v < 3 && line.size() > 2; ++v) {
+            const std::size_t at = rng() % (line.size() - 1);
+            Position vp = positions[at];
+            RecordNodeId parent = line[at];
+            for (int i = 0; i < 10; ++i) {
+                const Move32 m = random_move(vp);
+                if (!m) break;
+                parent = *record_append_move(r, parent, move16(m), {});
+                position_do_move(vp, m);
+            }
+        }
+        games.push_back(std::move(r));
+    }
+    return games;
+}
+
+void bench_books() {
+    // Keys one move ahead: every legal move of the positions of a fixed game.
+    {
+        Position pos = position_startpos();
+        std::vector<std::pair<Position, std::vector<Move>>> cases;
+        for (Move32 m : fixed_game(pos)) {
+            MoveList list;
+            generate_legal(pos, list);
+            cases.push_back({pos, std::vector<Move>(list.begin(), list.end())});
+            position_do_move(pos, m);
+        }
+        std::uint64_t calls = 0, total = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int round = 0; round < 200; ++round)
+            for (const auto& [p, moves] : cases)
+                for (Move m : moves) {
+                    total ^= book_key_after(p, m)->low;
+                    ++calls;
+                }
+        const double s = seconds_since(t0);
+        sink = total;
+        std::printf("book_key_after: %.1f M/s (%.1f ns; %llu calls)\n", calls / s / 1e6, s / calls * 1e9,
+                    static_cast<unsigned long long>(calls));
+    }
+    // The record walk, best of five rounds (one round takes a few milliseconds).
+    {
+        const std::vector<Record> games = book_games(300);
+        double best = 1e9;
+        MemoryBook book;
+        for (int round = 0; round < 5; ++round) {
+            BookBuilder builder;
+            const auto t0 = std::chrono::steady_clock::now();
+            for (const Record& r : games)
+                if (!builder.extend_from_game_record(r, 0, 0)) std::exit(1);
+            best = std::min(best, seconds_since(t0));
+            book = builder.into_memory();
+        }
+        std::printf("builder walk (300 games, 150 moves, 3 variations of 10): %.2f M positions/s (%zu moves, "
+                    "%zu keys, %.1f ms)\n",
+                    book.move_count() / best / 1e6, book.move_count(), book.size(), best * 1e3);
+    }
+    // A book of 1 M keys and 3 M moves, inserted in random order.
+    {
+        constexpr std::size_t KEYS = 1'000'000;
+        std::mt19937_64 rng(7);
+        std::vector<std::uint64_t> keys(KEYS);
+        for (std::uint64_t& k : keys) k = rng();
+        std::vector<std::uint32_t> order(3 * KEYS);
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i % KEYS);
+        std::shuffle(order.begin(), order.end(), rng);
+        BookBuilder builder;
+        auto t0 = std::chrono::steady_clock::now();
+        for (std::uint32_t i : order)
+            builder.insert(keys[i], BookMove{static_cast<Move>(rng()), static_cast<std::int16_t>(rng()),
+                                             static_cast<std::uint16_t>(rng() % 40)});
+        double s = seconds_since(t0);
+        std::printf("book insert (3 M moves over 1 M keys): %.1f M/s (%.0f ms)\n", order.size() / s / 1e6, s * 1e3);
+        t0 = std::chrono::steady_clock::now();
+        const StaticBook book = builder.build_static();
+        s = seconds_since(t0);
+        std::printf("build_static: %.0f ms (%zu keys, %zu moves)\n", s * 1e3, book.size(), book.moves().size());
+        t0 = std::chrono::steady_clock::now();
+        const Bytes bytes = static_book_to_bytes(book);
+        s = seconds_since(t0);
+        std::printf("static book to_bytes: %.0f ms (%zu bytes)\n", s * 1e3, bytes.size());
+        t0 = std::chrono::steady_clock::now();
+        const auto back = static_book_from_bytes(bytes);
+        s = seconds_since(t0);
+        if (!back || back->size() != book.size()) std::exit(1);
+        std::printf("static book from_bytes: %.0f ms\n", s * 1e3);
+        std::vector<std::uint64_t> probes(4'000'000);
+        for (std::uint64_t& p : probes) p = rng() % 2 ? keys[rng() % KEYS] : rng();
+        std::uint64_t found = 0;
+        t0 = std::chrono::steady_clock::now();
+        for (std::uint64_t p : probes) {
+            const auto entry = back->get(p);
+            if (entry) found += entry->moves.size();
+        }
+        s = seconds_since(t0);
+        sink = found;
+        std::printf("static book get (half present): %.1f M/s (%.0f ns)\n", probes.size() / s / 1e6,
+                    s / probes.size() * 1e9);
+        t0 = std::chrono::steady_clock::now();
+        for (std::uint64_t p : probes) found += back->contains(p);
+        s = seconds_since(t0);
+        sink = found;
+        std::printf("static book contains: %.1f M/s (%.0f ns)\n", probes.size() / s / 1e6, s / probes.size() * 1e9);
+    }
 }
 
 }  // namespace
@@ -538,6 +675,8 @@ int main(int argc, char** argv) {
         bench_writers::bench_record_writers(argc > 2 ? std::atoi(argv[2]) : 20'000);
     } else if (mode == "ki2check") {
         ki2_check(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1'000'000);
+    } else if (mode == "books") {
+        bench_books();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -548,8 +687,9 @@ int main(int argc, char** argv) {
         bench_formats();
         bench_kif(20'000);
         bench_writers::bench_record_writers(20'000);
+        bench_books();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | all\n");
         return 2;
     }
     return 0;

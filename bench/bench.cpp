@@ -520,6 +520,7 @@ void ki2_check(std::uint64_t wanted) {
     std::printf("ki2check: %llu texts do not read back as their move (%llu from the start, %llu from full hands)\n",
                 static_cast<unsigned long long>(wrong[0] + wrong[1]), static_cast<unsigned long long>(wrong[0]),
                 static_cast<unsigned long long>(wrong[1]));
+}
 
 // Seeded random games of up to 150 plies from the start, each with three 10-move
 // variations branching at random plies of the main line.

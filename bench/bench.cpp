@@ -16,9 +16,13 @@
 //   korvan_bench books              book keys one move ahead per second; the builder's record walk
 //                                   (300 games of 150 moves, three 10-move variations each); a book
 //                                   of 1 M keys and 3 M moves frozen, written, read and looked up
+//   korvan_bench sbk                SBK books generated from playouts merged by position (30,000 and
+//                                   1,000,000 states): open time and resident-memory growth, lookups
+//                                   by position and by SFEN per second
 //   korvan_bench all                every mode
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -30,11 +34,16 @@
 #include <vector>
 
 #include <random>
+#include <thread>
+
+#include <malloc.h>
 
 #include "core/board/movegen/movegen.h"
 #include "core/book/book_key.h"
 #include "core/book/builder.h"
+#include "core/book/sbk_book.h"
 #include "core/book/static_book.h"
+#include "core/containers/file_io.h"
 #include "core/containers/pack.h"
 #include "core/containers/sazpack.h"
 #include "core/containers/sbinpack.h"
@@ -49,6 +58,7 @@
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
+#include "../tests/cpp/sbk_writer.h"
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/ki2_resolver.h"
 #include "core/records/formats/kif/kif_reader.h"
@@ -652,6 +662,109 @@ void bench_books() {
     }
 }
 
+
+// Resident memory in KiB from /proc: the current size, or the peak since the last reset.
+long resident_kib(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string want = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(want, 0) == 0) return std::atol(line.c_str() + want.size());
+    return -1;
+}
+
+// The largest resident size seen while `work` runs, sampled every millisecond (the
+// kernel's own peak also holds the book generation that came before).
+template <class F>
+long peak_resident_kib_during(F&& work) {
+    std::atomic<bool> done{false};
+    std::atomic<long> peak{resident_kib("VmRSS")};
+    std::thread sampler([&] {
+        while (!done.load()) {
+            peak = std::max(peak.load(), resident_kib("VmRSS"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    work();
+    done = true;
+    sampler.join();
+    return std::max(peak.load(), resident_kib("VmRSS"));
+}
+
+void bench_sbk_book(std::size_t state_count) {
+    const std::string path = "/tmp/korvan-bench-" + std::to_string(state_count) + ".sbk";
+    std::vector<std::string> sfens;
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        sbk_writer::GeneratedBook generated = sbk_writer::generate_book(state_count, 7);
+        const Bytes bytes = sbk_writer::book_file(generated.states);
+        if (!write_whole_file(path, bytes)) std::exit(1);
+        for (std::size_t i = 0; i < generated.positions.size(); i += std::max<std::size_t>(1, state_count / 20000))
+            sfens.push_back(generated.positions[i] + " 1");
+        std::printf("sbk %zu states: %.1f MB file (generated in %.1f s)\n", state_count, bytes.size() / 1e6,
+                    seconds_since(t0));
+    }
+    double best = 1e9;
+    long growth = 0;
+    ::malloc_trim(0);
+    for (int round = 0; round < (state_count > 100000 ? 1 : 5); ++round) {
+        const long before = resident_kib("VmRSS");
+        double s = 0;
+        const long peak = peak_resident_kib_during([&] {
+            const auto t0 = std::chrono::steady_clock::now();
+            auto book = SbkBook::open(path);
+            s = seconds_since(t0);
+            if (!book) std::exit(1);
+        });
+        best = std::min(best, s);
+        growth = std::max(growth, peak - before);
+    }
+    std::uint64_t calls = 0;
+    auto book = SbkBook::open(path);
+    std::printf("  open: %.3f s (%.2f us/state), peak resident growth %.0f MB; %zu positions\n", best,
+                best / state_count * 1e6, growth / 1024.0, book->size());
+    {
+        std::uint64_t progress_calls = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        auto again = SbkBook::open(path, [&](const SbkOpenProgress&) { return ++progress_calls != 0; });
+        if (!again) std::exit(1);
+        std::printf("  open with a progress callback: %.3f s (%llu calls)\n", seconds_since(t0),
+                    static_cast<unsigned long long>(progress_calls));
+    }
+    std::vector<Position> positions;
+    for (std::size_t i = 0; i < std::min<std::size_t>(sfens.size(), 2000); ++i) positions.push_back(*position_from_sfen(sfens[i]));
+    {
+        std::uint64_t found = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int round = 0; round < 10; ++round)
+            for (const Position& p : positions) {
+                found += book->lookup_position(p)->has_value();
+                ++calls;
+            }
+        const double s = seconds_since(t0);
+        std::printf("  lookup_position: %.0f /s (%.1f us; %llu of %llu found)\n", calls / s, s / calls * 1e6,
+                    static_cast<unsigned long long>(found), static_cast<unsigned long long>(calls));
+    }
+    {
+        std::uint64_t found = 0;
+        calls = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (const std::string& sfen : sfens) {
+            found += book->lookup_sfen(sfen)->has_value();
+            ++calls;
+        }
+        const double s = seconds_since(t0);
+        std::printf("  lookup_sfen: %.0f /s (%.1f us; %llu of %llu found)\n", calls / s, s / calls * 1e6,
+                    static_cast<unsigned long long>(found), static_cast<unsigned long long>(calls));
+    }
+    std::remove(path.c_str());
+}
+
+void bench_sbk() {
+    bench_sbk_book(30'000);
+    bench_sbk_book(1'000'000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -678,6 +791,8 @@ int main(int argc, char** argv) {
         ki2_check(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1'000'000);
     } else if (mode == "books") {
         bench_books();
+    } else if (mode == "sbk") {
+        bench_sbk();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -689,8 +804,9 @@ int main(int argc, char** argv) {
         bench_kif(20'000);
         bench_writers::bench_record_writers(20'000);
         bench_books();
+        bench_sbk();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | sbk | all\n");
         return 2;
     }
     return 0;

@@ -107,5 +107,13 @@ TEST(BookError, Texts) {
     EXPECT_EQ(book_error_display(BookError::cancelled()), "book operation cancelled");
 }
 
+// A zero-length read (an empty SBK state) may come with no buffer at all.
+TEST(BookSource, EmptyReadsTouchNothing) {
+    BookSource held = BookSource::from_bytes(Bytes{1, 2, 3});
+    const auto got = held.read_at(1, std::span<std::uint8_t>());
+    ASSERT_TRUE(got);
+    EXPECT_EQ(*got, 0u);
+}
+
 }  // namespace
 }  // namespace korvan::test

@@ -61,6 +61,7 @@ public:
         auto packed = position_to_packed_sfen(position_);
         if (!packed) panic("start position does not pack");
         start_packed_ = *packed;
+        start_ply_ = position_.ply;
     }
 
     Expected<Ok, BookError> run() {
@@ -71,7 +72,7 @@ public:
             if (!state) return fail(state);
             if (!state->sfen && r != 0) continue;
             // The snapshot stands for state 0 without an SFEN; any SFEN replaces it.
-            auto taken = take({r, start_packed_, position_.ply}, &*state);
+            auto taken = take({r, start_packed_, start_ply_}, &*state);
             if (!taken) return taken;
             while (!queue_.empty()) {
                 const QueuedLink link = queue_.front();
@@ -150,6 +151,7 @@ private:
     std::deque<QueuedLink> queue_;
     Position position_;
     Packed32 start_packed_{};
+    std::uint16_t start_ply_ = 1;
     Bytes buffer_;
 };
 

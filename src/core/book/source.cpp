@@ -67,7 +67,8 @@ BookSource::~BookSource() {
 
 Expected<std::size_t, BookError> BookSource::read_at(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (fd_ < 0) {
-        if (offset >= bytes_.size()) return std::size_t{0};
+        // An empty span may hold no pointer at all, which memcpy must not see.
+        if (offset >= bytes_.size() || out.empty()) return std::size_t{0};
         const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - offset);
         std::memcpy(out.data(), bytes_.data() + offset, n);
         return n;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/board_tags.h"
+#include "books/book_tags.h"
 #include "containers/container_tags.h"
 #include "core/labels/policy.h"
 #include "records/record_tags.h"
@@ -67,6 +68,12 @@ const Registration REGISTRATIONS[] = {
     klass<RecordMetadataClass>(),
     klass<RecordEditorClass>(),
     klass<RecordClass>(),
+    klass<BookKeyClass>(),
+    klass<BookMoveClass>(),
+    klass<BookEntryClass>(),
+    klass<MemoryBookClass>(),
+    klass<StaticBookClass>(),
+    klass<BookBuilderClass>(),
     constant("MOVE_LABEL_COUNT", move_label_count),
     constant("COMPACT_MOVE_LABEL_COUNT", compact_move_label_count),
     constant("MOVE_LABEL_TO_COMPACT", move_label_to_compact_list),
@@ -75,6 +82,7 @@ const Registration REGISTRATIONS[] = {
     klass<SazMoveClass>(),
     klass<SazGameClass>(),
     functions(SAZPACK_FUNCTIONS),
+    functions(BOOK_FUNCTIONS),
     functions(USI_POSITION_FUNCTIONS),
     functions(MOVE_FUNCTIONS),
     functions(PACK_FUNCTIONS),

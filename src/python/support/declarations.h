@@ -62,6 +62,14 @@ constexpr std::string_view trim(std::string_view s) {
     return s;
 }
 
+// string_view::find tests a pointer into the declaration text against null, which gcc 12
+// does not take as a constant under -fsanitize=address; indices compare no pointers.
+constexpr std::size_t index_of(std::string_view s, char c) {
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
 constexpr bool is_identifier(std::string_view s) {
     if (s.empty() || (s[0] >= '0' && s[0] <= '9')) return false;
     for (char c : s)
@@ -96,7 +104,7 @@ constexpr std::size_t item_end(std::string_view s, std::size_t from) {
 consteval CallDeclaration parse_declaration(std::string_view text) {
     using namespace declaration_detail;
     CallDeclaration d;
-    const std::size_t open = text.find('(');
+    const std::size_t open = index_of(text, '(');
     if (open == std::string_view::npos || text.back() != ')') malformed("expected name(parameters)");
     d.name = text.substr(0, open);
     if (!d.name.empty() && !is_identifier(d.name)) malformed("the name is no identifier");
@@ -114,7 +122,7 @@ consteval CallDeclaration parse_declaration(std::string_view text) {
             continue;
         }
         if (d.count == MAX_PARAMS) malformed("more parameters than MAX_PARAMS");
-        const std::size_t eq = item.find('=');
+        const std::size_t eq = index_of(item, '=');
         CallParameter p;
         p.name = trim(item.substr(0, eq));
         if (eq != std::string_view::npos) p.default_text = trim(item.substr(eq + 1));

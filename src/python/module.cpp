@@ -6,6 +6,7 @@
 
 #include "board/board_tags.h"
 #include "books/book_tags.h"
+#include "books/sbk_tags.h"
 #include "containers/container_tags.h"
 #include "core/labels/policy.h"
 #include "records/record_tags.h"
@@ -71,6 +72,12 @@ const Registration REGISTRATIONS[] = {
     klass<BookKeyClass>(),
     klass<BookMoveClass>(),
     klass<BookEntryClass>(),
+    klass<SbkDiagnosticsClass>(),
+    klass<SbkOpenProgressClass>(),
+    klass<SbkEvalClass>(),
+    klass<SbkMoveClass>(),
+    klass<SbkEntryClass>(),
+    klass<SbkBookClass>(),
     klass<MemoryBookClass>(),
     klass<StaticBookClass>(),
     klass<BookBuilderClass>(),

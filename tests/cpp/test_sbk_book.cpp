@@ -135,6 +135,18 @@ TEST(SbkBook, WalkFollowsLegalLinksBreadthFirst) {
     EXPECT_EQ(*book.child_entry(no_link, 0), std::nullopt);
 }
 
+// A link into a state with its own SFEN leaves that position; a link to id -1 is never
+// followed (negative ids are not indexed), so a state only it reaches stays unresolved.
+TEST(SbkBook, OwnSfenWinsAndNegativeIdsLeadNowhere) {
+    const std::string own = "9/9/9/9/4k4/9/9/9/4K4 b G 17";
+    const SbkBook book = open_book({state(1, {link(P7G7F, 2), link(P2G2F, -1)}), state(2, {}, own), state(-1)});
+    EXPECT_EQ(at(book, 1)->sfen, own);
+    EXPECT_EQ(at(book, 2), std::nullopt);
+    EXPECT_EQ(book.size(), 2u);
+    EXPECT_EQ(book.diagnostics().unresolved_next_states, 1u);
+    EXPECT_EQ(index_by_sfen(book, "lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2"), std::nullopt);
+}
+
 TEST(SbkBook, IdsAndEntryFields) {
     Bytes payload;
     w::int_field(payload, 1, 7);

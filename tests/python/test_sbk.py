@@ -1,7 +1,6 @@
 """SbkBook and its values: opening with and without a progress callback, every lookup,
 argument errors, reprs, book errors as ValueError, a file changed or removed after the
-open, generated books read back, and a differential reading of books the protobuf
-runtime writes."""
+open, and a differential reading of books the protobuf runtime writes."""
 
 import os
 import pathlib
@@ -119,21 +118,17 @@ def test_classes_are_not_instantiable(cls):
         getattr(korvan, cls)()
 
 
+# Every text has its C++ case; here each kind reaches Python as "book error: ...".
 @pytest.mark.parametrize(
     "data, message",
     [
-        (b"", "invalid book format: sbk contains no states"),
         (sbk.bytes_field(1, "author only"), "invalid book format: sbk contains no states"),
-        (b"\x1a", "invalid book format: truncated protobuf"),
         (sbk.key(5, 3), "unsupported feature: unsupported protobuf wire type"),
-        (sbk.key(3, 2) + b"\x05\x08", "invalid book format: truncated length-delimited field"),
-        (sbk.bytes_field(3, sbk.bytes_field(7, "ab")[:3]) + sbk.book([b""]),
-         "invalid book format: protobuf field exceeds state payload"),
         (sbk.book([sbk.state(comment=b"\xff")]), "invalid book format: protobuf string is not UTF-8"),
         (sbk.book([sbk.state(sfen="9/9/9/9/9/9/9/9/9 b - 1")]),
          "invalid data: invalid sbk state SFEN: position cannot be encoded: "),
     ],
-    ids=["empty", "no-states", "cut", "group", "state-past-file", "field-past-state", "not-utf8", "unpackable-sfen"],
+    ids=["no-states", "group", "not-utf8", "unpackable-sfen"],
 )
 def test_open_errors(write, data, message):
     with pytest.raises(ValueError) as raised:
@@ -204,19 +199,6 @@ def test_progress_exceptions_pass_unchanged(write):
         SbkBook.open_with_control(path, lambda progress: Truthless())
     with pytest.raises(TypeError, match="not callable"):
         SbkBook.open_with_control(path, 5)
-
-
-def test_generated_books_read_back(write):
-    data, placements = sbk.generated_book(400, seed=11)
-    book = SbkBook.open(write(data))
-    assert len(book) == len(placements)
-    for index, placement in enumerate(placements):
-        entry = book.lookup_state_index(index)
-        assert entry.sfen.rsplit(" ", 1)[0] == placement
-        assert book.lookup_sfen(placement + " 1").state_index == index
-        assert book.lookup_state_id(index + 1).state_index == index
-        for k, m in enumerate(entry.moves):
-            assert book.child_entry(entry, k).state_id == m.next_state_id
 
 
 # ---- the protobuf runtime writes, korvan reads

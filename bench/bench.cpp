@@ -9,19 +9,41 @@
 //                                   and reads of the fixture engine_comments.csa (400 moves)
 //   korvan_bench kif [reads]        KIF and KI2 records read per second (150 moves, three variations)
 //   korvan_bench writers [n]        KIF and KI2 records written per second (150 moves, three variations)
+//   korvan_bench ki2check [n]       every legal move's KI2 text read back through the token resolver, over
+//                                   random playouts until n moves (default 1,000,000) are checked; a check,
+//                                   not a figure: it counts the texts that do not name their own move
+//   korvan_bench all                every mode but ki2check
+//   korvan_bench books              book keys one move ahead per second; the builder's record walk
+//                                   (300 games of 150 moves, three 10-move variations each); a book
+//                                   of 1 M keys and 3 M moves frozen, written, read and looked up
+//   korvan_bench sbk                SBK books generated from playouts merged by position (30,000 and
+//                                   1,000,000 states): open time and resident-memory growth, lookups
+//                                   by position and by SFEN per second
 //   korvan_bench all                every mode
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <random>
+#include <thread>
+
+#include <malloc.h>
 
 #include "core/board/movegen/movegen.h"
+#include "core/book/book_key.h"
+#include "core/book/builder.h"
+#include "core/book/sbk_book.h"
+#include "core/book/static_book.h"
+#include "core/containers/file_io.h"
 #include "core/containers/pack.h"
 #include "core/containers/sazpack.h"
 #include "core/containers/sbinpack.h"
@@ -36,7 +58,9 @@
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
+#include "../tests/cpp/sbk_writer.h"
 #include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
 #include "core/records/formats/kif/kif_reader.h"
 
 using namespace korvan;
@@ -460,6 +484,287 @@ void bench_kif(int n) {
     bench_reader("KI2", texts.ki2, ki2_nodes, n);
 }
 
+// Seeded random playouts from the start and from bare kings with every other piece in
+// hand (drops put many silvers and golds next to each other). In each position every
+// legal move is written and read back; a text that fails to resolve, or resolves to
+// another move, is counted and the first few are shown.
+void ki2_check(std::uint64_t wanted) {
+    constexpr const char* STARTS[] = {"lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1",
+                                      "4k4/9/9/9/9/9/9/9/4K4 b 2R2B4G4S4N4L18P 1"};
+    std::mt19937_64 rng(2024);
+    std::uint64_t moves[2] = {}, wrong[2] = {}, games = 0, positions = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    while (moves[0] + moves[1] < wanted) {
+        const int start = static_cast<int>(games++ % 2);
+        Position pos = *position_from_sfen(STARTS[start]);
+        for (int ply = 0; ply < 256; ++ply) {
+            MoveList list;
+            generate_legal(pos, list);
+            if (list.size() == 0) break;
+            ++positions;
+            const bool has_previous = ply > 0;
+            const Square previous = has_previous ? move_to(pos.st().last_move) : SQ_NONE;
+            for (Move m : list) {
+                ++moves[start];
+                const auto text = move_to_ki2(position_move_to_move32(pos, m), pos);
+                std::optional<Ki2Move> read;
+                if (text) {
+                    Ki2Tokens tokens(*text);
+                    const auto token = tokens.next();
+                    if (token && !tokens.next()) read = resolve_ki2_token(pos, *token, has_previous, previous);
+                }
+                if (read && read->move == m && read->to == move_to(m)) continue;
+                if (++wrong[start] <= 10)
+                    std::printf("  %s %s in %s -> %s\n", move_display_usi(m).c_str(), text ? text->c_str() : "<no text>",
+                                position_to_sfen(pos, 1).c_str(), read ? move_display_usi(read->move).c_str() : "<none>");
+            }
+            position_do_move(pos, position_move_to_move32(pos, list[rng() % list.size()]));
+        }
+    }
+    const double s = seconds_since(t0);
+    std::printf("ki2check: %llu legal moves (%llu from the start, %llu from kings and full hands) in %llu positions of "
+                "%llu games, %.1f s\n",
+                static_cast<unsigned long long>(moves[0] + moves[1]), static_cast<unsigned long long>(moves[0]),
+                static_cast<unsigned long long>(moves[1]), static_cast<unsigned long long>(positions),
+                static_cast<unsigned long long>(games), s);
+    std::printf("ki2check: %llu texts do not read back as their move (%llu from the start, %llu from full hands)\n",
+                static_cast<unsigned long long>(wrong[0] + wrong[1]), static_cast<unsigned long long>(wrong[0]),
+                static_cast<unsigned long long>(wrong[1]));
+}
+
+// Seeded random games of up to 150 plies from the start, each with three 10-move
+// variations branching at random plies of the main line.
+std::vector<Record> book_games(int count) {
+    std::mt19937_64 rng(2024);
+    std::vector<Record> games;
+    const auto random_move = [&](const Position& pos) -> Move32 {
+        MoveList list;
+        generate_legal(pos, list);
+        return list.size() ? position_move_to_move32(pos, list[rng() % list.size()]) : 0;
+    };
+    for (int g = 0; g < count; ++g) {
+        Record r = record_new_startpos();
+        Position pos = position_startpos();
+        std::vector<RecordNodeId> line{r.root};
+        std::vector<Position> positions{pos};
+        for (int ply = 0; ply < 150; ++ply) {
+            const Move32 m = random_move(pos);
+            if (!m) break;
+            Annotations a;
+            a.engine_info.emplace(engine_info_with_eval(static_cast<std::int16_t>(rng() % 2000) - 1000));
+            line.push_back(*record_append_move(r, line.back(), move16(m), std::move(a)));
+            position_do_move(pos, m);
+            positions.push_back(pos);
+        }
+        for (int v = 0; v < 3 && line.size() > 2; ++v) {
+            const std::size_t at = rng() % (line.size() - 1);
+            Position vp = positions[at];
+            RecordNodeId parent = line[at];
+            for (int i = 0; i < 10; ++i) {
+                const Move32 m = random_move(vp);
+                if (!m) break;
+                parent = *record_append_move(r, parent, move16(m), {});
+                position_do_move(vp, m);
+            }
+        }
+        games.push_back(std::move(r));
+    }
+    return games;
+}
+
+void bench_books() {
+    // Keys one move ahead: every legal move of the positions of a fixed game.
+    {
+        Position pos = position_startpos();
+        std::vector<std::pair<Position, std::vector<Move>>> cases;
+        for (Move32 m : fixed_game(pos)) {
+            MoveList list;
+            generate_legal(pos, list);
+            cases.push_back({pos, std::vector<Move>(list.begin(), list.end())});
+            position_do_move(pos, m);
+        }
+        std::uint64_t calls = 0, total = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int round = 0; round < 200; ++round)
+            for (const auto& [p, moves] : cases)
+                for (Move m : moves) {
+                    total ^= book_key_after(p, m)->low;
+                    ++calls;
+                }
+        const double s = seconds_since(t0);
+        sink = total;
+        std::printf("book_key_after: %.1f M/s (%.1f ns; %llu calls)\n", calls / s / 1e6, s / calls * 1e9,
+                    static_cast<unsigned long long>(calls));
+    }
+    // The record walk, best of five rounds (one round takes a few milliseconds).
+    {
+        const std::vector<Record> games = book_games(300);
+        double best = 1e9;
+        MemoryBook book;
+        for (int round = 0; round < 5; ++round) {
+            BookBuilder builder;
+            const auto t0 = std::chrono::steady_clock::now();
+            for (const Record& r : games)
+                if (!builder.extend_from_game_record(r, 0, 0)) std::exit(1);
+            best = std::min(best, seconds_since(t0));
+            book = builder.into_memory();
+        }
+        std::printf("builder walk (300 games, 150 moves, 3 variations of 10): %.2f M positions/s (%zu moves, "
+                    "%zu keys, %.1f ms)\n",
+                    book.move_count() / best / 1e6, book.move_count(), book.size(), best * 1e3);
+    }
+    // A book of 1 M keys and 3 M moves, inserted in random order.
+    {
+        constexpr std::size_t KEYS = 1'000'000;
+        std::mt19937_64 rng(7);
+        std::vector<std::uint64_t> keys(KEYS);
+        for (std::uint64_t& k : keys) k = rng();
+        std::vector<std::uint32_t> order(3 * KEYS);
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i % KEYS);
+        std::shuffle(order.begin(), order.end(), rng);
+        BookBuilder builder;
+        auto t0 = std::chrono::steady_clock::now();
+        for (std::uint32_t i : order)
+            builder.insert(keys[i], BookMove{static_cast<Move>(rng()), static_cast<std::int16_t>(rng()),
+                                             static_cast<std::uint16_t>(rng() % 40)});
+        double s = seconds_since(t0);
+        std::printf("book insert (3 M moves over 1 M keys): %.1f M/s (%.0f ms)\n", order.size() / s / 1e6, s * 1e3);
+        t0 = std::chrono::steady_clock::now();
+        const StaticBook book = builder.build_static();
+        s = seconds_since(t0);
+        std::printf("build_static: %.0f ms (%zu keys, %zu moves)\n", s * 1e3, book.size(), book.moves().size());
+        t0 = std::chrono::steady_clock::now();
+        const Bytes bytes = static_book_to_bytes(book);
+        s = seconds_since(t0);
+        std::printf("static book to_bytes: %.0f ms (%zu bytes)\n", s * 1e3, bytes.size());
+        t0 = std::chrono::steady_clock::now();
+        const auto back = static_book_from_bytes(bytes);
+        s = seconds_since(t0);
+        if (!back || back->size() != book.size()) std::exit(1);
+        std::printf("static book from_bytes: %.0f ms\n", s * 1e3);
+        std::vector<std::uint64_t> probes(4'000'000);
+        for (std::uint64_t& p : probes) p = rng() % 2 ? keys[rng() % KEYS] : rng();
+        std::uint64_t found = 0;
+        t0 = std::chrono::steady_clock::now();
+        for (std::uint64_t p : probes) {
+            const auto entry = back->get(p);
+            if (entry) found += entry->moves.size();
+        }
+        s = seconds_since(t0);
+        sink = found;
+        std::printf("static book get (half present): %.1f M/s (%.0f ns)\n", probes.size() / s / 1e6,
+                    s / probes.size() * 1e9);
+        t0 = std::chrono::steady_clock::now();
+        for (std::uint64_t p : probes) found += back->contains(p);
+        s = seconds_since(t0);
+        sink = found;
+        std::printf("static book contains: %.1f M/s (%.0f ns)\n", probes.size() / s / 1e6, s / probes.size() * 1e9);
+    }
+}
+
+
+// Resident memory in KiB from /proc: the current size, or the peak since the last reset.
+long resident_kib(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string want = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(want, 0) == 0) return std::atol(line.c_str() + want.size());
+    return -1;
+}
+
+// The largest resident size seen while `work` runs, sampled every millisecond (the
+// kernel's own peak also holds the book generation that came before).
+template <class F>
+long peak_resident_kib_during(F&& work) {
+    std::atomic<bool> done{false};
+    std::atomic<long> peak{resident_kib("VmRSS")};
+    std::thread sampler([&] {
+        while (!done.load()) {
+            peak = std::max(peak.load(), resident_kib("VmRSS"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    work();
+    done = true;
+    sampler.join();
+    return std::max(peak.load(), resident_kib("VmRSS"));
+}
+
+void bench_sbk_book(std::size_t state_count) {
+    const std::string path = "/tmp/korvan-bench-" + std::to_string(state_count) + ".sbk";
+    std::vector<std::string> sfens;
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        sbk_writer::GeneratedBook generated = sbk_writer::generate_book(state_count, 7);
+        const Bytes bytes = sbk_writer::book_file(generated.states);
+        if (!write_whole_file(path, bytes)) std::exit(1);
+        for (std::size_t i = 0; i < generated.positions.size(); i += std::max<std::size_t>(1, state_count / 20000))
+            sfens.push_back(generated.positions[i] + " 1");
+        std::printf("sbk %zu states: %.1f MB file (generated in %.1f s)\n", state_count, bytes.size() / 1e6,
+                    seconds_since(t0));
+    }
+    double best = 1e9;
+    long growth = 0;
+    ::malloc_trim(0);
+    for (int round = 0; round < (state_count > 100000 ? 1 : 5); ++round) {
+        const long before = resident_kib("VmRSS");
+        double s = 0;
+        const long peak = peak_resident_kib_during([&] {
+            const auto t0 = std::chrono::steady_clock::now();
+            auto book = SbkBook::open(path);
+            s = seconds_since(t0);
+            if (!book) std::exit(1);
+        });
+        best = std::min(best, s);
+        growth = std::max(growth, peak - before);
+    }
+    std::uint64_t calls = 0;
+    auto book = SbkBook::open(path);
+    std::printf("  open: %.3f s (%.2f us/state), peak resident growth %.0f MB; %zu positions\n", best,
+                best / state_count * 1e6, growth / 1024.0, book->size());
+    {
+        std::uint64_t progress_calls = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        auto again = SbkBook::open(path, [&](const SbkOpenProgress&) { return ++progress_calls != 0; });
+        if (!again) std::exit(1);
+        std::printf("  open with a progress callback: %.3f s (%llu calls)\n", seconds_since(t0),
+                    static_cast<unsigned long long>(progress_calls));
+    }
+    std::vector<Position> positions;
+    for (std::size_t i = 0; i < std::min<std::size_t>(sfens.size(), 2000); ++i) positions.push_back(*position_from_sfen(sfens[i]));
+    {
+        std::uint64_t found = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int round = 0; round < 10; ++round)
+            for (const Position& p : positions) {
+                found += book->lookup_position(p)->has_value();
+                ++calls;
+            }
+        const double s = seconds_since(t0);
+        std::printf("  lookup_position: %.0f /s (%.1f us; %llu of %llu found)\n", calls / s, s / calls * 1e6,
+                    static_cast<unsigned long long>(found), static_cast<unsigned long long>(calls));
+    }
+    {
+        std::uint64_t found = 0;
+        calls = 0;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (const std::string& sfen : sfens) {
+            found += book->lookup_sfen(sfen)->has_value();
+            ++calls;
+        }
+        const double s = seconds_since(t0);
+        std::printf("  lookup_sfen: %.0f /s (%.1f us; %llu of %llu found)\n", calls / s, s / calls * 1e6,
+                    static_cast<unsigned long long>(found), static_cast<unsigned long long>(calls));
+    }
+    std::remove(path.c_str());
+}
+
+void bench_sbk() {
+    bench_sbk_book(30'000);
+    bench_sbk_book(1'000'000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -482,6 +787,12 @@ int main(int argc, char** argv) {
         bench_kif(argc > 2 ? std::atoi(argv[2]) : 20'000);
     } else if (mode == "writers") {
         bench_writers::bench_record_writers(argc > 2 ? std::atoi(argv[2]) : 20'000);
+    } else if (mode == "ki2check") {
+        ki2_check(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1'000'000);
+    } else if (mode == "books") {
+        bench_books();
+    } else if (mode == "sbk") {
+        bench_sbk();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -492,8 +803,10 @@ int main(int argc, char** argv) {
         bench_formats();
         bench_kif(20'000);
         bench_writers::bench_record_writers(20'000);
+        bench_books();
+        bench_sbk();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | sbk | all\n");
         return 2;
     }
     return 0;

@@ -147,4 +147,96 @@ TEST(RecordEditor, LongPathsKeepEveryStateRecord) {
 }
 
 }  // namespace
+// A main line given as moves replays from its start, or names its first fault.
+struct MainLineCase {
+    const char* name;
+    const char* sfen;
+    std::vector<const char*> moves;  // USI, or "resign" for the special value
+    std::optional<MainLineFault::Kind> fault;
+    std::size_t index;
+    const char* reached;  // SFEN of the position reached, when no fault
+};
+
+const MainLineCase MAIN_LINE_CASES[] = {
+    {"Empty", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {}, std::nullopt, 0,
+     "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"},
+    {"BishopExchange", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {"7g7f", "3c3d", "8h2b+"},
+     std::nullopt, 0, "lnsgkgsnl/1r5+B1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/7R1/LNSGKGSNL w B 4"},
+    {"BadStart", "lnsgkgsnl/1r5b1 b - 1", {"7g7f"}, MainLineFault::Kind::InvalidStart, 0, nullptr},
+    {"SpecialMove", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {"7g7f", "resign"},
+     MainLineFault::Kind::NotNormal, 1, nullptr},
+    {"EmptySource", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {"7g7f", "3c3d", "5e5d"},
+     MainLineFault::Kind::NotWidened, 2, nullptr},
+    {"OpponentPiece", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {"3c3d"},
+     MainLineFault::Kind::NotWidened, 0, nullptr},
+    {"PawnTwoSteps", "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1", {"7g7f", "3c3d", "2g2e"},
+     MainLineFault::Kind::Illegal, 2, nullptr},
+    {"KingTakesRook", "4k4/9/9/9/9/9/9/4r4/4K4 b - 1", {"5i5h"}, std::nullopt, 0, "4k4/9/9/9/9/9/9/4K4/9 w R 2"},
+    {"PinnedPiece", "4k4/9/9/9/4r4/9/9/4G4/4K4 b - 1", {"5h4h"}, MainLineFault::Kind::Illegal, 0, nullptr},
+};
+
+class MainLineReplay : public ::testing::TestWithParam<MainLineCase> {};
+
+TEST_P(MainLineReplay, ReachesThePositionOrNamesTheFault) {
+    const MainLineCase& c = GetParam();
+    std::vector<MoveEntry> entries;
+    for (const char* text : c.moves) {
+        MoveEntry entry;
+        entry.move = std::string_view(text) == "resign" ? MOVE_RESIGN : *move_from_usi(text);
+        entries.push_back(entry);
+    }
+    const auto replayed = replay_main_line(c.sfen, entries);
+    if (!c.fault) {
+        ASSERT_TRUE(replayed);
+        EXPECT_EQ(position_to_sfen(*replayed, replayed->ply), c.reached);
+        return;
+    }
+    ASSERT_FALSE(replayed);
+    EXPECT_EQ(replayed.error().kind, *c.fault);
+    EXPECT_EQ(replayed.error().index, c.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordEditor, MainLineReplay, ::testing::ValuesIn(MAIN_LINE_CASES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The wall time and latency read the plain key first, then the arena key; writing
+// either clears both keys of that field and leaves every other extra alone.
+TEST(RecordEditor, EngineReportTimesAndTheirArenaKeys) {
+    struct Field {
+        const char* plain;
+        const char* arena;
+        std::optional<std::int64_t> (*read)(const EngineInfo&);
+        void (*write)(EngineInfo&, std::optional<std::int64_t>);
+    };
+    const Field fields[] = {
+        {"wall_time_ms", "arena.wall_time_ms", engine_info_wall_time_ms, engine_info_set_wall_time_ms},
+        {"latency_delta_ms", "arena.latency_delta_ms", engine_info_latency_delta_ms,
+         engine_info_set_latency_delta_ms},
+    };
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.plain);
+        EngineInfo info;
+        EXPECT_EQ(f.read(info), std::nullopt);
+        info.extras["other"] = std::int64_t{7};
+        info.extras[f.arena] = std::int64_t{11};
+        EXPECT_EQ(f.read(info), 11);
+        info.extras[f.plain] = std::int64_t{5};
+        EXPECT_EQ(f.read(info), 5);
+        // A value of another kind under the plain key hides the arena one.
+        info.extras[f.plain] = std::string("fast");
+        EXPECT_EQ(f.read(info), std::nullopt);
+        info.extras[f.plain] = 1.5;
+        EXPECT_EQ(f.read(info), std::nullopt);
+
+        f.write(info, 42);
+        EXPECT_EQ(f.read(info), 42);
+        EXPECT_EQ(info.extras.count(f.arena), 0u);
+        EXPECT_EQ(info.extras.size(), 2u);
+        f.write(info, std::nullopt);
+        EXPECT_EQ(f.read(info), std::nullopt);
+        EXPECT_EQ(info.extras.size(), 1u);
+        EXPECT_EQ(info.extras.count("other"), 1u);
+    }
+}
+
 }  // namespace korvan

@@ -3,14 +3,11 @@
 import pytest
 
 import korvan as k
+from shared_checks import sq
 from korvan import _korvan
 
 START = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"
 B, W = k.Color.BLACK, k.Color.WHITE
-
-
-def sq(usi):
-    return k.Square.from_usi(usi)
 
 
 def squares(bitboard):

@@ -8,6 +8,7 @@ import pathlib
 import pytest
 
 import korvan as k
+from shared_checks import raises
 from container_records import (
     SBINPACK_RESULTS,
     main_line,
@@ -15,12 +16,6 @@ from container_records import (
     variation_stems,
     with_variations,
 )
-
-
-def raises(error, text, call, *args, **kwargs):
-    with pytest.raises(error) as raised:
-        call(*args, **kwargs)
-    assert str(raised.value) == text
 
 
 def records(seed, count, plies):

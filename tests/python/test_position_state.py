@@ -7,13 +7,10 @@ import numpy as np
 import pytest
 
 import korvan as k
+from shared_checks import sq
 
 START = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"
 EMPTY = "9/9/9/9/9/9/9/9/9 b - 1"
-
-
-def sq(usi):
-    return k.Square.from_usi(usi)
 
 
 @pytest.mark.parametrize("make", [k.PositionState, lambda: k.PositionState(None), lambda: k.PositionState(sfen=None)])

@@ -8,6 +8,7 @@ import numpy as np
 import pytest
 
 import korvan as k
+from shared_checks import raises
 from container_records import (
     SBINPACK_RESULTS,
     START,
@@ -23,12 +24,6 @@ KINGLESS = "4k4/9/9/9/9/9/9/9/9 b R 1"
 
 def entry(move, eval=None):
     return k.MoveEntry(move, engine_info=None if eval is None else k.EngineInfo(eval=eval))
-
-
-def raises(error, text, call, *args, **kwargs):
-    with pytest.raises(error) as raised:
-        call(*args, **kwargs)
-    assert str(raised.value) == text
 
 
 # Pack

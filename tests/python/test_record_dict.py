@@ -6,6 +6,7 @@ import numpy
 import pytest
 
 import korvan
+from shared_checks import raises
 from korvan import Board, EngineInfo, GameResult, Move, MoveEntry, Record, RecordEditor, RecordMetadata
 from korvan import SpecialMoveEntry, TimeControl
 
@@ -34,13 +35,6 @@ def data(moves=(), **extra):
     return {"init_position_sfen": START, "moves": list(moves), **extra}
 
 
-def raises(exc, message, fn, *args, **kwargs):
-    with pytest.raises(exc) as info:
-        fn(*args, **kwargs)
-    assert str(info.value) == message
-    return info
-
-
 # --- Snapshots: everything the dict form carries, as plain values ------------------------
 
 def engine_snapshot(info):
@@ -67,7 +61,7 @@ def terminal_snapshot(t):
     return (t.kind, t.result.value, t.unknown_name, t.raw, t.comment, t.time_ms)
 
 
-def snapshot(r):
+def record_snapshot(r):
     return {
         "sfen": r.init_position_sfen,
         "initial_comment": r.initial_comment,
@@ -125,7 +119,7 @@ def random_terminal(rng):
     return SpecialMoveEntry(kind, result, "odd" if kind == "UNKNOWN" else None, comment, time_ms, raw)
 
 
-def random_record(seed):
+def random_dict_record(seed):
     rng = random.Random(seed)
     sfen = rng.choice([None, START, MIDGAME])
     board = Board(sfen) if sfen else Board()
@@ -155,7 +149,7 @@ def random_record(seed):
 
 
 def expected_after_round_trip(record):
-    want = snapshot(record)
+    want = record_snapshot(record)
     if want["terminal"] is not None:
         kind, result, _, raw, comment, time_ms = want["terminal"]
         if result == 7 and raw is None and comment is None and time_ms is None:
@@ -170,17 +164,17 @@ def expected_after_round_trip(record):
 @pytest.mark.parametrize("seed", range(60))
 @pytest.mark.parametrize("strict", [False, True])
 def test_round_trip_random_records(seed, strict):
-    record = random_record(seed)
+    record = random_dict_record(seed)
     written = record.to_dict()
     back = Record.from_dict(written, strict=strict)
-    assert snapshot(back) == expected_after_round_trip(record)
+    assert record_snapshot(back) == expected_after_round_trip(record)
     assert back.to_dict() == written
     # Plain values only: the form survives JSON.
     assert Record.from_dict(json.loads(json.dumps(written)), strict=strict).to_dict() == written
 
 
 def test_numpy_bool_strict():
-    record = random_record(3)
+    record = random_dict_record(3)
     assert Record.from_dict(record.to_dict(), strict=numpy.bool_(True)).to_dict() == record.to_dict()
     with pytest.raises(ValueError, match="^from_dict: unknown top-level key 'foo'$"):
         Record.from_dict(data(foo=1), strict=numpy.True_)
@@ -509,7 +503,7 @@ def test_items_are_read_lazily_and_stop_at_first_failure():
 
 
 def test_input_not_changed():
-    d = random_record(7).to_dict()
+    d = random_dict_record(7).to_dict()
     before = json.dumps(d)
     Record.from_dict(d, strict=True)
     assert json.dumps(d) == before

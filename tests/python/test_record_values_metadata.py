@@ -135,7 +135,7 @@ TEXT_FIELDS = [f for f in FIELDS if f not in ("time_control", "black_time_contro
 TIME_FIELDS = ["time_control", "black_time_control", "white_time_control"]
 
 
-def snapshot(m):
+def metadata_fields(m):
     """Every field, time controls as specs."""
     out = {}
     for name in FIELDS:
@@ -144,25 +144,25 @@ def snapshot(m):
     return out
 
 
-def full_metadata():
+def every_field_metadata():
     return k.RecordMetadata(*[f"{n}-v" for n in FIELDS[:6]], k.TimeControl(1, 2, 3), k.TimeControl(4, 5, 6),
                             k.TimeControl(7, 8, 9), 256, "24", "s", "e", "u", "c", {"b": "2", "a": "1"})
 
 
 def test_empty_metadata():
     m = k.RecordMetadata()
-    assert snapshot(m) == {**{name: None for name in FIELDS}, "attributes": {}}
+    assert metadata_fields(m) == {**{name: None for name in FIELDS}, "attributes": {}}
     assert repr(m) == "RecordMetadata(event=None, site=None, players=None/None)"
     assert k.RecordMetadata.__text_signature__ == "(" + ", ".join(f"{f}=None" for f in FIELDS) + ")"
 
 
 def test_every_field_by_position_and_by_keyword():
-    m = full_metadata()
+    m = every_field_metadata()
     expected = {**{n: f"{n}-v" for n in FIELDS[:6]}, "time_control": "1+2+3", "black_time_control": "4+5+6",
                 "white_time_control": "7+8+9", "max_moves": 256, "impasse_rule": "24", "start_date": "s",
                 "end_date": "e", "updated_date": "u", "comment": "c", "attributes": {"a": "1", "b": "2"}}
-    assert snapshot(m) == expected
-    assert snapshot(k.RecordMetadata(**{n: getattr(m, n) for n in FIELDS})) == expected
+    assert metadata_fields(m) == expected
+    assert metadata_fields(k.RecordMetadata(**{n: getattr(m, n) for n in FIELDS})) == expected
     assert (k.RecordMetadata("E", "S").event, k.RecordMetadata("E", "S").site) == ("E", "S")
 
 
@@ -246,19 +246,19 @@ def test_time_control_fields(name):
     ],
 )
 def test_failed_writes_change_nothing(name, value, error, message):
-    m = full_metadata()
-    before = snapshot(m)
+    m = every_field_metadata()
+    before = metadata_fields(m)
     with pytest.raises(error, match=message):
         setattr(m, name, value)
-    assert snapshot(m) == before
+    assert metadata_fields(m) == before
 
 
 @pytest.mark.parametrize("name", FIELDS)
 def test_deletion_refused(name):
-    m = full_metadata()
+    m = every_field_metadata()
     with pytest.raises(AttributeError, match="^can't delete attribute$"):
         delattr(m, name)
-    assert snapshot(m) == snapshot(full_metadata())
+    assert metadata_fields(m) == metadata_fields(every_field_metadata())
 
 
 def test_attribute_map():

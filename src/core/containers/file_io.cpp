@@ -28,6 +28,9 @@ namespace {
 
 IoError last_error(IoStep step) { return IoError{errno, step}; }
 
+// The system reads a path up to its first NUL, which would name another file.
+bool names_no_file(const std::string& path) { return path.find('\0') != std::string::npos; }
+
 // Closes on every path out; the explicit close of the success path reports its error.
 class FileDescriptor {
 public:
@@ -53,6 +56,7 @@ private:
 }  // namespace
 
 Expected<Bytes, IoError> read_whole_file(const std::string& path) {
+    if (names_no_file(path)) return unexpected(IoError{EINVAL, IoStep::Open});
     int fd = 0;
     do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
@@ -78,6 +82,7 @@ Expected<Bytes, IoError> read_whole_file(const std::string& path) {
 }
 
 Expected<Ok, IoError> write_whole_file(const std::string& path, ByteSpan bytes) {
+    if (names_no_file(path)) return unexpected(IoError{EINVAL, IoStep::Open});
     int fd = 0;
     do fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);

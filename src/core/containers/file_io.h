@@ -22,6 +22,7 @@ struct IoError {
 // The system's description, then " (os error N)".
 std::string io_error_display(const IoError& e);
 
+// A path holding a NUL byte fails both before any open, as EINVAL.
 Expected<Bytes, IoError> read_whole_file(const std::string& path);
 // Creates or truncates the file (mode 0666 less the umask) and writes every byte,
 // however many calls that takes; a failed close is a failure too, since a delayed

@@ -25,6 +25,22 @@ std::optional<Move32> record_checked_move(const Position& pos, Move move) {
     return m;
 }
 
+Expected<Position, MainLineFault> replay_main_line(std::string_view sfen, std::span<const MoveEntry> entries) {
+    using Kind = MainLineFault::Kind;
+    auto pos = position_from_sfen(sfen);
+    if (!pos) return unexpected(MainLineFault{Kind::InvalidStart, 0, pos.error()});
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Move move = entries[i].move;
+        if (!is_normal_move(move)) return unexpected(MainLineFault{Kind::NotNormal, i, {}});
+        if (!is_normal_move(position_move_to_move32(*pos, move)))
+            return unexpected(MainLineFault{Kind::NotWidened, i, {}});
+        const auto checked = record_checked_move(*pos, move);
+        if (!checked) return unexpected(MainLineFault{Kind::Illegal, i, {}});
+        position_do_move(*pos, *checked);
+    }
+    return std::move(*pos);
+}
+
 Expected<RecordEditor, RecordError> record_editor_new(Record record) {
     auto pos = record_initial_position(record);
     if (!pos) return unexpected(pos.error());

@@ -58,6 +58,16 @@ struct EngineInfo {
 void engine_info_set_eval(EngineInfo& info, std::int64_t value);
 EngineInfo engine_info_with_eval(std::int64_t value);
 
+// The wall time and latency delta of a report live in the extras, as integers under
+// "wall_time_ms" and "latency_delta_ms"; reports of arena tools name them
+// "arena.wall_time_ms" and "arena.latency_delta_ms", read when the plain key is absent.
+// A value of another kind under the key that is read reads as none.
+std::optional<std::int64_t> engine_info_wall_time_ms(const EngineInfo& info);
+std::optional<std::int64_t> engine_info_latency_delta_ms(const EngineInfo& info);
+// Stores the value under the plain key (none removes it); the arena key goes either way.
+void engine_info_set_wall_time_ms(EngineInfo& info, std::optional<std::int64_t> ms);
+void engine_info_set_latency_delta_ms(EngineInfo& info, std::optional<std::int64_t> ms);
+
 struct Annotations {
     std::optional<std::string> comment;
     std::optional<Duration> time;

@@ -1,22 +1,18 @@
 #pragma once
-// The Board class is assembled from method groups, one file each; the class body in
-// board_class.cpp concatenates the groups in this order.
+// The Board class is assembled from method groups, one file each; its definition in
+// board_class.cpp lists its own set-up methods, then these groups in this order.
 
-#include <span>
-
-#include "class_tags.h"
+#include "board/board_tags.h"
 
 namespace korvan::py {
 
-std::span<const PyMethodDef> board_setup_methods();     // set-up and snapshots
-std::span<const PyMethodDef> board_move_methods();      // making, testing and undoing moves
-std::span<const PyMethodDef> board_query_methods();     // move lists, pieces, attacks, state
-std::span<const PyMethodDef> board_analysis_methods();  // mate, declaration, move conversions
-std::span<const PyMethodDef> board_packed_methods();          // PackedSfen and HuffmanCodedPos
-std::span<const PyMethodDef> board_row_methods();             // PackedSfenValue and HCPE rows
-std::span<const PyMethodDef> board_position_state_methods();  // PositionState in and out, validation
-std::span<const PyMethodDef> board_picture_methods();         // BOD, SVG and CSA board lines
-std::span<const PyGetSetDef> board_setup_getset();
+Methods board_move_methods();      // making, testing and undoing moves
+Methods board_query_methods();     // move lists, pieces, attacks, state
+Methods board_analysis_methods();  // mate, declaration, move conversions
+Methods board_packed_methods();          // PackedSfen and HuffmanCodedPos
+Methods board_row_methods();             // PackedSfenValue and HCPE rows
+Methods board_position_state_methods();  // PositionState in and out, validation
+Methods board_picture_methods();         // BOD, SVG and CSA board lines
 
 // The board argument of the value-class methods that read a position: an instance of
 // Board (or a subclass) used on its own thread, borrowed shared by the guard.

@@ -5,13 +5,12 @@
 #include "core/mate/mate_in_one.h"
 #include "core/mate/mated.h"
 #include "core/types/apery.h"
+#include "support/dicts.h"
 #include "support/convert.h"
 
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* MV[] = {"mv"};
 
 PyObject* is_mated(const Position& pos) { return PyBool_FromLong(position_is_mated(pos)); }
 
@@ -19,11 +18,6 @@ PyObject* solve_mate_in_one(const Position& pos) {
     const auto m = position_solve_mate_in_one(pos);
     if (!m) Py_RETURN_NONE;
     return wrap<Move32Class>(*m);
-}
-
-bool put(PyObject* dict, const char* key, PyObject* value) {
-    Ref owned(value);
-    return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
 }
 
 PyObject* bool_of(bool b) { return PyBool_FromLong(b); }
@@ -34,20 +28,20 @@ PyObject* evaluate_declaration(const Position& pos) {
     if (!dict) return nullptr;
     PyObject* out = dict.get();
     static constexpr const char* DETAIL[] = {"NO_RULE", "POINT_RULE", "TRY_RULE"};
-    bool ok = put(out, "rule", PyUnicode_FromString(entering_king_rule_name(d.rule))) &&
-              put(out, "can_declare", bool_of(d.can_declare)) &&
-              put(out, "detail_type", PyUnicode_FromString(DETAIL[static_cast<int>(d.detail)]));
+    bool ok = put_member(out, "rule", PyUnicode_FromString(entering_king_rule_name(d.rule))) &&
+              put_member(out, "can_declare", bool_of(d.can_declare)) &&
+              put_member(out, "detail_type", PyUnicode_FromString(DETAIL[static_cast<int>(d.detail)]));
     if (ok && d.detail == Declaration::Detail::TryRule) {
         PyObject* king = d.king_square ? wrap<SquareClass>(*d.king_square) : Py_NewRef(Py_None);
-        ok = put(out, "king_square", king) && put(out, "try_square", wrap<SquareClass>(d.try_square)) &&
-             put(out, "can_reach", bool_of(d.can_reach)) && put(out, "can_occupy", bool_of(d.can_occupy)) &&
-             put(out, "is_safe", bool_of(d.is_safe));
+        ok = put_member(out, "king_square", king) && put_member(out, "try_square", wrap<SquareClass>(d.try_square)) &&
+             put_member(out, "can_reach", bool_of(d.can_reach)) && put_member(out, "can_occupy", bool_of(d.can_occupy)) &&
+             put_member(out, "is_safe", bool_of(d.is_safe));
     } else if (ok && d.detail == Declaration::Detail::PointRule) {
-        ok = put(out, "not_in_check", bool_of(d.not_in_check)) &&
-             put(out, "king_in_enemy_camp", bool_of(d.king_in_enemy_camp)) &&
-             put(out, "pieces_in_camp", PyLong_FromLong(d.pieces_in_camp)) &&
-             put(out, "enough_pieces", bool_of(d.enough_pieces)) && put(out, "points", PyLong_FromLong(d.points)) &&
-             put(out, "required_points", PyLong_FromLong(d.required_points));
+        ok = put_member(out, "not_in_check", bool_of(d.not_in_check)) &&
+             put_member(out, "king_in_enemy_camp", bool_of(d.king_in_enemy_camp)) &&
+             put_member(out, "pieces_in_camp", PyLong_FromLong(d.pieces_in_camp)) &&
+             put_member(out, "enough_pieces", bool_of(d.enough_pieces)) && put_member(out, "points", PyLong_FromLong(d.points)) &&
+             put_member(out, "required_points", PyLong_FromLong(d.required_points));
     }
     return ok ? dict.release() : nullptr;
 }
@@ -77,31 +71,19 @@ PyObject* apery_move32_from_move32(const Position& pos, PyObject* const* args) {
     return wrap<AperyMove32Class>(move_to_apery(pos.board, move16(m)));
 }
 
-constexpr Signature IS_MATED{"is_mated"};
-constexpr Signature SOLVE_MATE_IN_ONE{"solve_mate_in_one"};
-constexpr Signature EVALUATE_DECLARATION{"evaluate_declaration"};
-constexpr Signature CAN_DECLARE_WIN{"can_declare_win"};
-constexpr Signature MOVE32_FROM_MOVE{"move32_from_move", MV};
-constexpr Signature APERY_MOVE32_FROM_MOVE{"apery_move32_from_move", MV};
-constexpr Signature APERY_MOVE32_FROM_MOVE32{"apery_move32_from_move32", MV};
-
 using B = BoardClass;
 
-const PyMethodDef ANALYSIS_METHODS[] = {
-    method_def<method<B, IS_MATED, is_mated>>("is_mated", "is_mated($self)\n--\n\n"),
-    method_def<method<B, SOLVE_MATE_IN_ONE, solve_mate_in_one>>("solve_mate_in_one", "solve_mate_in_one($self)\n--\n\n"),
-    method_def<method<B, EVALUATE_DECLARATION, evaluate_declaration>>("evaluate_declaration",
-                                                                      "evaluate_declaration($self)\n--\n\n"),
-    method_def<method<B, CAN_DECLARE_WIN, can_declare_win>>("can_declare_win", "can_declare_win($self)\n--\n\n"),
-    method_def<method<B, MOVE32_FROM_MOVE, move32_from_move>>("move32_from_move", "move32_from_move($self, mv)\n--\n\n"),
-    method_def<method<B, APERY_MOVE32_FROM_MOVE, apery_move32_from_move>>(
-        "apery_move32_from_move", "apery_move32_from_move($self, mv)\n--\n\n"),
-    method_def<method<B, APERY_MOVE32_FROM_MOVE32, apery_move32_from_move32>>(
-        "apery_move32_from_move32", "apery_move32_from_move32($self, mv)\n--\n\n"),
-};
+constexpr Methods ANALYSIS_METHODS = method_table<B,
+    Method<"is_mated()", is_mated>,
+    Method<"solve_mate_in_one()", solve_mate_in_one>,
+    Method<"evaluate_declaration()", evaluate_declaration>,
+    Method<"can_declare_win()", can_declare_win>,
+    Method<"move32_from_move(mv)", move32_from_move>,
+    Method<"apery_move32_from_move(mv)", apery_move32_from_move>,
+    Method<"apery_move32_from_move32(mv)", apery_move32_from_move32>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_analysis_methods() { return ANALYSIS_METHODS; }
+Methods board_analysis_methods() { return ANALYSIS_METHODS; }
 
 }  // namespace korvan::py

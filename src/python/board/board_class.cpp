@@ -1,24 +1,19 @@
 // The Board class: construction, set-up, copies and the SFEN snapshot; and the class
 // body that joins every method group.
 
-#include <vector>
-
 #include "board/board.h"
-#include "support/joined.h"
 #include "core/board/position/parser.h"
 #include "core/board/notation/usi_position.h"
 #include "support/convert.h"
-#include "support/descriptors.h"
 
 namespace korvan::py {
 
 namespace {
 
 constexpr const char* SFEN[] = {"sfen"};
-constexpr const char* POSITION[] = {"position"};
 
 bool raise_sfen_error(const SfenError& e) {
-    PyErr_SetString(PyExc_ValueError, sfen_error_display(e).c_str());
+    raise_value_error(sfen_error_display(e));
     return false;
 }
 
@@ -66,7 +61,7 @@ PyObject* set_usi_position(Position& pos, PyObject* const* args) {
     }
     auto result = parse_usi_position_command(text);
     if (!result) {
-        PyErr_SetString(PyExc_ValueError, result.error().c_str());
+        raise_value_error(result.error());
         return nullptr;
     }
     pos = std::move(result->position);
@@ -76,38 +71,24 @@ PyObject* set_usi_position(Position& pos, PyObject* const* args) {
 // Always of the class Board itself, with the whole history.
 PyObject* copy(const Position& pos) { return wrap<BoardClass>(pos); }
 
-PyObject* to_sfen(const Position& pos) { return to_py_str(position_to_sfen(pos, pos.ply)); }
+PyObject* to_sfen(const Position& pos) { return message_str(position_to_sfen(pos, pos.ply)); }
 
 PyObject* turn(const Position& pos) { return wrap<ColorClass>(pos.side_to_move); }
 PyObject* game_ply(const Position& pos) { return PyLong_FromLong(pos.ply); }
 
-constexpr Signature NEW{"__new__", SFEN, 0};
-constexpr Signature RESET{"reset"};
-constexpr Signature SET_SFEN{"set_sfen", SFEN};
-constexpr Signature SET_USI_POSITION{"set_usi_position", POSITION};
-constexpr Signature COPY{"copy"};
-constexpr Signature DUNDER_COPY{"__copy__"};
-constexpr Signature TO_SFEN{"to_sfen"};
+constexpr Methods SETUP_METHODS = method_table<BoardClass,
+    Method<"reset()", reset, Access::Exclusive>,
+    Method<"set_sfen(sfen)", set_sfen, Access::Exclusive>,
+    Method<"set_usi_position(position)", set_usi_position, Access::Exclusive>,
+    Method<"copy()", copy>,
+    Method<"__copy__()", copy>,
+    Method<"to_sfen()", to_sfen>>;
 
-const PyMethodDef SETUP_METHODS[] = {
-    method_def<method<BoardClass, RESET, reset, Access::Exclusive>>("reset", "reset($self)\n--\n\n"),
-    method_def<method<BoardClass, SET_SFEN, set_sfen, Access::Exclusive>>("set_sfen", "set_sfen($self, sfen)\n--\n\n"),
-    method_def<method<BoardClass, SET_USI_POSITION, set_usi_position, Access::Exclusive>>(
-        "set_usi_position", "set_usi_position($self, position)\n--\n\n"),
-    method_def<method<BoardClass, COPY, copy>>("copy", "copy($self)\n--\n\n"),
-    method_def<method<BoardClass, DUNDER_COPY, copy>>("__copy__", "__copy__($self)\n--\n\n"),
-    method_def<method<BoardClass, TO_SFEN, to_sfen>>("to_sfen", "to_sfen($self)\n--\n\n"),
-};
-
-const PyGetSetDef SETUP_GETSET[] = {
-    {"turn", getter<BoardClass, turn>, nullptr, nullptr, nullptr},
-    {"game_ply", getter<BoardClass, game_ply>, nullptr, nullptr, nullptr},
-};
+constexpr Attributes SETUP_GETSET = attribute_table<BoardClass,
+    Attribute<"turn", turn>,
+    Attribute<"game_ply", game_ply>>;
 
 }  // namespace
-
-std::span<const PyMethodDef> board_setup_methods() { return SETUP_METHODS; }
-std::span<const PyGetSetDef> board_setup_getset() { return SETUP_GETSET; }
 
 bool BoardArg::bind(PyObject* obj, const char* name) {
     if (!is_instance<BoardClass>(obj)) {
@@ -126,22 +107,15 @@ bool BoardArg::bind(PyObject* obj, const char* name) {
     return true;
 }
 
-PyTypeObject* create_board_class() {
-    ClassSpec spec = class_spec<BoardClass>("Board(sfen=None)\n--\n\n");
-    spec.new_ = construct_new<BoardClass, NEW, board_init>;
-    spec.vectorcall = construct_vectorcall<BoardClass, NEW, board_init>;
-    spec.getset = joined<PyGetSetDef>(board_setup_getset());
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    BoardClass::type = type;
-    // A call with a receiver that is no Board is refused by the method, in the same
-    // words as any other argument of the wrong class.
-    const PyMethodDef* methods = joined<PyMethodDef>(board_setup_methods(), board_move_methods(),
-                                                     board_query_methods(), board_analysis_methods(),
-                                                     board_packed_methods(), board_row_methods(),
-                                                     board_position_state_methods(), board_picture_methods());
-    if (!install_methods(type, methods)) return nullptr;
-    return type;
-}
+// A call with a receiver that is no Board is refused by the method, in the same words
+// as any other argument of the wrong class.
+const ClassDefinition BoardClass::definition = define<BoardClass>({
+    .constructor = constructor<BoardClass, "(sfen=None)", board_init>,
+    .methods = {SETUP_METHODS, board_move_methods(), board_query_methods(), board_analysis_methods(),
+                board_packed_methods(), board_row_methods(), board_position_state_methods(),
+                board_picture_methods()},
+    .attributes = {SETUP_GETSET},
+    .checked_receivers = true,
+});
 
 }  // namespace korvan::py

@@ -5,6 +5,7 @@
 #include "core/board/notation/move_text.h"
 #include "core/board/position/updates.h"
 #include "core/types/apery.h"
+#include "support/dicts.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -12,16 +13,10 @@ namespace korvan::py {
 namespace {
 
 constexpr const char* USI[] = {"usi"};
-constexpr const char* MOVE[] = {"move"};
 constexpr const char* CSA[] = {"csa"};
 
 // The move parameter of these methods reports conversion failures under this name.
 constexpr const char* MOVE_ARG = "r#move";
-
-PyObject* value_error(const char* text) {
-    PyErr_SetString(PyExc_ValueError, text);
-    return nullptr;
-}
 
 bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
     std::string_view text;
@@ -30,9 +25,9 @@ bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
         return false;
     }
     const auto m = move_from_usi(text);
-    if (!m) return value_error("invalid USI move"), false;
+    if (!m) return raise_value_error("invalid USI move"), false;
     out = position_move_to_move32(pos, *m);
-    if (!is_normal_move(out)) return value_error("invalid move value"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid move value"), false;
     return true;
 }
 
@@ -40,7 +35,7 @@ bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
 // that is played always names the piece it puts on the target.
 bool move32_arg(PyObject* obj, const Position& pos, Move32& out) {
     if (!extract_arg<Move32Class>(obj, MOVE_ARG, out)) return false;
-    if (!is_normal_move(out)) return value_error("invalid move value"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid move value"), false;
     if (moved_piece_after(out) == NO_PIECE) {
         const Move32 widened = position_move_to_move32(pos, out);
         if (widened) out = widened;
@@ -56,7 +51,7 @@ bool move16_arg(PyObject* obj, const Position& pos, Move32& out) {
 }
 
 bool play(Position& pos, Move32 m) {
-    if (!position_is_legal(pos, m)) return value_error("illegal move"), false;
+    if (!position_is_legal(pos, m)) return raise_value_error("illegal move"), false;
     position_do_move(pos, m);
     return true;
 }
@@ -113,7 +108,7 @@ bool csa_arg(PyObject* obj, const Position& pos, Move32& out) {
         return false;
     }
     out = position_move_from_csa(pos, text);
-    if (!is_normal_move(out)) return value_error("invalid CSA move"), false;
+    if (!is_normal_move(out)) return raise_value_error("invalid CSA move"), false;
     return true;
 }
 
@@ -131,7 +126,7 @@ PyObject* move_from_csa(const Position& pos, PyObject* const* args) {
 
 PyObject* undo(Position& pos, Move32 m) {
     auto r = position_undo_move(pos, m);
-    if (!r) return value_error(state_stack_error_debug(r.error()));
+    if (!r) return raise_value_error(state_stack_error_debug(r.error()));
     Py_RETURN_NONE;
 }
 
@@ -139,7 +134,7 @@ PyObject* undo_move(Position& pos, PyObject* const* args) {
     Move m = 0;
     if (!extract_arg<MoveClass>(args[0], MOVE_ARG, m)) return nullptr;
     const Move32 last = pos.st().last_move;
-    if (!is_normal_move(last) || move16(last) != m) return value_error("can only undo the last move");
+    if (!is_normal_move(last) || move16(last) != m) return raise_value_error("can only undo the last move");
     return undo(pos, m);
 }
 
@@ -147,7 +142,7 @@ PyObject* undo_move32(Position& pos, PyObject* const* args) {
     Move32 m = 0;
     if (!extract_arg<Move32Class>(args[0], MOVE_ARG, m)) return nullptr;
     const Move32 last = pos.st().last_move;
-    if (!is_normal_move(last) || last != m) return value_error("can only undo the last move");
+    if (!is_normal_move(last) || last != m) return raise_value_error("can only undo the last move");
     return undo(pos, m);
 }
 
@@ -155,13 +150,8 @@ PyObject* pop(Position& pos) {
     const Move32 last = pos.st().last_move;
     if (!is_normal_move(last)) Py_RETURN_NONE;
     auto r = position_undo_move(pos, last);
-    if (!r) return value_error(state_stack_error_debug(r.error()));
+    if (!r) return raise_value_error(state_stack_error_debug(r.error()));
     return wrap<Move32Class>(last);
-}
-
-bool set_item(PyObject* dict, const char* key, PyObject* value) {
-    Ref owned(value);
-    return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
 }
 
 PyObject* delta_dict(Move32 m, const MoveDelta& d) {
@@ -169,21 +159,21 @@ PyObject* delta_dict(Move32 m, const MoveDelta& d) {
     if (!dict) return nullptr;
     PyObject* out = dict.get();
     const bool drop = d.kind == MoveDelta::Kind::Drop;
-    bool ok = set_item(out, "move", wrap<Move32Class>(m)) && set_item(out, "move_usi", to_py_str(move_display_usi(m))) &&
-              set_item(out, "kind", PyUnicode_FromString(drop ? "DROP" : "BOARD")) &&
-              set_item(out, "color", wrap<ColorClass>(d.color));
+    bool ok = put_member(out, "move", wrap<Move32Class>(m)) && put_member(out, "move_usi", message_str(move_display_usi(m))) &&
+              put_member(out, "kind", PyUnicode_FromString(drop ? "DROP" : "BOARD")) &&
+              put_member(out, "color", wrap<ColorClass>(d.color));
     if (ok && drop) {
-        ok = set_item(out, "piece_type", wrap<PieceTypeClass>(d.piece_type)) &&
-             set_item(out, "to", wrap<SquareClass>(d.to)) &&
-             set_item(out, "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before));
+        ok = put_member(out, "piece_type", wrap<PieceTypeClass>(d.piece_type)) &&
+             put_member(out, "to", wrap<SquareClass>(d.to)) &&
+             put_member(out, "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before));
     } else if (ok) {
-        ok = set_item(out, "from", wrap<SquareClass>(d.from)) && set_item(out, "to", wrap<SquareClass>(d.to)) &&
-             set_item(out, "moved_piece_before", wrap<PieceClass>(d.moved_piece_before)) &&
-             set_item(out, "moved_piece_after", wrap<PieceClass>(d.moved_piece_after));
+        ok = put_member(out, "from", wrap<SquareClass>(d.from)) && put_member(out, "to", wrap<SquareClass>(d.to)) &&
+             put_member(out, "moved_piece_before", wrap<PieceClass>(d.moved_piece_before)) &&
+             put_member(out, "moved_piece_after", wrap<PieceClass>(d.moved_piece_after));
         if (ok && d.kind == MoveDelta::Kind::Capture) {
             Ref captured(PyDict_New());
-            ok = captured && set_item(captured.get(), "piece", wrap<PieceClass>(d.captured)) &&
-                 set_item(captured.get(), "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before)) &&
+            ok = captured && put_member(captured.get(), "piece", wrap<PieceClass>(d.captured)) &&
+                 put_member(captured.get(), "hand_count_before", PyLong_FromUnsignedLong(d.hand_count_before)) &&
                  PyDict_SetItemString(out, "captured", captured.get()) == 0;
         } else if (ok) {
             ok = PyDict_SetItemString(out, "captured", Py_None) == 0;
@@ -196,49 +186,32 @@ PyObject* push_usi_with_delta(Position& pos, PyObject* const* args) {
     Move32 m = 0;
     if (!usi_arg(args[0], pos, m)) return nullptr;
     // Tested before anything is played, so a refused move leaves the board alone.
-    if (!position_is_legal(pos, m)) return value_error("illegal move");
+    if (!position_is_legal(pos, m)) return raise_value_error("illegal move");
     const MoveDelta d = position_do_move_with_delta(pos, m, position_gives_check(pos, m));
     return delta_dict(m, d);
 }
 
-constexpr Signature PUSH_USI{"push_usi", USI};
-constexpr Signature APPLY_USI{"apply_usi", USI};
-constexpr Signature PUSH_MOVE{"push_move", MOVE};
-constexpr Signature APPLY_MOVE{"apply_move", MOVE};
-constexpr Signature PUSH_MOVE32{"push_move32", MOVE};
-constexpr Signature APPLY_MOVE32{"apply_move32", MOVE};
-constexpr Signature IS_LEGAL_MOVE{"is_legal_move", MOVE};
-constexpr Signature IS_LEGAL_MOVE32{"is_legal_move32", MOVE};
-constexpr Signature APPLY_CSA{"apply_csa", CSA};
-constexpr Signature MOVE_FROM_CSA{"move_from_csa", CSA};
-constexpr Signature UNDO_MOVE{"undo_move", MOVE};
-constexpr Signature UNDO_MOVE32{"undo_move32", MOVE};
-constexpr Signature POP{"pop"};
-constexpr Signature PUSH_USI_WITH_DELTA{"push_usi_with_delta", USI};
-
 using B = BoardClass;
 constexpr Access X = Access::Exclusive;
 
-const PyMethodDef MOVE_METHODS[] = {
-    method_def<method<B, PUSH_USI, push_usi<true>, X>>("push_usi", "push_usi($self, usi)\n--\n\n"),
-    method_def<method<B, APPLY_USI, push_usi<false>, X>>("apply_usi", "apply_usi($self, usi)\n--\n\n"),
-    method_def<method<B, PUSH_MOVE, push_move<true>, X>>("push_move", "push_move($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_MOVE, push_move<false>, X>>("apply_move", "apply_move($self, move)\n--\n\n"),
-    method_def<method<B, PUSH_MOVE32, push_move32<true>, X>>("push_move32", "push_move32($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_MOVE32, push_move32<false>, X>>("apply_move32", "apply_move32($self, move)\n--\n\n"),
-    method_def<method<B, IS_LEGAL_MOVE, is_legal_move>>("is_legal_move", "is_legal_move($self, move)\n--\n\n"),
-    method_def<method<B, IS_LEGAL_MOVE32, is_legal_move32>>("is_legal_move32", "is_legal_move32($self, move)\n--\n\n"),
-    method_def<method<B, APPLY_CSA, apply_csa, X>>("apply_csa", "apply_csa($self, csa)\n--\n\n"),
-    method_def<method<B, MOVE_FROM_CSA, move_from_csa>>("move_from_csa", "move_from_csa($self, csa)\n--\n\n"),
-    method_def<method<B, UNDO_MOVE, undo_move, X>>("undo_move", "undo_move($self, move)\n--\n\n"),
-    method_def<method<B, UNDO_MOVE32, undo_move32, X>>("undo_move32", "undo_move32($self, move)\n--\n\n"),
-    method_def<method<B, POP, pop, X>>("pop", "pop($self)\n--\n\n"),
-    method_def<method<B, PUSH_USI_WITH_DELTA, push_usi_with_delta, X>>("push_usi_with_delta",
-                                                                       "push_usi_with_delta($self, usi)\n--\n\n"),
-};
+constexpr Methods MOVE_METHODS = method_table<B,
+    Method<"push_usi(usi)", push_usi<true>, X>,
+    Method<"apply_usi(usi)", push_usi<false>, X>,
+    Method<"push_move(move)", push_move<true>, X>,
+    Method<"apply_move(move)", push_move<false>, X>,
+    Method<"push_move32(move)", push_move32<true>, X>,
+    Method<"apply_move32(move)", push_move32<false>, X>,
+    Method<"is_legal_move(move)", is_legal_move>,
+    Method<"is_legal_move32(move)", is_legal_move32>,
+    Method<"apply_csa(csa)", apply_csa, X>,
+    Method<"move_from_csa(csa)", move_from_csa>,
+    Method<"undo_move(move)", undo_move, X>,
+    Method<"undo_move32(move)", undo_move32, X>,
+    Method<"pop()", pop, X>,
+    Method<"push_usi_with_delta(usi)", push_usi_with_delta, X>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_move_methods() { return MOVE_METHODS; }
+Methods board_move_methods() { return MOVE_METHODS; }
 
 }  // namespace korvan::py

@@ -51,7 +51,7 @@ PyObject* to_packed(const Position& pos, PyObject* const* args) {
     // Encoded first: a position the form cannot hold is refused before `out` is touched.
     const auto bytes = F.encode(pos);
     if (!bytes) {
-        PyErr_SetString(PyExc_ValueError, bytes.error().c_str());
+        raise_value_error(bytes.error());
         return nullptr;
     }
     PyObject* out = args[0];
@@ -67,7 +67,7 @@ bool read_packed(PyObject* source, Packed32& out, const PackedForm& form) {
     std::size_t length = 0;
     auto found = [&]() {
         if (length == 32) return true;
-        PyErr_SetString(PyExc_ValueError, form.length_error);
+        raise_value_error(form.length_error);
         return false;
     };
     auto sequence = [&](PyObject* obj) { return obj && read_byte_sequence(obj, out.data(), 32, length); };
@@ -94,7 +94,7 @@ PyObject* set_packed_sfen(Position& pos, PyObject* const* args) {
     if (!read_packed(args[0], bytes, PACKED_SFEN)) return nullptr;
     auto decoded = packed_sfen_to_state(bytes, 1);
     if (!decoded) {
-        PyErr_SetString(PyExc_ValueError, packed_sfen_error_debug(decoded.error()));
+        raise_value_error(packed_sfen_error_debug(decoded.error()));
         return nullptr;
     }
     position_set_decoded(pos, *decoded);
@@ -115,36 +115,23 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     if (!read_packed(args[0], bytes, HCP)) return nullptr;
     auto decoded = hcp_to_state(bytes, static_cast<std::uint16_t>(ply));
     if (!decoded) {
-        PyErr_SetString(PyExc_ValueError, hcp_error_display(decoded.error()).c_str());
+        raise_value_error(hcp_error_display(decoded.error()));
         return nullptr;
     }
     position_set_decoded(pos, *decoded);
     Py_RETURN_NONE;
 }
 
-constexpr const char* OUT[] = {"out"};
-constexpr const char* PSFEN[] = {"psfen"};
-constexpr const char* HCP_GAME_PLY[] = {"hcp", "game_ply"};
-
-constexpr Signature TO_PACKED_SFEN{"to_packed_sfen", OUT, 0};
-constexpr Signature TO_HCP{"to_hcp", OUT, 0};
-constexpr Signature SET_PACKED_SFEN{"set_packed_sfen", PSFEN};
-constexpr Signature SET_HCP{"set_hcp", HCP_GAME_PLY, 1};
-
 using B = BoardClass;
 
-const PyMethodDef PACKED_METHODS[] = {
-    method_def<method<B, TO_PACKED_SFEN, to_packed<PACKED_SFEN>>>("to_packed_sfen",
-                                                                  "to_packed_sfen($self, out=None)\n--\n\n"),
-    method_def<method<B, TO_HCP, to_packed<HCP>>>("to_hcp", "to_hcp($self, out=None)\n--\n\n"),
-    method_def<method<B, SET_PACKED_SFEN, set_packed_sfen, Access::Exclusive>>(
-        "set_packed_sfen", "set_packed_sfen($self, psfen)\n--\n\n"),
-    method_def<method<B, SET_HCP, set_hcp, Access::Exclusive>>("set_hcp",
-                                                               "set_hcp($self, hcp, game_ply=1)\n--\n\n"),
-};
+constexpr Methods PACKED_METHODS = method_table<B,
+    Method<"to_packed_sfen(out=None)", to_packed<PACKED_SFEN>>,
+    Method<"to_hcp(out=None)", to_packed<HCP>>,
+    Method<"set_packed_sfen(psfen)", set_packed_sfen, Access::Exclusive>,
+    Method<"set_hcp(hcp, game_ply=1)", set_hcp, Access::Exclusive>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_packed_methods() { return PACKED_METHODS; }
+Methods board_packed_methods() { return PACKED_METHODS; }
 
 }  // namespace korvan::py

@@ -14,7 +14,7 @@ namespace {
 PyObject* to_bod(const Position& pos) {
     const auto text = position_to_bod_with_last_move(pos);
     if (!text) {
-        PyErr_SetString(PyExc_ValueError, text.error().c_str());
+        raise_value_error(text.error());
         return nullptr;
     }
     return to_py_str(*text);
@@ -60,21 +60,15 @@ PyObject* to_svg(const Position& pos, PyObject* const* args) {
     return wrap<SvgClass>(board_to_svg(pos.board, pos.hands, last, static_cast<float>(scale)));
 }
 
-constexpr const char* SVG_ARGS[] = {"last_move", "scale"};
-constexpr Signature TO_BOD{"to_bod"};
-constexpr Signature TO_SVG{"to_svg", SVG_ARGS, 0};
-constexpr Signature TO_CSA{"to_csa"};
-
 using B = BoardClass;
 
-const PyMethodDef PICTURE_METHODS[] = {
-    method_def<method<B, TO_BOD, to_bod>>("to_bod", "to_bod($self)\n--\n\n"),
-    method_def<method<B, TO_SVG, to_svg>>("to_svg", "to_svg($self, last_move=None, scale=1.0)\n--\n\n"),
-    method_def<method<B, TO_CSA, to_csa>>("to_csa", "to_csa($self)\n--\n\n"),
-};
+constexpr Methods PICTURE_METHODS = method_table<B,
+    Method<"to_bod()", to_bod>,
+    Method<"to_svg(last_move=None, scale=1.0)", to_svg>,
+    Method<"to_csa()", to_csa>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_picture_methods() { return PICTURE_METHODS; }
+Methods board_picture_methods() { return PICTURE_METHODS; }
 
 }  // namespace korvan::py

@@ -12,17 +12,6 @@ namespace korvan::py {
 
 namespace {
 
-constexpr const char* SQUARE_ARG[] = {"square"};
-constexpr const char* PIECE_TYPE_ARG[] = {"piece_type"};
-constexpr const char* COLOR_ARG[] = {"color"};
-constexpr const char* PIECE_TYPE_COLOR[] = {"piece_type", "color"};
-constexpr const char* SQUARE_OCCUPIED[] = {"square", "occupied"};
-constexpr const char* COLOR_SQUARE_OCCUPIED[] = {"color", "square", "occupied"};
-constexpr const char* COLOR_SQUARE[] = {"color", "square"};
-constexpr const char* SQUARE_BY_COLOR[] = {"square", "by_color"};
-constexpr const char* COLOR_PIECE_TYPE[] = {"color", "piece_type"};
-constexpr const char* THRESHOLD[] = {"threshold"};
-
 // ---- move lists ----
 
 template <class C, bool Full>
@@ -234,75 +223,40 @@ PyObject* last_move(const Position& pos) {
     return wrap<Move32Class>(m);
 }
 
-constexpr Signature LEGAL_MOVES{"legal_moves"};
-constexpr Signature LEGAL_MOVES_FULL{"legal_moves_full"};
-constexpr Signature PSEUDO_LEGAL_MOVES{"pseudo_legal_moves"};
-constexpr Signature PSEUDO_LEGAL_MOVES_FULL{"pseudo_legal_moves_full"};
-constexpr Signature PIECE_ON{"piece_on", SQUARE_ARG};
-constexpr Signature IS_SQUARE_EMPTY{"is_square_empty", SQUARE_ARG};
-constexpr Signature PIECES{"pieces"};
-constexpr Signature EMPTIES{"empties"};
-constexpr Signature PIECES_BY_TYPE{"pieces_by_type", PIECE_TYPE_ARG};
-constexpr Signature PIECES_BY_COLOR{"pieces_by_color", COLOR_ARG};
-constexpr Signature PIECES_FOR{"pieces_for", PIECE_TYPE_COLOR};
-constexpr Signature GOLDS{"golds"};
-constexpr Signature BISHOP_HORSE{"bishop_horse"};
-constexpr Signature ROOK_DRAGON{"rook_dragon"};
-constexpr Signature HAND{"hand", COLOR_ARG};
-constexpr Signature HAND_COUNTS{"hand_counts", COLOR_ARG};
-constexpr Signature KING_SQUARE{"king_square", COLOR_ARG};
-constexpr Signature ITER_PIECES{"iter_pieces"};
-constexpr Signature ATTACKERS_TO{"attackers_to", SQUARE_OCCUPIED};
-constexpr Signature ATTACKERS_TO_COLOR{"attackers_to_color", COLOR_SQUARE_OCCUPIED};
-constexpr Signature ATTACKERS_TO_COLOR_CURRENT{"attackers_to_color_current", COLOR_SQUARE};
-constexpr Signature IS_ATTACKED_BY{"is_attacked_by", SQUARE_BY_COLOR};
-constexpr Signature ATTACKS_BY{"attacks_by", COLOR_PIECE_TYPE};
-constexpr Signature IS_IN_CHECK{"is_in_check"};
-constexpr Signature ZOBRIST_HASH{"zobrist_hash"};
-constexpr Signature REPETITION_STATE{"repetition_state"};
-constexpr Signature IS_REPETITION{"is_repetition", THRESHOLD, 0};
-constexpr Signature LAST_MOVE{"last_move"};
-
 using B = BoardClass;
 
-const PyMethodDef QUERY_METHODS[] = {
-    method_def<method<B, LEGAL_MOVES, legal_moves>>("legal_moves", "legal_moves($self)\n--\n\n"),
-    method_def<method<B, LEGAL_MOVES_FULL, legal_moves_full>>("legal_moves_full", "legal_moves_full($self)\n--\n\n"),
-    method_def<method<B, PSEUDO_LEGAL_MOVES, pseudo_legal_moves>>("pseudo_legal_moves",
-                                                                  "pseudo_legal_moves($self)\n--\n\n"),
-    method_def<method<B, PSEUDO_LEGAL_MOVES_FULL, pseudo_legal_moves_full>>("pseudo_legal_moves_full",
-                                                                            "pseudo_legal_moves_full($self)\n--\n\n"),
-    method_def<method<B, PIECE_ON, piece_on>>("piece_on", "piece_on($self, square)\n--\n\n"),
-    method_def<method<B, IS_SQUARE_EMPTY, is_square_empty>>("is_square_empty", "is_square_empty($self, square)\n--\n\n"),
-    method_def<method<B, PIECES, pieces>>("pieces", "pieces($self)\n--\n\n"),
-    method_def<method<B, EMPTIES, empties>>("empties", "empties($self)\n--\n\n"),
-    method_def<method<B, PIECES_BY_TYPE, pieces_by_type>>("pieces_by_type", "pieces_by_type($self, piece_type)\n--\n\n"),
-    method_def<method<B, PIECES_BY_COLOR, pieces_by_color>>("pieces_by_color", "pieces_by_color($self, color)\n--\n\n"),
-    method_def<method<B, PIECES_FOR, pieces_for>>("pieces_for", "pieces_for($self, piece_type, color)\n--\n\n"),
-    method_def<method<B, GOLDS, golds>>("golds", "golds($self)\n--\n\n"),
-    method_def<method<B, BISHOP_HORSE, bishop_horse>>("bishop_horse", "bishop_horse($self)\n--\n\n"),
-    method_def<method<B, ROOK_DRAGON, rook_dragon>>("rook_dragon", "rook_dragon($self)\n--\n\n"),
-    method_def<method<B, HAND, hand>>("hand", "hand($self, color)\n--\n\n"),
-    method_def<method<B, HAND_COUNTS, hand_counts>>("hand_counts", "hand_counts($self, color)\n--\n\n"),
-    method_def<method<B, KING_SQUARE, king_square>>("king_square", "king_square($self, color)\n--\n\n"),
-    method_def<method<B, ITER_PIECES, iter_pieces>>("iter_pieces", "iter_pieces($self)\n--\n\n"),
-    method_def<method<B, ATTACKERS_TO, attackers_to>>("attackers_to", "attackers_to($self, square, occupied)\n--\n\n"),
-    method_def<method<B, ATTACKERS_TO_COLOR, attackers_to_color>>(
-        "attackers_to_color", "attackers_to_color($self, color, square, occupied)\n--\n\n"),
-    method_def<method<B, ATTACKERS_TO_COLOR_CURRENT, attackers_to_color_current>>(
-        "attackers_to_color_current", "attackers_to_color_current($self, color, square)\n--\n\n"),
-    method_def<method<B, IS_ATTACKED_BY, is_attacked_by>>("is_attacked_by",
-                                                          "is_attacked_by($self, square, by_color)\n--\n\n"),
-    method_def<method<B, ATTACKS_BY, attacks_by>>("attacks_by", "attacks_by($self, color, piece_type)\n--\n\n"),
-    method_def<method<B, IS_IN_CHECK, is_in_check>>("is_in_check", "is_in_check($self)\n--\n\n"),
-    method_def<method<B, ZOBRIST_HASH, zobrist_hash>>("zobrist_hash", "zobrist_hash($self)\n--\n\n"),
-    method_def<method<B, REPETITION_STATE, repetition_state>>("repetition_state", "repetition_state($self)\n--\n\n"),
-    method_def<method<B, IS_REPETITION, is_repetition>>("is_repetition", "is_repetition($self, threshold=3)\n--\n\n"),
-    method_def<method<B, LAST_MOVE, last_move>>("last_move", "last_move($self)\n--\n\n"),
-};
+constexpr Methods QUERY_METHODS = method_table<B,
+    Method<"legal_moves()", legal_moves>,
+    Method<"legal_moves_full()", legal_moves_full>,
+    Method<"pseudo_legal_moves()", pseudo_legal_moves>,
+    Method<"pseudo_legal_moves_full()", pseudo_legal_moves_full>,
+    Method<"piece_on(square)", piece_on>,
+    Method<"is_square_empty(square)", is_square_empty>,
+    Method<"pieces()", pieces>,
+    Method<"empties()", empties>,
+    Method<"pieces_by_type(piece_type)", pieces_by_type>,
+    Method<"pieces_by_color(color)", pieces_by_color>,
+    Method<"pieces_for(piece_type, color)", pieces_for>,
+    Method<"golds()", golds>,
+    Method<"bishop_horse()", bishop_horse>,
+    Method<"rook_dragon()", rook_dragon>,
+    Method<"hand(color)", hand>,
+    Method<"hand_counts(color)", hand_counts>,
+    Method<"king_square(color)", king_square>,
+    Method<"iter_pieces()", iter_pieces>,
+    Method<"attackers_to(square, occupied)", attackers_to>,
+    Method<"attackers_to_color(color, square, occupied)", attackers_to_color>,
+    Method<"attackers_to_color_current(color, square)", attackers_to_color_current>,
+    Method<"is_attacked_by(square, by_color)", is_attacked_by>,
+    Method<"attacks_by(color, piece_type)", attacks_by>,
+    Method<"is_in_check()", is_in_check>,
+    Method<"zobrist_hash()", zobrist_hash>,
+    Method<"repetition_state()", repetition_state>,
+    Method<"is_repetition(threshold=3)", is_repetition>,
+    Method<"last_move()", last_move>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_query_methods() { return QUERY_METHODS; }
+Methods board_query_methods() { return QUERY_METHODS; }
 
 }  // namespace korvan::py

@@ -115,11 +115,6 @@ bool score_arg(PyObject* obj, std::int16_t& out) {
     return false;
 }
 
-bool raise_value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return false;
-}
-
 constexpr const char* GAME_PLY_RANGE = "game_ply must fit in uint16 range (0..65535)";
 
 // to_psv(mv, score, game_result, game_ply, out)
@@ -175,7 +170,7 @@ bool best_move_arg(PyObject* obj, AperyMove& out) {
 
 bool hcpe_outcome_arg(PyObject* obj, std::int8_t& out) {
     if (!obj || obj == Py_None) return raise_value_error("game_result is required for hcpe export");
-    auto take = [&](const Expected<std::int8_t, HcpeError>& outcome) {
+    auto take = [&](const Expected<std::int8_t, HcpeError>& outcome) -> bool {
         if (!outcome) return raise_value_error(hcpe_error_display(outcome.error()));
         out = *outcome;
         return true;
@@ -215,23 +210,14 @@ PyObject* to_hcpe(const Position& pos, PyObject* const* args) {
     return row_result(row, args[3], HCPE_LAYOUT);
 }
 
-constexpr const char* PSV_ARGS[] = {"mv", "score", "game_result", "game_ply", "out"};
-constexpr const char* HCPE_ARGS[] = {"best_move", "score", "game_result", "out"};
-
-constexpr Signature TO_PSV{"to_psv", PSV_ARGS, 0};
-constexpr Signature TO_HCPE{"to_hcpe", HCPE_ARGS, 0};
-
 using B = BoardClass;
 
-const PyMethodDef ROW_METHODS[] = {
-    method_def<method<B, TO_PSV, to_psv>>(
-        "to_psv", "to_psv($self, mv=None, score=0, game_result=None, game_ply=None, out=None)\n--\n\n"),
-    method_def<method<B, TO_HCPE, to_hcpe>>("to_hcpe",
-                                            "to_hcpe($self, best_move=None, score=0, game_result=None, out=None)\n--\n\n"),
-};
+constexpr Methods ROW_METHODS = method_table<B,
+    Method<"to_psv(mv=None, score=0, game_result=None, game_ply=None, out=None)", to_psv>,
+    Method<"to_hcpe(best_move=None, score=0, game_result=None, out=None)", to_hcpe>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> board_row_methods() { return ROW_METHODS; }
+Methods board_row_methods() { return ROW_METHODS; }
 
 }  // namespace korvan::py

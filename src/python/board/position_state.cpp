@@ -2,7 +2,7 @@
 // hand edits, and validation.
 
 #include "core/board/position/parser.h"
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
 #include "core/util/text.h"
@@ -17,7 +17,7 @@ using PS = PositionStateClass;
 bool from_sfen(std::optional<std::string_view> text, PositionState& out) {
     auto state = position_state_from_sfen(text);
     if (!state) {
-        PyErr_SetString(PyExc_ValueError, sfen_error_display(state.error()).c_str());
+        raise_value_error(sfen_error_display(state.error()));
         return false;
     }
     out = *state;
@@ -51,7 +51,7 @@ PyObject* to_sfen(const PositionState& state, PyObject* const* args) {
         argument_error("include_ply");
         return nullptr;
     }
-    return to_py_str(position_state_to_sfen(state, include_ply));
+    return message_str(position_state_to_sfen(state, include_ply));
 }
 
 bool on_board(Square s) {
@@ -148,62 +148,34 @@ PyObject* state_repr(const PositionState& state) {
 }
 
 constexpr const char* SFEN[] = {"sfen"};
-constexpr const char* INCLUDE_PLY[] = {"include_ply"};
-constexpr const char* SQUARE_ARG[] = {"square"};
-constexpr const char* SQUARE_PIECE[] = {"square", "piece"};
-constexpr const char* COLOR_ARG[] = {"color"};
-constexpr const char* COLOR_HAND[] = {"color", "hand"};
 
-constexpr Signature NEW{"__new__", SFEN, 0};
-constexpr Signature FROM_SFEN{"from_sfen", SFEN};
-constexpr Signature TO_SFEN{"to_sfen", INCLUDE_PLY, 0};
-constexpr Signature PIECE_ON{"piece_on", SQUARE_ARG};
-constexpr Signature SET_PIECE{"set_piece", SQUARE_PIECE};
-constexpr Signature HAND{"hand", COLOR_ARG};
-constexpr Signature SET_HAND{"set_hand", COLOR_HAND};
-constexpr Signature COPY{"copy"};
-constexpr Signature DUNDER_COPY{"__copy__"};
-constexpr Signature VALIDATE{"validate"};
-constexpr Signature IS_VALID{"is_valid"};
-constexpr Signature VALIDATE_ALL{"validate_all"};
+constexpr Methods methods = method_table<PS,
+    ClassMethod<"from_sfen(sfen)", state_from_sfen>,
+    Method<"to_sfen(include_ply=True)", to_sfen>,
+    Method<"piece_on(square)", piece_on>,
+    Method<"set_piece(square, piece)", set_piece, Access::Exclusive>,
+    Method<"hand(color)", hand>,
+    Method<"set_hand(color, hand)", set_hand, Access::Exclusive>,
+    Method<"copy()", copy>,
+    Method<"__copy__()", copy>,
+    Method<"validate()", validate>,
+    Method<"is_valid()", is_valid>,
+    Method<"validate_all()", validate_all>>;
 
-PyMethodDef methods[] = {
-    class_method_def<class_method<PS, FROM_SFEN, state_from_sfen>>("from_sfen", "from_sfen($cls, sfen)\n--\n\n"),
-    method_def<method<PS, TO_SFEN, to_sfen>>("to_sfen", "to_sfen($self, include_ply=True)\n--\n\n"),
-    method_def<method<PS, PIECE_ON, piece_on>>("piece_on", "piece_on($self, square)\n--\n\n"),
-    method_def<method<PS, SET_PIECE, set_piece, Access::Exclusive>>("set_piece",
-                                                                     "set_piece($self, square, piece)\n--\n\n"),
-    method_def<method<PS, HAND, hand>>("hand", "hand($self, color)\n--\n\n"),
-    method_def<method<PS, SET_HAND, set_hand, Access::Exclusive>>("set_hand", "set_hand($self, color, hand)\n--\n\n"),
-    method_def<method<PS, COPY, copy>>("copy", "copy($self)\n--\n\n"),
-    method_def<method<PS, DUNDER_COPY, copy>>("__copy__", "__copy__($self)\n--\n\n"),
-    method_def<method<PS, VALIDATE, validate>>("validate", "validate($self)\n--\n\n"),
-    method_def<method<PS, IS_VALID, is_valid>>("is_valid", "is_valid($self)\n--\n\n"),
-    method_def<method<PS, VALIDATE_ALL, validate_all>>("validate_all", "validate_all($self)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"board", getter<PS, board>, nullptr, nullptr, nullptr},
-    {"hands", getter<PS, hands>, nullptr, nullptr, nullptr},
-    {"side_to_move", getter<PS, side_to_move>, setter<PS, set_side_to_move>, nullptr, nullptr},
-    {"ply", getter<PS, ply>, setter<PS, set_ply>, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<PS,
+    Attribute<"board", board>,
+    Attribute<"hands", hands>,
+    Attribute<"side_to_move", side_to_move, Writable<set_side_to_move>>,
+    Attribute<"ply", ply, Writable<set_ply>>>;
 
 }  // namespace
 
-PyTypeObject* create_position_state_class() {
-    ClassSpec spec = class_spec<PS>("PositionState(sfen=None)\n--\n\n");
-    spec.new_ = construct_new<PS, NEW, state_init>;
-    spec.vectorcall = construct_vectorcall<PS, NEW, state_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.richcompare = value_equality<PS>;
-    spec.repr = slot<PS, state_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) PS::type = type;
-    return type;
-}
+const ClassDefinition PS::definition = define<PS>({
+    .constructor = constructor<PS, "(sfen=None)", state_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .richcompare = value_equality<PS>,
+    .repr = slot<PS, state_repr>,
+});
 
 }  // namespace korvan::py

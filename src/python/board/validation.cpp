@@ -47,7 +47,7 @@ PyObject* issue_piece_type(const ValidationIssue& issue) {
     Py_RETURN_NONE;
 }
 
-PyObject* issue_message(const ValidationIssue& issue) { return to_py_str(validation_issue_display(issue)); }
+PyObject* issue_message(const ValidationIssue& issue) { return message_str(validation_issue_display(issue)); }
 
 PyObject* issue_repr(const ValidationIssue& issue) {
     const std::string text = std::string("ValidationIssue(kind='") + kind_name(issue) +
@@ -55,16 +55,14 @@ PyObject* issue_repr(const ValidationIssue& issue) {
     return to_py_str(text);
 }
 
-PyGetSetDef issue_getset[] = {
-    {"kind", getter<ValidationIssueClass, issue_kind>, nullptr, nullptr, nullptr},
-    {"color", getter<ValidationIssueClass, issue_color>, nullptr, nullptr, nullptr},
-    {"file_usi", getter<ValidationIssueClass, issue_file_usi>, nullptr, nullptr, nullptr},
-    {"count", getter<ValidationIssueClass, issue_count>, nullptr, nullptr, nullptr},
-    {"square", getter<ValidationIssueClass, issue_square>, nullptr, nullptr, nullptr},
-    {"piece_type", getter<ValidationIssueClass, issue_piece_type>, nullptr, nullptr, nullptr},
-    {"message", getter<ValidationIssueClass, issue_message>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes issue_getset = attribute_table<ValidationIssueClass,
+    Attribute<"kind", issue_kind>,
+    Attribute<"color", issue_color>,
+    Attribute<"file_usi", issue_file_usi>,
+    Attribute<"count", issue_count>,
+    Attribute<"square", issue_square>,
+    Attribute<"piece_type", issue_piece_type>,
+    Attribute<"message", issue_message>>;
 
 using Issues = std::vector<ValidationIssue>;
 
@@ -88,31 +86,17 @@ PyObject* report_repr(const Issues& issues) {
                                 issues.size());
 }
 
-constexpr Signature IS_VALID{"is_valid"};
+constexpr Methods report_methods = method_table<ValidationReportClass,
+    Method<"is_valid()", report_is_valid>>;
 
-PyMethodDef report_methods[] = {
-    method_def<method<ValidationReportClass, IS_VALID, report_is_valid>>("is_valid", "is_valid($self)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef report_getset[] = {
-    {"issues", getter<ValidationReportClass, report_issues>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
-
-template <class C>
-PyTypeObject* finish_class(ClassSpec spec) {
-    spec.richcompare = value_equality<C>;
-    PyTypeObject* type = build_class(spec);
-    if (type) C::type = type;
-    return type;
-}
+constexpr Attributes report_getset = attribute_table<ValidationReportClass,
+    Attribute<"issues", report_issues>>;
 
 }  // namespace
 
 PyObject* validate_position(const Position& pos) {
     if (const auto issue = position_is_valid(pos)) {
-        PyErr_SetString(PyExc_ValueError, validation_issue_display(*issue).c_str());
+        raise_value_error(validation_issue_display(*issue));
         return nullptr;
     }
     Py_RETURN_NONE;
@@ -124,21 +108,21 @@ PyObject* validate_all_position(const Position& pos) {
     return wrap<ValidationReportClass>(position_validate_all(pos));
 }
 
-PyTypeObject* create_validation_issue_class() {
-    ClassSpec spec = class_spec<ValidationIssueClass>("A finding of validation.");
-    spec.getset = issue_getset;
-    spec.repr = slot<ValidationIssueClass, issue_repr>;
-    spec.str = slot<ValidationIssueClass, issue_message>;
-    return finish_class<ValidationIssueClass>(spec);
-}
+const ClassDefinition ValidationIssueClass::definition = define<ValidationIssueClass>({
+    .doc = "A finding of validation.",
+    .attributes = {issue_getset},
+    .richcompare = value_equality<ValidationIssueClass>,
+    .repr = slot<ValidationIssueClass, issue_repr>,
+    .str = slot<ValidationIssueClass, issue_message>,
+});
 
-PyTypeObject* create_validation_report_class() {
-    ClassSpec spec = class_spec<ValidationReportClass>("Every finding of validation, in check order.");
-    spec.methods = report_methods;
-    spec.getset = report_getset;
-    spec.repr = slot<ValidationReportClass, report_repr>;
-    spec.length = length<ValidationReportClass, report_length>;
-    return finish_class<ValidationReportClass>(spec);
-}
+const ClassDefinition ValidationReportClass::definition = define<ValidationReportClass>({
+    .doc = "Every finding of validation, in check order.",
+    .methods = {report_methods},
+    .attributes = {report_getset},
+    .richcompare = value_equality<ValidationReportClass>,
+    .repr = slot<ValidationReportClass, report_repr>,
+    .length = length<ValidationReportClass, report_length>,
+});
 
 }  // namespace korvan::py

@@ -2,7 +2,7 @@
 // The validation members that Board and PositionState share: the first finding as a
 // ValueError or a bool, or every finding as a ValidationReport.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 
 namespace korvan::py {
 

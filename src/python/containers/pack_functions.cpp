@@ -6,7 +6,7 @@
 #include "core/containers/file_io.h"
 #include "core/containers/pack.h"
 #include "core/containers/sbinpack_record.h"
-#include "module_parts.h"
+#include "containers/container_tags.h"
 #include "containers/record_containers.h"
 #include "support/convert.h"
 #include "support/sequences.h"
@@ -241,58 +241,22 @@ PyObject* decode_sbinpack_file(PyObject* const* args) {
     return chains_list(*data);
 }
 
-constexpr const char* DATA[] = {"data"};
-constexpr const char* PATH[] = {"path"};
-constexpr const char* RECORDS[] = {"records"};
-constexpr const char* PATH_RECORDS[] = {"path", "records"};
-constexpr const char* SBINPACK_PARAMS[] = {"records", "stem_score", "include_main", "include_variations",
-                                           "metadatas"};
-constexpr const char* SBINPACK_FILE_PARAMS[] = {"path", "records", "stem_score", "include_main",
-                                                "include_variations", "metadatas"};
-
-constexpr Signature DECODE_PACK{"decode_pack", DATA};
-constexpr Signature DECODE_PACK_FILE{"decode_pack_file", PATH};
-constexpr Signature DECODE_SBINPACK{"decode_sbinpack", DATA};
-constexpr Signature DECODE_SBINPACK_FILE{"decode_sbinpack_file", PATH};
-constexpr Signature WRITE_PACK{"write_pack", RECORDS};
-constexpr Signature WRITE_PACK_FILE{"write_pack_file", PATH_RECORDS};
-constexpr Signature WRITE_SBINPACK{"write_sbinpack", SBINPACK_PARAMS, 1, 1};
-constexpr Signature WRITE_SBINPACK_FILE{"write_sbinpack_file", SBINPACK_FILE_PARAMS, 2, 2};
-
 }  // namespace
 
-PyMethodDef DECODE_PACK_DEF = method_def<function<DECODE_PACK, decode_pack>>(
-    "decode_pack",
-    "decode_pack(data)\n--\n\n"
-    "Decode every ``Record`` packed in a pack byte buffer.\n\n"
-    "This is the multi-record counterpart to ``Record.from_pack``, which\n"
-    "decodes a single record. Returns a list of records.");
-PyMethodDef DECODE_PACK_FILE_DEF = method_def<function<DECODE_PACK_FILE, decode_pack_file>>(
-    "decode_pack_file",
-    "decode_pack_file(path)\n--\n\n"
-    "Decode every ``Record`` from a pack file on disk.\n\n"
-    "Multi-record counterpart to ``Record.from_pack`` (single record).");
-PyMethodDef DECODE_SBINPACK_DEF = method_def<function<DECODE_SBINPACK, decode_sbinpack>>(
-    "decode_sbinpack",
-    "decode_sbinpack(data)\n--\n\n"
-    "Decode every sbinpack chain in a byte buffer.\n\n"
-    "Returns ``(Record, metadata)`` tuples. This is the multi-chain\n"
-    "counterpart to ``Record.from_sbinpack_with_metadata``.");
-PyMethodDef DECODE_SBINPACK_FILE_DEF = method_def<function<DECODE_SBINPACK_FILE, decode_sbinpack_file>>(
-    "decode_sbinpack_file",
-    "decode_sbinpack_file(path)\n--\n\n"
-    "Decode every sbinpack chain from a file on disk.\n\n"
-    "Returns ``(Record, metadata)`` tuples.");
-PyMethodDef WRITE_PACK_DEF =
-    method_def<function<WRITE_PACK, write_pack>>("write_pack", "write_pack(records)\n--\n\n");
-PyMethodDef WRITE_PACK_FILE_DEF = method_def<function<WRITE_PACK_FILE, write_pack_file>>(
-    "write_pack_file", "write_pack_file(path, records)\n--\n\n");
-PyMethodDef WRITE_SBINPACK_DEF = method_def<function<WRITE_SBINPACK, write_sbinpack>>(
-    "write_sbinpack",
-    "write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, metadatas=None)\n--\n\n");
-PyMethodDef WRITE_SBINPACK_FILE_DEF = method_def<function<WRITE_SBINPACK_FILE, write_sbinpack_file>>(
-    "write_sbinpack_file",
-    "write_sbinpack_file(path, records, *, stem_score=0, include_main=True, include_variations=False, "
-    "metadatas=None)\n--\n\n");
+constexpr Methods PACK_FUNCTIONS = function_table<
+    Function<"decode_pack(data)", decode_pack, "Decode every ``Record`` packed in a pack byte buffer.\n\nThis is the "
+        "multi-record counterpart to ``Record.from_pack``, which\ndecodes a single record. Returns a list of records.">,
+    Function<"decode_pack_file(path)", decode_pack_file, "Decode every ``Record`` from a pack file on "
+        "disk.\n\nMulti-record counterpart to ``Record.from_pack`` (single record).">,
+    Function<"decode_sbinpack(data)", decode_sbinpack, "Decode every sbinpack chain in a byte buffer.\n\nReturns "
+        "``(Record, metadata)`` tuples. This is the multi-chain\ncounterpart to ``Record.from_sbinpack_with_metadata``.">,
+    Function<"decode_sbinpack_file(path)", decode_sbinpack_file, "Decode every sbinpack chain from a file on "
+        "disk.\n\nReturns ``(Record, metadata)`` tuples.">,
+    Function<"write_pack(records)", write_pack>,
+    Function<"write_pack_file(path, records)", write_pack_file>,
+    Function<"write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, "
+        "metadatas=None)", write_sbinpack>,
+    Function<"write_sbinpack_file(path, records, *, stem_score=0, include_main=True, include_variations=False, "
+        "metadatas=None)", write_sbinpack_file>>;
 
 }  // namespace korvan::py

@@ -6,11 +6,6 @@
 
 namespace korvan::py {
 
-PyObject* raise_value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return nullptr;
-}
-
 PyObject* raise_pack_error(const PackError& e) { return raise_value_error("pack: " + pack_error_display(e)); }
 
 PyObject* raise_sbinpack_error(const SbinpackError& e) {

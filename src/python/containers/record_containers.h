@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 #include "core/containers/pack_error.h"
 #include "core/containers/sbinpack.h"
 
@@ -20,7 +20,6 @@ PyObject* raise_pack_error(const PackError& e);
 // ValueError "sbinpack: " and the sbinpack error's debug text.
 PyObject* raise_sbinpack_error(const SbinpackError& e);
 // ValueError carrying the text as it stands.
-PyObject* raise_value_error(const std::string& text);
 
 PyObject* bytes_object(ByteSpan bytes);
 

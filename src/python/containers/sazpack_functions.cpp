@@ -1,7 +1,7 @@
 // The four sazpack functions: one chunk of games to and from bytes and files.
 
 #include "core/containers/file_io.h"
-#include "containers/sazpack_classes.h"
+#include "containers/container_tags.h"
 #include "support/convert.h"
 #include "support/sequences.h"
 
@@ -55,7 +55,7 @@ PyObject* games_list(ByteSpan bytes) {
 PyObject* file_error(const char* verb, const std::string& path, const IoError& e) {
     const std::string text =
         std::string("failed to ") + verb + " sazpack file '" + path + "': " + io_error_display(e);
-    PyErr_SetString(PyExc_ValueError, text.c_str());
+    raise_value_error(text);
     return nullptr;
 }
 
@@ -92,25 +92,12 @@ PyObject* decode_sazpack_file(PyObject* const* args) {
     return games_list(*data);
 }
 
-constexpr const char* GAMES[] = {"games"};
-constexpr const char* DATA[] = {"data"};
-constexpr const char* PATH[] = {"path"};
-constexpr const char* PATH_GAMES[] = {"path", "games"};
-constexpr Signature WRITE{"write_sazpack", GAMES};
-constexpr Signature DECODE{"decode_sazpack", DATA};
-constexpr Signature WRITE_FILE{"write_sazpack_file", PATH_GAMES};
-constexpr Signature DECODE_FILE{"decode_sazpack_file", PATH};
-
 }  // namespace
 
-PyMethodDef WRITE_SAZPACK_DEF = method_def<function<WRITE, write_sazpack>>(
-    "write_sazpack", "write_sazpack(games)\n--\n\n`SazGame` 列を 1 つの sazpack チャンク（bytes）へ serialize する。");
-PyMethodDef WRITE_SAZPACK_FILE_DEF = method_def<function<WRITE_FILE, write_sazpack_file>>(
-    "write_sazpack_file",
-    "write_sazpack_file(path, games)\n--\n\n`SazGame` 列を sazpack チャンクとしてファイルへ書き出す。");
-PyMethodDef DECODE_SAZPACK_DEF = method_def<function<DECODE, decode_sazpack>>(
-    "decode_sazpack", "decode_sazpack(data)\n--\n\nsazpack チャンク（bytes）を `list[SazGame]` へ decode する。");
-PyMethodDef DECODE_SAZPACK_FILE_DEF = method_def<function<DECODE_FILE, decode_sazpack_file>>(
-    "decode_sazpack_file", "decode_sazpack_file(path)\n--\n\nsazpack チャンクファイルを `list[SazGame]` へ decode する。");
+constexpr Methods SAZPACK_FUNCTIONS = function_table<
+    Function<"write_sazpack(games)", write_sazpack, "`SazGame` 列を 1 つの sazpack チャンク（bytes）へ serialize する。">,
+    Function<"write_sazpack_file(path, games)", write_sazpack_file, "`SazGame` 列を sazpack チャンクとしてファイルへ書き出す。">,
+    Function<"decode_sazpack(data)", decode_sazpack, "sazpack チャンク（bytes）を `list[SazGame]` へ decode する。">,
+    Function<"decode_sazpack_file(path)", decode_sazpack_file, "sazpack チャンクファイルを `list[SazGame]` へ decode する。">>;
 
 }  // namespace korvan::py

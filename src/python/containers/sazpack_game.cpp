@@ -1,9 +1,9 @@
 // SazGame: one self-play game (stem, result, moves) and its network targets.
 
 #include "core/board/position/parser.h"
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "core/containers/sazpack_targets.h"
-#include "containers/sazpack_classes.h"
+#include "containers/container_tags.h"
 #include "support/convert.h"
 #include "support/sequences.h"
 
@@ -12,11 +12,6 @@ namespace korvan::py {
 namespace {
 
 using Game = SazGameClass;
-
-bool value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return false;
-}
 
 bool moves_arg(PyObject* obj, std::vector<SazMove>& out) {
     const bool ok = for_each_sequence_item(obj, [&](PyObject* item) {
@@ -40,21 +35,21 @@ bool stem_arg(PyObject* obj, Packed32& out) {
         std::string_view text;
         if (!extract_str(obj, text)) return false;
         auto fields = parse_sfen_fields(text);
-        if (!fields) return value_error("sazpack: invalid stem sfen: " + sfen_error_debug(fields.error()));
+        if (!fields) return raise_value_error("sazpack: invalid stem sfen: " + sfen_error_debug(fields.error()));
         Position pos;
         position_set(pos, *fields);
         auto packed = position_to_packed_sfen(pos);
         // A position the 32 bytes cannot hold is refused rather than packed wrongly.
-        if (!packed) return value_error("sazpack: " + packed.error());
+        if (!packed) return raise_value_error("sazpack: " + packed.error());
         out = *packed;
         return true;
     }
     std::vector<std::uint8_t> bytes;
     if (!extract_byte_list(obj, bytes)) {
         PyErr_Clear();
-        return value_error("sazpack: stem must be an SFEN str or 32-byte packed sfen");
+        return raise_value_error("sazpack: stem must be an SFEN str or 32-byte packed sfen");
     }
-    if (bytes.size() != out.size()) return value_error("sazpack: stem packed sfen must be 32 bytes");
+    if (bytes.size() != out.size()) return raise_value_error("sazpack: stem packed sfen must be 32 bytes");
     std::copy(bytes.begin(), bytes.end(), out.begin());
     return true;
 }
@@ -69,7 +64,7 @@ bool game_init(PyObject* const* args, SazGame& out) {
 std::optional<Position> stem_position(const SazGame& game, const char* lead) {
     auto pos = sazpack_stem_position(game);
     if (!pos) {
-        value_error(std::string(lead) + packed_sfen_error_debug(pos.error()));
+        raise_value_error(std::string(lead) + packed_sfen_error_debug(pos.error()));
         return std::nullopt;
     }
     return std::move(*pos);
@@ -80,7 +75,7 @@ constexpr const char* INVALID_STEM = "sazpack: invalid stem packed sfen: ";
 PyObject* game_stem_sfen(const SazGame& g) {
     auto pos = stem_position(g, INVALID_STEM);
     if (!pos) return nullptr;
-    return to_py_str(position_to_sfen(*pos, 0));
+    return message_str(position_to_sfen(*pos, 0));
 }
 
 PyObject* game_stem_packed(const SazGame& g) {
@@ -146,51 +141,33 @@ PyObject* game_repr(const SazGame& g) {
                      ", moves=" + std::to_string(g.moves.size()) + ")");
 }
 
-constexpr const char* GAME_PARAMS[] = {"stem", "game_result", "moves"};
-constexpr Signature GAME_NEW{"__new__", GAME_PARAMS};
-constexpr Signature PLAYED_COMPACT_LABELS{"played_compact_labels"};
-constexpr Signature EXPAND_POLICIES{"expand_policies"};
+constexpr Methods game_methods = method_table<Game,
+    Method<"played_compact_labels()", played_compact_labels, Access::Shared, "Replay each played move from the stem "
+        "and map it to its CompactMoveLabel raw value; raises on an illegal move. Delegates to the core routine "
+        "resolve_compact_labels.">,
+    Method<"expand_policies()", expand_policies, Access::Shared, "Expand each move's sparse visit distribution into "
+        "normalised probabilities over the 1496 compact labels: per move a list[float] of length 1496 (all 0 for a "
+        "hard target), normalised with the side to move of each replayed position. Raises on illegal moves and broken "
+        "policies.">>;
 
-PyMethodDef game_methods[] = {
-    method_def<method<Game, PLAYED_COMPACT_LABELS, played_compact_labels>>(
-        "played_compact_labels",
-        "played_compact_labels($self)\n--\n\n"
-        "Replay each played move from the stem and map it to its CompactMoveLabel raw value; raises on an "
-        "illegal move. Delegates to the core routine resolve_compact_labels."),
-    method_def<method<Game, EXPAND_POLICIES, expand_policies>>(
-        "expand_policies",
-        "expand_policies($self)\n--\n\n"
-        "Expand each move's sparse visit distribution into normalised probabilities over the 1496 compact "
-        "labels: per move a list[float] of length 1496 (all 0 for a hard target), normalised with the side to "
-        "move of each replayed position. Raises on illegal moves and broken policies."),
-    METHODS_END,
-};
-
-PyGetSetDef game_getset[] = {
-    {"stem_sfen", getter<Game, game_stem_sfen>, nullptr, "The SFEN of the stem position, with ply 0.", nullptr},
-    {"stem_packed_sfen", getter<Game, game_stem_packed>, nullptr, "The 32 stem bytes (PackedSfen).", nullptr},
-    {"game_result", getter<Game, game_result>, nullptr, "The result of the game.", nullptr},
-    {"moves", getter<Game, game_moves>, nullptr, "The moves as a new list of SazMove.", nullptr},
-    GETSET_END,
-};
+constexpr Attributes game_getset = attribute_table<Game,
+    Attribute<"stem_sfen", game_stem_sfen, ReadOnly, "The SFEN of the stem position, with ply 0.">,
+    Attribute<"stem_packed_sfen", game_stem_packed, ReadOnly, "The 32 stem bytes (PackedSfen).">,
+    Attribute<"game_result", game_result, ReadOnly, "The result of the game.">,
+    Attribute<"moves", game_moves, ReadOnly, "The moves as a new list of SazMove.">>;
 
 }  // namespace
 
 void raise_sazpack_error(const SazpackError& e) {
-    PyErr_SetString(PyExc_ValueError, ("sazpack: " + sazpack_error_display(e)).c_str());
+    raise_value_error("sazpack: " + sazpack_error_display(e));
 }
 
-PyTypeObject* create_saz_game_class() {
-    ClassSpec spec = class_spec<Game>(
-        "SazGame(stem, game_result, moves)\n--\n\nOne sazpack game: start position, result and move list.");
-    spec.new_ = construct_new<Game, GAME_NEW, game_init>;
-    spec.vectorcall = construct_vectorcall<Game, GAME_NEW, game_init>;
-    spec.methods = game_methods;
-    spec.getset = game_getset;
-    spec.repr = slot<Game, game_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) Game::type = type;
-    return type;
-}
+const ClassDefinition Game::definition = define<Game>({
+    .constructor = constructor<Game, "(stem, game_result, moves)", game_init, "One sazpack game: start position, "
+        "result and move list.">,
+    .methods = {game_methods},
+    .attributes = {game_getset},
+    .repr = slot<Game, game_repr>,
+});
 
 }  // namespace korvan::py

@@ -1,7 +1,7 @@
 // SazPolicyEntry and SazMove: the teacher data of one training position, held as
 // given; the game methods and the writer apply the remaining rules.
 
-#include "containers/sazpack_classes.h"
+#include "containers/container_tags.h"
 #include "support/convert.h"
 #include "support/sequences.h"
 
@@ -12,7 +12,7 @@ namespace {
 using Entry = SazPolicyEntryClass;
 using MoveC = SazMoveClass;
 
-PyObject* usi_text(Move m) { return to_py_str(move_display_usi(m)); }
+PyObject* usi_text(Move m) { return message_str(move_display_usi(m)); }
 
 // SazPolicyEntry(mv, visits): visits first, then the move.
 bool entry_init(PyObject* const* args, SazPolicyEntry& out) {
@@ -26,7 +26,7 @@ bool entry_init(PyObject* const* args, SazPolicyEntry& out) {
 PyObject* entry_mv(const SazPolicyEntry& e) { return usi_text(e.mv); }
 PyObject* entry_visits(const SazPolicyEntry& e) { return PyLong_FromUnsignedLong(e.visits); }
 PyObject* entry_repr(const SazPolicyEntry& e) {
-    return to_py_str("SazPolicyEntry(mv='" + move_display_usi(e.mv) + "', visits=" + std::to_string(e.visits) + ")");
+    return message_str("SazPolicyEntry(mv='" + move_display_usi(e.mv) + "', visits=" + std::to_string(e.visits) + ")");
 }
 
 template <class T>
@@ -101,60 +101,40 @@ PyObject* move_metadata(const SazMove& m) {
 }
 PyObject* move_has_policy(const SazMove& m) { return PyBool_FromLong(!m.policy.empty()); }
 PyObject* move_repr(const SazMove& m) {
-    return to_py_str("SazMove(played='" + move_display_usi(m.played) + "', has_score_q=" +
+    return message_str("SazMove(played='" + move_display_usi(m.played) + "', has_score_q=" +
                      (m.has_score_q ? "true" : "false") + ", policy_len=" + std::to_string(m.policy.size()) + ")");
 }
 
-constexpr const char* ENTRY_PARAMS[] = {"mv", "visits"};
-constexpr Signature ENTRY_NEW{"__new__", ENTRY_PARAMS};
-constexpr const char* MOVE_PARAMS[] = {"played", "score_q", "has_score_q", "mate", "policy", "metadata"};
-constexpr Signature MOVE_NEW{"__new__", MOVE_PARAMS, 1, 1};
+constexpr Attributes entry_getset = attribute_table<Entry,
+    Attribute<"mv", entry_mv, ReadOnly, "The visited move as USI text.">,
+    Attribute<"visits", entry_visits, ReadOnly, "The raw visit count of the move.">>;
 
-PyGetSetDef entry_getset[] = {
-    {"mv", getter<Entry, entry_mv>, nullptr, "The visited move as USI text.", nullptr},
-    {"visits", getter<Entry, entry_visits>, nullptr, "The raw visit count of the move.", nullptr},
-    GETSET_END,
-};
-
-PyGetSetDef move_getset[] = {
-    {"played", getter<MoveC, move_played>, nullptr, "The move played from this position, as USI text.", nullptr},
-    {"score_q", getter<MoveC, move_score_q>, nullptr,
-     "Root value q from the mover's view times 32767; 0 without has_score_q.", nullptr},
-    {"has_score_q", getter<MoveC, move_has_score_q>, nullptr, "Whether score_q is valid.", nullptr},
-    {"mate", getter<MoveC, move_mate>, nullptr, "Mate information of the position, or None.", nullptr},
-    {"policy", getter<MoveC, move_policy>, nullptr,
-     "The sparse visit distribution as a new list of SazPolicyEntry; empty for a hard target.", nullptr},
-    {"metadata", getter<MoveC, move_metadata>, nullptr, "Per-move bytes opaque to the module.", nullptr},
-    {"has_policy_distribution", getter<MoveC, move_has_policy>, nullptr,
-     "True when the policy has at least one entry (a soft target).", nullptr},
-    GETSET_END,
-};
+constexpr Attributes move_getset = attribute_table<MoveC,
+    Attribute<"played", move_played, ReadOnly, "The move played from this position, as USI text.">,
+    Attribute<"score_q", move_score_q, ReadOnly, "Root value q from the mover's view times 32767; 0 without "
+        "has_score_q.">,
+    Attribute<"has_score_q", move_has_score_q, ReadOnly, "Whether score_q is valid.">,
+    Attribute<"mate", move_mate, ReadOnly, "Mate information of the position, or None.">,
+    Attribute<"policy", move_policy, ReadOnly, "The sparse visit distribution as a new list of SazPolicyEntry; empty "
+        "for a hard target.">,
+    Attribute<"metadata", move_metadata, ReadOnly, "Per-move bytes opaque to the module.">,
+    Attribute<"has_policy_distribution", move_has_policy, ReadOnly, "True when the policy has at least one entry (a "
+        "soft target).">>;
 
 }  // namespace
 
-PyTypeObject* create_saz_policy_entry_class() {
-    ClassSpec spec = class_spec<Entry>(
-        "SazPolicyEntry(mv, visits)\n--\n\nOne entry of a sparse policy: a visited move and its raw visit count.");
-    spec.new_ = construct_new<Entry, ENTRY_NEW, entry_init>;
-    spec.vectorcall = construct_vectorcall<Entry, ENTRY_NEW, entry_init>;
-    spec.getset = entry_getset;
-    spec.repr = slot<Entry, entry_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) Entry::type = type;
-    return type;
-}
+const ClassDefinition Entry::definition = define<Entry>({
+    .constructor = constructor<Entry, "(mv, visits)", entry_init, "One entry of a sparse policy: a visited move and "
+        "its raw visit count.">,
+    .attributes = {entry_getset},
+    .repr = slot<Entry, entry_repr>,
+});
 
-PyTypeObject* create_saz_move_class() {
-    ClassSpec spec = class_spec<MoveC>(
-        "SazMove(played, *, score_q=0, has_score_q=False, mate=None, policy=None, metadata=None)\n--\n\n"
-        "The teacher data of one move, that is of one training position.");
-    spec.new_ = construct_new<MoveC, MOVE_NEW, move_init>;
-    spec.vectorcall = construct_vectorcall<MoveC, MOVE_NEW, move_init>;
-    spec.getset = move_getset;
-    spec.repr = slot<MoveC, move_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) MoveC::type = type;
-    return type;
-}
+const ClassDefinition MoveC::definition = define<MoveC>({
+    .constructor = constructor<MoveC, "(played, *, score_q=0, has_score_q=False, mate=None, "
+        "policy=None, metadata=None)", move_init, "The teacher data of one move, that is of one training position.">,
+    .attributes = {move_getset},
+    .repr = slot<MoveC, move_repr>,
+});
 
 }  // namespace korvan::py

@@ -4,36 +4,15 @@
 #include <cmath>
 #include <string_view>
 
+#include "support/dicts.h"
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
 namespace {
 
 using EI = EngineInfoClass;
-
-constexpr std::string_view WALL_TIME = "wall_time_ms";
-constexpr std::string_view WALL_TIME_FALLBACK = "arena.wall_time_ms";
-constexpr std::string_view LATENCY = "latency_delta_ms";
-constexpr std::string_view LATENCY_FALLBACK = "arena.latency_delta_ms";
-
-// The integer under `key`, or under `fallback` when `key` is absent; a value of
-// another kind reads as nothing, without looking at the fallback.
-std::optional<std::int64_t> integer_extra(const Extras& extras, std::string_view key, std::string_view fallback) {
-    auto it = extras.find(key);
-    if (it == extras.end()) it = extras.find(fallback);
-    if (it == extras.end()) return std::nullopt;
-    if (const auto* value = std::get_if<std::int64_t>(&it->second)) return *value;
-    return std::nullopt;
-}
-
-void set_integer_extra(Extras& extras, std::string_view key, std::string_view fallback,
-                       std::optional<std::int64_t> value) {
-    if (auto it = extras.find(key); it != extras.end()) extras.erase(it);
-    if (auto it = extras.find(fallback); it != extras.end()) extras.erase(it);
-    if (value) extras.insert_or_assign(std::string(key), *value);
-}
 
 void set_eval(EngineInfo& info, std::optional<std::int32_t> eval) {
     if (eval) {
@@ -44,26 +23,12 @@ void set_eval(EngineInfo& info, std::optional<std::int32_t> eval) {
     }
 }
 
-// The dict item under `key` as a new reference, so that a conversion running Python
-// code cannot free it; null without an exception when the key is absent.
-Ref dict_item(PyObject* dict, const char* key, bool& failed) {
-    failed = false;
-    Ref name(PyUnicode_FromString(key));
-    if (!name) {
-        failed = true;
-        return Ref();
-    }
-    PyObject* item = PyDict_GetItemWithError(dict, name.get());
-    if (!item && PyErr_Occurred()) failed = true;
-    return Ref::borrow(item);
-}
-
 // One optional integer of the engine_info dict: absent or None is nothing; any
 // conversion failure is replaced by the member's TypeError.
 template <class T>
 bool dict_int(PyObject* dict, const char* key, const char* message, std::optional<T>& out) {
     bool failed = false;
-    Ref item = dict_item(dict, key, failed);
+    Ref item = dict_member(dict, key, failed);
     if (failed) return false;
     out.reset();
     if (!item || item.get() == Py_None) return true;
@@ -76,29 +41,12 @@ bool dict_int(PyObject* dict, const char* key, const char* message, std::optiona
     return true;
 }
 
-constexpr const char* DICT_KEYS[] = {"eval", "depth", "nodes", "seldepth", "extras"};
-
-bool check_strict_keys(PyObject* dict) {
-    Py_ssize_t pos = 0;
-    PyObject* key = nullptr;
-    PyObject* value = nullptr;
-    while (PyDict_Next(dict, &pos, &key, &value)) {
-        if (!PyUnicode_Check(key)) {
-            PyErr_SetString(PyExc_TypeError, "engine_info dict keys must be str");
-            return false;
-        }
-        bool known = false;
-        for (const char* name : DICT_KEYS) known = known || PyUnicode_CompareWithASCIIString(key, name) == 0;
-        if (!known) {
-            PyErr_Format(PyExc_ValueError, "engine_info dict: unknown key '%U' in strict mode", key);
-            return false;
-        }
-    }
-    return true;
-}
+constexpr std::string_view DICT_KEYS[] = {"eval", "depth", "nodes", "seldepth", "extras"};
 
 bool engine_info_from_dict(PyObject* dict, bool permissive, EngineInfo& out) {
-    if (!permissive && !check_strict_keys(dict)) return false;
+    if (!permissive && !check_strict_keys(dict, DICT_KEYS, "engine_info dict keys must be str",
+                                          "engine_info dict: unknown key '%U' in strict mode"))
+        return false;
     std::optional<std::int32_t> eval;
     std::optional<std::uint16_t> depth;
     std::optional<std::uint64_t> nodes;
@@ -110,7 +58,7 @@ bool engine_info_from_dict(PyObject* dict, bool permissive, EngineInfo& out) {
         return false;
     EngineInfo info;
     bool failed = false;
-    Ref extras = dict_item(dict, "extras", failed);
+    Ref extras = dict_member(dict, "extras", failed);
     if (failed) return false;
     if (extras && extras.get() != Py_None && !extras_from_dict(extras.get(), info.extras)) return false;
     set_eval(info, eval);
@@ -143,8 +91,8 @@ bool engine_info_init(PyObject* const* args, EngineInfo& out) {
     info.depth = depth;
     info.nodes = nodes;
     info.seldepth = seldepth;
-    if (wall_time) info.extras.insert_or_assign(std::string(WALL_TIME), *wall_time);
-    if (latency) info.extras.insert_or_assign(std::string(LATENCY), *latency);
+    engine_info_set_wall_time_ms(info, wall_time);
+    engine_info_set_latency_delta_ms(info, latency);
     if (args[6] && args[6] != Py_None) {
         // Its entries win over the keyword arguments of the same names.
         Extras extras;
@@ -161,10 +109,10 @@ PyObject* nodes(const EngineInfo& info) { return optional_int_to_object(info.nod
 PyObject* seldepth(const EngineInfo& info) { return optional_int_to_object(info.seldepth); }
 PyObject* extras(const EngineInfo& info) { return extras_map_to_dict(info.extras); }
 PyObject* wall_time_ms(const EngineInfo& info) {
-    return optional_int_to_object(integer_extra(info.extras, WALL_TIME, WALL_TIME_FALLBACK));
+    return optional_int_to_object(engine_info_wall_time_ms(info));
 }
 PyObject* latency_delta_ms(const EngineInfo& info) {
-    return optional_int_to_object(integer_extra(info.extras, LATENCY, LATENCY_FALLBACK));
+    return optional_int_to_object(engine_info_latency_delta_ms(info));
 }
 
 template <class T>
@@ -177,10 +125,10 @@ void store_depth(EngineInfo& info, std::optional<std::uint16_t>& value) { info.d
 void store_nodes(EngineInfo& info, std::optional<std::uint64_t>& value) { info.nodes = value; }
 void store_seldepth(EngineInfo& info, std::optional<std::uint16_t>& value) { info.seldepth = value; }
 void store_wall_time(EngineInfo& info, std::optional<std::int64_t>& value) {
-    set_integer_extra(info.extras, WALL_TIME, WALL_TIME_FALLBACK, value);
+    engine_info_set_wall_time_ms(info, value);
 }
 void store_latency(EngineInfo& info, std::optional<std::int64_t>& value) {
-    set_integer_extra(info.extras, LATENCY, LATENCY_FALLBACK, value);
+    engine_info_set_latency_delta_ms(info, value);
 }
 
 // Converted under the borrow (a dict that reads this object back meets it), into a
@@ -230,47 +178,19 @@ PyObject* engine_info_repr(const EngineInfo& info) {
     return to_py_str(text);
 }
 
-constexpr const char* NEW_PARAMS[] = {"eval",         "depth",           "nodes", "seldepth",
-                                      "wall_time_ms", "latency_delta_ms", "extras"};
-constexpr const char* KEY_VALUE[] = {"key", "value"};
-constexpr const char* KEY[] = {"key"};
+constexpr Methods methods = method_table<EI,
+    Method<"set_extra(key, value)", set_extra, Access::Exclusive>,
+    Method<"remove_extra(key)", remove_extra, Access::Exclusive>,
+    Method<"clear_extras()", clear_extras, Access::Exclusive>>;
 
-constexpr Signature NEW{"__new__", NEW_PARAMS, 0};
-constexpr Signature SET_EXTRA{"set_extra", KEY_VALUE};
-constexpr Signature REMOVE_EXTRA{"remove_extra", KEY};
-constexpr Signature CLEAR_EXTRAS{"clear_extras"};
-
-PyMethodDef methods[] = {
-    method_def<method<EI, SET_EXTRA, set_extra, Access::Exclusive>>("set_extra",
-                                                                     "set_extra($self, key, value)\n--\n\n"),
-    method_def<method<EI, REMOVE_EXTRA, remove_extra, Access::Exclusive>>("remove_extra",
-                                                                           "remove_extra($self, key)\n--\n\n"),
-    method_def<method<EI, CLEAR_EXTRAS, clear_extras, Access::Exclusive>>("clear_extras",
-                                                                           "clear_extras($self)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"eval", getter<EI, eval>,
-     converted_setter<EI, std::optional<std::int32_t>, setter_value<std::int32_t>, store_eval>, nullptr, nullptr},
-    {"depth", getter<EI, depth>,
-     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_depth>, nullptr,
-     nullptr},
-    {"nodes", getter<EI, nodes>,
-     converted_setter<EI, std::optional<std::uint64_t>, setter_value<std::uint64_t>, store_nodes>, nullptr,
-     nullptr},
-    {"seldepth", getter<EI, seldepth>,
-     converted_setter<EI, std::optional<std::uint16_t>, setter_value<std::uint16_t>, store_seldepth>, nullptr,
-     nullptr},
-    {"extras", getter<EI, extras>, setter<EI, set_extras>, nullptr, nullptr},
-    {"wall_time_ms", getter<EI, wall_time_ms>,
-     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_wall_time>, nullptr,
-     nullptr},
-    {"latency_delta_ms", getter<EI, latency_delta_ms>,
-     converted_setter<EI, std::optional<std::int64_t>, setter_value<std::int64_t>, store_latency>, nullptr,
-     nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<EI,
+    Attribute<"eval", eval, Converted<setter_value<std::int32_t>, store_eval>>,
+    Attribute<"depth", depth, Converted<setter_value<std::uint16_t>, store_depth>>,
+    Attribute<"nodes", nodes, Converted<setter_value<std::uint64_t>, store_nodes>>,
+    Attribute<"seldepth", seldepth, Converted<setter_value<std::uint16_t>, store_seldepth>>,
+    Attribute<"extras", extras, Writable<set_extras>>,
+    Attribute<"wall_time_ms", wall_time_ms, Converted<setter_value<std::int64_t>, store_wall_time>>,
+    Attribute<"latency_delta_ms", latency_delta_ms, Converted<setter_value<std::int64_t>, store_latency>>>;
 
 }  // namespace
 
@@ -382,10 +302,7 @@ bool engine_info_from_object(PyObject* obj, bool permissive, EngineInfo& out) {
 PyObject* engine_info_to_dict(const EngineInfo& info) {
     Ref dict(PyDict_New());
     if (!dict) return nullptr;
-    const auto put = [&](const char* key, PyObject* owned) {
-        Ref item(owned);
-        return item && PyDict_SetItemString(dict.get(), key, item.get()) == 0;
-    };
+    const auto put = [&](const char* key, PyObject* owned) { return put_member(dict.get(), key, owned); };
     if (!put("eval", optional_int_to_object(info.eval)) || !put("depth", optional_int_to_object(info.depth)) ||
         !put("nodes", optional_int_to_object(info.nodes)) ||
         !put("seldepth", optional_int_to_object(info.seldepth)) || !put("extras", extras_map_to_dict(info.extras)))
@@ -393,18 +310,12 @@ PyObject* engine_info_to_dict(const EngineInfo& info) {
     return dict.release();
 }
 
-PyTypeObject* create_engine_info_class() {
-    ClassSpec spec = class_spec<EI>(
-        "EngineInfo(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, latency_delta_ms=None, "
-        "extras=None)\n--\n\n");
-    spec.new_ = construct_new<EI, NEW, engine_info_init>;
-    spec.vectorcall = construct_vectorcall<EI, NEW, engine_info_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<EI, engine_info_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) EI::type = type;
-    return type;
-}
+const ClassDefinition EI::definition = define<EI>({
+    .constructor = constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, "
+        "latency_delta_ms=None, extras=None)", engine_info_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<EI, engine_info_repr>,
+});
 
 }  // namespace korvan::py

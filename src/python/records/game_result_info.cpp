@@ -1,9 +1,10 @@
 // GameResultInfo: a read-only summary of how a record's main line ends, and its dict
 // form.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
+#include "support/dicts.h"
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -25,14 +26,12 @@ PyObject* game_result_info_repr(const GameResultSummary& s) {
     return to_py_str(text);
 }
 
-PyGetSetDef getset[] = {
-    {"result", getter<GRI, result>, nullptr, nullptr, nullptr},
-    {"ply_count", getter<GRI, ply_count>, nullptr, nullptr, nullptr},
-    {"reason", getter<GRI, reason>, nullptr, nullptr, nullptr},
-    {"end_time_ms", getter<GRI, end_time_ms>, nullptr, nullptr, nullptr},
-    {"end_comment", getter<GRI, end_comment>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<GRI,
+    Attribute<"result", result>,
+    Attribute<"ply_count", ply_count>,
+    Attribute<"reason", reason>,
+    Attribute<"end_time_ms", end_time_ms>,
+    Attribute<"end_comment", end_comment>>;
 
 }  // namespace
 
@@ -41,10 +40,7 @@ PyObject* game_result_info_to_object(const GameResultSummary& summary) { return 
 PyObject* result_info_to_dict(const GameResultSummary& summary) {
     Ref dict(PyDict_New());
     if (!dict) return nullptr;
-    const auto put = [&](const char* key, PyObject* owned) {
-        Ref item(owned);
-        return item && PyDict_SetItemString(dict.get(), key, item.get()) == 0;
-    };
+    const auto put = [&](const char* key, PyObject* owned) { return put_member(dict.get(), key, owned); };
     if (!put("result", PyLong_FromLong(summary.result)) ||
         !put("ply_count", PyLong_FromUnsignedLongLong(summary.ply_count)) ||
         !put("reason", optional_str_to_py(summary.reason)) ||
@@ -54,14 +50,10 @@ PyObject* result_info_to_dict(const GameResultSummary& summary) {
     return dict.release();
 }
 
-PyTypeObject* create_game_result_info_class() {
-    // No constructor: a summary is only ever made from a record.
-    ClassSpec spec = class_spec<GRI>("How a record's main line ends: its result, move count and terminal entry.");
-    spec.getset = getset;
-    spec.repr = slot<GRI, game_result_info_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) GRI::type = type;
-    return type;
-}
+const ClassDefinition GRI::definition = define<GRI>({
+    .doc = "How a record's main line ends: its result, move count and terminal entry.",
+    .attributes = {getset},
+    .repr = slot<GRI, game_result_info_repr>,
+});
 
 }  // namespace korvan::py

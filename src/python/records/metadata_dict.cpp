@@ -6,8 +6,8 @@
 #include <array>
 
 #include "support/convert.h"
-#include "records/dict_forms.h"
-#include "records/record_values.h"
+#include "support/dicts.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 
 namespace korvan::py {
 

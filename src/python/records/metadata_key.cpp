@@ -1,15 +1,12 @@
 // RecordMetadataKey: the ten standard metadata keys as str class constants. The class
 // is a namespace only; it has no instances.
 
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
 namespace {
 
-struct RecordMetadataKeyClass : ValueClass<RecordMetadataKeyClass, RecordMetadataKey> {
-    static constexpr const char* name = "RecordMetadataKey";
-};
 using MK = RecordMetadataKeyClass;
 
 constexpr const char* CONSTANT_NAMES[RECORD_METADATA_KEY_NB] = {
@@ -23,26 +20,21 @@ bool refuse(PyObject* const*, RecordMetadataKey&) {
     return false;
 }
 
-constexpr Signature NEW{"__new__"};
-
-}  // namespace
-
-PyTypeObject* create_record_metadata_key_class() {
-    ClassSpec spec = class_spec<MK>("RecordMetadataKey()\n--\n\n");
-    spec.new_ = construct_new<MK, NEW, refuse>;
-    spec.vectorcall = construct_vectorcall<MK, NEW, refuse>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
+bool add_key_constants(PyTypeObject* type) {
     for (int i = 0; i < RECORD_METADATA_KEY_NB; ++i) {
         const std::string_view text = RECORD_METADATA_KEY_NAMES[i];
         if (!add_class_attribute(type, CONSTANT_NAMES[i],
-                                 PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())))) {
-            Py_DECREF(type);
-            return nullptr;
-        }
+                                 PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()))))
+            return false;
     }
-    MK::type = type;
-    return type;
+    return true;
 }
+
+}  // namespace
+
+const ClassDefinition MK::definition = define<MK>({
+    .constructor = constructor<MK, "()", refuse>,
+    .class_attributes = add_key_constants,
+});
 
 }  // namespace korvan::py

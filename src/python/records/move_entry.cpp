@@ -1,9 +1,9 @@
 // MoveEntry: one played move of a record with its time, comment and engine
 // information.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -85,19 +85,11 @@ PyObject* move_entry_repr(const MoveEntry& entry) {
     return to_py_str(text);
 }
 
-constexpr const char* NEW_PARAMS[] = {"move", "time_ms", "comment", "engine_info"};
-constexpr Signature NEW{"__new__", NEW_PARAMS, 1, 1};
-
-PyGetSetDef getset[] = {
-    {"move", getter<ME, entry_move>, nullptr, nullptr, nullptr},
-    {"time_ms", getter<ME, time_ms>, converted_setter<ME, std::optional<Duration>, time_value, store_time>, nullptr,
-     nullptr},
-    {"comment", getter<ME, comment>,
-     converted_setter<ME, std::optional<std::string>, comment_value, store_comment>, nullptr, nullptr},
-    {"engine_info", getter<ME, engine_info>,
-     converted_setter<ME, std::optional<EngineInfo>, engine_info_value, store_engine_info>, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<ME,
+    Attribute<"move", entry_move>,
+    Attribute<"time_ms", time_ms, Converted<time_value, store_time>>,
+    Attribute<"comment", comment, Converted<comment_value, store_comment>>,
+    Attribute<"engine_info", engine_info, Converted<engine_info_value, store_engine_info>>>;
 
 }  // namespace
 
@@ -114,15 +106,10 @@ bool normal_move_from_object(PyObject* obj, Move& out) {
 
 PyObject* move_entry_to_object(const MoveEntry& entry) { return wrap<ME>(entry); }
 
-PyTypeObject* create_move_entry_class() {
-    ClassSpec spec = class_spec<ME>("MoveEntry(move, *, time_ms=None, comment=None, engine_info=None)\n--\n\n");
-    spec.new_ = construct_new<ME, NEW, move_entry_init>;
-    spec.vectorcall = construct_vectorcall<ME, NEW, move_entry_init>;
-    spec.getset = getset;
-    spec.repr = slot<ME, move_entry_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) ME::type = type;
-    return type;
-}
+const ClassDefinition ME::definition = define<ME>({
+    .constructor = constructor<ME, "(move, *, time_ms=None, comment=None, engine_info=None)", move_entry_init>,
+    .attributes = {getset},
+    .repr = slot<ME, move_entry_repr>,
+});
 
 }  // namespace korvan::py

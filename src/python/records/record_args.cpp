@@ -55,7 +55,7 @@ PyObject* node_ids_to_list(const std::vector<RecordNodeId>& ids) {
 }
 
 PyObject* raise_record_error(const RecordError& e) {
-    PyErr_SetString(PyExc_ValueError, record_error_display(e).c_str());
+    raise_value_error(record_error_display(e));
     return nullptr;
 }
 

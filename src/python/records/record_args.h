@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 
 namespace korvan::py {
 

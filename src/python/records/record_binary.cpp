@@ -91,33 +91,16 @@ PyObject* to_psv(const Record& r, PyObject* const* args) {
     return list.release();
 }
 
-constexpr const char* DATA[] = {"data"};
-constexpr const char* TO_SBINPACK_PARAMS[] = {"stem_score", "include_main", "include_variations", "metadata"};
-constexpr const char* TO_PSV_PARAMS[] = {"include_main", "include_variations"};
-
-constexpr Signature TO_PACK{"to_pack"};
-constexpr Signature FROM_PACK{"from_pack", DATA};
-constexpr Signature TO_SBINPACK{"to_sbinpack", TO_SBINPACK_PARAMS, 0};
-constexpr Signature FROM_SBINPACK{"from_sbinpack", DATA};
-constexpr Signature FROM_SBINPACK_WITH_METADATA{"from_sbinpack_with_metadata", DATA};
-constexpr Signature TO_PSV{"to_psv", TO_PSV_PARAMS, 0, 0};
-
-const PyMethodDef BINARY_METHODS[] = {
-    method_def<method<RC, TO_PACK, to_pack>>("to_pack", "to_pack($self)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_PACK, from_pack>>("from_pack", "from_pack($cls, data)\n--\n\n"),
-    method_def<method<RC, TO_SBINPACK, to_sbinpack>>(
-        "to_sbinpack",
-        "to_sbinpack($self, stem_score=0, include_main=True, include_variations=False, metadata=None)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_SBINPACK, from_sbinpack>>("from_sbinpack",
-                                                                     "from_sbinpack($cls, data)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_SBINPACK_WITH_METADATA, from_sbinpack_with_metadata>>(
-        "from_sbinpack_with_metadata", "from_sbinpack_with_metadata($cls, data)\n--\n\n"),
-    method_def<method<RC, TO_PSV, to_psv>>("to_psv",
-                                           "to_psv($self, *, include_main=True, include_variations=False)\n--\n\n"),
-};
+constexpr Methods BINARY_METHODS = method_table<RC,
+    Method<"to_pack()", to_pack>,
+    ClassMethod<"from_pack(data)", from_pack>,
+    Method<"to_sbinpack(stem_score=0, include_main=True, include_variations=False, metadata=None)", to_sbinpack>,
+    ClassMethod<"from_sbinpack(data)", from_sbinpack>,
+    ClassMethod<"from_sbinpack_with_metadata(data)", from_sbinpack_with_metadata>,
+    Method<"to_psv(*, include_main=True, include_variations=False)", to_psv>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_binary_methods() { return BINARY_METHODS; }
+Methods record_binary_methods() { return BINARY_METHODS; }
 
 }  // namespace korvan::py

@@ -2,10 +2,8 @@
 // made from a record; the body that joins every method group.
 
 #include "support/convert.h"
-#include "support/descriptors.h"
-#include "support/joined.h"
 #include "records/record_args.h"
-#include "records/record_classes.h"
+#include "records/record_objects.h"
 #include "records/record_groups.h"
 
 namespace korvan::py {
@@ -151,73 +149,33 @@ PyObject* set_main_terminal(Record& r, PyObject* const* args) {
 
 PyObject* into_editor(const Record& r) { return record_editor_from_record(r); }
 
-constexpr const char* NEW_PARAMS[] = {"init_position_sfen", "moves", "metadata", "terminal", "initial_comment"};
-constexpr const char* FROM_MAIN_LINE_PARAMS[] = {"init_position_sfen", "moves", "terminal", "metadata",
-                                                 "initial_comment"};
-constexpr const char* NODE_ID[] = {"node_id"};
-constexpr const char* MOVES[] = {"moves"};
-constexpr const char* TERMINAL[] = {"terminal"};
-
-constexpr Signature NEW{"__new__", NEW_PARAMS, 1};
-constexpr Signature FROM_MAIN_LINE{"from_main_line", FROM_MAIN_LINE_PARAMS, 2};
-constexpr Signature ROOT_NODE_ID{"root_node_id"};
-constexpr Signature MAIN_LINE_IDS{"main_line_ids"};
-constexpr Signature NODE_PARENT{"node_parent", NODE_ID};
-constexpr Signature NODE_MOVE{"node_move", NODE_ID};
-constexpr Signature NODE_ENTRY{"node_entry", NODE_ID};
-constexpr Signature NODE_TERMINAL{"node_terminal", NODE_ID};
-constexpr Signature CHILDREN{"children", NODE_ID};
-constexpr Signature EXTEND_MAIN_LINE{"extend_main_line", MOVES};
-constexpr Signature SET_MAIN_TERMINAL{"set_main_terminal", TERMINAL};
-constexpr Signature INTO_EDITOR{"into_editor"};
-
-const PyMethodDef TREE_METHODS[] = {
-    class_method_def<class_method<RC, FROM_MAIN_LINE, from_main_line>>(
-        "from_main_line",
-        "from_main_line($cls, init_position_sfen, moves, terminal=None, metadata=None, initial_comment=None)\n--\n\n"),
-    method_def<method<RC, ROOT_NODE_ID, root_node_id>>("root_node_id", "root_node_id($self)\n--\n\n"),
-    method_def<method<RC, MAIN_LINE_IDS, main_line_ids>>("main_line_ids", "main_line_ids($self)\n--\n\n"),
-    method_def<method<RC, NODE_PARENT, node_parent>>("node_parent", "node_parent($self, node_id)\n--\n\n"),
-    method_def<method<RC, NODE_MOVE, node_move>>("node_move", "node_move($self, node_id)\n--\n\n"),
-    method_def<method<RC, NODE_ENTRY, node_entry>>("node_entry", "node_entry($self, node_id)\n--\n\n"),
-    method_def<method<RC, NODE_TERMINAL, node_terminal>>("node_terminal", "node_terminal($self, node_id)\n--\n\n"),
-    method_def<method<RC, CHILDREN, children>>("children", "children($self, node_id)\n--\n\n"),
-    method_def<method<RC, EXTEND_MAIN_LINE, extend_main_line, Access::Exclusive>>(
-        "extend_main_line", "extend_main_line($self, moves)\n--\n\n"),
-    method_def<method<RC, SET_MAIN_TERMINAL, set_main_terminal, Access::Exclusive>>(
-        "set_main_terminal", "set_main_terminal($self, terminal)\n--\n\n"),
-    method_def<method<RC, INTO_EDITOR, into_editor>>("into_editor", "into_editor($self)\n--\n\n"),
-};
+constexpr Methods TREE_METHODS = method_table<RC,
+    ClassMethod<"from_main_line(init_position_sfen, moves, terminal=None, metadata=None, "
+        "initial_comment=None)", from_main_line>,
+    Method<"root_node_id()", root_node_id>,
+    Method<"main_line_ids()", main_line_ids>,
+    Method<"node_parent(node_id)", node_parent>,
+    Method<"node_move(node_id)", node_move>,
+    Method<"node_entry(node_id)", node_entry>,
+    Method<"node_terminal(node_id)", node_terminal>,
+    Method<"children(node_id)", children>,
+    Method<"extend_main_line(moves)", extend_main_line, Access::Exclusive>,
+    Method<"set_main_terminal(terminal)", set_main_terminal, Access::Exclusive>,
+    Method<"into_editor()", into_editor>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_tree_methods() { return TREE_METHODS; }
-
-PyTypeObject* create_record_class() {
-    // Class methods are ordinary entries of the type; the others are installed as
-    // receiver-checking descriptors, which refuse a receiver of another class in the
-    // words of any wrongly typed argument.
-    const PyMethodDef* all =
-        joined<PyMethodDef>(record_tree_methods(), record_usi_methods(), record_text_methods(), record_dict_methods(),
-                            record_metadata_update_methods(), record_binary_methods());
-    auto* class_methods = new std::vector<PyMethodDef>();
-    auto* instance_methods = new std::vector<PyMethodDef>();
-    for (const PyMethodDef* m = all; m->ml_name; ++m) (m->ml_flags & METH_CLASS ? class_methods : instance_methods)->push_back(*m);
-    class_methods->push_back(METHODS_END);
-    instance_methods->push_back(METHODS_END);
-
-    ClassSpec spec = class_spec<RC>(
-        "Record(init_position_sfen, moves=None, metadata=None, terminal=None, initial_comment=None)\n--\n\n");
-    spec.new_ = construct_new<RC, NEW, record_init>;
-    spec.vectorcall = construct_vectorcall<RC, NEW, record_init>;
-    spec.methods = class_methods->data();
-    spec.getset = joined<PyGetSetDef>(record_property_getset());
-    spec.repr = slot<RC, record_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    RC::type = type;
-    if (!install_methods(type, instance_methods->data())) return nullptr;
-    return type;
-}
+// Class methods are ordinary entries of the type; the others are installed as
+// receiver-checking descriptors, which refuse a receiver of another class in the words
+// of any wrongly typed argument.
+const ClassDefinition RC::definition = define<RC>({
+    .constructor = constructor<RC, "(init_position_sfen, moves=None, metadata=None, terminal=None, "
+        "initial_comment=None)", record_init>,
+    .methods = {TREE_METHODS, record_usi_methods(), record_text_methods(), record_dict_methods(),
+                record_metadata_update_methods(), record_binary_methods()},
+    .attributes = {record_property_getset()},
+    .repr = slot<RC, record_repr>,
+    .checked_receivers = true,
+});
 
 }  // namespace korvan::py

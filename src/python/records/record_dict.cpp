@@ -6,11 +6,11 @@
 #include <array>
 
 #include "support/convert.h"
-#include "core/board/position/updates.h"
-#include "records/dict_forms.h"
+#include "core/records/editor.h"
+#include "support/dicts.h"
 #include "records/metadata_dict.h"
 #include "records/record_groups.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 #include "core/types/apery.h"
 
 namespace korvan::py {
@@ -37,7 +37,7 @@ PyObject* move_to_dict(const RecordNode& node, const MoveKeys& keys) {
     if (!dict) return nullptr;
     const Annotations& a = node.annotations;
     PyObject* engine_info = a.engine_info ? engine_info_to_dict(*a.engine_info) : Py_NewRef(Py_None);
-    if (!put_member(dict.get(), keys.move.get(), to_py_str(move_display_usi(node.move))) ||
+    if (!put_member(dict.get(), keys.move.get(), message_str(move_display_usi(node.move))) ||
         !put_member(dict.get(), keys.comment.get(), optional_str_to_py(a.comment)) ||
         !put_member(dict.get(), keys.time_ms.get(), time_ms_to_object(a.time)) ||
         !put_member(dict.get(), keys.engine_info.get(), engine_info))
@@ -88,7 +88,7 @@ bool required_member(PyObject* data, std::string_view key, Ref& out) {
     if (failed) return false;
     if (!out) {
         const std::string text = "from_dict: missing '" + std::string(key) + "'";
-        PyErr_SetString(PyExc_ValueError, text.c_str());
+        raise_value_error(text);
         return false;
     }
     return true;
@@ -191,30 +191,27 @@ bool result_member(PyObject* value, bool strict, std::optional<SpecialMoveEntry>
     return true;
 }
 
-bool replay_error(const char* format, std::size_t index) {
-    PyErr_Format(PyExc_ValueError, format, static_cast<unsigned long long>(index));
-    return false;
-}
-
-// Every move must first widen against the position (its source holds a piece of the
-// side to move that may promote as asked), then pass the one legality test.
+// The replay's first fault, in from_dict's words.
 bool replay_moves(std::string_view sfen, const std::vector<MoveEntry>& entries) {
-    auto pos = position_from_sfen(sfen);
-    if (!pos) {
-        const std::string text = "from_dict: invalid init_position_sfen: " + sfen_error_display(pos.error());
-        PyErr_SetString(PyExc_ValueError, text.c_str());
-        return false;
+    const auto replayed = replay_main_line(sfen, entries);
+    if (replayed) return true;
+    const MainLineFault& fault = replayed.error();
+    const auto index = static_cast<unsigned long long>(fault.index);
+    switch (fault.kind) {
+        case MainLineFault::Kind::InvalidStart:
+            return raise_value_error("from_dict: invalid init_position_sfen: " + sfen_error_display(fault.sfen));
+        case MainLineFault::Kind::NotNormal:
+            PyErr_Format(PyExc_ValueError, "from_dict: moves[%llu] is not a normal move", index);
+            break;
+        case MainLineFault::Kind::NotWidened:
+            PyErr_Format(PyExc_ValueError,
+                         "from_dict: moves[%llu] could not be normalized against current position", index);
+            break;
+        case MainLineFault::Kind::Illegal:
+            PyErr_Format(PyExc_ValueError, "from_dict: moves[%llu] is illegal in current position", index);
+            break;
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Move move = entries[i].move;
-        if (!is_normal_move(move)) return replay_error("from_dict: moves[%llu] is not a normal move", i);
-        if (!is_normal_move(position_move_to_move32(*pos, move)))
-            return replay_error("from_dict: moves[%llu] could not be normalized against current position", i);
-        const auto checked = record_checked_move(*pos, move);
-        if (!checked) return replay_error("from_dict: moves[%llu] is illegal in current position", i);
-        position_do_move(*pos, *checked);
-    }
-    return true;
+    return false;
 }
 
 bool strict_arg(PyObject* obj, bool& out) {
@@ -286,18 +283,12 @@ PyObject* from_dict(PyTypeObject*, PyObject* const* args) {
     return wrap<RC>(std::move(*record));
 }
 
-constexpr const char* FROM_DICT_PARAMS[] = {"data", "strict"};
-constexpr Signature TO_DICT{"to_dict"};
-constexpr Signature FROM_DICT{"from_dict", FROM_DICT_PARAMS, 1, 1};
-
-const PyMethodDef DICT_METHODS[] = {
-    method_def<method<RC, TO_DICT, to_dict>>("to_dict", "to_dict($self)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_DICT, from_dict>>("from_dict",
-                                                             "from_dict($cls, data, *, strict=False)\n--\n\n"),
-};
+constexpr Methods DICT_METHODS = method_table<RC,
+    Method<"to_dict()", to_dict>,
+    ClassMethod<"from_dict(data, *, strict=False)", from_dict>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_dict_methods() { return DICT_METHODS; }
+Methods record_dict_methods() { return DICT_METHODS; }
 
 }  // namespace korvan::py

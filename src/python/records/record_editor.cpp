@@ -1,11 +1,11 @@
 // RecordEditor: a cursor over a record with the live position at its node. It appends
 // legality-checked moves and terminals, moves around the tree and hands the record out.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
 #include "core/board/position/parser.h"
 #include "records/record_args.h"
-#include "records/record_classes.h"
+#include "records/record_objects.h"
 #include "core/records/editor.h"
 #include "core/util/text.h"
 
@@ -161,7 +161,7 @@ PyObject* current_node(const Slot& slot) {
 PyObject* position_sfen(const Slot& slot) {
     const RecordEditor* e = live(slot);
     if (!e) return nullptr;
-    return to_py_str(position_to_sfen(e->position, e->position.ply));
+    return message_str(position_to_sfen(e->position, e->position.ply));
 }
 
 PyObject* editor_repr(const Slot& slot) {
@@ -169,47 +169,21 @@ PyObject* editor_repr(const Slot& slot) {
     return to_py_str("RecordEditor(current_node=" + std::to_string(node_index(slot->current)) + ")");
 }
 
-constexpr const char* INIT_POSITION[] = {"init_position"};
-constexpr const char* RECORD_ARG[] = {"record"};
-constexpr const char* NODE_ID[] = {"node_id"};
-constexpr const char* CHILD_INDEX[] = {"child_index"};
-constexpr const char* MOVE_ARG[] = {"move"};
-constexpr const char* SPECIAL_ARG[] = {"special"};
+constexpr Methods methods = method_table<EC,
+    ClassMethod<"from_record(record)", from_record>,
+    Method<"record()", record>,
+    Method<"into_record()", into_record, Access::Exclusive>,
+    Method<"go_to(node_id)", go_to, Access::Exclusive>,
+    Method<"go_back()", go_back, Access::Exclusive>,
+    Method<"go_forward(child_index=0)", go_forward, Access::Exclusive>,
+    Method<"branch_to(child_index=0)", branch_to, Access::Exclusive>,
+    Method<"append_move(move)", append_move, Access::Exclusive>,
+    Method<"append_special(special)", append_special, Access::Exclusive>>;
 
-constexpr Signature NEW{"__new__", INIT_POSITION};
-constexpr Signature FROM_RECORD{"from_record", RECORD_ARG};
-constexpr Signature RECORD{"record"};
-constexpr Signature INTO_RECORD{"into_record"};
-constexpr Signature GO_TO{"go_to", NODE_ID};
-constexpr Signature GO_BACK{"go_back"};
-constexpr Signature GO_FORWARD{"go_forward", CHILD_INDEX, 0};
-constexpr Signature BRANCH_TO{"branch_to", CHILD_INDEX, 0};
-constexpr Signature APPEND_MOVE{"append_move", MOVE_ARG};
-constexpr Signature APPEND_SPECIAL{"append_special", SPECIAL_ARG};
-
-PyMethodDef methods[] = {
-    class_method_def<class_method<EC, FROM_RECORD, from_record>>("from_record", "from_record($cls, record)\n--\n\n"),
-    method_def<method<EC, RECORD, record>>("record", "record($self)\n--\n\n"),
-    method_def<method<EC, INTO_RECORD, into_record, Access::Exclusive>>("into_record", "into_record($self)\n--\n\n"),
-    method_def<method<EC, GO_TO, go_to, Access::Exclusive>>("go_to", "go_to($self, node_id)\n--\n\n"),
-    method_def<method<EC, GO_BACK, go_back, Access::Exclusive>>("go_back", "go_back($self)\n--\n\n"),
-    method_def<method<EC, GO_FORWARD, go_forward, Access::Exclusive>>("go_forward",
-                                                                       "go_forward($self, child_index=0)\n--\n\n"),
-    method_def<method<EC, BRANCH_TO, branch_to, Access::Exclusive>>("branch_to",
-                                                                     "branch_to($self, child_index=0)\n--\n\n"),
-    method_def<method<EC, APPEND_MOVE, append_move, Access::Exclusive>>("append_move",
-                                                                         "append_move($self, move)\n--\n\n"),
-    method_def<method<EC, APPEND_SPECIAL, append_special, Access::Exclusive>>(
-        "append_special", "append_special($self, special)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"position", getter<EC, position>, nullptr, nullptr, nullptr},
-    {"current_node", getter<EC, current_node>, nullptr, nullptr, nullptr},
-    {"position_sfen", getter<EC, position_sfen>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<EC,
+    Attribute<"position", position>,
+    Attribute<"current_node", current_node>,
+    Attribute<"position_sfen", position_sfen>>;
 
 }  // namespace
 
@@ -219,16 +193,11 @@ PyObject* record_editor_from_record(const Record& record) {
     return wrap<EC>(std::move(slot));
 }
 
-PyTypeObject* create_record_editor_class() {
-    ClassSpec spec = class_spec<EC>("RecordEditor(init_position)\n--\n\n");
-    spec.new_ = construct_new<EC, NEW, editor_init>;
-    spec.vectorcall = construct_vectorcall<EC, NEW, editor_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<EC, editor_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) EC::type = type;
-    return type;
-}
+const ClassDefinition EC::definition = define<EC>({
+    .constructor = constructor<EC, "(init_position)", editor_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<EC, editor_repr>,
+});
 
 }  // namespace korvan::py

@@ -1,7 +1,7 @@
 // RecordEntry: a read-only copy of what one node holds, a move entry or a terminal.
 
-#include "record_tags.h"
-#include "records/record_classes.h"
+#include "records/record_tags.h"
+#include "records/record_objects.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -25,18 +25,16 @@ PyObject* special(const EntryValue& e) {
 
 PyObject* entry_repr(const EntryValue& e) {
     if (const auto* m = std::get_if<MoveEntry>(&e))
-        return to_py_str("RecordEntry(kind=move, move=" + move_display_usi(m->move) + ")");
+        return message_str("RecordEntry(kind=move, move=" + move_display_usi(m->move) + ")");
     const auto& s = std::get<SpecialMoveEntry>(e);
     return to_py_str("RecordEntry(kind=special, special=" +
                      std::string(SPECIAL_MOVE_KIND_NAMES[static_cast<int>(s.special.kind)]) + ")");
 }
 
-PyGetSetDef getset[] = {
-    {"kind", getter<Entry, kind>, nullptr, nullptr, nullptr},
-    {"move", getter<Entry, move>, nullptr, nullptr, nullptr},
-    {"special", getter<Entry, special>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<Entry,
+    Attribute<"kind", kind>,
+    Attribute<"move", move>,
+    Attribute<"special", special>>;
 
 }  // namespace
 
@@ -47,13 +45,10 @@ PyObject* record_entry_of_node(const RecordNode& node) {
     Py_RETURN_NONE;
 }
 
-PyTypeObject* create_record_entry_class() {
-    ClassSpec spec = class_spec<Entry>("");
-    spec.getset = getset;
-    spec.repr = slot<Entry, entry_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) Entry::type = type;
-    return type;
-}
+const ClassDefinition Entry::definition = define<Entry>({
+    .doc = "",
+    .attributes = {getset},
+    .repr = slot<Entry, entry_repr>,
+});
 
 }  // namespace korvan::py

@@ -4,7 +4,7 @@
 
 #include "support/convert.h"
 #include "records/quoted_text.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -188,76 +188,47 @@ PyObject* record_metadata_repr(const RecordMetadata& m) {
     return to_py_str(text);
 }
 
-constexpr const char* KEY_VALUE[] = {"key", "value"};
-constexpr const char* KEY_ONLY[] = {"key"};
-constexpr Signature NEW{"__new__", PARAMS, 0};
-constexpr Signature SET_ATTRIBUTE{"set_attribute", KEY_VALUE};
-constexpr Signature REMOVE_ATTRIBUTE{"remove_attribute", KEY_ONLY};
-constexpr Signature CLEAR_ATTRIBUTES{"clear_attributes"};
+constexpr Methods methods = method_table<RM,
+    Method<"set_attribute(key, value)", set_attribute, Access::Exclusive>,
+    Method<"remove_attribute(key)", remove_attribute, Access::Exclusive>,
+    Method<"clear_attributes()", clear_attributes, Access::Exclusive>>;
 
-PyMethodDef methods[] = {
-    method_def<method<RM, SET_ATTRIBUTE, set_attribute, Access::Exclusive>>(
-        "set_attribute", "set_attribute($self, key, value)\n--\n\n"),
-    method_def<method<RM, REMOVE_ATTRIBUTE, remove_attribute, Access::Exclusive>>(
-        "remove_attribute", "remove_attribute($self, key)\n--\n\n"),
-    method_def<method<RM, CLEAR_ATTRIBUTES, clear_attributes, Access::Exclusive>>(
-        "clear_attributes", "clear_attributes($self)\n--\n\n"),
-    METHODS_END,
-};
+// The text and time-control attributes, one row per metadata field.
+template <Text Name, Key K>
+using TextAttribute = Attribute<Name, text_field<K>, Converted<text_value, store_text<K>>>;
+template <Text Name, TimeControlField F>
+using TimeControlAttribute =
+    Attribute<Name, time_control_field<F>, Converted<time_control_value, store_time_control<F>>>;
 
-template <Key K>
-constexpr PyGetSetDef text_def(const char* name) {
-    return {name, getter<RM, text_field<K>>,
-            converted_setter<RM, std::optional<std::string>, text_value, store_text<K>>, nullptr, nullptr};
-}
-template <TimeControlField F>
-constexpr PyGetSetDef time_control_def(const char* name) {
-    return {name, getter<RM, time_control_field<F>>,
-            converted_setter<RM, std::optional<TimeControl>, time_control_value, store_time_control<F>>, nullptr,
-            nullptr};
-}
-
-PyGetSetDef getset[] = {
-    text_def<Key::Event>("event"),
-    text_def<Key::Site>("site"),
-    text_def<Key::BlackPlayer>("black_player"),
-    text_def<Key::WhitePlayer>("white_player"),
-    text_def<Key::GameName>("game_name"),
-    text_def<Key::GameType>("game_type"),
-    time_control_def<&RecordMetadata::time_control>("time_control"),
-    time_control_def<&RecordMetadata::black_time_control>("black_time_control"),
-    time_control_def<&RecordMetadata::white_time_control>("white_time_control"),
-    {"max_moves", getter<RM, max_moves>,
-     converted_setter<RM, std::optional<std::uint32_t>, max_moves_value, store_max_moves>, nullptr, nullptr},
-    {"impasse_rule", getter<RM, impasse_rule>,
-     converted_setter<RM, std::optional<std::string>, text_value, store_impasse_rule>, nullptr, nullptr},
-    text_def<Key::StartDate>("start_date"),
-    text_def<Key::EndDate>("end_date"),
-    text_def<Key::UpdatedDate>("updated_date"),
-    text_def<Key::Comment>("comment"),
-    {"attributes", getter<RM, attributes>, converted_setter<RM, Attributes, attributes_value, store_attributes>,
-     nullptr, nullptr},
-    GETSET_END,
-};
+constexpr korvan::py::Attributes getset = attribute_table<RM,
+    TextAttribute<"event", Key::Event>,
+    TextAttribute<"site", Key::Site>,
+    TextAttribute<"black_player", Key::BlackPlayer>,
+    TextAttribute<"white_player", Key::WhitePlayer>,
+    TextAttribute<"game_name", Key::GameName>,
+    TextAttribute<"game_type", Key::GameType>,
+    TimeControlAttribute<"time_control", &RecordMetadata::time_control>,
+    TimeControlAttribute<"black_time_control", &RecordMetadata::black_time_control>,
+    TimeControlAttribute<"white_time_control", &RecordMetadata::white_time_control>,
+    Attribute<"max_moves", max_moves, Converted<max_moves_value, store_max_moves>>,
+    Attribute<"impasse_rule", impasse_rule, Converted<text_value, store_impasse_rule>>,
+    TextAttribute<"start_date", Key::StartDate>,
+    TextAttribute<"end_date", Key::EndDate>,
+    TextAttribute<"updated_date", Key::UpdatedDate>,
+    TextAttribute<"comment", Key::Comment>,
+    Attribute<"attributes", attributes, Converted<attributes_value, store_attributes>>>;
 
 }  // namespace
 
 PyObject* record_metadata_to_object(const RecordMetadata& metadata) { return wrap<RM>(metadata); }
 
-PyTypeObject* create_record_metadata_class() {
-    ClassSpec spec = class_spec<RM>(
-        "RecordMetadata(event=None, site=None, black_player=None, white_player=None, game_name=None, "
+const ClassDefinition RM::definition = define<RM>({
+    .constructor = constructor<RM, "(event=None, site=None, black_player=None, white_player=None, game_name=None, "
         "game_type=None, time_control=None, black_time_control=None, white_time_control=None, max_moves=None, "
-        "impasse_rule=None, start_date=None, end_date=None, updated_date=None, comment=None, attributes=None)"
-        "\n--\n\n");
-    spec.new_ = construct_new<RM, NEW, record_metadata_init>;
-    spec.vectorcall = construct_vectorcall<RM, NEW, record_metadata_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<RM, record_metadata_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) RM::type = type;
-    return type;
-}
+        "impasse_rule=None, start_date=None, end_date=None, updated_date=None, comment=None, attributes=None)", record_metadata_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<RM, record_metadata_repr>,
+});
 
 }  // namespace korvan::py

@@ -71,28 +71,14 @@ PyObject* clear_metadata_attributes(Record& r) {
     Py_RETURN_NONE;
 }
 
-constexpr const char* UPDATE_PARAMS[] = {"patch", "strict"};
-constexpr const char* KEY_VALUE[] = {"key", "value"};
-constexpr const char* KEY[] = {"key"};
-
-constexpr Signature UPDATE_METADATA{"update_metadata", UPDATE_PARAMS, 1, 1};
-constexpr Signature SET_METADATA_ATTRIBUTE{"set_metadata_attribute", KEY_VALUE};
-constexpr Signature REMOVE_METADATA_ATTRIBUTE{"remove_metadata_attribute", KEY};
-constexpr Signature CLEAR_METADATA_ATTRIBUTES{"clear_metadata_attributes"};
-
-const PyMethodDef METADATA_METHODS[] = {
-    method_def<method<RC, UPDATE_METADATA, update_metadata, Access::Exclusive>>(
-        "update_metadata", "update_metadata($self, patch, *, strict=False)\n--\n\n"),
-    method_def<method<RC, SET_METADATA_ATTRIBUTE, set_metadata_attribute, Access::Exclusive>>(
-        "set_metadata_attribute", "set_metadata_attribute($self, key, value)\n--\n\n"),
-    method_def<method<RC, REMOVE_METADATA_ATTRIBUTE, remove_metadata_attribute, Access::Exclusive>>(
-        "remove_metadata_attribute", "remove_metadata_attribute($self, key)\n--\n\n"),
-    method_def<method<RC, CLEAR_METADATA_ATTRIBUTES, clear_metadata_attributes, Access::Exclusive>>(
-        "clear_metadata_attributes", "clear_metadata_attributes($self)\n--\n\n"),
-};
+constexpr Methods METADATA_METHODS = method_table<RC,
+    Method<"update_metadata(patch, *, strict=False)", update_metadata, Access::Exclusive>,
+    Method<"set_metadata_attribute(key, value)", set_metadata_attribute, Access::Exclusive>,
+    Method<"remove_metadata_attribute(key)", remove_metadata_attribute, Access::Exclusive>,
+    Method<"clear_metadata_attributes()", clear_metadata_attributes, Access::Exclusive>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_metadata_update_methods() { return METADATA_METHODS; }
+Methods record_metadata_update_methods() { return METADATA_METHODS; }
 
 }  // namespace korvan::py

@@ -1,9 +1,9 @@
 // RecordNodeId: a typed node number that works wherever an integer id does. It equals
 // ints and other ids by number, never orders (every ordering is False), has no hash.
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 #include "records/record_args.h"
-#include "records/record_classes.h"
+#include "records/record_objects.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -43,28 +43,18 @@ PyObject* compare(PyObject* self, PyObject* other, int op) {
     });
 }
 
-constexpr const char* RAW[] = {"raw"};
-constexpr Signature NEW{"__new__", RAW};
-
-PyGetSetDef getset[] = {
-    {"raw", getter<Id, raw>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<Id,
+    Attribute<"raw", raw>>;
 
 }  // namespace
 
-PyTypeObject* create_record_node_id_class() {
-    ClassSpec spec = class_spec<Id>("RecordNodeId(raw)\n--\n\n");
-    spec.new_ = construct_new<Id, NEW, id_init>;
-    spec.vectorcall = construct_vectorcall<Id, NEW, id_init>;
-    spec.getset = getset;
-    spec.richcompare = compare;
-    spec.repr = slot<Id, id_repr>;
-    spec.to_int = slot<Id, raw>;
-    spec.to_index = slot<Id, raw>;
-    PyTypeObject* type = build_class(spec);
-    if (type) Id::type = type;
-    return type;
-}
+const ClassDefinition Id::definition = define<Id>({
+    .constructor = constructor<Id, "(raw)", id_init>,
+    .attributes = {getset},
+    .richcompare = compare,
+    .repr = slot<Id, id_repr>,
+    .to_int = slot<Id, raw>,
+    .to_index = slot<Id, raw>,
+});
 
 }  // namespace korvan::py

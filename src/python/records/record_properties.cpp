@@ -1,7 +1,7 @@
 // Record properties: copies of the main line, the metadata and the terminal out, and
 // the three setters (initial comment, metadata, main terminal).
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
 #include "records/record_args.h"
 #include "records/record_groups.h"
@@ -97,30 +97,25 @@ bool store_main_terminal(Record& r, std::optional<SpecialMoveEntry>& entry) {
 
 PyObject* move_count(const Record& r) { return PyLong_FromSize_t(record_move_count(r)); }
 
-const PyGetSetDef PROPERTIES[] = {
-    {"init_position_sfen", getter<RC, init_position_sfen>, nullptr, nullptr, nullptr},
-    {"initial_comment", getter<RC, initial_comment>,
-     converted_setter<RC, std::optional<std::string>, convert_initial_comment, store_initial_comment>, nullptr, nullptr},
-    {"moves", getter<RC, moves>, nullptr, nullptr, nullptr},
-    {"metadata", getter<RC, metadata>, converted_setter<RC, RecordMetadata, convert_metadata, store_metadata>, nullptr,
-     nullptr},
-    {"game_name", getter<RC, standard_text<RecordMetadataKey::GameName>>, nullptr, nullptr, nullptr},
-    {"game_type", getter<RC, standard_text<RecordMetadataKey::GameType>>, nullptr, nullptr, nullptr},
-    {"updated_date", getter<RC, standard_text<RecordMetadataKey::UpdatedDate>>, nullptr, nullptr, nullptr},
-    {"black_time_control", getter<RC, black_time_control>, nullptr, nullptr, nullptr},
-    {"white_time_control", getter<RC, white_time_control>, nullptr, nullptr, nullptr},
-    {"result", getter<RC, result>, nullptr, nullptr, nullptr},
-    {"result_info", getter<RC, result_info>, nullptr, nullptr, nullptr},
-    {"end_time_ms", getter<RC, end_time_ms>, nullptr, nullptr, nullptr},
-    {"end_comment", getter<RC, end_comment>, nullptr, nullptr, nullptr},
-    {"main_terminal", getter<RC, main_terminal>,
-     converted_setter<RC, std::optional<SpecialMoveEntry>, convert_main_terminal, store_main_terminal>, nullptr,
-     nullptr},
-    {"move_count", getter<RC, move_count>, nullptr, nullptr, nullptr},
-};
+constexpr Attributes PROPERTIES = attribute_table<RC,
+    Attribute<"init_position_sfen", init_position_sfen>,
+    Attribute<"initial_comment", initial_comment, Converted<convert_initial_comment, store_initial_comment>>,
+    Attribute<"moves", moves>,
+    Attribute<"metadata", metadata, Converted<convert_metadata, store_metadata>>,
+    Attribute<"game_name", standard_text<RecordMetadataKey::GameName>>,
+    Attribute<"game_type", standard_text<RecordMetadataKey::GameType>>,
+    Attribute<"updated_date", standard_text<RecordMetadataKey::UpdatedDate>>,
+    Attribute<"black_time_control", black_time_control>,
+    Attribute<"white_time_control", white_time_control>,
+    Attribute<"result", result>,
+    Attribute<"result_info", result_info>,
+    Attribute<"end_time_ms", end_time_ms>,
+    Attribute<"end_comment", end_comment>,
+    Attribute<"main_terminal", main_terminal, Converted<convert_main_terminal, store_main_terminal>>,
+    Attribute<"move_count", move_count>>;
 
 }  // namespace
 
-std::span<const PyGetSetDef> record_property_getset() { return PROPERTIES; }
+Attributes record_property_getset() { return PROPERTIES; }
 
 }  // namespace korvan::py

@@ -22,11 +22,6 @@ namespace {
 
 using RC = RecordClass;
 
-PyObject* value_error(const std::string& text) {
-    PyErr_SetString(PyExc_ValueError, text.c_str());
-    return nullptr;
-}
-
 // One text format: its reader and writer with their error texts, and the default
 // encoding of its files.
 struct Format {
@@ -60,7 +55,7 @@ constexpr Format JKF{read_with<parse_jkf, jkf_error_display>, write_with<write_j
 
 PyObject* parsed(const Format& f, std::string_view text) {
     auto record = f.read(text);
-    if (!record) return value_error(record.error());
+    if (!record) return raise_value_error(record.error());
     return wrap<RC>(std::move(*record));
 }
 
@@ -83,7 +78,7 @@ PyObject* from_file(PyTypeObject*, PyObject* const* args) {
 template <const Format& F>
 PyObject* to_str(const Record& r) {
     auto text = F.write(r);
-    if (!text) return value_error(text.error());
+    if (!text) return raise_value_error(text.error());
     return to_py_str(*text);
 }
 
@@ -92,58 +87,31 @@ PyObject* write_file(const Record& r, PyObject* const* args) {
     std::optional<std::string> encoding;
     if (!encoding_arg(args[1], encoding)) return nullptr;
     auto text = F.write(r);
-    if (!text) return value_error(text.error());
+    if (!text) return raise_value_error(text.error());
     if (!write_text_file(args[0], *text, encoding, F.encoding)) return nullptr;
     Py_RETURN_NONE;
 }
 
-constexpr const char* TEXT[] = {"text"};
-constexpr const char* PATH_ENCODING[] = {"path", "encoding"};
-
-constexpr Signature FROM_KIF_STR{"from_kif_str", TEXT};
-constexpr Signature FROM_KI2_STR{"from_ki2_str", TEXT};
-constexpr Signature FROM_CSA_STR{"from_csa_str", TEXT};
-constexpr Signature FROM_JKF_STR{"from_jkf_str", TEXT};
-constexpr Signature FROM_KIF_FILE{"from_kif_file", PATH_ENCODING, 1};
-constexpr Signature FROM_KI2_FILE{"from_ki2_file", PATH_ENCODING, 1};
-constexpr Signature FROM_CSA_FILE{"from_csa_file", PATH_ENCODING, 1};
-constexpr Signature FROM_JKF_FILE{"from_jkf_file", PATH_ENCODING, 1};
-constexpr Signature TO_KIF{"to_kif"};
-constexpr Signature TO_KI2{"to_ki2"};
-constexpr Signature TO_CSA{"to_csa"};
-constexpr Signature TO_JKF{"to_jkf"};
-constexpr Signature WRITE_KIF{"write_kif", PATH_ENCODING, 1};
-constexpr Signature WRITE_KI2{"write_ki2", PATH_ENCODING, 1};
-constexpr Signature WRITE_CSA{"write_csa", PATH_ENCODING, 1};
-constexpr Signature WRITE_JKF{"write_jkf", PATH_ENCODING, 1};
-
-const PyMethodDef TEXT_METHODS[] = {
-    class_method_def<class_method<RC, FROM_KIF_STR, from_str<KIF>>>("from_kif_str", "from_kif_str($cls, text)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_KI2_STR, from_str<KI2>>>("from_ki2_str", "from_ki2_str($cls, text)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_CSA_STR, from_str<CSA>>>("from_csa_str", "from_csa_str($cls, text)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_JKF_STR, from_str<JKF>>>("from_jkf_str", "from_jkf_str($cls, text)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_KIF_FILE, from_file<KIF>>>(
-        "from_kif_file", "from_kif_file($cls, path, encoding=None)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_KI2_FILE, from_file<KI2>>>(
-        "from_ki2_file", "from_ki2_file($cls, path, encoding='shift_jis')\n--\n\n"),
-    class_method_def<class_method<RC, FROM_CSA_FILE, from_file<CSA>>>(
-        "from_csa_file", "from_csa_file($cls, path, encoding='shift_jis')\n--\n\n"),
-    class_method_def<class_method<RC, FROM_JKF_FILE, from_file<JKF>>>(
-        "from_jkf_file", "from_jkf_file($cls, path, encoding='utf-8')\n--\n\n"),
-    method_def<method<RC, TO_KIF, to_str<KIF>>>("to_kif", "to_kif($self)\n--\n\n"),
-    method_def<method<RC, TO_KI2, to_str<KI2>>>("to_ki2", "to_ki2($self)\n--\n\n"),
-    method_def<method<RC, TO_CSA, to_str<CSA>>>("to_csa", "to_csa($self)\n--\n\n"),
-    method_def<method<RC, TO_JKF, to_str<JKF>>>("to_jkf", "to_jkf($self)\n--\n\n"),
-    method_def<method<RC, WRITE_KIF, write_file<KIF>>>("write_kif", "write_kif($self, path, encoding=None)\n--\n\n"),
-    method_def<method<RC, WRITE_KI2, write_file<KI2>>>("write_ki2",
-                                                        "write_ki2($self, path, encoding='shift_jis')\n--\n\n"),
-    method_def<method<RC, WRITE_CSA, write_file<CSA>>>("write_csa",
-                                                        "write_csa($self, path, encoding='shift_jis')\n--\n\n"),
-    method_def<method<RC, WRITE_JKF, write_file<JKF>>>("write_jkf", "write_jkf($self, path, encoding='utf-8')\n--\n\n"),
-};
+constexpr Methods TEXT_METHODS = method_table<RC,
+    ClassMethod<"from_kif_str(text)", from_str<KIF>>,
+    ClassMethod<"from_ki2_str(text)", from_str<KI2>>,
+    ClassMethod<"from_csa_str(text)", from_str<CSA>>,
+    ClassMethod<"from_jkf_str(text)", from_str<JKF>>,
+    ClassMethod<"from_kif_file(path, encoding=None)", from_file<KIF>>,
+    ClassMethod<"from_ki2_file(path, encoding='shift_jis')", from_file<KI2>>,
+    ClassMethod<"from_csa_file(path, encoding='shift_jis')", from_file<CSA>>,
+    ClassMethod<"from_jkf_file(path, encoding='utf-8')", from_file<JKF>>,
+    Method<"to_kif()", to_str<KIF>>,
+    Method<"to_ki2()", to_str<KI2>>,
+    Method<"to_csa()", to_str<CSA>>,
+    Method<"to_jkf()", to_str<JKF>>,
+    Method<"write_kif(path, encoding=None)", write_file<KIF>>,
+    Method<"write_ki2(path, encoding='shift_jis')", write_file<KI2>>,
+    Method<"write_csa(path, encoding='shift_jis')", write_file<CSA>>,
+    Method<"write_jkf(path, encoding='utf-8')", write_file<JKF>>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_text_methods() { return TEXT_METHODS; }
+Methods record_text_methods() { return TEXT_METHODS; }
 
 }  // namespace korvan::py

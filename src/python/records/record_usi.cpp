@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
 #include "support/errors.h"
 #include "support/sequences.h"
@@ -18,7 +18,7 @@ namespace {
 using RC = RecordClass;
 
 PyObject* raise_usi_error(const UsiPositionError& e) {
-    PyErr_SetString(PyExc_ValueError, usi_position_error_display(e).c_str());
+    raise_value_error(usi_position_error_display(e));
     return nullptr;
 }
 
@@ -127,7 +127,7 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
 
     auto line = usi_main_line_moves(init, usi);
     if (!line) {
-        PyErr_SetString(PyExc_ValueError, line.error().c_str());
+        raise_value_error(line.error());
         return nullptr;
     }
     std::vector<MoveEntry> entries(line->moves.size());
@@ -159,30 +159,15 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
     return wrap<RC>(std::move(*record));
 }
 
-constexpr const char* FROM_USI_POSITION_PARAMS[] = {"position", "allow_special_tokens"};
-constexpr const char* TO_USI_POSITION_PARAMS[] = {"include_special_tokens"};
-constexpr const char* FROM_USI_MAIN_LINE_PARAMS[] = {
-    "init_position_sfen", "usi_moves", "result",        "move_times_ms",     "evals",    "nodes",
-    "depths",             "seldepths", "wall_times_ms", "latency_deltas_ms", "metadata", "initial_comment"};
-
-constexpr Signature FROM_USI_POSITION{"from_usi_position", FROM_USI_POSITION_PARAMS, 1, 1};
-constexpr Signature TO_USI_POSITION{"to_usi_position", TO_USI_POSITION_PARAMS, 0, 0};
-constexpr Signature FROM_USI_MAIN_LINE{"from_usi_main_line", FROM_USI_MAIN_LINE_PARAMS, 2};
-
-const PyMethodDef USI_METHODS[] = {
-    class_method_def<class_method<RC, FROM_USI_POSITION, from_usi_position>>(
-        "from_usi_position", "from_usi_position($cls, position, *, allow_special_tokens=False)\n--\n\n"),
-    method_def<method<RC, TO_USI_POSITION, to_usi_position>>(
-        "to_usi_position", "to_usi_position($self, *, include_special_tokens=False)\n--\n\n"),
-    class_method_def<class_method<RC, FROM_USI_MAIN_LINE, from_usi_main_line>>(
-        "from_usi_main_line",
-        "from_usi_main_line($cls, init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, "
+constexpr Methods USI_METHODS = method_table<RC,
+    ClassMethod<"from_usi_position(position, *, allow_special_tokens=False)", from_usi_position>,
+    Method<"to_usi_position(*, include_special_tokens=False)", to_usi_position>,
+    ClassMethod<"from_usi_main_line(init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, "
         "nodes=None, depths=None, seldepths=None, wall_times_ms=None, latency_deltas_ms=None, metadata=None, "
-        "initial_comment=None)\n--\n\n"),
-};
+        "initial_comment=None)", from_usi_main_line>>;
 
 }  // namespace
 
-std::span<const PyMethodDef> record_usi_methods() { return USI_METHODS; }
+Methods record_usi_methods() { return USI_METHODS; }
 
 }  // namespace korvan::py

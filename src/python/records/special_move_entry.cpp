@@ -1,9 +1,9 @@
 // SpecialMoveEntry: the entry that ends a line of play (a resignation, a draw, an
 // interruption, ...) with its result, comment, time and source text.
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 #include "support/convert.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -112,45 +112,27 @@ PyObject* special_move_entry_repr(const SpecialMoveEntry& entry) {
     return to_py_str(text);
 }
 
-constexpr const char* NEW_PARAMS[] = {"kind", "result", "unknown_name", "comment", "time_ms", "raw"};
-constexpr const char* FROM_RESULT_PARAMS[] = {"result", "time_ms", "comment", "raw"};
-constexpr Signature NEW{"__new__", NEW_PARAMS, 2};
-constexpr Signature FROM_RESULT{"from_result", FROM_RESULT_PARAMS, 1};
+constexpr Methods methods = method_table<SE,
+    ClassMethod<"from_result(result, time_ms=None, comment=None, raw=None)", from_result>>;
 
-PyMethodDef methods[] = {
-    class_method_def<class_method<SE, FROM_RESULT, from_result>>(
-        "from_result", "from_result($cls, result, time_ms=None, comment=None, raw=None)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"kind", getter<SE, kind>, nullptr, nullptr, nullptr},
-    {"result", getter<SE, result>, nullptr, nullptr, nullptr},
-    {"unknown_name", getter<SE, unknown_name>, nullptr, nullptr, nullptr},
-    {"comment", getter<SE, comment>, converted_setter<SE, std::optional<std::string>, text_value, store_comment>,
-     nullptr, nullptr},
-    {"time_ms", getter<SE, time_ms>, converted_setter<SE, std::optional<Duration>, time_value, store_time>, nullptr,
-     nullptr},
-    {"raw", getter<SE, raw>, converted_setter<SE, std::optional<std::string>, text_value, store_raw>, nullptr,
-     nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<SE,
+    Attribute<"kind", kind>,
+    Attribute<"result", result>,
+    Attribute<"unknown_name", unknown_name>,
+    Attribute<"comment", comment, Converted<text_value, store_comment>>,
+    Attribute<"time_ms", time_ms, Converted<time_value, store_time>>,
+    Attribute<"raw", raw, Converted<text_value, store_raw>>>;
 
 }  // namespace
 
 PyObject* special_move_entry_to_object(const SpecialMoveEntry& entry) { return wrap<SE>(entry); }
 
-PyTypeObject* create_special_move_entry_class() {
-    ClassSpec spec = class_spec<SE>(
-        "SpecialMoveEntry(kind, result, unknown_name=None, comment=None, time_ms=None, raw=None)\n--\n\n");
-    spec.new_ = construct_new<SE, NEW, special_move_entry_init>;
-    spec.vectorcall = construct_vectorcall<SE, NEW, special_move_entry_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<SE, special_move_entry_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) SE::type = type;
-    return type;
-}
+const ClassDefinition SE::definition = define<SE>({
+    .constructor = constructor<SE, "(kind, result, unknown_name=None, comment=None, time_ms=None, "
+        "raw=None)", special_move_entry_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<SE, special_move_entry_repr>,
+});
 
 }  // namespace korvan::py

@@ -1,9 +1,10 @@
 // TimeControl: base time, byoyomi and increment in whole seconds, with the text form
 // "base+byoyomi+increment" and the time-control dict form.
 
+#include "support/dicts.h"
 #include "support/convert.h"
 #include "core/records/time_text.h"
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 namespace korvan::py {
 
@@ -51,10 +52,10 @@ PyObject* from_spec(PyTypeObject*, PyObject* const* args) {
 PyObject* normalize_spec(PyTypeObject*, PyObject* const* args) {
     TimeControl tc;
     if (!spec_arg(args[0], tc)) return nullptr;
-    return to_py_str(time_control_to_spec(tc));
+    return message_str(time_control_to_spec(tc));
 }
 
-PyObject* to_spec(const TimeControl& tc) { return to_py_str(time_control_to_spec(tc)); }
+PyObject* to_spec(const TimeControl& tc) { return message_str(time_control_to_spec(tc)); }
 PyObject* base_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.base_seconds); }
 PyObject* byoyomi_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.byoyomi_seconds); }
 PyObject* increment_seconds(const TimeControl& tc) { return PyLong_FromUnsignedLong(tc.increment_seconds); }
@@ -68,10 +69,9 @@ PyObject* time_control_repr(const TimeControl& tc) {
 
 // A dict count: missing is 0; anything but an int 0..4294967295 is the key's TypeError.
 bool dict_seconds(PyObject* dict, const char* key, const char* message, std::uint32_t& out) {
-    Ref name(PyUnicode_FromString(key));
-    if (!name) return false;
-    Ref item = Ref::borrow(PyDict_GetItemWithError(dict, name.get()));
-    if (!item) return !PyErr_Occurred();
+    bool failed = false;
+    Ref item = dict_member(dict, key, failed);
+    if (!item) return !failed;
     if (!extract_int(item.get(), out)) {
         PyErr_SetString(PyExc_TypeError, message);
         return false;
@@ -80,26 +80,16 @@ bool dict_seconds(PyObject* dict, const char* key, const char* message, std::uin
 }
 
 constexpr const char* PARAMS[] = {"base_seconds", "byoyomi_seconds", "increment_seconds"};
-constexpr const char* SPEC[] = {"spec"};
-constexpr Signature NEW{"__new__", PARAMS};
-constexpr Signature FROM_SPEC{"from_spec", SPEC};
-constexpr Signature NORMALIZE_SPEC{"normalize_spec", SPEC};
-constexpr Signature TO_SPEC{"to_spec"};
 
-PyMethodDef methods[] = {
-    method_def<method<TC, TO_SPEC, to_spec>>("to_spec", "to_spec($self)\n--\n\n"),
-    class_method_def<class_method<TC, FROM_SPEC, from_spec>>("from_spec", "from_spec($cls, spec)\n--\n\n"),
-    class_method_def<class_method<TC, NORMALIZE_SPEC, normalize_spec>>("normalize_spec",
-                                                                        "normalize_spec($cls, spec)\n--\n\n"),
-    METHODS_END,
-};
+constexpr Methods methods = method_table<TC,
+    Method<"to_spec()", to_spec>,
+    ClassMethod<"from_spec(spec)", from_spec>,
+    ClassMethod<"normalize_spec(spec)", normalize_spec>>;
 
-PyGetSetDef getset[] = {
-    {"base_seconds", getter<TC, base_seconds>, nullptr, nullptr, nullptr},
-    {"byoyomi_seconds", getter<TC, byoyomi_seconds>, nullptr, nullptr, nullptr},
-    {"increment_seconds", getter<TC, increment_seconds>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<TC,
+    Attribute<"base_seconds", base_seconds>,
+    Attribute<"byoyomi_seconds", byoyomi_seconds>,
+    Attribute<"increment_seconds", increment_seconds>>;
 
 }  // namespace
 
@@ -149,16 +139,11 @@ PyObject* time_control_to_dict(const TimeControl& tc) {
     return dict.release();
 }
 
-PyTypeObject* create_time_control_class() {
-    ClassSpec spec = class_spec<TC>("TimeControl(base_seconds, byoyomi_seconds, increment_seconds)\n--\n\n");
-    spec.new_ = construct_new<TC, NEW, time_control_init>;
-    spec.vectorcall = construct_vectorcall<TC, NEW, time_control_init>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<TC, time_control_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) TC::type = type;
-    return type;
-}
+const ClassDefinition TC::definition = define<TC>({
+    .constructor = constructor<TC, "(base_seconds, byoyomi_seconds, increment_seconds)", time_control_init>,
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<TC, time_control_repr>,
+});
 
 }  // namespace korvan::py

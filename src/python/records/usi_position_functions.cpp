@@ -1,8 +1,8 @@
 // The module's USI position functions: a Board from a command, the command's parts,
 // and the normal form of the position it reaches.
 
-#include "class_tags.h"
-#include "module_parts.h"
+#include "board/board_tags.h"
+#include "records/record_tags.h"
 #include "support/convert.h"
 #include "core/board/position/parser.h"
 #include "core/board/notation/usi_position.h"
@@ -12,15 +12,6 @@ namespace korvan::py {
 
 namespace {
 
-struct UsiParts {
-    std::string initial_sfen;
-    std::vector<Move> moves;
-    std::string final_sfen;
-};
-
-struct UsiPositionPartsClass : ValueClass<UsiPositionPartsClass, UsiParts> {
-    static constexpr const char* name = "UsiPositionParts";
-};
 using PC = UsiPositionPartsClass;
 
 bool parse_command(PyObject* arg, UsiPositionResult& out) {
@@ -31,7 +22,7 @@ bool parse_command(PyObject* arg, UsiPositionResult& out) {
     }
     auto parsed = parse_usi_position_command(text);
     if (!parsed) {
-        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        raise_value_error(parsed.error());
         return false;
     }
     out = std::move(*parsed);
@@ -62,7 +53,7 @@ PyObject* normalize_usi_position(PyObject* const* args) {
     for (std::string_view word : split_whitespace(trimmed)) has_moves |= word == "moves";
     auto parsed = parse_usi_position_command(trimmed);
     if (!parsed) {
-        PyErr_SetString(PyExc_ValueError, parsed.error().c_str());
+        raise_value_error(parsed.error());
         return nullptr;
     }
     const std::string sfen = position_to_sfen(parsed->position, parsed->position.ply);
@@ -88,7 +79,7 @@ PyObject* move_usi(const UsiParts& p) {
     Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < p.moves.size(); ++i) {
-        PyObject* s = to_py_str(move_display_usi(p.moves[i]));
+        PyObject* s = message_str(move_display_usi(p.moves[i]));
         if (!s) return nullptr;
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), s);
     }
@@ -112,42 +103,27 @@ PyObject* parts_repr(const UsiParts& p) {
                      std::to_string(p.moves.size()) + ", final_sfen=" + debug_str(p.final_sfen) + ")");
 }
 
-constexpr const char* POSITION[] = {"position"};
-constexpr Signature PARSE{"parse_usi_position", POSITION};
-constexpr Signature PARSE_PARTS{"parse_usi_position_parts", POSITION};
-constexpr Signature NORMALIZE{"normalize_usi_position", POSITION};
-constexpr Signature TO_DICT{"to_dict"};
+constexpr Methods methods = method_table<PC,
+    Method<"to_dict()", to_dict>>;
 
-PyMethodDef methods[] = {
-    method_def<method<PC, TO_DICT, to_dict>>("to_dict", "to_dict($self)\n--\n\n"),
-    METHODS_END,
-};
-
-PyGetSetDef getset[] = {
-    {"initial_sfen", getter<PC, initial_sfen>, nullptr, nullptr, nullptr},
-    {"moves", getter<PC, moves>, nullptr, nullptr, nullptr},
-    {"move_usi", getter<PC, move_usi>, nullptr, nullptr, nullptr},
-    {"final_sfen", getter<PC, final_sfen>, nullptr, nullptr, nullptr},
-    GETSET_END,
-};
+constexpr Attributes getset = attribute_table<PC,
+    Attribute<"initial_sfen", initial_sfen>,
+    Attribute<"moves", moves>,
+    Attribute<"move_usi", move_usi>,
+    Attribute<"final_sfen", final_sfen>>;
 
 }  // namespace
 
-PyMethodDef PARSE_USI_POSITION_DEF = method_def<function<PARSE, parse_usi_position>>(
-    "parse_usi_position", "parse_usi_position(position)\n--\n\n");
-PyMethodDef PARSE_USI_POSITION_PARTS_DEF = method_def<function<PARSE_PARTS, parse_usi_position_parts>>(
-    "parse_usi_position_parts", "parse_usi_position_parts(position)\n--\n\n");
-PyMethodDef NORMALIZE_USI_POSITION_DEF = method_def<function<NORMALIZE, normalize_usi_position>>(
-    "normalize_usi_position", "normalize_usi_position(position)\n--\n\n");
+constexpr Methods USI_POSITION_FUNCTIONS = function_table<
+    Function<"parse_usi_position(position)", parse_usi_position>,
+    Function<"parse_usi_position_parts(position)", parse_usi_position_parts>,
+    Function<"normalize_usi_position(position)", normalize_usi_position>>;
 
-PyTypeObject* create_usi_position_parts_class() {
-    ClassSpec spec = class_spec<PC>("");
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<PC, parts_repr>;
-    PyTypeObject* type = build_class(spec);
-    if (type) PC::type = type;
-    return type;
-}
+const ClassDefinition PC::definition = define<PC>({
+    .doc = "",
+    .methods = {methods},
+    .attributes = {getset},
+    .repr = slot<PC, parts_repr>,
+});
 
 }  // namespace korvan::py

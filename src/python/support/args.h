@@ -17,6 +17,8 @@ struct Signature {
     int positional = 0;  // the leading ones that may be given by position; the rest are keyword-only
 
     constexpr explicit Signature(const char* n) : name(n) {}
+    constexpr Signature(const char* n, const char* const* params, int cnt, int req, int pos)
+        : name(n), names(params), count(cnt), required(req), positional(pos) {}
     template <std::size_t N>
     constexpr Signature(const char* n, const char* const (&params)[N], int req = N, int pos = N)
         : name(n), names(params), count(int(N)), required(req), positional(pos) {}

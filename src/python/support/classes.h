@@ -1,16 +1,19 @@
 #pragma once
-// The class builder. Every binding class is a heap type made with PyType_FromSpec
-// whose instances are laid out as {PyObject_HEAD; borrow flag; owner; value}: the
-// class tag names the wrapped core value and its thread binding.
+// The objects and entry points of the binding classes. Every binding class is a heap
+// type (built from its definition, support/class_definition.h) whose instances are laid
+// out as {PyObject_HEAD; borrow flag; owner; value}: the class tag names the wrapped
+// core value, its thread binding and its definition.
 //
 // A class tag looks like
-//     struct MoveClass : ValueClass<MoveClass, Move> { static constexpr const char* name = "Move"; };
+//     struct MoveClass : ValueClass<MoveClass, Move> {
+//         static constexpr const char* name = "Move";
+//         static const ClassDefinition definition;
+//     };
 // A tag may declare `using Binding = ThreadBound;` and `thread_name` (the name its
 // thread messages use) to tie each object to the thread that created it: every call
 // from another thread then raises PanicException, and an object released on another
 // thread is reported as unraisable and leaked rather than destroyed there.
 
-#include <array>
 #include <new>
 #include <type_traits>
 
@@ -299,59 +302,8 @@ PyObject* construct_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     });
 }
 
-// PyMethodDef entries for the fast-call convention. `doc` starts with the text
-// signature, "name($self, a)\n--\n\n".
+// The entry point of a METH_FASTCALL | METH_KEYWORDS method or function.
 using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-
-template <FastCall F>
-constexpr PyMethodDef method_def(const char* name, const char* doc) {
-    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)), METH_FASTCALL | METH_KEYWORDS,
-            doc};
-}
-template <FastCall F>
-constexpr PyMethodDef class_method_def(const char* name, const char* doc) {
-    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
-            METH_FASTCALL | METH_KEYWORDS | METH_CLASS, doc};
-}
-
-inline constexpr PyMethodDef METHODS_END = {nullptr, nullptr, 0, nullptr};
-inline constexpr PyGetSetDef GETSET_END = {nullptr, nullptr, nullptr, nullptr, nullptr};
-
-// Method or attribute tables of classes that share some members: the shared rows, then
-// the class's own rows (the last of which is the null sentinel).
-template <class T, std::size_t N, std::size_t M>
-constexpr std::array<T, N + M> join(const std::array<T, N>& shared, const std::array<T, M>& own) {
-    std::array<T, N + M> out{};
-    for (std::size_t i = 0; i < N; ++i) out[i] = shared[i];
-    for (std::size_t i = 0; i < M; ++i) out[N + i] = own[i];
-    return out;
-}
-
-struct ClassSpec {
-    const char* name;  // Python name; the type's full name is "korvan._korvan.<name>"
-    const char* doc;   // begins with the constructor's text signature
-    int basicsize;
-    destructor dealloc;
-    newfunc new_ = nullptr;  // null: the class cannot be instantiated from Python
-    vectorcallfunc vectorcall = nullptr;
-    PyMethodDef* methods = nullptr;
-    PyGetSetDef* getset = nullptr;
-    richcmpfunc richcompare = nullptr;
-    hashfunc hash = nullptr;
-    reprfunc repr = nullptr;
-    reprfunc str = nullptr;
-    unaryfunc to_int = nullptr;
-    unaryfunc to_index = nullptr;  // operator.index: the object serves as an integer argument
-    lenfunc length = nullptr;
-};
-
-template <class C>
-ClassSpec class_spec(const char* doc) {
-    return ClassSpec{C::name, doc, static_cast<int>(sizeof(Object<C>)), &dealloc<C>};
-}
-
-// Creates the type; null with an exception set on failure.
-PyTypeObject* build_class(const ClassSpec& spec);
 
 // Stores `value` (a new reference, consumed) as a class attribute. Made once, when the
 // class is created, so every access returns the same object.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "class_tags.h"
+#include "board/board_tags.h"
 
 namespace korvan::py {
 

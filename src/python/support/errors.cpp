@@ -37,6 +37,16 @@ void wrong_class(PyObject* obj, const char* expected) {
     PyErr_Format(PyExc_TypeError, "'%U' object cannot be cast as '%s'", name.get(), expected);
 }
 
+PyObject* message_str(std::string_view text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
+}
+
+Raised raise_value_error(std::string_view message) {
+    Ref text(message_str(message));
+    if (text) PyErr_SetObject(PyExc_ValueError, text.get());
+    return {};
+}
+
 void integer_out_of_range() {
     PyErr_SetString(PyExc_OverflowError, "out of range integral type conversion attempted");
 }

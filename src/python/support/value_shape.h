@@ -91,14 +91,4 @@ PyObject* raw_int(const V& value) {
     return PyLong_FromUnsignedLong(value);
 }
 
-// The class spec of a value-compared class, with its comparison, hash and int().
-template <class C>
-ClassSpec value_class_spec(const char* doc, bool with_int = true) {
-    ClassSpec spec = class_spec<C>(doc);
-    spec.richcompare = &richcompare<C>;
-    spec.hash = &hash_value<C>;
-    if (with_int) spec.to_int = slot<C, raw_int<typename C::Value>>;
-    return spec;
-}
-
 }  // namespace korvan::py

@@ -1,7 +1,7 @@
 // AperyMove and AperyMove32.
 
 #include "board/board.h"
-#include "class_tags.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
 #include "core/types/apery.h"
@@ -10,7 +10,6 @@ namespace korvan::py {
 
 namespace {
 
-constexpr const char* VALUE[] = {"value"};
 constexpr const char* USI[] = {"usi"};
 
 template <class V>
@@ -57,7 +56,7 @@ PyObject* apery_dropped_piece_type(const V& a) {
 }
 template <class V>
 PyObject* apery_to_usi(const V& a) {
-    return to_py_str(move_display_usi(apery_to_move(a)));
+    return message_str(move_display_usi(apery_to_move(a)));
 }
 template <class V>
 PyObject* apery_to_move_method(const V& a) {
@@ -90,18 +89,6 @@ PyObject* apery_captured_type_getter(const std::uint32_t& a) { return wrap<Piece
 PyObject* apery_to_apery_move(const std::uint32_t& a) { return wrap<AperyMoveClass>(static_cast<AperyMove>(a)); }
 PyObject* apery_is_capture(const std::uint32_t& a) { return PyBool_FromLong(apery_captured_type(a) != 0); }
 
-constexpr Signature NEW{"__new__", VALUE};
-constexpr Signature FROM_USI{"from_usi", USI};
-constexpr Signature TO_USI{"to_usi"};
-constexpr Signature TO_MOVE{"to_move"};
-constexpr Signature IS_DROP{"is_drop"};
-constexpr Signature IS_PROMOTION{"is_promotion"};
-constexpr Signature IS_NORMAL{"is_normal"};
-constexpr Signature TO_APERY_MOVE{"to_apery_move"};
-constexpr Signature IS_CAPTURE{"is_capture"};
-constexpr const char* BOARD[] = {"board"};
-constexpr Signature TO_MOVE32{"to_move32", BOARD};
-
 // A move that is not normal keeps its 16-bit value with no piece; a normal one is
 // widened on the board, which gives 0 when it does not fit the position.
 PyObject* apery_to_move32(const std::uint32_t& apery, PyObject* const* args) {
@@ -112,77 +99,54 @@ PyObject* apery_to_move32(const std::uint32_t& apery, PyObject* const* args) {
 }
 
 template <class C, class V = typename C::Value>
-constexpr std::array<PyMethodDef, 5> shared_methods() {
-    return {{
-        method_def<method<C, TO_USI, apery_to_usi<V>>>("to_usi", "to_usi($self)\n--\n\n"),
-        method_def<method<C, TO_MOVE, apery_to_move_method<V>>>("to_move", "to_move($self)\n--\n\n"),
-        method_def<method<C, IS_DROP, apery_is_drop_method<V>>>("is_drop", "is_drop($self)\n--\n\n"),
-        method_def<method<C, IS_PROMOTION, apery_is_promotion_method<V>>>("is_promotion",
-                                                                          "is_promotion($self)\n--\n\n"),
-        method_def<method<C, IS_NORMAL, apery_is_normal<V>>>("is_normal", "is_normal($self)\n--\n\n"),
-    }};
-}
+constexpr Methods shared_methods = method_table<C,
+    Method<"to_usi()", apery_to_usi<V>>,
+    Method<"to_move()", apery_to_move_method<V>>,
+    Method<"is_drop()", apery_is_drop_method<V>>,
+    Method<"is_promotion()", apery_is_promotion_method<V>>,
+    Method<"is_normal()", apery_is_normal<V>>>;
 
 template <class C, class V = typename C::Value>
-constexpr std::array<PyGetSetDef, 5> shared_getset() {
-    return {{
-        {"value", getter<C, apery_value<V>>, nullptr, nullptr, nullptr},
-        {"to_sq", getter<C, apery_to_sq<V>>, nullptr, nullptr, nullptr},
-        {"from_sq", getter<C, apery_from_sq<V>>, nullptr, nullptr, nullptr},
-        {"move_type", getter<C, apery_move_type<V>>, nullptr, nullptr, nullptr},
-        {"dropped_piece_type", getter<C, apery_dropped_piece_type<V>>, nullptr, nullptr, nullptr},
-    }};
-}
+constexpr Attributes shared_attributes = attribute_table<C,
+    Attribute<"value", apery_value<V>>,
+    Attribute<"to_sq", apery_to_sq<V>>,
+    Attribute<"from_sq", apery_from_sq<V>>,
+    Attribute<"move_type", apery_move_type<V>>,
+    Attribute<"dropped_piece_type", apery_dropped_piece_type<V>>>;
 
-auto apery_methods = join(shared_methods<AperyMoveClass>(),
-                          std::array{class_method_def<class_method<AperyMoveClass, FROM_USI, apery_from_usi>>(
-                                         "from_usi", "from_usi($cls, usi)\n--\n\n"),
-                                     METHODS_END});
-auto apery_getset = join(shared_getset<AperyMoveClass>(), std::array{GETSET_END});
+constexpr Methods APERY_METHODS = method_table<AperyMoveClass,
+    ClassMethod<"from_usi(usi)", apery_from_usi>>;
 
-auto apery32_methods = join(
-    shared_methods<AperyMove32Class>(),
-    std::array{method_def<method<AperyMove32Class, TO_APERY_MOVE, apery_to_apery_move>>(
-                   "to_apery_move", "to_apery_move($self)\n--\n\n"),
-               method_def<method<AperyMove32Class, IS_CAPTURE, apery_is_capture>>("is_capture",
-                                                                                "is_capture($self)\n--\n\n"),
-               method_def<method<AperyMove32Class, TO_MOVE32, apery_to_move32>>("to_move32",
-                                                                              "to_move32($self, board)\n--\n\n"),
-               METHODS_END});
-auto apery32_getset = join(
-    shared_getset<AperyMove32Class>(),
-    std::array{PyGetSetDef{"piece_type_before", getter<AperyMove32Class, apery_piece_type_before_getter>, nullptr,
-                           nullptr, nullptr},
-               PyGetSetDef{"piece_type_after", getter<AperyMove32Class, apery_piece_type_after_getter>, nullptr,
-                           nullptr, nullptr},
-               PyGetSetDef{"captured_piece_type", getter<AperyMove32Class, apery_captured_type_getter>, nullptr,
-                           nullptr, nullptr},
-               GETSET_END});
+constexpr Methods APERY32_METHODS = method_table<AperyMove32Class,
+    Method<"to_apery_move()", apery_to_apery_move>,
+    Method<"is_capture()", apery_is_capture>,
+    Method<"to_move32(board)", apery_to_move32>>;
+
+constexpr Attributes APERY32_ATTRIBUTES = attribute_table<AperyMove32Class,
+    Attribute<"piece_type_before", apery_piece_type_before_getter>,
+    Attribute<"piece_type_after", apery_piece_type_after_getter>,
+    Attribute<"captured_piece_type", apery_captured_type_getter>>;
 
 template <class C>
-PyTypeObject* create_apery_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset) {
-    ClassSpec spec = value_class_spec<C>(doc);
-    spec.new_ = construct_new<C, NEW, apery_init<typename C::Value>>;
-    spec.vectorcall = construct_vectorcall<C, NEW, apery_init<typename C::Value>>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<C, apery_repr<C>>;
-    spec.str = slot<C, apery_to_usi<typename C::Value>>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    C::type = type;
-    return type;
+constexpr ClassBody apery_class(Methods own_methods, Attributes own_attributes) {
+    using V = typename C::Value;
+    return {
+        .constructor = constructor<C, "(value)", apery_init<V>>,
+        .methods = {shared_methods<C>, own_methods},
+        .attributes = {shared_attributes<C>, own_attributes},
+        .richcompare = richcompare<C>,
+        .hash = hash_value<C>,
+        .repr = slot<C, apery_repr<C>>,
+        .str = slot<C, apery_to_usi<V>>,
+        .to_int = slot<C, raw_int<V>>,
+    };
 }
 
 }  // namespace
 
-PyTypeObject* create_apery_move_class() {
-    return create_apery_like<AperyMoveClass>("AperyMove(value)\n--\n\n", apery_methods.data(), apery_getset.data());
-}
-
-PyTypeObject* create_apery_move32_class() {
-    return create_apery_like<AperyMove32Class>("AperyMove32(value)\n--\n\n", apery32_methods.data(),
-                                               apery32_getset.data());
-}
+const ClassDefinition AperyMoveClass::definition =
+    define<AperyMoveClass>(apery_class<AperyMoveClass>(APERY_METHODS, {}));
+const ClassDefinition AperyMove32Class::definition =
+    define<AperyMove32Class>(apery_class<AperyMove32Class>(APERY32_METHODS, APERY32_ATTRIBUTES));
 
 }  // namespace korvan::py

@@ -1,6 +1,6 @@
 // Color and Square.
 
-#include "class_tags.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
 #include "core/types/color.h"
@@ -11,9 +11,6 @@ namespace korvan::py {
 namespace {
 
 // --- Color -------------------------------------------------------------------------
-
-constexpr const char* VALUE[] = {"value"};
-constexpr const char* USI[] = {"usi"};
 
 bool color_init(PyObject* const* args, std::uint8_t& out) {
     if (args[0] && args[0] != Py_None) {
@@ -58,34 +55,19 @@ PyObject* color_repr(const std::uint8_t& c) {
     return PyUnicode_FromFormat("Color(%s)", std::string(name).c_str());
 }
 
-PyObject* color_str(const std::uint8_t& c) { return to_py_str(color_display(Color(c))); }
+PyObject* color_str(const std::uint8_t& c) { return message_str(color_display(Color(c))); }
 
-constexpr Signature COLOR_NEW{"__new__", VALUE, 0};
-constexpr Signature COLOR_FROM_USI{"from_usi", USI};
-constexpr Signature COLOR_FLIP{"flip"};
-constexpr Signature COLOR_OPPONENT{"opponent"};
-constexpr Signature COLOR_IS_BLACK{"is_black"};
-constexpr Signature COLOR_IS_WHITE{"is_white"};
+constexpr Methods color_methods = method_table<ColorClass,
+    ClassMethod<"from_usi(usi)", color_from_usi>,
+    Method<"flip()", color_flip>,
+    Method<"opponent()", color_flip>,
+    Method<"is_black()", color_is_black>,
+    Method<"is_white()", color_is_white>>;
 
-PyMethodDef color_methods[] = {
-    class_method_def<class_method<ColorClass, COLOR_FROM_USI, color_from_usi>>("from_usi",
-                                                                                "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<ColorClass, COLOR_FLIP, color_flip>>("flip", "flip($self)\n--\n\n"),
-    method_def<method<ColorClass, COLOR_OPPONENT, color_flip>>("opponent", "opponent($self)\n--\n\n"),
-    method_def<method<ColorClass, COLOR_IS_BLACK, color_is_black>>("is_black", "is_black($self)\n--\n\n"),
-    method_def<method<ColorClass, COLOR_IS_WHITE, color_is_white>>("is_white", "is_white($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef color_getset[] = {
-    {"value", getter<ColorClass, byte_value>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constexpr Attributes color_getset = attribute_table<ColorClass,
+    Attribute<"value", byte_value>>;
 
 // --- Square ------------------------------------------------------------------------
-
-constexpr const char* IDX[] = {"idx"};
-constexpr const char* FILE_RANK[] = {"file", "rank"};
 
 bool square_init(PyObject* const* args, std::uint8_t& out) {
     out = SQ_NONE;
@@ -107,7 +89,7 @@ PyObject* square_from_usi_method(PyTypeObject*, PyObject* const* args) {
     }
     auto square = square_from_usi(text);
     if (!square) {
-        PyErr_SetString(PyExc_ValueError, square.error().c_str());
+        raise_value_error(square.error());
         return nullptr;
     }
     return wrap<SquareClass>(*square);
@@ -137,7 +119,7 @@ PyObject* square_from_file_rank(PyTypeObject*, PyObject* const* args) {
     return wrap<SquareClass>(make_square(file, rank));
 }
 
-PyObject* square_to_usi(const std::uint8_t& s) { return to_py_str(square_display_usi(s)); }
+PyObject* square_to_usi(const std::uint8_t& s) { return message_str(square_display_usi(s)); }
 PyObject* square_is_valid(const std::uint8_t& s) { return PyBool_FromLong(s <= SQ_NONE); }
 PyObject* square_is_none(const std::uint8_t& s) { return PyBool_FromLong(s == SQ_NONE); }
 
@@ -164,71 +146,61 @@ PyObject* square_repr(const std::uint8_t& s) {
     return PyUnicode_FromFormat("Square(%s)", square_display_usi(s).c_str());
 }
 
-constexpr Signature SQUARE_NEW{"__new__", VALUE, 0};
-constexpr Signature SQUARE_FROM_USI{"from_usi", USI};
-constexpr Signature SQUARE_FROM_INDEX{"from_index", IDX};
-constexpr Signature SQUARE_FROM_FILE_RANK{"from_file_rank", FILE_RANK};
-constexpr Signature SQUARE_TO_USI{"to_usi"};
-constexpr Signature SQUARE_IS_VALID{"is_valid"};
-constexpr Signature SQUARE_IS_NONE{"is_none"};
-constexpr Signature SQUARE_MIRROR_FILE{"mirror_file"};
-constexpr Signature SQUARE_FLIP_SIDE{"flip_side"};
+constexpr Methods square_methods = method_table<SquareClass,
+    ClassMethod<"from_usi(usi)", square_from_usi_method>,
+    ClassMethod<"from_index(idx)", square_from_index>,
+    ClassMethod<"from_file_rank(file, rank)", square_from_file_rank>,
+    Method<"to_usi()", square_to_usi>,
+    Method<"is_valid()", square_is_valid>,
+    Method<"is_none()", square_is_none>,
+    Method<"mirror_file()", square_mirror_file>,
+    Method<"flip_side()", square_flip_side>>;
 
-PyMethodDef square_methods[] = {
-    class_method_def<class_method<SquareClass, SQUARE_FROM_USI, square_from_usi_method>>(
-        "from_usi", "from_usi($cls, usi)\n--\n\n"),
-    class_method_def<class_method<SquareClass, SQUARE_FROM_INDEX, square_from_index>>(
-        "from_index", "from_index($cls, idx)\n--\n\n"),
-    class_method_def<class_method<SquareClass, SQUARE_FROM_FILE_RANK, square_from_file_rank>>(
-        "from_file_rank", "from_file_rank($cls, file, rank)\n--\n\n"),
-    method_def<method<SquareClass, SQUARE_TO_USI, square_to_usi>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<SquareClass, SQUARE_IS_VALID, square_is_valid>>("is_valid", "is_valid($self)\n--\n\n"),
-    method_def<method<SquareClass, SQUARE_IS_NONE, square_is_none>>("is_none", "is_none($self)\n--\n\n"),
-    method_def<method<SquareClass, SQUARE_MIRROR_FILE, square_mirror_file>>("mirror_file",
-                                                                            "mirror_file($self)\n--\n\n"),
-    method_def<method<SquareClass, SQUARE_FLIP_SIDE, square_flip_side>>("flip_side", "flip_side($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
+constexpr Attributes square_getset = attribute_table<SquareClass,
+    Attribute<"value", byte_value>,
+    Attribute<"file", square_file>,
+    Attribute<"rank", square_rank>>;
 
-PyGetSetDef square_getset[] = {
-    {"value", getter<SquareClass, byte_value>, nullptr, nullptr, nullptr},
-    {"file", getter<SquareClass, square_file>, nullptr, nullptr, nullptr},
-    {"rank", getter<SquareClass, square_rank>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+bool add_color_attributes(PyTypeObject* type) {
+    if (!add_class_attribute(type, "BLACK", wrap<ColorClass>(BLACK)) ||
+        !add_class_attribute(type, "WHITE", wrap<ColorClass>(WHITE)))
+        return false;
+    return true;
+}
 
 }  // namespace
 
-PyTypeObject* create_color_class() {
-    ClassSpec spec = value_class_spec<ColorClass>("Color(value=None)\n--\n\n");
-    spec.new_ = construct_new<ColorClass, COLOR_NEW, color_init>;
-    spec.vectorcall = construct_vectorcall<ColorClass, COLOR_NEW, color_init>;
-    spec.methods = color_methods;
-    spec.getset = color_getset;
-    spec.repr = slot<ColorClass, color_repr>;
-    spec.str = slot<ColorClass, color_str>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    ColorClass::type = type;
-    if (!add_class_attribute(type, "BLACK", wrap<ColorClass>(BLACK)) ||
-        !add_class_attribute(type, "WHITE", wrap<ColorClass>(WHITE)))
-        return nullptr;
-    return type;
+const ClassDefinition ColorClass::definition = define<ColorClass>({
+    .constructor = constructor<ColorClass, "(value=None)", color_init>,
+    .methods = {color_methods},
+    .attributes = {color_getset},
+    .richcompare = richcompare<ColorClass>,
+    .hash = hash_value<ColorClass>,
+    .repr = slot<ColorClass, color_repr>,
+    .str = slot<ColorClass, color_str>,
+    .to_int = slot<ColorClass, raw_int<ColorClass::Value>>,
+    .class_attributes = add_color_attributes,
+});
+
+namespace {
+
+bool add_square_attributes(PyTypeObject* type) {
+    if (!add_class_attribute(type, "NONE", wrap<SquareClass>(SQ_NONE))) return false;
+    return true;
 }
 
-PyTypeObject* create_square_class() {
-    ClassSpec spec = value_class_spec<SquareClass>("Square(value=None)\n--\n\n");
-    spec.new_ = construct_new<SquareClass, SQUARE_NEW, square_init>;
-    spec.vectorcall = construct_vectorcall<SquareClass, SQUARE_NEW, square_init>;
-    spec.methods = square_methods;
-    spec.getset = square_getset;
-    spec.repr = slot<SquareClass, square_repr>;
-    spec.str = slot<SquareClass, square_to_usi>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    SquareClass::type = type;
-    if (!add_class_attribute(type, "NONE", wrap<SquareClass>(SQ_NONE))) return nullptr;
-    return type;
-}
+}  // namespace
+
+const ClassDefinition SquareClass::definition = define<SquareClass>({
+    .constructor = constructor<SquareClass, "(value=None)", square_init>,
+    .methods = {square_methods},
+    .attributes = {square_getset},
+    .richcompare = richcompare<SquareClass>,
+    .hash = hash_value<SquareClass>,
+    .repr = slot<SquareClass, square_repr>,
+    .str = slot<SquareClass, square_to_usi>,
+    .to_int = slot<SquareClass, raw_int<SquareClass::Value>>,
+    .class_attributes = add_square_attributes,
+});
 
 }  // namespace korvan::py

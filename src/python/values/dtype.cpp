@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "module_parts.h"
-#include "support/classes.h"
+#include "support/declarations.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 
 namespace korvan::py {
@@ -40,8 +40,6 @@ bool build_record_types(std::array<Ref, 4>& out) {
     return true;
 }
 
-constexpr const char* NAME[] = {"name"};
-
 PyObject* dtype_getattr(PyObject* const* args) {
     std::string_view name;
     if (!extract_str(args[0], name)) {
@@ -60,9 +58,7 @@ PyObject* dtype_getattr(PyObject* const* args) {
     return nullptr;
 }
 
-constexpr Signature DTYPE_GETATTR{"dtype_getattr", NAME};
-PyMethodDef dtype_getattr_def =
-    method_def<function<DTYPE_GETATTR, dtype_getattr>>("dtype_getattr", "dtype_getattr(name)\n--\n\n");
+constexpr Methods DTYPE_FUNCTIONS = function_table<Function<"dtype_getattr(name)", dtype_getattr>>;
 
 bool add_to_submodule(PyObject* module, PyObject* all, const char* name, PyObject* value) {
     Ref text(PyUnicode_FromString(name));
@@ -78,7 +74,7 @@ PyObject* create_dtype_module() {
     if (!all || PyModule_AddObjectRef(module.get(), "__all__", all.get()) < 0) return nullptr;
     Ref module_name(PyUnicode_FromString("dtype"));
     if (!module_name) return nullptr;
-    Ref getattr_fn(PyCFunction_NewEx(&dtype_getattr_def, module.get(), module_name.get()));
+    Ref getattr_fn(new_function(DTYPE_FUNCTIONS[0], module.get(), module_name.get()));
     if (!getattr_fn || !add_to_submodule(module.get(), all.get(), "dtype_getattr", getattr_fn.get())) return nullptr;
     Ref registered(PyObject_GetAttrString(module.get(), "dtype_getattr"));
     if (!registered || PyModule_AddObjectRef(module.get(), "__getattr__", registered.get()) < 0) return nullptr;

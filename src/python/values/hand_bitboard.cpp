@@ -3,18 +3,13 @@
 
 #include <cstdio>
 
-#include "class_tags.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 #include "core/types/hand.h"
 
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* PIECE_TYPE[] = {"piece_type"};
-constexpr const char* PIECE_TYPE_AMOUNT[] = {"piece_type", "amount"};
-constexpr const char* SQUARE[] = {"square"};
-constexpr const char* LOW_HIGH[] = {"low", "high"};
 
 bool no_arguments(PyObject* const*, std::uint32_t&) { return true; }
 bool empty_bitboard(PyObject* const*, Bitboard&) { return true; }
@@ -69,26 +64,14 @@ PyObject* hand_value(const std::uint32_t& hand) { return PyLong_FromUnsignedLong
 PyObject* hand_str(const std::uint32_t& hand) { return PyUnicode_FromFormat("0x%x", hand); }
 PyObject* hand_repr(const std::uint32_t& hand) { return PyUnicode_FromFormat("Hand(0x%x)", hand); }
 
-constexpr Signature HAND_NEW{"__new__"};
-constexpr Signature HAND_COUNT{"count", PIECE_TYPE};
-constexpr Signature HAND_ADD{"add", PIECE_TYPE_AMOUNT};
-constexpr Signature HAND_SUB{"sub", PIECE_TYPE_AMOUNT};
-constexpr Signature HAND_IS_EMPTY{"is_empty"};
+constexpr Methods hand_methods = method_table<HandClass,
+    Method<"count(piece_type)", hand_count_method>,
+    Method<"add(piece_type, amount)", hand_add, Access::Exclusive>,
+    Method<"sub(piece_type, amount)", hand_sub, Access::Exclusive>,
+    Method<"is_empty()", hand_is_empty>>;
 
-PyMethodDef hand_methods[] = {
-    method_def<method<HandClass, HAND_COUNT, hand_count_method>>("count", "count($self, piece_type)\n--\n\n"),
-    method_def<method<HandClass, HAND_ADD, hand_add, Access::Exclusive>>(
-        "add", "add($self, piece_type, amount)\n--\n\n"),
-    method_def<method<HandClass, HAND_SUB, hand_sub, Access::Exclusive>>(
-        "sub", "sub($self, piece_type, amount)\n--\n\n"),
-    method_def<method<HandClass, HAND_IS_EMPTY, hand_is_empty>>("is_empty", "is_empty($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef hand_getset[] = {
-    {"value", getter<HandClass, hand_value>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constexpr Attributes hand_getset = attribute_table<HandClass,
+    Attribute<"value", hand_value>>;
 
 // --- Bitboard ----------------------------------------------------------------------
 
@@ -176,7 +159,7 @@ PyObject* bitboard_map(const Bitboard& b) {
     return wrap<BitboardClass>(out);
 }
 
-PyObject* bitboard_str(const Bitboard& b) { return to_py_str(bitboard_display(b)); }
+PyObject* bitboard_str(const Bitboard& b) { return message_str(bitboard_display(b)); }
 
 PyObject* bitboard_repr(const Bitboard& b) {
     unsigned __int128 v = packed(b);
@@ -192,79 +175,58 @@ PyObject* bitboard_repr(const Bitboard& b) {
     return to_py_str(text);
 }
 
-constexpr Signature BITBOARD_NEW{"__new__"};
-constexpr Signature BITBOARD_FROM_PARTS{"from_parts", LOW_HIGH};
-constexpr Signature BITBOARD_FROM_SQUARE{"from_square", SQUARE};
-constexpr Signature BITBOARD_IS_EMPTY{"is_empty"};
-constexpr Signature BITBOARD_COUNT{"count"};
-constexpr Signature BITBOARD_TEST{"test", SQUARE};
-constexpr Signature BITBOARD_SET{"set", SQUARE};
-constexpr Signature BITBOARD_CLEAR{"clear", SQUARE};
-constexpr Signature BITBOARD_POP_LSB{"pop_lsb"};
-constexpr Signature BITBOARD_MIRROR_FILE{"mirror_file"};
-constexpr Signature BITBOARD_FLIP_SIDE{"flip_side"};
+constexpr Methods bitboard_methods = method_table<BitboardClass,
+    ClassMethod<"from_parts(low, high)", bitboard_from_parts>,
+    ClassMethod<"from_square(square)", bitboard_from_square>,
+    Method<"is_empty()", bitboard_is_empty>,
+    Method<"count()", bitboard_count>,
+    Method<"test(square)", bitboard_test>,
+    Method<"set(square)", bitboard_set, Access::Exclusive>,
+    Method<"clear(square)", bitboard_clear, Access::Exclusive>,
+    Method<"pop_lsb()", bitboard_pop_lsb, Access::Exclusive>,
+    Method<"mirror_file()", bitboard_map<mirror_file>>,
+    Method<"flip_side()", bitboard_map<flip_side>>>;
 
-PyMethodDef bitboard_methods[] = {
-    class_method_def<class_method<BitboardClass, BITBOARD_FROM_PARTS, bitboard_from_parts>>(
-        "from_parts", "from_parts($cls, low, high)\n--\n\n"),
-    class_method_def<class_method<BitboardClass, BITBOARD_FROM_SQUARE, bitboard_from_square>>(
-        "from_square", "from_square($cls, square)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_IS_EMPTY, bitboard_is_empty>>("is_empty", "is_empty($self)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_COUNT, bitboard_count>>("count", "count($self)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_TEST, bitboard_test>>("test", "test($self, square)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_SET, bitboard_set, Access::Exclusive>>("set",
-                                                                                     "set($self, square)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_CLEAR, bitboard_clear, Access::Exclusive>>(
-        "clear", "clear($self, square)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_POP_LSB, bitboard_pop_lsb, Access::Exclusive>>(
-        "pop_lsb", "pop_lsb($self)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_MIRROR_FILE, bitboard_map<mirror_file>>>(
-        "mirror_file", "mirror_file($self)\n--\n\n"),
-    method_def<method<BitboardClass, BITBOARD_FLIP_SIDE, bitboard_map<flip_side>>>("flip_side",
-                                                                                   "flip_side($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
+constexpr Attributes bitboard_getset = attribute_table<BitboardClass,
+    Attribute<"parts", bitboard_parts>,
+    Attribute<"packed", packed_int>>;
 
-PyGetSetDef bitboard_getset[] = {
-    {"parts", getter<BitboardClass, bitboard_parts>, nullptr, nullptr, nullptr},
-    {"packed", getter<BitboardClass, packed_int>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+bool add_hand_attributes(PyTypeObject* type) {
+    if (!add_class_attribute(type, "ZERO", wrap<HandClass>(0))) return false;
+    return true;
+}
 
 }  // namespace
 
-PyTypeObject* create_hand_class() {
-    ClassSpec spec = class_spec<HandClass>("Hand()\n--\n\n");
-    spec.new_ = construct_new<HandClass, HAND_NEW, no_arguments>;
-    spec.vectorcall = construct_vectorcall<HandClass, HAND_NEW, no_arguments>;
-    spec.methods = hand_methods;
-    spec.getset = hand_getset;
-    spec.repr = slot<HandClass, hand_repr>;
-    spec.str = slot<HandClass, hand_str>;
-    spec.to_int = slot<HandClass, hand_value>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    HandClass::type = type;
-    if (!add_class_attribute(type, "ZERO", wrap<HandClass>(0))) return nullptr;
-    return type;
-}
+const ClassDefinition HandClass::definition = define<HandClass>({
+    .constructor = constructor<HandClass, "()", no_arguments>,
+    .methods = {hand_methods},
+    .attributes = {hand_getset},
+    .repr = slot<HandClass, hand_repr>,
+    .str = slot<HandClass, hand_str>,
+    .to_int = slot<HandClass, hand_value>,
+    .class_attributes = add_hand_attributes,
+});
 
-PyTypeObject* create_bitboard_class() {
-    ClassSpec spec = class_spec<BitboardClass>("Bitboard()\n--\n\n");
-    spec.new_ = construct_new<BitboardClass, BITBOARD_NEW, empty_bitboard>;
-    spec.vectorcall = construct_vectorcall<BitboardClass, BITBOARD_NEW, empty_bitboard>;
-    spec.methods = bitboard_methods;
-    spec.getset = bitboard_getset;
-    spec.repr = slot<BitboardClass, bitboard_repr>;
-    spec.str = slot<BitboardClass, bitboard_str>;
-    spec.to_int = slot<BitboardClass, packed_int>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    BitboardClass::type = type;
+namespace {
+
+bool add_bitboard_attributes(PyTypeObject* type) {
     if (!add_class_attribute(type, "EMPTY", wrap<BitboardClass>(BB_EMPTY)) ||
         !add_class_attribute(type, "ALL", wrap<BitboardClass>(BB_ALL)))
-        return nullptr;
-    return type;
+        return false;
+    return true;
 }
+
+}  // namespace
+
+const ClassDefinition BitboardClass::definition = define<BitboardClass>({
+    .constructor = constructor<BitboardClass, "()", empty_bitboard>,
+    .methods = {bitboard_methods},
+    .attributes = {bitboard_getset},
+    .repr = slot<BitboardClass, bitboard_repr>,
+    .str = slot<BitboardClass, bitboard_str>,
+    .to_int = slot<BitboardClass, packed_int>,
+    .class_attributes = add_bitboard_attributes,
+});
 
 }  // namespace korvan::py

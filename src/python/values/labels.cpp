@@ -1,16 +1,12 @@
 // Policy move labels: the five module functions and the two table lists.
 
-#include "class_tags.h"
+#include "values/value_tags.h"
 #include "core/labels/policy.h"
-#include "module_parts.h"
 #include "support/convert.h"
 
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* MOVE_TURN[] = {"move", "turn"};
-constexpr const char* LABEL[] = {"label"};
 
 // The turn is read before the move, and must be a Color: an int is refused.
 bool move_and_turn(PyObject* const* args, Move& move, Color& turn) {
@@ -53,7 +49,7 @@ bool label_arg(PyObject* obj, unsigned bound, const char* range_error, std::uint
         return false;
     }
     if (out >= bound) {
-        PyErr_SetString(PyExc_ValueError, range_error);
+        raise_value_error(range_error);
         return false;
     }
     return true;
@@ -79,26 +75,14 @@ PyObject* is_structurally_valid_move_label(PyObject* const* args) {
     return PyBool_FromLong(label_is_valid(label));
 }
 
-constexpr Signature MOVE_LABEL{"move_label", MOVE_TURN};
-constexpr Signature COMPACT_MOVE_LABEL{"compact_move_label", MOVE_TURN};
-constexpr Signature MOVE_LABEL_TO_COMPACT{"move_label_to_compact", LABEL};
-constexpr Signature COMPACT_TO_LABEL{"compact_move_label_to_move_label", LABEL};
-constexpr Signature IS_VALID_LABEL{"is_structurally_valid_move_label", LABEL};
-
 }  // namespace
 
-PyMethodDef MOVE_LABEL_DEF =
-    method_def<function<MOVE_LABEL, move_label>>("move_label", "move_label(move, turn)\n--\n\n");
-PyMethodDef COMPACT_MOVE_LABEL_DEF = method_def<function<COMPACT_MOVE_LABEL, compact_move_label>>(
-    "compact_move_label", "compact_move_label(move, turn)\n--\n\n");
-PyMethodDef MOVE_LABEL_TO_COMPACT_DEF = method_def<function<MOVE_LABEL_TO_COMPACT, move_label_to_compact>>(
-    "move_label_to_compact", "move_label_to_compact(label)\n--\n\n");
-PyMethodDef COMPACT_MOVE_LABEL_TO_MOVE_LABEL_DEF =
-    method_def<function<COMPACT_TO_LABEL, compact_move_label_to_move_label>>(
-        "compact_move_label_to_move_label", "compact_move_label_to_move_label(label)\n--\n\n");
-PyMethodDef IS_STRUCTURALLY_VALID_MOVE_LABEL_DEF =
-    method_def<function<IS_VALID_LABEL, is_structurally_valid_move_label>>(
-        "is_structurally_valid_move_label", "is_structurally_valid_move_label(label)\n--\n\n");
+constexpr Methods LABEL_FUNCTIONS = function_table<
+    Function<"move_label(move, turn)", move_label>,
+    Function<"compact_move_label(move, turn)", compact_move_label>,
+    Function<"move_label_to_compact(label)", move_label_to_compact>,
+    Function<"compact_move_label_to_move_label(label)", compact_move_label_to_move_label>,
+    Function<"is_structurally_valid_move_label(label)", is_structurally_valid_move_label>>;
 
 PyObject* move_label_to_compact_list() {
     Ref list(PyList_New(MOVE_LABEL_NB));

@@ -2,8 +2,7 @@
 
 #include "board/board.h"
 #include "core/board/notation/move_text.h"
-#include "class_tags.h"
-#include "module_parts.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
 #include "core/types/apery.h"
@@ -11,10 +10,6 @@
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* VALUE[] = {"value"};
-constexpr const char* USI[] = {"usi"};
-constexpr const char* MOVE[] = {"move"};
 
 template <class V>
 bool move_init(PyObject* const* args, V& out) {
@@ -72,7 +67,7 @@ PyObject* move_dropped_piece_type(const V& m) {
 }
 template <class V>
 PyObject* move_to_usi(const V& m) {
-    return to_py_str(move_display_usi(m));
+    return message_str(move_display_usi(m));
 }
 template <class V>
 PyObject* move_is_drop(const V& m) {
@@ -94,8 +89,6 @@ PyObject* move_repr(const typename C::Value& m) {
 PyObject* move_to_apery(const std::uint16_t& m) { return wrap<AperyMoveClass>(move_to_apery16(m)); }
 PyObject* move32_to_move(const std::uint32_t& m) { return wrap<MoveClass>(move16(m)); }
 PyObject* move32_piece_after_move(const std::uint32_t& m) { return wrap<PieceClass>(moved_piece_after(m)); }
-
-constexpr const char* BOARD[] = {"board"};
 
 PyObject* optional_text(const std::optional<std::string>& text) {
     if (!text) Py_RETURN_NONE;
@@ -129,81 +122,59 @@ PyObject* move32_apery(const std::uint32_t& m, PyObject* const* args) {
     return wrap<AperyMove32Class>(korvan::move_to_apery(board.position().board, m));
 }
 
-constexpr Signature NEW{"__new__", VALUE};
-constexpr Signature TO_KI2{"to_ki2", BOARD};
-constexpr Signature TO_CSA{"to_csa"};
-constexpr Signature TO_APERY32{"to_apery", BOARD};
-constexpr Signature FROM_USI{"from_usi", USI};
-constexpr Signature TO_USI{"to_usi"};
-constexpr Signature IS_DROP{"is_drop"};
-constexpr Signature IS_PROMOTION{"is_promotion"};
-constexpr Signature IS_NORMAL{"is_normal"};
-constexpr Signature TO_APERY{"to_apery"};
-constexpr Signature TO_MOVE{"to_move"};
+template <class C, class V = typename C::Value>
+constexpr Methods shared_methods = method_table<C,
+    ClassMethod<"from_usi(usi)", move_from_usi_method<C>>,
+    Method<"to_usi()", move_to_usi<V>>,
+    Method<"is_drop()", move_is_drop<V>>,
+    Method<"is_promotion()", move_is_promotion<V>>,
+    Method<"is_normal()", move_is_normal<V>>>;
 
 template <class C, class V = typename C::Value>
-constexpr std::array<PyMethodDef, 5> shared_methods() {
-    return {{
-        class_method_def<class_method<C, FROM_USI, move_from_usi_method<C>>>("from_usi", "from_usi($cls, usi)\n--\n\n"),
-        method_def<method<C, TO_USI, move_to_usi<V>>>("to_usi", "to_usi($self)\n--\n\n"),
-        method_def<method<C, IS_DROP, move_is_drop<V>>>("is_drop", "is_drop($self)\n--\n\n"),
-        method_def<method<C, IS_PROMOTION, move_is_promotion<V>>>("is_promotion", "is_promotion($self)\n--\n\n"),
-        method_def<method<C, IS_NORMAL, move_is_normal<V>>>("is_normal", "is_normal($self)\n--\n\n"),
-    }};
-}
+constexpr Attributes shared_attributes = attribute_table<C,
+    Attribute<"value", move_value<V>>,
+    Attribute<"to_sq", move_to_sq<V>>,
+    Attribute<"from_sq", move_from_sq<V>>,
+    Attribute<"move_type", move_move_type<V>>,
+    Attribute<"dropped_piece_type", move_dropped_piece_type<V>>>;
 
-template <class C, class V = typename C::Value>
-constexpr std::array<PyGetSetDef, 5> shared_getset() {
-    return {{
-        {"value", getter<C, move_value<V>>, nullptr, nullptr, nullptr},
-        {"to_sq", getter<C, move_to_sq<V>>, nullptr, nullptr, nullptr},
-        {"from_sq", getter<C, move_from_sq<V>>, nullptr, nullptr, nullptr},
-        {"move_type", getter<C, move_move_type<V>>, nullptr, nullptr, nullptr},
-        {"dropped_piece_type", getter<C, move_dropped_piece_type<V>>, nullptr, nullptr, nullptr},
-    }};
-}
+constexpr Methods MOVE_METHODS = method_table<MoveClass,
+    Method<"to_ki2(board)", move_ki2>,
+    Method<"to_apery()", move_to_apery>>;
 
-auto move_methods = join(shared_methods<MoveClass>(),
-                         std::array{method_def<method<MoveClass, TO_KI2, move_ki2>>("to_ki2",
-                                                                                   "to_ki2($self, board)\n--\n\n"),
-                                    method_def<method<MoveClass, TO_APERY, move_to_apery>>(
-                                        "to_apery", "to_apery($self)\n--\n\n"),
-                                    METHODS_END});
-auto move_getset = join(shared_getset<MoveClass>(), std::array{GETSET_END});
+constexpr Methods MOVE32_METHODS = method_table<Move32Class,
+    Method<"to_ki2(board)", move32_ki2>,
+    Method<"to_move()", move32_to_move>,
+    Method<"to_csa()", move32_csa>,
+    Method<"to_apery(board)", move32_apery>>;
 
-auto move32_methods = join(shared_methods<Move32Class>(),
-                           std::array{method_def<method<Move32Class, TO_KI2, move32_ki2>>(
-                                          "to_ki2", "to_ki2($self, board)\n--\n\n"),
-                                      method_def<method<Move32Class, TO_MOVE, move32_to_move>>(
-                                          "to_move", "to_move($self)\n--\n\n"),
-                                      method_def<method<Move32Class, TO_CSA, move32_csa>>("to_csa",
-                                                                                         "to_csa($self)\n--\n\n"),
-                                      method_def<method<Move32Class, TO_APERY32, move32_apery>>(
-                                          "to_apery", "to_apery($self, board)\n--\n\n"),
-                                      METHODS_END});
-auto move32_getset = join(shared_getset<Move32Class>(),
-                          std::array{PyGetSetDef{"piece_after_move", getter<Move32Class, move32_piece_after_move>,
-                                                 nullptr, nullptr, nullptr},
-                                     GETSET_END});
+constexpr Attributes MOVE32_ATTRIBUTES = attribute_table<Move32Class,
+    Attribute<"piece_after_move", move32_piece_after_move>>;
 
 constexpr const char* SPECIAL_NAMES[] = {"MOVE_NONE", "MOVE_NULL", "MOVE_RESIGN", "MOVE_WIN", "MOVE_END"};
 constexpr Move SPECIAL_VALUES[] = {MOVE_NONE, MOVE_NULL, MOVE_RESIGN, MOVE_WIN, MOVE_END};
 
 template <class C>
-PyTypeObject* create_move_like(const char* doc, PyMethodDef* methods, PyGetSetDef* getset) {
-    ClassSpec spec = value_class_spec<C>(doc);
-    spec.new_ = construct_new<C, NEW, move_init<typename C::Value>>;
-    spec.vectorcall = construct_vectorcall<C, NEW, move_init<typename C::Value>>;
-    spec.methods = methods;
-    spec.getset = getset;
-    spec.repr = slot<C, move_repr<C>>;
-    spec.str = slot<C, move_to_usi<typename C::Value>>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    C::type = type;
+bool add_special_moves(PyTypeObject* type) {
     for (int i = 0; i < 5; ++i)
-        if (!add_class_attribute(type, SPECIAL_NAMES[i], wrap<C>(SPECIAL_VALUES[i]))) return nullptr;
-    return type;
+        if (!add_class_attribute(type, SPECIAL_NAMES[i], wrap<C>(SPECIAL_VALUES[i]))) return false;
+    return true;
+}
+
+template <class C>
+constexpr ClassBody move_class(Methods own_methods, Attributes own_attributes) {
+    using V = typename C::Value;
+    return {
+        .constructor = constructor<C, "(value)", move_init<V>>,
+        .methods = {shared_methods<C>, own_methods},
+        .attributes = {shared_attributes<C>, own_attributes},
+        .richcompare = richcompare<C>,
+        .hash = hash_value<C>,
+        .repr = slot<C, move_repr<C>>,
+        .str = slot<C, move_to_usi<V>>,
+        .to_int = slot<C, raw_int<V>>,
+        .class_attributes = add_special_moves<C>,
+    };
 }
 
 PyObject* to_move(PyObject* const* args) {
@@ -224,18 +195,12 @@ PyObject* to_move(PyObject* const* args) {
     return nullptr;
 }
 
-constexpr Signature TO_MOVE_FUNCTION{"to_move", MOVE};
-
 }  // namespace
 
-PyTypeObject* create_move_class() {
-    return create_move_like<MoveClass>("Move(value)\n--\n\n", move_methods.data(), move_getset.data());
-}
+const ClassDefinition MoveClass::definition = define<MoveClass>(move_class<MoveClass>(MOVE_METHODS, {}));
+const ClassDefinition Move32Class::definition =
+    define<Move32Class>(move_class<Move32Class>(MOVE32_METHODS, MOVE32_ATTRIBUTES));
 
-PyTypeObject* create_move32_class() {
-    return create_move_like<Move32Class>("Move32(value)\n--\n\n", move32_methods.data(), move32_getset.data());
-}
-
-PyMethodDef TO_MOVE_DEF = method_def<function<TO_MOVE_FUNCTION, to_move>>("to_move", "to_move(move)\n--\n\n");
+constexpr Methods MOVE_FUNCTIONS = function_table<Function<"to_move(move)", to_move>>;
 
 }  // namespace korvan::py

@@ -1,6 +1,6 @@
 // PieceType and Piece.
 
-#include "class_tags.h"
+#include "values/value_tags.h"
 #include "support/convert.h"
 #include "support/value_shape.h"
 #include "core/types/piece.h"
@@ -8,10 +8,6 @@
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* VALUE[] = {"value"};
-constexpr const char* USI[] = {"usi"};
-constexpr const char* COLOR_TYPE[] = {"color", "piece_type"};
 
 PyObject* byte_value(const std::uint8_t& v) { return PyLong_FromLong(v); }
 
@@ -45,7 +41,7 @@ PyObject* piece_type_from_usi_method(PyTypeObject*, PyObject* const* args) {
     return parse_piece_type(args[0], text);
 }
 
-PyObject* piece_type_to_usi(const std::uint8_t& pt) { return to_py_str(piece_type_display(pt)); }
+PyObject* piece_type_to_usi(const std::uint8_t& pt) { return message_str(piece_type_display(pt)); }
 PyObject* piece_type_repr(const std::uint8_t& pt) {
     const std::string_view text = piece_type_display(pt);
     return PyUnicode_FromFormat("PieceType(%s)", std::string(text).c_str());
@@ -57,32 +53,16 @@ PyObject* piece_type_promote(const std::uint8_t& pt) {
 }
 PyObject* piece_type_demote(const std::uint8_t& pt) { return wrap<PieceTypeClass>(demote(PieceType(pt))); }
 
-constexpr Signature PIECE_TYPE_NEW{"__new__", VALUE};
-constexpr Signature PIECE_TYPE_FROM_USI{"from_usi", USI};
-constexpr Signature PIECE_TYPE_TO_USI{"to_usi"};
-constexpr Signature PIECE_TYPE_IS_PROMOTABLE{"is_promotable"};
-constexpr Signature PIECE_TYPE_IS_PROMOTED{"is_promoted"};
-constexpr Signature PIECE_TYPE_PROMOTE{"promote"};
-constexpr Signature PIECE_TYPE_DEMOTE{"demote"};
+constexpr Methods piece_type_methods = method_table<PieceTypeClass,
+    ClassMethod<"from_usi(usi)", piece_type_from_usi_method>,
+    Method<"to_usi()", piece_type_to_usi>,
+    Method<"is_promotable()", piece_type_is_promotable>,
+    Method<"is_promoted()", piece_type_is_promoted>,
+    Method<"promote()", piece_type_promote>,
+    Method<"demote()", piece_type_demote>>;
 
-PyMethodDef piece_type_methods[] = {
-    class_method_def<class_method<PieceTypeClass, PIECE_TYPE_FROM_USI, piece_type_from_usi_method>>(
-        "from_usi", "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<PieceTypeClass, PIECE_TYPE_TO_USI, piece_type_to_usi>>("to_usi", "to_usi($self)\n--\n\n"),
-    method_def<method<PieceTypeClass, PIECE_TYPE_IS_PROMOTABLE, piece_type_is_promotable>>(
-        "is_promotable", "is_promotable($self)\n--\n\n"),
-    method_def<method<PieceTypeClass, PIECE_TYPE_IS_PROMOTED, piece_type_is_promoted>>(
-        "is_promoted", "is_promoted($self)\n--\n\n"),
-    method_def<method<PieceTypeClass, PIECE_TYPE_PROMOTE, piece_type_promote>>("promote",
-                                                                               "promote($self)\n--\n\n"),
-    method_def<method<PieceTypeClass, PIECE_TYPE_DEMOTE, piece_type_demote>>("demote", "demote($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef piece_type_getset[] = {
-    {"value", getter<PieceTypeClass, byte_value>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constexpr Attributes piece_type_getset = attribute_table<PieceTypeClass,
+    Attribute<"value", byte_value>>;
 
 // --- Piece -------------------------------------------------------------------------
 
@@ -147,74 +127,56 @@ PyObject* piece_base_type(const std::uint8_t& p) {
     const unsigned pt = p & 15;
     return wrap<PieceTypeClass>(static_cast<std::uint8_t>(pt >= PRO_PAWN ? pt - 8 : pt));
 }
-PyObject* piece_str(const std::uint8_t& p) { return to_py_str(piece_display(p)); }
+PyObject* piece_str(const std::uint8_t& p) { return message_str(piece_display(p)); }
 PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
 
-constexpr Signature PIECE_NEW{"__new__", VALUE};
-constexpr Signature PIECE_FROM_COLOR_TYPE{"from_color_type", COLOR_TYPE};
-constexpr Signature PIECE_FROM_USI{"from_usi", USI};
-constexpr Signature PIECE_IS_PROMOTED{"is_promoted"};
-constexpr Signature PIECE_PROMOTE{"promote"};
-constexpr Signature PIECE_UNPROMOTED{"unpromoted_piece"};
-constexpr Signature PIECE_BASE_TYPE{"base_piece_type"};
+constexpr Methods piece_methods = method_table<PieceClass,
+    ClassMethod<"from_color_type(color, piece_type)", piece_from_color_type>,
+    ClassMethod<"from_usi(usi)", piece_from_usi_method>,
+    Method<"is_promoted()", piece_is_promoted>,
+    Method<"promote()", piece_promote>,
+    Method<"unpromoted_piece()", piece_unpromoted>,
+    Method<"base_piece_type()", piece_base_type>>;
 
-PyMethodDef piece_methods[] = {
-    class_method_def<class_method<PieceClass, PIECE_FROM_COLOR_TYPE, piece_from_color_type>>(
-        "from_color_type", "from_color_type($cls, color, piece_type)\n--\n\n"),
-    class_method_def<class_method<PieceClass, PIECE_FROM_USI, piece_from_usi_method>>("from_usi",
-                                                                                     "from_usi($cls, usi)\n--\n\n"),
-    method_def<method<PieceClass, PIECE_IS_PROMOTED, piece_is_promoted>>("is_promoted",
-                                                                         "is_promoted($self)\n--\n\n"),
-    method_def<method<PieceClass, PIECE_PROMOTE, piece_promote>>("promote", "promote($self)\n--\n\n"),
-    method_def<method<PieceClass, PIECE_UNPROMOTED, piece_unpromoted>>("unpromoted_piece",
-                                                                       "unpromoted_piece($self)\n--\n\n"),
-    method_def<method<PieceClass, PIECE_BASE_TYPE, piece_base_type>>("base_piece_type",
-                                                                     "base_piece_type($self)\n--\n\n"),
-    {nullptr, nullptr, 0, nullptr},
-};
-
-PyGetSetDef piece_getset[] = {
-    {"color", getter<PieceClass, piece_color>, nullptr, nullptr, nullptr},
-    {"piece_type", getter<PieceClass, piece_piece_type>, nullptr, nullptr, nullptr},
-    {"value", getter<PieceClass, byte_value>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constexpr Attributes piece_getset = attribute_table<PieceClass,
+    Attribute<"color", piece_color>,
+    Attribute<"piece_type", piece_piece_type>,
+    Attribute<"value", byte_value>>;
 
 constexpr const char* PIECE_TYPE_NAMES[PIECE_TYPE_NB] = {
     "NO_PIECE_TYPE", "PAWN",     "LANCE",      "KNIGHT",     "SILVER", "BISHOP", "ROOK",   "GOLD",
     "KING",          "PRO_PAWN", "PRO_LANCE",  "PRO_KNIGHT", "PRO_SILVER", "HORSE", "DRAGON", "GOLD_LIKE",
 };
 
+bool add_piece_type_attributes(PyTypeObject* type) {
+    for (std::uint8_t pt = 0; pt < PIECE_TYPE_NB; ++pt)
+        if (!add_class_attribute(type, PIECE_TYPE_NAMES[pt], wrap<PieceTypeClass>(pt))) return false;
+    return true;
+}
+
 }  // namespace
 
-PyTypeObject* create_piece_type_class() {
-    ClassSpec spec = value_class_spec<PieceTypeClass>("PieceType(value)\n--\n\n");
-    spec.new_ = construct_new<PieceTypeClass, PIECE_TYPE_NEW, piece_type_init>;
-    spec.vectorcall = construct_vectorcall<PieceTypeClass, PIECE_TYPE_NEW, piece_type_init>;
-    spec.methods = piece_type_methods;
-    spec.getset = piece_type_getset;
-    spec.repr = slot<PieceTypeClass, piece_type_repr>;
-    spec.str = slot<PieceTypeClass, piece_type_to_usi>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    PieceTypeClass::type = type;
-    for (std::uint8_t pt = 0; pt < PIECE_TYPE_NB; ++pt)
-        if (!add_class_attribute(type, PIECE_TYPE_NAMES[pt], wrap<PieceTypeClass>(pt))) return nullptr;
-    return type;
-}
+const ClassDefinition PieceTypeClass::definition = define<PieceTypeClass>({
+    .constructor = constructor<PieceTypeClass, "(value)", piece_type_init>,
+    .methods = {piece_type_methods},
+    .attributes = {piece_type_getset},
+    .richcompare = richcompare<PieceTypeClass>,
+    .hash = hash_value<PieceTypeClass>,
+    .repr = slot<PieceTypeClass, piece_type_repr>,
+    .str = slot<PieceTypeClass, piece_type_to_usi>,
+    .to_int = slot<PieceTypeClass, raw_int<PieceTypeClass::Value>>,
+    .class_attributes = add_piece_type_attributes,
+});
 
-PyTypeObject* create_piece_class() {
-    ClassSpec spec = value_class_spec<PieceClass>("Piece(value)\n--\n\n");
-    spec.new_ = construct_new<PieceClass, PIECE_NEW, piece_init>;
-    spec.vectorcall = construct_vectorcall<PieceClass, PIECE_NEW, piece_init>;
-    spec.methods = piece_methods;
-    spec.getset = piece_getset;
-    spec.repr = slot<PieceClass, piece_repr>;
-    spec.str = slot<PieceClass, piece_str>;
-    PyTypeObject* type = build_class(spec);
-    if (!type) return nullptr;
-    PieceClass::type = type;
-    return type;
-}
+const ClassDefinition PieceClass::definition = define<PieceClass>({
+    .constructor = constructor<PieceClass, "(value)", piece_init>,
+    .methods = {piece_methods},
+    .attributes = {piece_getset},
+    .richcompare = richcompare<PieceClass>,
+    .hash = hash_value<PieceClass>,
+    .repr = slot<PieceClass, piece_repr>,
+    .str = slot<PieceClass, piece_str>,
+    .to_int = slot<PieceClass, raw_int<PieceClass::Value>>,
+});
 
 }  // namespace korvan::py

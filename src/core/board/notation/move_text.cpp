@@ -1,6 +1,8 @@
 #include "core/board/notation/move_text.h"
 
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "core/board/attack_tables.h"
 #include "core/util/text.h"
@@ -48,9 +50,51 @@ Vertical vertical(Square c, Square d) {
 constexpr std::string_view vertical_word(Vertical v) {
     return v == Vertical::Up ? "上" : v == Vertical::Down ? "引" : "寄";
 }
+// "直" stands for the destination's own file.
+constexpr std::string_view horizontal_word(Horizontal h) {
+    return h == Horizontal::Left ? "左" : h == Horizontal::Right ? "右" : "直";
+}
 
-// The relative words that single out the mover among the candidates.
-std::string relative_words(const std::vector<Square>& candidates, Square mover, Square dest, PieceType pt) {
+bool is_horse_or_dragon(PieceType pt) { return pt == HORSE || pt == DRAGON; }
+
+// The words a text carries after the piece name; either may be missing.
+struct RelativeWords {
+    std::optional<Horizontal> horizontal;
+    std::optional<Vertical> vertical;
+};
+
+// Whether a candidate fits the words as a reader takes them: "直" is only a straight step
+// forward, and for a horse or a dragon "左" and "右" take in the destination's file too.
+bool fits(const RelativeWords& words, Square c, Square d, PieceType pt) {
+    if (words.vertical && vertical(c, d) != *words.vertical) return false;
+    if (!words.horizontal) return true;
+    const Horizontal h = horizontal(c, d);
+    if (*words.horizontal == Horizontal::Same) return h == Horizontal::Same && vertical(c, d) == Vertical::Up;
+    return h == *words.horizontal || (h == Horizontal::Same && is_horse_or_dragon(pt));
+}
+
+// Whether a reader comes back to the mover from the words: it fits them alone, or, for
+// a horse or a dragon off the destination's file, together with one other that stands
+// on that file (the reader then takes the one off the file).
+bool singles_out(const RelativeWords& words, const std::vector<Square>& candidates, Square mover, Square dest,
+                 PieceType pt) {
+    int fitting = 0, on_file = 0;
+    bool mover_fits = false;
+    for (Square c : candidates) {
+        if (!fits(words, c, dest, pt)) continue;
+        ++fitting;
+        on_file += horizontal(c, dest) == Horizontal::Same;
+        mover_fits |= c == mover;
+    }
+    if (!mover_fits) return false;
+    if (fitting == 1) return true;
+    return fitting == 2 && is_horse_or_dragon(pt) && on_file == 1 && horizontal(mover, dest) != Horizontal::Same;
+}
+
+// The words of printed notation in their usual order of preference: the vertical word
+// when it settles the matter, else the horizontal word with the vertical one added in
+// the cases that want both.
+RelativeWords usual_words(const std::vector<Square>& candidates, Square mover, Square dest, PieceType pt) {
     int hcount[3] = {}, vcount[3] = {};
     bool other_left = false, other_right = false;
     for (Square c : candidates) {
@@ -63,22 +107,13 @@ std::string relative_words(const std::vector<Square>& candidates, Square mover, 
         }
     }
     const Vertical v = vertical(mover, dest);
-    const std::string_view vw = vertical_word(v);
-    if (vcount[static_cast<int>(v)] == 1) return std::string(vw);
+    if (vcount[static_cast<int>(v)] == 1) return {std::nullopt, v};
 
     Horizontal group = horizontal(mover, dest);
-    std::string_view word = group == Horizontal::Left ? "左" : group == Horizontal::Right ? "右" : "直";
-    if (group == Horizontal::Same && (pt == HORSE || pt == DRAGON)) {
-        if (other_left == other_right) return std::string(vw);
-        if (other_right) {
-            word = "左";
-            group = Horizontal::Left;
-        } else {
-            word = "右";
-            group = Horizontal::Right;
-        }
+    if (group == Horizontal::Same && is_horse_or_dragon(pt)) {
+        if (other_left == other_right) return {std::nullopt, v};
+        group = other_right ? Horizontal::Left : Horizontal::Right;
     }
-    std::string out(word);
     int g = 0, gv = 0;
     bool group_has[3] = {};
     for (Square c : candidates) {
@@ -88,16 +123,39 @@ std::string relative_words(const std::vector<Square>& candidates, Square mover, 
         group_has[static_cast<int>(cv)] = true;
         if (cv == v) ++gv;
     }
-    if (g == 0) return out;
+    if (g == 0) return {group, std::nullopt};
     if (g > gv && gv < 2) {
-        if (v == Vertical::Up && word != "直") return out + std::string(vw);
+        if (v == Vertical::Up && group != Horizontal::Same) return {group, v};
         for (Vertical other : {Vertical::Up, Vertical::Down, Vertical::Side}) {
             if (other == v) continue;
-            if (group_has[static_cast<int>(other)] && vcount[static_cast<int>(other)] >= 2) return out + std::string(vw);
+            if (group_has[static_cast<int>(other)] && vcount[static_cast<int>(other)] >= 2) return {group, v};
         }
-        return out;
+        return {group, std::nullopt};
     }
-    if (gv >= 2) out += vw;
+    if (gv >= 2) return {group, v};
+    return {group, std::nullopt};
+}
+
+// The relative words that single out the mover among the candidates.
+std::string relative_words(const std::vector<Square>& candidates, Square mover, Square dest, PieceType pt) {
+    RelativeWords words = usual_words(candidates, mover, dest, pt);
+    if (!singles_out(words, candidates, mover, dest, pt)) {
+        // Three silvers or gold-like pieces can leave two behind the usual words: with
+        // silvers on ３五, ３七 and １五, "左" keeps both silvers on the left of ２六.
+        // A step mover's own pair of classes names one square next to the destination;
+        // on the destination's file "直" alone is the step forward and the vertical word
+        // alone the step back. Only set-ups with more than two sliders of one kind can
+        // defeat both choices; the usual words stay then.
+        const Horizontal h = horizontal(mover, dest);
+        const Vertical v = vertical(mover, dest);
+        RelativeWords both = h != Horizontal::Same ? RelativeWords{h, v}
+                             : v == Vertical::Up   ? RelativeWords{h, std::nullopt}
+                                                   : RelativeWords{std::nullopt, v};
+        if (singles_out(both, candidates, mover, dest, pt)) words = both;
+    }
+    std::string out;
+    if (words.horizontal) out += horizontal_word(*words.horizontal);
+    if (words.vertical) out += vertical_word(*words.vertical);
     return out;
 }
 

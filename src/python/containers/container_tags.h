@@ -1,30 +1,28 @@
 #pragma once
-// The sazpack classes (SazPolicyEntry, SazMove, SazGame) and functions, whose tags any
-// binding file can use to make or read their objects.
+// The tags of the sazpack classes (SazPolicyEntry, SazMove, SazGame), which any binding
+// file can use to make or read their objects, and the container module functions.
 
 #include "core/containers/sazpack.h"
-#include "support/classes.h"
+#include "support/class_definition.h"
 
 namespace korvan::py {
 
 struct SazPolicyEntryClass : ValueClass<SazPolicyEntryClass, SazPolicyEntry> {
     static constexpr const char* name = "SazPolicyEntry";
+    static const ClassDefinition definition;
 };
 struct SazMoveClass : ValueClass<SazMoveClass, SazMove> {
     static constexpr const char* name = "SazMove";
+    static const ClassDefinition definition;
 };
 struct SazGameClass : ValueClass<SazGameClass, SazGame> {
     static constexpr const char* name = "SazGame";
+    static const ClassDefinition definition;
 };
 
-PyTypeObject* create_saz_policy_entry_class();
-PyTypeObject* create_saz_move_class();
-PyTypeObject* create_saz_game_class();
-
-extern PyMethodDef WRITE_SAZPACK_DEF;
-extern PyMethodDef WRITE_SAZPACK_FILE_DEF;
-extern PyMethodDef DECODE_SAZPACK_DEF;
-extern PyMethodDef DECODE_SAZPACK_FILE_DEF;
+// Module functions: the pack and sbinpack readers and writers; the sazpack ones.
+extern const Methods PACK_FUNCTIONS;
+extern const Methods SAZPACK_FUNCTIONS;
 
 // ValueError "sazpack: " and the error's text.
 void raise_sazpack_error(const SazpackError& e);

@@ -1,17 +1,12 @@
 #pragma once
-// The tags of every class the module defines, so that any binding file can make,
-// recognise and read an object of another class.
+// The tags of the value classes (colours, squares, pieces, hands, bitboards, the small
+// enumerations and the four move classes), so that any binding file can make,
+// recognise and read their objects; and the module functions of the group.
 
 #include <cstdint>
 
-#include <string>
-#include <vector>
-
-#include "core/board/position/position.h"
-#include "core/board/position/position_state.h"
-#include "core/board/position/validation.h"
-#include "support/classes.h"
 #include "core/types/bitboard.h"
+#include "support/class_definition.h"
 
 namespace korvan::py {
 
@@ -28,31 +23,38 @@ struct ByteValueClass : ValueClass<Tag, std::uint8_t> {
 
 struct ColorClass : ByteValueClass<ColorClass> {
     static constexpr const char* name = "Color";
+    static const ClassDefinition definition;
 };
 struct SquareClass : ByteValueClass<SquareClass> {
     static constexpr const char* name = "Square";
+    static const ClassDefinition definition;
 };
 struct PieceTypeClass : ByteValueClass<PieceTypeClass> {
     static constexpr const char* name = "PieceType";
+    static const ClassDefinition definition;
 };
 struct PieceClass : ByteValueClass<PieceClass> {
     static constexpr const char* name = "Piece";
+    static const ClassDefinition definition;
 };
 
 struct MoveTypeClass : ValueClass<MoveTypeClass, std::uint8_t> {
     static constexpr const char* name = "MoveType";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = PLAIN_ORDER_ERROR;
     static constexpr bool int_operand = false;
     static constexpr long long int_min = 0, int_max = 0;
 };
 struct RepetitionStateClass : ValueClass<RepetitionStateClass, std::uint8_t> {
     static constexpr const char* name = "RepetitionState";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = PLAIN_ORDER_ERROR;
     static constexpr bool int_operand = false;
     static constexpr long long int_min = 0, int_max = 0;
 };
 struct GameResultClass : ValueClass<GameResultClass, std::uint8_t> {
     static constexpr const char* name = "GameResult";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = "GameResult only supports == and !=";
     static constexpr bool int_operand = true;
     static constexpr long long int_min = 0, int_max = 0xFFFFFFFF;
@@ -65,70 +67,44 @@ struct MoveValueClass : ValueClass<Tag, V> {
 };
 struct MoveClass : MoveValueClass<MoveClass, std::uint16_t, 0xFFFF> {
     static constexpr const char* name = "Move";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = "Move only supports == and !=";
 };
 struct Move32Class : MoveValueClass<Move32Class, std::uint32_t, 0xFFFFFFFF> {
     static constexpr const char* name = "Move32";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = "Move32 only supports == and !=";
 };
 struct AperyMoveClass : MoveValueClass<AperyMoveClass, std::uint16_t, 0xFFFF> {
     static constexpr const char* name = "AperyMove";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = "AperyMove only supports == and !=";
 };
 struct AperyMove32Class : MoveValueClass<AperyMove32Class, std::uint32_t, 0xFFFFFFFF> {
     static constexpr const char* name = "AperyMove32";
+    static const ClassDefinition definition;
     static constexpr const char* order_error = "AperyMove32 only supports == and !=";
 };
 
 // Compared by identity, changed in place.
 struct HandClass : ValueClass<HandClass, std::uint32_t> {
     static constexpr const char* name = "Hand";
+    static const ClassDefinition definition;
 };
 struct BitboardClass : ValueClass<BitboardClass, Bitboard> {
     static constexpr const char* name = "Bitboard";
+    static const ClassDefinition definition;
 };
 
-// Editable position descriptions, the findings of validation and board pictures:
-// compared by value (the first three) or not at all (Svg), never hashed.
-struct PositionStateClass : ValueClass<PositionStateClass, PositionState> {
-    static constexpr const char* name = "PositionState";
-};
-struct ValidationIssueClass : ValueClass<ValidationIssueClass, ValidationIssue> {
-    static constexpr const char* name = "ValidationIssue";
-};
-struct ValidationReportClass : ValueClass<ValidationReportClass, std::vector<ValidationIssue>> {
-    static constexpr const char* name = "ValidationReport";
-};
-struct SvgClass : ValueClass<SvgClass, std::string> {
-    static constexpr const char* name = "Svg";
-};
+// Module functions: to_move; the policy-label functions.
+extern const Methods MOVE_FUNCTIONS;
+extern const Methods LABEL_FUNCTIONS;
 
-// A Board owns one position with its history and belongs to the thread that made it.
-struct BoardClass : ValueClass<BoardClass, Position> {
-    using Binding = ThreadBound;
-    static constexpr const char* name = "Board";
-    static constexpr const char* thread_name = "korvan::PyBoard";
-};
+// The label constants: new lists built from the label tables.
+PyObject* move_label_to_compact_list();
+PyObject* compact_to_move_label_list();
 
-// Class creators, each run once by the module body: they build the type, store it in
-// its tag and add the class attributes.
-PyTypeObject* create_color_class();
-PyTypeObject* create_square_class();
-PyTypeObject* create_piece_type_class();
-PyTypeObject* create_piece_class();
-PyTypeObject* create_hand_class();
-PyTypeObject* create_bitboard_class();
-PyTypeObject* create_move_type_class();
-PyTypeObject* create_repetition_state_class();
-PyTypeObject* create_game_result_class();
-PyTypeObject* create_move_class();
-PyTypeObject* create_move32_class();
-PyTypeObject* create_apery_move_class();
-PyTypeObject* create_apery_move32_class();
-PyTypeObject* create_svg_class();
-PyTypeObject* create_validation_issue_class();
-PyTypeObject* create_validation_report_class();
-PyTypeObject* create_position_state_class();
-PyTypeObject* create_board_class();
+// The dtype submodule with its numpy record types when numpy is importable.
+PyObject* create_dtype_module();
 
 }  // namespace korvan::py

@@ -1,8 +1,9 @@
 #pragma once
-// Members of the plain-dict forms of records (the record dict, its move, result and
-// metadata dicts, the metadata patches): look-ups that keep a member alive while it is
-// converted, the strict-mode key scan, and the members whose failures carry the form's
-// own message instead of the conversion's.
+// The plain-dict forms (the record dict and its parts, metadata patches, engine
+// information, time controls, the board's dict results): member look-ups that keep a
+// member alive while it is converted, the strict-mode key scan, the members whose
+// failures carry the form's own message instead of the conversion's, and the one way a
+// dict is filled.
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 // Times of record entries in whole milliseconds, as Python sees them.
 
-#include "records/record_values.h"
+#include "records/value_forms.h"
 
 #include "support/convert.h"
 

@@ -1,7 +1,7 @@
 #pragma once
-// The value classes of the records (EngineInfo, MoveEntry, SpecialMoveEntry,
-// TimeControl, GameResultInfo, RecordMetadataKey, RecordMetadata) and the conversions
-// the record classes share with them: times in milliseconds, optional texts, the
+// The record values as objects and dicts, shared by the record classes and the record
+// value classes (EngineInfo, MoveEntry, SpecialMoveEntry, TimeControl, GameResultInfo,
+// RecordMetadata): times in milliseconds, optional texts, the
 // engine-information, extras, time-control and result dict forms.
 //
 // Each conversion from Python returns false with a Python exception set, keeps no
@@ -12,20 +12,11 @@
 #include <string>
 #include <type_traits>
 
-#include "record_tags.h"
+#include "records/record_tags.h"
 #include "support/integers.h"
 #include "records/record_args.h"
 
 namespace korvan::py {
-
-// Class creators, each run once by the module body.
-PyTypeObject* create_game_result_info_class();
-PyTypeObject* create_time_control_class();
-PyTypeObject* create_engine_info_class();
-PyTypeObject* create_move_entry_class();
-PyTypeObject* create_special_move_entry_class();
-PyTypeObject* create_record_metadata_key_class();
-PyTypeObject* create_record_metadata_class();
 
 // --- Times and numbers (texts: optional_str_arg and optional_str_to_py, record_args.h) --
 

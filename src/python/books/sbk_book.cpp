@@ -1,0 +1,156 @@
+// SbkBook: an SBK book opened once and looked up by position, SFEN, state id, place and
+// child. The open's progress callback is called with a new SbkOpenProgress after each
+// indexed state; what it returns is judged by the interpreter (None continues, else its
+// truth), and an exception it raises reaches the caller as it is.
+
+#include <string>
+
+#include "board/board.h"
+#include "books/book_errors.h"
+#include "books/book_tags.h"
+#include "books/sbk_tags.h"
+#include "support/convert.h"
+
+namespace korvan::py {
+
+namespace {
+
+PyObject* book_result(PyTypeObject* cls, Expected<SbkBook, BookError> book) {
+    if (!book) {
+        raise_book_error(book.error());
+        return nullptr;
+    }
+    return wrap_as<SbkBookClass>(cls, std::move(*book));
+}
+
+PyObject* open_book(PyTypeObject* cls, PyObject* const* args) {
+    std::string path;
+    if (!book_path_arg(args[0], path)) return nullptr;
+    return book_result(cls, SbkBook::open(path));
+}
+
+PyObject* open_with_control(PyTypeObject* cls, PyObject* const* args) {
+    std::string path;
+    if (!book_path_arg(args[0], path)) return nullptr;
+    PyObject* callback = args[1];
+    // The callback's own exception stops the open and is raised in place of Cancelled.
+    Ref raised;
+    const auto progress = [&](const SbkOpenProgress& p) {
+        Ref report(wrap<SbkOpenProgressClass>(p));
+        if (!report) {
+            raised = take_exception();
+            return false;
+        }
+        Ref answer(PyObject_CallOneArg(callback, report.get()));
+        if (!answer) {
+            raised = take_exception();
+            return false;
+        }
+        if (answer.get() == Py_None) return true;
+        const int truth = PyObject_IsTrue(answer.get());
+        if (truth < 0) raised = take_exception();
+        return truth > 0;
+    };
+    auto book = SbkBook::open(path, progress);
+    if (raised) {
+        restore_exception(std::move(raised));
+        return nullptr;
+    }
+    return book_result(cls, std::move(book));
+}
+
+PyObject* optional_text(const std::optional<std::string>& v) {
+    if (!v) Py_RETURN_NONE;
+    return to_py_str(*v);
+}
+
+PyObject* author(const SbkBook& b) { return optional_text(b.author()); }
+PyObject* description(const SbkBook& b) { return optional_text(b.description()); }
+
+PyObject* diagnostics(const SbkBook& b) { return wrap<SbkDiagnosticsClass>(b.diagnostics()); }
+
+PyObject* entry_result(SbkBook::Lookup got) {
+    if (!got) {
+        raise_book_error(got.error());
+        return nullptr;
+    }
+    if (!*got) Py_RETURN_NONE;
+    return wrap<SbkEntryClass>(std::move(**got));
+}
+
+PyObject* lookup_sfen(const SbkBook& b, PyObject* const* args) {
+    std::string_view sfen;
+    if (!extract_str(args[0], sfen)) {
+        argument_error("sfen");
+        return nullptr;
+    }
+    return entry_result(b.lookup_sfen(sfen));
+}
+
+PyObject* lookup_position(const SbkBook& b, PyObject* const* args) {
+    BoardArg board;
+    if (!board.bind(args[0], "board")) return nullptr;
+    return entry_result(b.lookup_position(board.position()));
+}
+
+template <class T>
+bool int_arg(PyObject* obj, const char* name, T& out) {
+    if (extract_int(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
+PyObject* lookup_state_id(const SbkBook& b, PyObject* const* args) {
+    std::int32_t id = 0;
+    if (!int_arg(args[0], "state_id", id)) return nullptr;
+    return entry_result(b.lookup_state_id(id));
+}
+
+PyObject* lookup_state_index(const SbkBook& b, PyObject* const* args) {
+    std::uint64_t index = 0;
+    if (!int_arg(args[0], "state_index", index)) return nullptr;
+    return entry_result(b.lookup_state_index(index));
+}
+
+PyObject* child_entry(const SbkBook& b, PyObject* const* args) {
+    SbkEntry parent;
+    if (!extract_arg<SbkEntryClass>(args[0], "parent", parent)) return nullptr;
+    std::uint64_t move_index = 0;
+    if (!int_arg(args[1], "move_index", move_index)) return nullptr;
+    return entry_result(b.child_entry(parent, move_index));
+}
+
+Py_ssize_t book_length(const SbkBook& b) { return static_cast<Py_ssize_t>(b.size()); }
+
+PyObject* book_repr(const SbkBook& b) { return message_str("SbkBook(len=" + std::to_string(b.size()) + ")"); }
+
+constexpr Methods BOOK_METHODS = method_table<SbkBookClass,
+    ClassMethod<"open(path)", open_book, "Open and index the SBK book at path (a str).">,
+    ClassMethod<"open_with_control(path, callback)", open_with_control, "Open like open, calling "
+        "callback(SbkOpenProgress) after each indexed state; a false result (other than None) cancels.">,
+    Method<"diagnostics()", diagnostics, Access::Shared, "The duplicate and unresolved counts of the open.">,
+    Method<"lookup_sfen(sfen)", lookup_sfen, Access::Shared, "The entry of the position an SFEN gives, or None.">,
+    Method<"lookup_position(board)", lookup_position, Access::Shared,
+           "The entry of a Board's current position, or None.">,
+    Method<"lookup_state_id(state_id)", lookup_state_id, Access::Shared, "The entry of the state with that id, "
+        "or None.">,
+    Method<"lookup_state_index(state_index)", lookup_state_index, Access::Shared, "The entry of the state at that "
+        "place in the file, or None.">,
+    Method<"child_entry(parent, move_index)", child_entry, Access::Shared, "The entry the parent's move number "
+        "move_index leads to, or None.">>;
+
+constexpr Attributes BOOK_GETSET = attribute_table<SbkBookClass,
+    Attribute<"author", author>,
+    Attribute<"description", description>>;
+
+}  // namespace
+
+const ClassDefinition SbkBookClass::definition = define<SbkBookClass>({
+    .doc = "An SBK opening book, indexed at open and read from its file on every lookup.",
+    .methods = {BOOK_METHODS},
+    .attributes = {BOOK_GETSET},
+    .repr = slot<SbkBookClass, book_repr>,
+    .length = length<SbkBookClass, book_length>,
+});
+
+}  // namespace korvan::py

@@ -11,6 +11,9 @@
 
 namespace korvan::test {
 
+// The terminal that ends the main line (it must have one).
+inline const SpecialMove& terminal_special(const Record& r) { return *record_node(r, record_main_line_last(r)).special; }
+
 inline SpecialMove special(SpecialMoveKind kind, int result, std::optional<std::string> raw = std::nullopt) {
     SpecialMove s;
     s.kind = kind;

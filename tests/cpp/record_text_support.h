@@ -82,6 +82,11 @@ inline std::string final_sfen(const Record& r) {
     return position_to_sfen(pos, pos.ply);
 }
 
+// The node of the main line's move at an index.
+inline const RecordNode& main_line_node(const Record& r, std::size_t index) {
+    return record_node(r, record_main_line_ids(r).at(index));
+}
+
 inline const RecordNode* main_terminal(const Record& r) {
     const RecordNode& last = record_node(r, record_main_line_last(r));
     return last.kind == NodeKind::Terminal ? &last : nullptr;

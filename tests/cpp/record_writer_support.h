@@ -230,7 +230,7 @@ inline RecordMetadata random_metadata(std::mt19937_64& rng) {
 // line, variations at random nodes of every line (several at one node and nested ones
 // among them), annotations, often a terminal (sometimes with alternatives to it), and
 // metadata.
-inline Record random_record(std::mt19937_64& rng) {
+inline Record random_tree_record(std::mt19937_64& rng) {
     std::optional<std::string> sfen;
     switch (rng() % 5) {
         case 0: break;

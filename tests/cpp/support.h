@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "core/board/movegen/movegen.h"
 #include "core/board/position/parser.h"
@@ -14,6 +16,28 @@
 #include "core/board/position/updates.h"
 
 namespace korvan::test {
+
+// The name of a parameterised case: a few words of the case, letters and digits kept
+// and every other run of characters written as one '_', then its index, which keeps
+// the names apart.
+inline std::string case_name(std::size_t index, std::initializer_list<std::string_view> words) {
+    std::string name;
+    for (std::string_view word : words) {
+        for (char c : word) {
+            const bool keep = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            if (keep)
+                name += c;
+            else if (!name.empty() && name.back() != '_')
+                name += '_';
+        }
+        if (!name.empty() && name.back() != '_') name += '_';
+        if (name.size() >= 48) break;
+    }
+    if (name.size() > 48) name.resize(48);
+    if (!name.empty() && name.back() != '_') name += '_';
+    if (name.empty()) name = "case_";
+    return name + std::to_string(index);
+}
 
 inline constexpr const char* MATSURI = "l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w GR5pnsg 1";
 

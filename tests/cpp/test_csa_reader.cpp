@@ -12,20 +12,20 @@ namespace {
 
 using K = SpecialMoveKind;
 
-Record read_ok(std::string_view text) {
+Record csa_read_ok(std::string_view text) {
     auto r = parse_csa(text);
     if (!r) throw std::runtime_error("CSA refused: " + csa_error_display(r.error()));
     return std::move(*r);
 }
 
-std::string read_error(std::string_view text) {
+std::string csa_read_error(std::string_view text) {
     auto r = parse_csa(text);
     if (r) return "(accepted)";
     return csa_error_display(r.error());
 }
 
 // The position after the main line, replayed from the record itself.
-std::string final_sfen(const Record& r) {
+std::string replayed_sfen(const Record& r) {
     Position pos = r.init_position_sfen ? sfen(*r.init_position_sfen) : position_startpos();
     for (Move m : main_moves(r)) position_do_move(pos, position_move_to_move32(pos, m));
     return position_to_sfen(pos, pos.ply);
@@ -77,12 +77,12 @@ TEST_P(CsaFixture, ReadsMainLineTerminalAndTimes) {
     const FixtureCase& c = GetParam();
     const std::string raw = read_file(fixture_path(std::string("csa/") + c.file));
     const std::string text = c.shift_jis ? sjis_to_utf8(raw) : raw;
-    const Record r = read_ok(text);
+    const Record r = csa_read_ok(text);
 
     EXPECT_EQ(r.init_position_sfen, std::optional<std::string>(c.initial_sfen));
     EXPECT_EQ(record_move_count(r), c.moves);
     std::size_t scanned = 0;
-    EXPECT_EQ(final_sfen(r), scanned_final_sfen(text, c.initial_sfen, scanned));
+    EXPECT_EQ(replayed_sfen(r), scanned_final_sfen(text, c.initial_sfen, scanned));
     EXPECT_EQ(scanned, c.moves);
 
     const RecordNode& last = record_node(r, record_main_line_last(r));
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(CsaFixtureHeader, ExampleMetadata) {
-    const Record r = read_ok(sjis_to_utf8(read_file(fixture_path("csa/example.csa"))));
+    const Record r = csa_read_ok(sjis_to_utf8(read_file(fixture_path("csa/example.csa"))));
     const RecordMetadata& md = r.metadata;
     using MK = RecordMetadataKey;
     EXPECT_EQ(md.get(MK::BlackPlayer), "NAKAHARA");
@@ -147,12 +147,12 @@ TEST(CsaFixtureHeader, ExampleMetadata) {
     EXPECT_EQ(md.get(MK::EndDate), "2003/05/03 11:11:05");
     EXPECT_EQ(md.time_control, (TimeControl{1500, 0, 0}));
     EXPECT_EQ(md.attributes, (std::map<std::string, std::string, std::less<>>{{"OPENING", "YAGURA"}}));
-    EXPECT_EQ(read_ok(sjis_to_utf8(read_file(fixture_path("csa/noeol.csa")))).metadata, md);
+    EXPECT_EQ(csa_read_ok(sjis_to_utf8(read_file(fixture_path("csa/noeol.csa")))).metadata, md);
 }
 
 TEST(CsaFixtureHeader, SetUpByPieceGroupsEqualsRankLines) {
-    const Record rows = read_ok(sjis_to_utf8(read_file(fixture_path("csa/9fu.csa"))));
-    const Record groups = read_ok(sjis_to_utf8(read_file(fixture_path("csa/9fu_komabetsu.csa"))));
+    const Record rows = csa_read_ok(sjis_to_utf8(read_file(fixture_path("csa/9fu.csa"))));
+    const Record groups = csa_read_ok(sjis_to_utf8(read_file(fixture_path("csa/9fu_komabetsu.csa"))));
     EXPECT_EQ(rows.init_position_sfen, groups.init_position_sfen);
     EXPECT_EQ(main_moves(rows), main_moves(groups));
 }
@@ -165,24 +165,24 @@ TEST(CsaReader, RankLinesWithAnySpacingReadAlike) {
     const std::string spaced = "P1 -KY -KE -GI -KI -OU -KI -GI -KE -KY\nP2 * -HI * * * * * -KA *\nP3-FU-FU-FU-FU-FU-FU-FU-FU-FU\n"
                                "P5 *  *  *\nP6 * * *\nP7+FU+FU+FU+FU+FU+FU+FU+FU+FU\nP8*+KA*****+HI*\n"
                                "P9+KY+KE+GI+KI+OU+KI+GI+KE+KY\n+\n";
-    EXPECT_EQ(read_ok(rows).init_position_sfen, std::string(START));
-    EXPECT_EQ(read_ok(spaced).init_position_sfen, std::string(START));
+    EXPECT_EQ(csa_read_ok(rows).init_position_sfen, std::string(START));
+    EXPECT_EQ(csa_read_ok(spaced).init_position_sfen, std::string(START));
 }
 
 TEST(CsaReader, HandicapLines) {
-    EXPECT_EQ(read_ok("PI82HI22KA\n-\n").init_position_sfen,
+    EXPECT_EQ(csa_read_ok("PI82HI22KA\n-\n").init_position_sfen,
               "lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
-    EXPECT_EQ(read_ok("PI\n+\n").init_position_sfen, std::string(START));
+    EXPECT_EQ(csa_read_ok("PI\n+\n").init_position_sfen, std::string(START));
     // The codes are not compared; an empty square or a non-digit group is skipped.
-    EXPECT_EQ(read_ok("PI82XX55FUa1KY\n-\n").init_position_sfen,
+    EXPECT_EQ(csa_read_ok("PI82XX55FUa1KY\n-\n").init_position_sfen,
               "lnsgkgsnl/7b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
     // With a "PI" line the rank lines are not read.
-    EXPECT_EQ(read_ok("PI\nP1 *  *  *  *  *  *  *  *  * \n+\n").init_position_sfen, std::string(START));
+    EXPECT_EQ(csa_read_ok("PI\nP1 *  *  *  *  *  *  *  *  * \n+\n").init_position_sfen, std::string(START));
 }
 
 TEST(CsaReader, NoPositionLinesIsTheStartWithTheSideMark) {
-    EXPECT_EQ(read_ok("V2.2\n").init_position_sfen, std::string(START));
-    const Record r = read_ok("-\n-3334FU\n");
+    EXPECT_EQ(csa_read_ok("V2.2\n").init_position_sfen, std::string(START));
+    const Record r = csa_read_ok("-\n-3334FU\n");
     EXPECT_EQ(r.init_position_sfen, "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
     EXPECT_EQ(record_move_count(r), 1u);
 }
@@ -195,7 +195,7 @@ struct SetUpCase {
 class CsaPieceGroups : public ::testing::TestWithParam<SetUpCase> {};
 
 TEST_P(CsaPieceGroups, PlaceAndHandOut) {
-    EXPECT_EQ(read_ok(GetParam().text).init_position_sfen, std::string(GetParam().sfen));
+    EXPECT_EQ(csa_read_ok(GetParam().text).init_position_sfen, std::string(GetParam().sfen));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,10 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
         SetUpCase{"P+59OU00AL\nP-51OU00AL\n+\n", "4k4/9/9/9/9/9/9/9/4K4 b 18P4L4N4S4G2B2R 1"},
         SetUpCase{"P+59OU11HI21HI31HI\nP-51OU00AL\n+\n", "4k1RRR/9/9/9/9/9/9/9/4K4 b 18p4l4n4s4g2b 1"},
         // A rank given again replaces the earlier one; fewer than nine cells leave the rest empty.
-        SetUpCase{"P1-KY\nP1 *  * -OU\nP9+OU\n+\n", "2k6/9/9/9/9/9/9/9/K8 b - 1"}));
+        SetUpCase{"P1-KY\nP1 *  * -OU\nP9+OU\n+\n", "2k6/9/9/9/9/9/9/9/K8 b - 1"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.text}); });
 
 TEST(CsaReader, HeaderLines) {
-    const Record r = read_ok(
+    const Record r = csa_read_ok(
         "'CSA encoding=UTF-8\nV2.2\nN+ Sente \nN-Gote\n$EVENT: Cup \n$SITE:Here\n$START_TIME:a\n$END_TIME:b\n"
         "$TIME_LIMIT:00:25+60\n$TIME+:300+10+5\n$TIME-:bad\n$MAX_MOVES:+256\n$JISHOGI:24\n$Foo:bar\n$Foo:baz\n"
         "$NOTE:a\\nb\\\\c\\x\\\n$NOTE:second\n$nocolon\n");
@@ -234,13 +235,13 @@ TEST(CsaReader, HeaderLines) {
     EXPECT_EQ(md.impasse_rule, "24");
     EXPECT_EQ(md.get(MK::Comment), "a\nb\\c\\x\\\nsecond");
     EXPECT_EQ(md.attributes, (std::map<std::string, std::string, std::less<>>{{"Foo", "baz"}}));
-    EXPECT_EQ(read_ok("$TIME:300+10+5\n").metadata.time_control, (TimeControl{300, 10, 5}));
-    EXPECT_FALSE(read_ok("$MAX_MOVES:abc\n").metadata.max_moves);
-    EXPECT_FALSE(read_ok("$MAX_MOVES:4294967296\n").metadata.max_moves);
+    EXPECT_EQ(csa_read_ok("$TIME:300+10+5\n").metadata.time_control, (TimeControl{300, 10, 5}));
+    EXPECT_FALSE(csa_read_ok("$MAX_MOVES:abc\n").metadata.max_moves);
+    EXPECT_FALSE(csa_read_ok("$MAX_MOVES:4294967296\n").metadata.max_moves);
 }
 
 TEST(CsaReader, ItemsCommentsTimesAndEvaluations) {
-    const Record r = read_ok(
+    const Record r = csa_read_ok(
         "\xEF\xBB\xBFPI\r\n+\r\n'*opening\r\n'*  second  \r\n+7776FU,T12,'*good\n'* more\n'** engine line\n"
         "'**評価値=+123\n-3334FU\nT1:30\n'**評価値='**評価値=-99999\nT=5\n+2726FU\n'**評価値=12a\n'plain comment\n");
     EXPECT_EQ(record_node(r, r.root).annotations.comment, "opening\nsecond");
@@ -261,11 +262,11 @@ TEST(CsaReader, ItemsCommentsTimesAndEvaluations) {
     EXPECT_FALSE(a2.comment);
     EXPECT_FALSE(a2.time);
     // An evaluation before any move is skipped.
-    EXPECT_FALSE(record_node(read_ok("'**評価値=5\n+7776FU\n"), 2).annotations.engine_info);
+    EXPECT_FALSE(record_node(csa_read_ok("'**評価値=5\n+7776FU\n"), 2).annotations.engine_info);
 }
 
 TEST(CsaReader, TheSignIsNotCompared) {
-    const Record r = read_ok("PI\n+\n-7776FU\n");
+    const Record r = csa_read_ok("PI\n+\n-7776FU\n");
     EXPECT_EQ(main_moves(r), std::vector<Move>{*move_from_usi("7g7f")});
 }
 
@@ -281,7 +282,7 @@ class CsaSpecials : public ::testing::TestWithParam<SpecialCase> {};
 
 TEST_P(CsaSpecials, KindResultAndRaw) {
     const SpecialCase& c = GetParam();
-    const Record r = read_ok(std::string("PI\n+\n") + c.moves + c.line + "\n");
+    const Record r = csa_read_ok(std::string("PI\n+\n") + c.moves + c.line + "\n");
     const RecordNode& last = record_node(r, record_main_line_last(r));
     ASSERT_EQ(last.kind, NodeKind::Terminal);
     EXPECT_EQ(last.special->kind, c.kind);
@@ -307,18 +308,19 @@ INSTANTIATE_TEST_SUITE_P(
         SpecialCase{"", "%MAX_MOVES", K::MaxMoves, 6, ""}, SpecialCase{"", "%SENNICHITE", K::RepetitionDraw, 2, ""},
         SpecialCase{"", "%ERROR", K::Unknown, 3, "ERROR"}, SpecialCase{"", "%MATTA", K::Unknown, 11, "MATTA"},
         SpecialCase{"", "%%X", K::Unknown, 11, "X"}, SpecialCase{"", "%", K::Unknown, 11, ""},
-        SpecialCase{"", "%toryo", K::Unknown, 11, "toryo"}));
+        SpecialCase{"", "%toryo", K::Unknown, 11, "toryo"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.line, *info.param.moves ? "white_to_move" : "black_to_move"}); });
 
 TEST(CsaReader, ShortSpecialBeforeAnyMoveIsTheTerminal) {
     // The writer's own text of a record with no moves and White to move.
-    const Record r = read_ok("V2.2\nPI82HI\n-\n%TORYO\n");
+    const Record r = csa_read_ok("V2.2\nPI82HI\n-\n%TORYO\n");
     EXPECT_EQ(r.init_position_sfen, "lnsgkgsnl/7b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
     const RecordNode& last = record_node(r, record_main_line_last(r));
     ASSERT_EQ(last.kind, NodeKind::Terminal);
     EXPECT_EQ(last.special->kind, K::Resign);
     EXPECT_EQ(last.special->result, 0);  // White to move resigned
     // A "%" line ends the header: what follows is the terminal's or ignored.
-    const Record t = read_ok("%KACHI\n'*why\nT3\n+7776FU\n");
+    const Record t = csa_read_ok("%KACHI\n'*why\nT3\n+7776FU\n");
     EXPECT_EQ(record_move_count(t), 0u);
     const RecordNode& end = record_node(t, record_main_line_last(t));
     EXPECT_EQ(end.special->result, 4);
@@ -327,7 +329,7 @@ TEST(CsaReader, ShortSpecialBeforeAnyMoveIsTheTerminal) {
 }
 
 TEST(CsaReader, AfterTheTerminalOnlyCommentsAndTimesAreRead) {
-    const Record r = read_ok("PI\n+\n+7776FU\n%TORYO,T7\n'*a\n\nT=9\n'*b\nnonsense line\n'*c\n");
+    const Record r = csa_read_ok("PI\n+\n+7776FU\n%TORYO,T7\n'*a\n\nT=9\n'*b\nnonsense line\n'*c\n");
     const RecordNode& last = record_node(r, record_main_line_last(r));
     EXPECT_EQ(last.annotations.comment, "a\nb");
     EXPECT_EQ(last.annotations.time, Duration::from_ms(9000));
@@ -353,7 +355,7 @@ struct ErrorCase {
 
 class CsaErrors : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(CsaErrors, Text) { EXPECT_EQ(read_error(GetParam().text), GetParam().message); }
+TEST_P(CsaErrors, Text) { EXPECT_EQ(csa_read_error(GetParam().text), GetParam().message); }
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, CsaErrors,
@@ -379,7 +381,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU"
                   "00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU"
                   "00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU00FU\n",
-                  "failed to parse SFEN: invalid hand count for PieceType(1): 80"}));
+                  "failed to parse SFEN: invalid hand count for PieceType(1): 80"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.message}); });
 
 }  // namespace
 }  // namespace korvan::test

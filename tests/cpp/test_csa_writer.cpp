@@ -14,23 +14,23 @@ namespace {
 
 using K = SpecialMoveKind;
 
-std::string write_ok(const Record& r) {
+std::string csa_text(const Record& r) {
     auto text = write_csa(r);
     if (!text) throw std::runtime_error("CSA writer refused: " + csa_error_display(text.error()));
     return *text;
 }
 
-Record with_moves(std::optional<std::string> sfen, std::initializer_list<const char*> usi) {
+Record csa_with_moves(std::optional<std::string> sfen, std::initializer_list<const char*> usi) {
     Record r = *record_new(std::move(sfen));
     RecordNodeId at = r.root;
     for (const char* m : usi) at = *record_append_move(r, at, *move_from_usi(m), {});
     return r;
 }
 
-TEST(CsaWriter, EmptyRecordAtTheStart) { EXPECT_EQ(write_ok(record_new_startpos()), "V2.2\nPI\n+\n"); }
+TEST(CsaWriter, EmptyRecordAtTheStart) { EXPECT_EQ(csa_text(record_new_startpos()), "V2.2\nPI\n+\n"); }
 
 TEST(CsaWriter, StartWithAnotherMoveNumberGetsBoardLines) {
-    const std::string text = write_ok(*record_new("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 2"));
+    const std::string text = csa_text(*record_new("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 2"));
     std::string board;
     position_to_csa_board(board, position_startpos());
     EXPECT_EQ(text, "V2.2\n" + board);
@@ -38,29 +38,29 @@ TEST(CsaWriter, StartWithAnotherMoveNumberGetsBoardLines) {
 }
 
 TEST(CsaWriter, HandicapAndMoves) {
-    Record r = with_moves("lnsgkgsnl/1r7/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1", {"3c3d", "7g7f"});
+    Record r = csa_with_moves("lnsgkgsnl/1r7/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1", {"3c3d", "7g7f"});
     const auto ids = record_main_line_ids(r);
     record_node(r, ids[0]).annotations.time = Duration::from_ms(12'999);
     record_node(r, ids[1]).annotations.time = Duration{5'000'000, 0};  // past 32-bit milliseconds
-    EXPECT_EQ(write_ok(r), "V2.2\nPI22KA\n-\n-3334FU\nT12\n+7776FU\nT0\n");
+    EXPECT_EQ(csa_text(r), "V2.2\nPI22KA\n-\n-3334FU\nT12\n+7776FU\nT0\n");
 }
 
 TEST(CsaWriter, MovesDropsPromotionsAndTerminal) {
-    Record r = with_moves(std::nullopt, {"7g7f", "3c3d", "8h2b+", "3a2b", "B*5e"});
+    Record r = csa_with_moves(std::nullopt, {"7g7f", "3c3d", "8h2b+", "3a2b", "B*5e"});
     Annotations a;
     a.comment = "  first line \r\n\n second\rline\n";
     a.time = Duration::from_ms(7'500);
     (void)record_append_terminal(r, record_main_line_last(r), SpecialMove{K::Resign, BLACK_WIN, "", "x"}, a);
     record_set_initial_comment(r, std::string("opening"));
-    EXPECT_EQ(write_ok(r),
+    EXPECT_EQ(csa_text(r),
               "V2.2\nPI\n+\n'*opening\n+7776FU\nT0\n-3334FU\nT0\n+8822UM\nT0\n-3122GI\nT0\n+0055KA\nT0\n%TORYO\nT7\n"
               "'*first line\n'*second\rline\n");
 }
 
 TEST(CsaWriter, TerminalWithoutTimeHasNoTimeLine) {
-    Record r = with_moves(std::nullopt, {"7g7f"});
+    Record r = csa_with_moves(std::nullopt, {"7g7f"});
     (void)record_set_main_terminal(r, SpecialMove{K::Interrupt, PAUSED, "", std::nullopt}, {});
-    EXPECT_EQ(write_ok(r), "V2.2\nPI\n+\n+7776FU\nT0\n%CHUDAN\n");
+    EXPECT_EQ(csa_text(r), "V2.2\nPI\n+\n+7776FU\nT0\n%CHUDAN\n");
 }
 
 TEST(CsaWriter, HeaderLinesInOrder) {
@@ -81,7 +81,7 @@ TEST(CsaWriter, HeaderLinesInOrder) {
     md.max_moves = 256;
     md.impasse_rule = "24";
     md.attributes = {{"EVENT", "skipped"}, {"event", "kept"}, {"TIME", "kept: TIME_LIMIT was written"}, {"B", "x"}, {"AB", "y"}};
-    EXPECT_EQ(write_ok(r),
+    EXPECT_EQ(csa_text(r),
               "V2.2\n$NOTE:a\\\\b\\nc\rd\nN+B\nN-W\n$EVENT:E\n$SITE:S\n$START_TIME:st\n$END_TIME:en\n"
               "$TIME_LIMIT:00:25+60\n$TIME+:0+0+0\n$TIME-:600+10+0\n$MAX_MOVES:256\n$JISHOGI:24\n"
               "$AB:y\n$B:x\n$TIME:kept: TIME_LIMIT was written\n$event:kept\nPI\n+\n");
@@ -99,7 +99,7 @@ TEST_P(CsaTimeControl, Line) {
     r.metadata.time_control = GetParam().tc;
     r.metadata.attributes = {{"EVENT", "e"}};  // written: the record has no event
     const std::string line = GetParam().line;
-    EXPECT_EQ(write_ok(r), "V2.2\n" + (line.empty() ? "" : line + "\n") + "$EVENT:e\nPI\n+\n");
+    EXPECT_EQ(csa_text(r), "V2.2\n" + (line.empty() ? "" : line + "\n") + "$EVENT:e\nPI\n+\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(TimeControls, CsaTimeControl,
@@ -108,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(TimeControls, CsaTimeControl,
                                            TimeControlCase{{600, 0, 0}, "$TIME_LIMIT:00:10+0"},
                                            TimeControlCase{{3599, 0, 0}, "$TIME_LIMIT:00:59+0"},
                                            TimeControlCase{{3600 * 100 + 59, 5, 0}, "$TIME_LIMIT:100:00+5"},
-                                           TimeControlCase{{1500, 0, 10}, "$TIME:1500+0+10"}));
+                                           TimeControlCase{{1500, 0, 10}, "$TIME:1500+0+10"}),
+                         [](const auto& info) { return test::case_name(info.index, {*info.param.line ? info.param.line : "none"}); });
 
 struct TerminalLineCase {
     SpecialMoveKind kind;
@@ -121,9 +122,9 @@ class CsaTerminalLine : public ::testing::TestWithParam<TerminalLineCase> {};
 
 TEST_P(CsaTerminalLine, Line) {
     const TerminalLineCase& c = GetParam();
-    Record r = c.white_to_move ? with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
+    Record r = c.white_to_move ? csa_with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
     (void)record_set_main_terminal(r, SpecialMove{c.kind, BLACK_WIN, c.name, std::nullopt}, {});
-    const std::string text = write_ok(r);
+    const std::string text = csa_text(r);
     EXPECT_TRUE(text.ends_with(std::string("\n") + c.line + "\n")) << text;
 }
 
@@ -142,10 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
         TerminalLineCase{K::WinByDeclaration, "", false, "%KACHI"}, TerminalLineCase{K::WinByDefault, "", false, "%KACHI"},
         TerminalLineCase{K::Try, "", false, "%KACHI"}, TerminalLineCase{K::LoseByDefault, "", false, "%TORYO"},
         TerminalLineCase{K::Unknown, "%ERROR", false, "%ERROR"}, TerminalLineCase{K::Unknown, "ERROR", false, "%ERROR"},
-        TerminalLineCase{K::Unknown, "", false, "%"}, TerminalLineCase{K::Unknown, "a\r\nb", false, "%a  b"}));
+        TerminalLineCase{K::Unknown, "", false, "%"}, TerminalLineCase{K::Unknown, "a\r\nb", false, "%a  b"}),
+                         [](const auto& info) { return test::case_name(info.index, {SPECIAL_MOVE_KIND_NAMES[static_cast<int>(info.param.kind)], info.param.name, info.param.white_to_move ? "white" : "black"}); });
 
 TEST(CsaWriter, StoredLineFeedsCannotAddLines) {
-    Record r = with_moves(std::nullopt, {"7g7f"});
+    Record r = csa_with_moves(std::nullopt, {"7g7f"});
     using MK = RecordMetadataKey;
     r.metadata.set(MK::BlackPlayer, "x\n%CHUDAN");
     r.metadata.set(MK::WhitePlayer, "y\r\n+2726FU");
@@ -153,7 +155,7 @@ TEST(CsaWriter, StoredLineFeedsCannotAddLines) {
     r.metadata.impasse_rule = "j\nN-z";
     r.metadata.attributes = {{"k\nP1", "v\n%TORYO"}};
     r.metadata.set(MK::Comment, "note\nline");
-    const std::string text = write_ok(r);
+    const std::string text = csa_text(r);
     EXPECT_EQ(text, "V2.2\n$NOTE:note\\nline\nN+x %CHUDAN\nN-y  +2726FU\n$EVENT:e $SITE:injected\n$JISHOGI:j N-z\n"
                     "$k P1:v %TORYO\nPI\n+\n+7776FU\nT0\n");
     const Record back = *parse_csa(text);
@@ -165,15 +167,15 @@ TEST(CsaWriter, StoredLineFeedsCannotAddLines) {
 }
 
 TEST(CsaWriter, VariationsAreNotWritten) {
-    Record r = with_moves(std::nullopt, {"7g7f"});
+    Record r = csa_with_moves(std::nullopt, {"7g7f"});
     (void)record_append_move(r, r.root, *move_from_usi("2g2f"), {});
-    EXPECT_EQ(write_ok(r), "V2.2\nPI\n+\n+7776FU\nT0\n");
+    EXPECT_EQ(csa_text(r), "V2.2\nPI\n+\n+7776FU\nT0\n");
 }
 
 TEST(CsaWriter, Errors) {
     EXPECT_EQ(csa_error_display(write_csa(*record_new("bad")).error()),
               "failed to parse SFEN: " + sfen_error_display(parse_sfen_fields("bad").error()));
-    Record r = with_moves(std::nullopt, {"7g7f", "7g7f"});
+    Record r = csa_with_moves(std::nullopt, {"7g7f", "7g7f"});
     EXPECT_EQ(csa_error_display(write_csa(r).error()), "illegal move at index 1");
     Record special = record_new_startpos();
     (void)record_append_move(special, special.root, MOVE_RESIGN, {});
@@ -202,7 +204,7 @@ TEST(CsaRoundTrip, RandomRecordsKeepMainLineTimesCommentsAndWinner) {
     std::mt19937_64 rng(20240611);
     for (int n = 0; n < 300; ++n) {
         const Record r = random_record(rng, {.max_moves = 160, .variations = n % 3 == 0, .metadata = true});
-        const std::string text = write_ok(r);
+        const std::string text = csa_text(r);
         auto back = parse_csa(text);
         ASSERT_TRUE(back) << csa_error_display(back.error()) << "\n" << text;
         SCOPED_TRACE(text);
@@ -236,7 +238,7 @@ TEST(CsaRoundTrip, RandomRecordsKeepMainLineTimesCommentsAndWinner) {
         if (expected.time_control == TimeControl{}) expected.time_control.reset();
         EXPECT_EQ(back->metadata, expected);
         // The text is a fixed point of reading and writing.
-        EXPECT_EQ(write_ok(*back), text);
+        EXPECT_EQ(csa_text(*back), text);
     }
 }
 

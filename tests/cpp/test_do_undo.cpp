@@ -66,7 +66,8 @@ TEST_P(RandomPlayout, IncrementalStateMatchesRecomputation) {
 INSTANTIATE_TEST_SUITE_P(Starts, RandomPlayout,
                          ::testing::Values(STARTPOS_SFEN.data(), test::MATSURI,
                                            "4k4/9/9/9/9/9/9/9/4K4 b RB2G2S2N2L9Pr2g2s2n2l9p 1",
-                                           "8k/9/9/9/9/9/9/9/K8 w 2R2B4G4S4N4L18P 1"));
+                                           "8k/9/9/9/9/9/9/9/K8 w 2R2B4G4S4N4L18P 1"),
+                         [](const auto& info) { return test::case_name(info.index, {"start"}); });
 
 TEST(DoUndo, UnderflowLeavesThePositionAlone) {
     Position pos = position_startpos();

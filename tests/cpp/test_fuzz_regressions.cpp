@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A White rook down the open 5th file; White drops a pawn elsewhere.
         StandingCheckCase{"4k4/9/9/9/4r4/9/9/9/4K4 w p 1", "P*1a"},
         // The case the USI position harness found: a bishop on 5f sees the king on 2i.
-        StandingCheckCase{"l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1P2bPP1P/P5GsR/9/LN4bKL w GR5gLnsg 1", "G*3b"}));
+        StandingCheckCase{"l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1P2bPP1P/P5GsR/9/LN4bKL w GR5gLnsg 1", "G*3b"}),
+                         [](const auto& info) { return test::case_name(info.index, {"move", info.param.move}); });
 
 // A set-up may give a side two kings. The one on king_square is the king that checks,
 // pins and evasions refer to; any other moves as a plain piece. The legal list and the
@@ -102,4 +103,5 @@ INSTANTIATE_TEST_SUITE_P(
         // The king on 5i may step onto the 4th file the White rook holds.
         "5r2k/9/9/9/9/9/9/9/K3K4 b - 1",
         // The position the legality harness found.
-        "l3n2nl/5+P1gk/2np1s3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GK1/R8/LN4bKL b RG5Pgs 2"));
+        "l3n2nl/5+P1gk/2np1s3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GK1/R8/LN4bKL b RG5Pgs 2"),
+                         [](const auto& info) { return test::case_name(info.index, {"position"}); });

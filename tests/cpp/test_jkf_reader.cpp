@@ -11,13 +11,13 @@ namespace {
 
 using K = SpecialMoveKind;
 
-Record read_ok(std::string_view text) {
+Record jkf_read_ok(std::string_view text) {
     auto r = parse_jkf(text);
     if (!r) throw std::runtime_error("JKF refused: " + jkf_error_display(r.error()));
     return std::move(*r);
 }
 
-std::string read_error(std::string_view text) {
+std::string jkf_read_error(std::string_view text) {
     auto r = parse_jkf(text);
     return r ? "(accepted)" : jkf_error_display(r.error());
 }
@@ -29,7 +29,7 @@ constexpr const char* M3334 = R"({"move":{"from":{"x":3,"y":3},"to":{"x":3,"y":4
 constexpr const char* M2726 = R"({"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6}}})";
 
 TEST(JkfFixture, SameMoveMinimal) {
-    const Record r = read_ok(read_file(fixture_path("jkf/same_move_minimal.jkf")));
+    const Record r = jkf_read_ok(read_file(fixture_path("jkf/same_move_minimal.jkf")));
     EXPECT_FALSE(r.init_position_sfen);
     EXPECT_EQ(r.metadata, RecordMetadata{});
     std::vector<Move> expected;
@@ -46,27 +46,27 @@ TEST(JkfFixture, SameMoveMinimal) {
 }
 
 TEST(JkfReader, EmptyObjectIsTheStartPosition) {
-    const Record r = read_ok("{}");
+    const Record r = jkf_read_ok("{}");
     EXPECT_EQ(r, record_new_startpos());
 }
 
 TEST(JkfReader, IllegalMoveIndexCountsTheOpeningElementAndRestartsInForks) {
-    EXPECT_EQ(read_error(moves_doc(std::string("{},") + M3334)), "illegal move at index 1");
+    EXPECT_EQ(jkf_read_error(moves_doc(std::string("{},") + M3334)), "illegal move at index 1");
     const std::string fork = moves_doc(std::string("{},") + R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"forks":[[)" +
                                        M2726 + "," + M2726 + "]]}");
-    EXPECT_EQ(read_error(fork), "illegal move at index 1");
+    EXPECT_EQ(jkf_read_error(fork), "illegal move at index 1");
 }
 
 TEST(JkfReader, Presets) {
-    EXPECT_FALSE(read_ok(R"({"initial":{"preset":"OTHER"}})").init_position_sfen);
-    EXPECT_FALSE(read_ok(R"({"initial":{"preset":"HIRATE"}})").init_position_sfen);
-    EXPECT_FALSE(read_ok(R"({"initial":{}})").init_position_sfen);
-    EXPECT_EQ(read_ok(R"({"initial":{"preset":"5_L"}})").init_position_sfen,
+    EXPECT_FALSE(jkf_read_ok(R"({"initial":{"preset":"OTHER"}})").init_position_sfen);
+    EXPECT_FALSE(jkf_read_ok(R"({"initial":{"preset":"HIRATE"}})").init_position_sfen);
+    EXPECT_FALSE(jkf_read_ok(R"({"initial":{}})").init_position_sfen);
+    EXPECT_EQ(jkf_read_ok(R"({"initial":{"preset":"5_L"}})").init_position_sfen,
               "1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
-    EXPECT_EQ(read_error(R"({"initial":{"preset":"hirate"}})"), "unsupported JKF preset: hirate");
-    EXPECT_EQ(read_error(R"({"initial":{"preset":"7"}})"), "unsupported JKF preset: 7");
+    EXPECT_EQ(jkf_read_error(R"({"initial":{"preset":"hirate"}})"), "unsupported JKF preset: hirate");
+    EXPECT_EQ(jkf_read_error(R"({"initial":{"preset":"7"}})"), "unsupported JKF preset: 7");
     // A preset that is no string goes on to "data".
-    EXPECT_FALSE(read_ok(R"({"initial":{"preset":5}})").init_position_sfen);
+    EXPECT_FALSE(jkf_read_ok(R"({"initial":{"preset":5}})").init_position_sfen);
 }
 
 // A data object whose file 1 is `file1` and every other file empty.
@@ -79,17 +79,17 @@ std::string data_doc(const std::string& file1, const std::string& extra = "") {
 
 TEST(JkfReader, BoardCellsColorsAndHands) {
     // A cell with only "kind" is Black's; one with only "color" is empty.
-    EXPECT_EQ(read_ok(data_doc(R"([{"kind":"FU"},{"color":1},{"kind":"GY","color":1},{"kind":"RY","color":0},{},{},{},{},{"kind":"OU","color":"1"}])",
+    EXPECT_EQ(jkf_read_ok(data_doc(R"([{"kind":"FU"},{"color":1},{"kind":"GY","color":1},{"kind":"RY","color":0},{},{},{},{},{"kind":"OU","color":"1"}])",
                                R"(,"hands":[{"FU":2,"KI":1,"HI":0,"KA":-1,"GI":1.5},{"HI":1}])"))
                   .init_position_sfen,
               "8P/9/8k/8+R/9/9/9/9/8K b G2Pr 1");
-    EXPECT_EQ(read_ok(data_doc("[{},{},{},{},{},{},{},{},{}]", R"(,"color":1,"hands":"none")")).init_position_sfen,
+    EXPECT_EQ(jkf_read_ok(data_doc("[{},{},{},{},{},{},{},{},{}]", R"(,"color":1,"hands":"none")")).init_position_sfen,
               "9/9/9/9/9/9/9/9/9 w - 1");
 }
 
 TEST(JkfReader, Times) {
     const auto time_of = [](const std::string& time) {
-        const Record r = read_ok(moves_doc(std::string("{},") + R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"time":)" + time + "}"));
+        const Record r = jkf_read_ok(moves_doc(std::string("{},") + R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"time":)" + time + "}"));
         return record_node(r, record_main_line_ids(r)[0]).annotations.time;
     };
     EXPECT_EQ(time_of(R"({"now":{"m":1,"s":30},"total":{"h":9}})"), Duration::from_ms(90'000));
@@ -101,16 +101,16 @@ TEST(JkfReader, Times) {
 }
 
 TEST(JkfReader, SameTakesThePreviousDestination) {
-    const Record r = read_ok(moves_doc(std::string("{},") + M7776 + "," + M3334 +
+    const Record r = jkf_read_ok(moves_doc(std::string("{},") + M7776 + "," + M3334 +
                                        R"(,{"move":{"from":{"x":8,"y":8},"to":{"x":2,"y":2},"promote":true}},{"move":{"from":{"x":3,"y":1},"same":true}})"));
     EXPECT_EQ(main_moves(r).back(), *move_from_usi("3a2b"));
-    EXPECT_EQ(read_error(moves_doc(R"({},{"move":{"from":{"x":7,"y":7},"same":true}})")),
+    EXPECT_EQ(jkf_read_error(moves_doc(R"({},{"move":{"from":{"x":7,"y":7},"same":true}})")),
               "invalid move: same move without previous square");
 }
 
 TEST(JkfReader, Specials) {
     const auto terminal = [](const std::string& entries) {
-        const Record r = read_ok(moves_doc(entries));
+        const Record r = jkf_read_ok(moves_doc(entries));
         const RecordNode& n = record_node(r, record_main_line_last(r));
         EXPECT_EQ(n.kind, NodeKind::Terminal);
         return *n.special;
@@ -153,7 +153,7 @@ TEST(JkfReader, Specials) {
 }
 
 TEST(JkfReader, CommentsAndForks) {
-    const Record r = read_ok(moves_doc(
+    const Record r = jkf_read_ok(moves_doc(
         R"({"comments":["opening","","more"]},)" + std::string(R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"comments":["a"],)"
                                                               R"("forks":[[{"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6}},"comments":["alt"]},{"special":"CHUDAN"}],[],)"
                                                               R"([{"comments":["fork comment"]},{"move":{"from":{"x":1,"y":7},"to":{"x":1,"y":6}}},)"
@@ -173,7 +173,7 @@ TEST(JkfReader, CommentsAndForks) {
 }
 
 TEST(JkfReader, Header) {
-    const Record r = read_ok(
+    const Record r = jkf_read_ok(
         R"({"header":{"先手":"A","後手":"B","棋戦":"E","場所":"S","備考":"n\nm","開始日時":"s","終了日時":"e","持将棋":"24",)"
         R"("持ち時間":"10分秒読み30秒","先手持ち時間":"600+10+0","後手持ち時間":"bad","最大手数":"256",)"
         R"("x":3.5,"y":true,"z":[1,{"b":null,"a":"é"}],"n":null,"s":"text","big":18446744073709551615}})");
@@ -195,11 +195,11 @@ TEST(JkfReader, Header) {
                                  {"big", "18446744073709551615"}, {"s", "text"}, {"x", "3.5"}, {"y", "true"},
                                  {"z", R"([1,{"a":"é","b":null}])"}}));
     for (const char* value : {"256", "\"+256\""})
-        EXPECT_EQ(read_ok(std::string(R"({"header":{"最大手数":)") + value + "}}").metadata.max_moves, 256u);
+        EXPECT_EQ(jkf_read_ok(std::string(R"({"header":{"最大手数":)") + value + "}}").metadata.max_moves, 256u);
     for (const char* value : {"-1", "4294967296", "\"x\"", "2.0", "null"})
-        EXPECT_FALSE(read_ok(std::string(R"({"header":{"最大手数":)") + value + "}}").metadata.max_moves) << value;
+        EXPECT_FALSE(jkf_read_ok(std::string(R"({"header":{"最大手数":)") + value + "}}").metadata.max_moves) << value;
     // A standard field of another type is cleared.
-    EXPECT_FALSE(read_ok(R"({"header":{"先手":5}})").metadata.get(MK::BlackPlayer));
+    EXPECT_FALSE(jkf_read_ok(R"({"header":{"先手":5}})").metadata.get(MK::BlackPlayer));
 }
 
 struct ErrorCase {
@@ -209,9 +209,9 @@ struct ErrorCase {
 
 class JkfErrors : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(JkfErrors, Text) { EXPECT_EQ(read_error(GetParam().doc), GetParam().message); }
+TEST_P(JkfErrors, Text) { EXPECT_EQ(jkf_read_error(GetParam().doc), GetParam().message); }
 
-std::string entry(const std::string& body) { return moves_doc("{}," + body); }
+std::string entry_doc(const std::string& body) { return moves_doc("{}," + body); }
 std::string structure(const std::string& text) { return "invalid JKF structure: " + text; }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -232,32 +232,33 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{R"({"header":[]})", structure("header must be an object")},
         ErrorCase{R"({"moves":{}})", structure("moves must be an array")},
         ErrorCase{moves_doc("1"), structure("move entry must be an object")},
-        ErrorCase{entry(R"({"comments":"x"})"), structure("comments must be an array")},
-        ErrorCase{entry(R"({"comments":[1]})"), structure("comments item must be a string")},
-        ErrorCase{entry(R"({"time":1})"), structure("time must be an object")},
-        ErrorCase{entry(R"({"time":{"now":1}})"), structure("time.now must be an object")},
-        ErrorCase{entry(R"({"time":{"now":{"h":1193,"m":2,"s":48}}})"), structure("time.now exceeds u32 milliseconds")},
-        ErrorCase{entry(R"({"time":{"now":{"h":18446744073709551615}}})"), structure("time.now exceeds u32 milliseconds")},
-        ErrorCase{entry(R"({"move":1})"), structure("move must be an object")},
-        ErrorCase{entry(R"({"special":1})"), structure("special must be a string")},
-        ErrorCase{entry(R"({"move":{"from":{"x":7,"y":7}}})"), structure("move.to is required")},
-        ErrorCase{entry(R"({"move":{"to":{"x":5,"y":5}}})"), structure("drop move requires piece")},
-        ErrorCase{entry(R"({"move":{"to":{"x":5,"y":5},"piece":"OU"}})"), "invalid move: invalid drop piece: OU"},
-        ErrorCase{entry(R"({"move":{"to":{"x":5,"y":5},"piece":"ZZ"}})"), "invalid move: invalid drop piece: ZZ"},
-        ErrorCase{entry(R"({"move":{"to":{"x":5,"y":5},"piece":"KA"}})"), "illegal move at index 1"},
-        ErrorCase{entry(R"({"move":{"to":[],"from":{"x":7,"y":7}}})"), structure("place must be an object")},
-        ErrorCase{entry(R"({"move":{"to":{"x":"7","y":6}}})"), structure("place.x must be an integer")},
-        ErrorCase{entry(R"({"move":{"to":{"x":7,"y":-6}}})"), structure("place.y must be an integer")},
-        ErrorCase{entry(R"({"move":{"to":{"x":0,"y":5}}})"), structure("place out of board: 0,5")},
-        ErrorCase{entry(R"({"move":{"to":{"x":7,"y":10}}})"), structure("place out of board: 7,10")},
-        ErrorCase{entry(std::string(R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"forks":{}})")), structure("forks must be an array")},
-        ErrorCase{entry(std::string(R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"forks":[1]})")), structure("fork must be an array")},
+        ErrorCase{entry_doc(R"({"comments":"x"})"), structure("comments must be an array")},
+        ErrorCase{entry_doc(R"({"comments":[1]})"), structure("comments item must be a string")},
+        ErrorCase{entry_doc(R"({"time":1})"), structure("time must be an object")},
+        ErrorCase{entry_doc(R"({"time":{"now":1}})"), structure("time.now must be an object")},
+        ErrorCase{entry_doc(R"({"time":{"now":{"h":1193,"m":2,"s":48}}})"), structure("time.now exceeds u32 milliseconds")},
+        ErrorCase{entry_doc(R"({"time":{"now":{"h":18446744073709551615}}})"), structure("time.now exceeds u32 milliseconds")},
+        ErrorCase{entry_doc(R"({"move":1})"), structure("move must be an object")},
+        ErrorCase{entry_doc(R"({"special":1})"), structure("special must be a string")},
+        ErrorCase{entry_doc(R"({"move":{"from":{"x":7,"y":7}}})"), structure("move.to is required")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":5,"y":5}}})"), structure("drop move requires piece")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":5,"y":5},"piece":"OU"}})"), "invalid move: invalid drop piece: OU"},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":5,"y":5},"piece":"ZZ"}})"), "invalid move: invalid drop piece: ZZ"},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":5,"y":5},"piece":"KA"}})"), "illegal move at index 1"},
+        ErrorCase{entry_doc(R"({"move":{"to":[],"from":{"x":7,"y":7}}})"), structure("place must be an object")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":"7","y":6}}})"), structure("place.x must be an integer")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":7,"y":-6}}})"), structure("place.y must be an integer")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":0,"y":5}}})"), structure("place out of board: 0,5")},
+        ErrorCase{entry_doc(R"({"move":{"to":{"x":7,"y":10}}})"), structure("place out of board: 7,10")},
+        ErrorCase{entry_doc(std::string(R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"forks":{}})")), structure("forks must be an array")},
+        ErrorCase{entry_doc(std::string(R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6}},"forks":[1]})")), structure("fork must be an array")},
         ErrorCase{"", "json serialization failed: [json.exception.parse_error.101] parse error at line 1, column 1: "
                       "attempting to parse an empty input; check that your input string or stream contains the expected JSON"},
         ErrorCase{"{}\n x", "json serialization failed: [json.exception.parse_error.101] parse error at line 2, column 2: "
                             "syntax error while parsing value - invalid literal; last read: '{}<U+000A> x'; expected end of input"},
         ErrorCase{"{\"a\":\n[1,}", "json serialization failed: [json.exception.parse_error.101] parse error at line 2, column 4: "
-                                   "syntax error while parsing value - unexpected '}'; expected '[', '{', or a literal"}));
+                                   "syntax error while parsing value - unexpected '}'; expected '[', '{', or a literal"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.message}); });
 
 // Forks nested `depth` levels deep: each fork's only entry is another first move of
 // Black's with its own forks, so every level adds a child to the root.
@@ -269,20 +270,20 @@ std::string nested_forks(std::size_t depth) {
 }
 
 TEST(JkfNesting, ForksAreLimited) {
-    const Record r = read_ok(nested_forks(JKF_MAX_FORK_DEPTH));
+    const Record r = jkf_read_ok(nested_forks(JKF_MAX_FORK_DEPTH));
     EXPECT_EQ(record_children(r, r.root).size(), JKF_MAX_FORK_DEPTH + 1);
-    EXPECT_EQ(read_error(nested_forks(JKF_MAX_FORK_DEPTH + 1)),
+    EXPECT_EQ(jkf_read_error(nested_forks(JKF_MAX_FORK_DEPTH + 1)),
               structure("forks nested deeper than " + std::to_string(JKF_MAX_FORK_DEPTH) + " levels"));
 }
 
 TEST(JkfNesting, HostileDocumentsAreRefusedWithoutExhaustingTheStack) {
     const std::string deep_array(1 << 20, '[');
-    EXPECT_EQ(read_error(deep_array), structure("arrays and objects nested deeper than 1024 levels"));
+    EXPECT_EQ(jkf_read_error(deep_array), structure("arrays and objects nested deeper than 1024 levels"));
     std::string deep_header = R"({"header":{"k":)" + std::string(1000, '[') + std::string(1000, ']') + "}}";
-    EXPECT_EQ(read_ok(deep_header).metadata.attributes.at("k").size(), 2000u);
+    EXPECT_EQ(jkf_read_ok(deep_header).metadata.attributes.at("k").size(), 2000u);
     std::string objects;
     for (int i = 0; i < 200'000; ++i) objects += R"({"a":)";
-    EXPECT_EQ(read_error(objects), structure("arrays and objects nested deeper than 1024 levels"));
+    EXPECT_EQ(jkf_read_error(objects), structure("arrays and objects nested deeper than 1024 levels"));
 }
 
 std::string jkf_place(Square s) {
@@ -319,7 +320,7 @@ TEST(JkfNesting, ManyForksAtTheEndOfALongLine) {
     doc += R"(,{"comments":["end"],"forks":[)";
     for (int i = 0; i < 20'000; ++i) doc += (i ? "," : "") + alternative;
     doc += "]}]}";
-    const Record r = read_ok(doc);
+    const Record r = jkf_read_ok(doc);
     EXPECT_EQ(record_move_count(r), played + 1);
     const RecordNodeId last_played = record_main_line_ids(r)[played - 1];
     EXPECT_EQ(record_node(r, last_played).annotations.comment, "end");

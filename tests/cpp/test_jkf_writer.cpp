@@ -13,13 +13,13 @@ namespace {
 
 using K = SpecialMoveKind;
 
-std::string write_ok(const Record& r) {
+std::string jkf_text(const Record& r) {
     auto text = write_jkf(r);
     if (!text) throw std::runtime_error("JKF writer refused: " + jkf_error_display(text.error()));
     return *text;
 }
 
-Record with_moves(std::optional<std::string> sfen, const std::vector<const char*>& usi) {
+Record jkf_with_moves(std::optional<std::string> sfen, const std::vector<const char*>& usi) {
     Record r = *record_new(std::move(sfen));
     RecordNodeId at = r.root;
     for (const char* m : usi) at = *record_append_move(r, at, *move_from_usi(m), {});
@@ -30,17 +30,17 @@ constexpr const char* ZERO = R"({"now":{"m":0,"s":0},"total":{"m":0,"s":0}})";
 
 // The "move" object of the last main-line move of a record played from `sfen`.
 std::string last_move_object(const char* sfen, const std::vector<const char*>& usi) {
-    const std::string text = write_ok(with_moves(sfen ? std::optional<std::string>(sfen) : std::nullopt, usi));
+    const std::string text = jkf_text(jkf_with_moves(sfen ? std::optional<std::string>(sfen) : std::nullopt, usi));
     const std::size_t at = text.rfind(R"({"move":)");
     const std::size_t end = text.find(R"(,"time":)", at);
     return text.substr(at + 8, end - at - 8);
 }
 
-TEST(JkfWriter, EmptyRecord) { EXPECT_EQ(write_ok(record_new_startpos()), R"({"initial":{"preset":"HIRATE"},"moves":[{}]})"); }
+TEST(JkfWriter, EmptyRecord) { EXPECT_EQ(jkf_text(record_new_startpos()), R"({"initial":{"preset":"HIRATE"},"moves":[{}]})"); }
 
 TEST(JkfWriter, StartWithAnotherMoveNumberIsWrittenAsABoard) {
     const Record r = *record_new("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 2");
-    const std::string text = write_ok(r);
+    const std::string text = jkf_text(r);
     const std::string file1 = R"([{"color":1,"kind":"KY"},{},{"color":1,"kind":"FU"},{},{},{},{"color":0,"kind":"FU"},{},{"color":0,"kind":"KY"}])";
     const std::string file2 = R"([{"color":1,"kind":"KE"},{"color":1,"kind":"KA"},{"color":1,"kind":"FU"},{},{},{},{"color":0,"kind":"FU"},{"color":0,"kind":"HI"},{"color":0,"kind":"KE"}])";
     EXPECT_TRUE(text.starts_with(R"({"initial":{"data":{"board":[)" + file1 + "," + file2 + ",")) << text;
@@ -50,31 +50,31 @@ TEST(JkfWriter, StartWithAnotherMoveNumberIsWrittenAsABoard) {
 }
 
 TEST(JkfWriter, PresetsAreMatchedByText) {
-    EXPECT_TRUE(write_ok(*record_new("1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"))
+    EXPECT_TRUE(jkf_text(*record_new("1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"))
                     .starts_with(R"({"initial":{"preset":"5_L"})"));
-    EXPECT_TRUE(write_ok(*record_new("1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 3"))
+    EXPECT_TRUE(jkf_text(*record_new("1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 3"))
                     .starts_with(R"({"initial":{"data":)"));
 }
 
 TEST(JkfWriter, CommentsOfTheRootAreTrimmedAndOfMovesKept) {
-    Record r = with_moves(std::nullopt, {"7g7f"});
+    Record r = jkf_with_moves(std::nullopt, {"7g7f"});
     record_set_initial_comment(r, std::string(" a \n\n b"));
     record_node(r, record_main_line_ids(r)[0]).annotations.comment = " a \r\n\n b\rc\n";
-    EXPECT_EQ(write_ok(r), R"({"initial":{"preset":"HIRATE"},"moves":[{"comments":["a","b"]},)"
+    EXPECT_EQ(jkf_text(r), R"({"initial":{"preset":"HIRATE"},"moves":[{"comments":["a","b"]},)"
                            R"({"comments":[" a ",""," b\rc"],"move":{"color":0,"from":{"x":7,"y":7},"piece":"FU","to":{"x":7,"y":6}},"time":)" +
                                std::string(ZERO) + "}]}");
     record_set_initial_comment(r, std::string("  \n"));
-    EXPECT_TRUE(write_ok(r).find(R"("moves":[{},)") != std::string::npos);
+    EXPECT_TRUE(jkf_text(r).find(R"("moves":[{},)") != std::string::npos);
 }
 
 TEST(JkfWriter, Times) {
-    Record r = with_moves(std::nullopt, {"7g7f", "3c3d", "2g2f", "8c8d"});
+    Record r = jkf_with_moves(std::nullopt, {"7g7f", "3c3d", "2g2f", "8c8d"});
     const auto ids = record_main_line_ids(r);
     record_node(r, ids[0]).annotations.time = Duration::from_ms(1'500);
     record_node(r, ids[1]).annotations.time = Duration::from_ms(3'600'000);
     record_node(r, ids[2]).annotations.time = Duration::from_ms(3'725'999);
     record_node(r, ids[3]).annotations.time = Duration{4'294'968, 0};  // past 32 bits: 0
-    const std::string text = write_ok(r);
+    const std::string text = jkf_text(r);
     EXPECT_NE(text.find(R"("time":{"now":{"m":0,"s":1},"total":{"m":0,"s":1}})"), std::string::npos);
     EXPECT_NE(text.find(R"("time":{"now":{"h":1,"m":0,"s":0},"total":{"h":1,"m":0,"s":0}})"), std::string::npos);
     EXPECT_NE(text.find(R"("time":{"now":{"h":1,"m":2,"s":5},"total":{"h":1,"m":2,"s":7}})"), std::string::npos);
@@ -83,9 +83,9 @@ TEST(JkfWriter, Times) {
     Annotations a;
     a.time = Duration::from_ms(59'999);
     (void)record_set_main_terminal(r, SpecialMove{K::Resign, WHITE_WIN, "", std::nullopt}, a);
-    EXPECT_TRUE(write_ok(r).ends_with(R"({"special":"TORYO","time":{"now":{"m":0,"s":59}}}]})"));
+    EXPECT_TRUE(jkf_text(r).ends_with(R"({"special":"TORYO","time":{"now":{"m":0,"s":59}}}]})"));
     (void)record_set_main_terminal(r, SpecialMove{K::Resign, WHITE_WIN, "", std::nullopt}, {});
-    EXPECT_TRUE(write_ok(r).ends_with(R"({"special":"TORYO"}]})"));
+    EXPECT_TRUE(jkf_text(r).ends_with(R"({"special":"TORYO"}]})"));
 }
 
 struct MoveObjectCase {
@@ -124,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         MoveObjectCase{nullptr, {"6i5h"}, R"({"color":0,"from":{"x":6,"y":9},"piece":"KI","relative":"L","to":{"x":5,"y":8}})"},
         MoveObjectCase{nullptr, {"4i5h"}, R"({"color":0,"from":{"x":4,"y":9},"piece":"KI","relative":"R","to":{"x":5,"y":8}})"},
         MoveObjectCase{"4k4/9/9/9/9/9/9/9/K2GGG3 b - 1", {"5i5h"},
-                       R"({"color":0,"from":{"x":5,"y":9},"piece":"KI","relative":"C","to":{"x":5,"y":8}})"}));
+                       R"({"color":0,"from":{"x":5,"y":9},"piece":"KI","relative":"C","to":{"x":5,"y":8}})"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.moves.empty() ? "none" : info.param.moves.back()}); });
 
 TEST(JkfWriter, HeaderFieldsAndAttributes) {
     Record r = record_new_startpos();
@@ -144,7 +145,7 @@ TEST(JkfWriter, HeaderFieldsAndAttributes) {
     md.max_moves = 256;
     md.impasse_rule = "24";
     md.attributes = {{"先手", "loses to the field"}, {"z\"q", "v"}};
-    EXPECT_EQ(write_ok(r), R"({"header":{"z\"q":"v","備考":"a\nb","先手":"先手の名","先手持ち時間":"0+0+0","場所":"S",)"
+    EXPECT_EQ(jkf_text(r), R"({"header":{"z\"q":"v","備考":"a\nb","先手":"先手の名","先手持ち時間":"0+0+0","場所":"S",)"
                            R"("後手":"W","後手持ち時間":"600+30+0","持将棋":"24","最大手数":256,"棋戦":"E",)"
                            R"("終了日時":"e","開始日時":"s"},"initial":{"preset":"HIRATE"},"moves":[{}]})");
 }
@@ -154,14 +155,14 @@ TEST(JkfWriter, TimeControlTextsReadBack) {
                                  TimeControl{0, 10, 0}, TimeControl{60, 0, 0}}) {
         Record r = record_new_startpos();
         r.metadata.time_control = tc;
-        const std::string text = write_ok(r);
+        const std::string text = jkf_text(r);
         EXPECT_EQ(parse_jkf(text)->metadata.time_control, tc) << text;
     }
     Record r = record_new_startpos();
     r.metadata.time_control = TimeControl{600, 30, 0};
-    EXPECT_NE(write_ok(r).find(R"("持ち時間":"10分秒読み30秒")"), std::string::npos);
+    EXPECT_NE(jkf_text(r).find(R"("持ち時間":"10分秒読み30秒")"), std::string::npos);
     r.metadata.time_control = TimeControl{5400 + 59, 0, 7};
-    EXPECT_NE(write_ok(r).find(R"("持ち時間":"1時間30分加算7秒")"), std::string::npos);
+    EXPECT_NE(jkf_text(r).find(R"("持ち時間":"1時間30分加算7秒")"), std::string::npos);
 }
 
 struct SpecialCase {
@@ -175,9 +176,9 @@ class JkfSpecialName : public ::testing::TestWithParam<SpecialCase> {};
 
 TEST_P(JkfSpecialName, Name) {
     const SpecialCase& c = GetParam();
-    Record r = c.white_to_move ? with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
+    Record r = c.white_to_move ? jkf_with_moves(std::nullopt, {"7g7f"}) : record_new_startpos();
     (void)record_set_main_terminal(r, SpecialMove{c.kind, INVALID, c.name, std::nullopt}, {});
-    EXPECT_TRUE(write_ok(r).ends_with(std::string(R"({"special":")") + c.special + "\"}]}"));
+    EXPECT_TRUE(jkf_text(r).ends_with(std::string(R"({"special":")") + c.special + "\"}]}"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,16 +193,17 @@ INSTANTIATE_TEST_SUITE_P(
                       SpecialCase{K::WinByDeclaration, "", false, "KACHI"}, SpecialCase{K::WinByDefault, "", false, "KACHI"},
                       SpecialCase{K::Try, "", false, "KACHI"}, SpecialCase{K::LoseByDefault, "", false, "TORYO"},
                       SpecialCase{K::Unknown, "resign", false, "RESIGN"},
-                      SpecialCase{K::Unknown, "straße ǆ ﬁ", false, "STRASSE Ǆ FI"}));
+                      SpecialCase{K::Unknown, "straße ǆ ﬁ", false, "STRASSE Ǆ FI"}),
+                         [](const auto& info) { return test::case_name(info.index, {SPECIAL_MOVE_KIND_NAMES[static_cast<int>(info.param.kind)], info.param.name, info.param.white_to_move ? "white" : "black"}); });
 
 TEST(JkfWriter, AlternativesAtTheFirstMove) {
-    Record r = with_moves(std::nullopt, {"7g7f", "3c3d"});
+    Record r = jkf_with_moves(std::nullopt, {"7g7f", "3c3d"});
     record_node(r, record_main_line_ids(r)[0]).annotations.time = Duration::from_ms(2'000);
     Annotations a;
     a.time = Duration::from_ms(3'000);
     const RecordNodeId alt = *record_append_move(r, r.root, *move_from_usi("2g2f"), a);
     (void)record_append_terminal(r, alt, SpecialMove{K::Resign, BLACK_WIN, "", std::nullopt}, {});
-    EXPECT_EQ(write_ok(r),
+    EXPECT_EQ(jkf_text(r),
               R"({"initial":{"preset":"HIRATE"},"moves":[{},{"forks":[[{"move":{"color":0,"from":{"x":2,"y":7},"piece":"FU","to":{"x":2,"y":6}},)"
               R"("time":{"now":{"m":0,"s":3},"total":{"m":0,"s":5}}},{"special":"TORYO"}]],)"
               R"("move":{"color":0,"from":{"x":7,"y":7},"piece":"FU","to":{"x":7,"y":6}},"time":{"now":{"m":0,"s":2},"total":{"m":0,"s":2}}},)"
@@ -211,8 +213,8 @@ TEST(JkfWriter, AlternativesAtTheFirstMove) {
 TEST(JkfWriter, Errors) {
     EXPECT_EQ(jkf_error_display(write_jkf(*record_new("bad")).error()),
               "failed to parse SFEN: " + sfen_error_display(parse_sfen_fields("bad").error()));
-    EXPECT_EQ(jkf_error_display(write_jkf(with_moves(std::nullopt, {"7g7f", "7g7f"})).error()), "illegal move at index 1");
-    Record r = with_moves(std::nullopt, {"7g7f"});
+    EXPECT_EQ(jkf_error_display(write_jkf(jkf_with_moves(std::nullopt, {"7g7f", "7g7f"})).error()), "illegal move at index 1");
+    Record r = jkf_with_moves(std::nullopt, {"7g7f"});
     const RecordNodeId alt = *record_append_move(r, r.root, *move_from_usi("2g2f"), {});
     (void)record_append_move(r, alt, *move_from_usi("2f2e"), {});
     EXPECT_EQ(jkf_error_display(write_jkf(r).error()), "invalid move: illegal variation move");
@@ -221,7 +223,7 @@ TEST(JkfWriter, Errors) {
 // A record whose variations nest `depth` levels: each level an alternative move with
 // one reply below it, the next level's alternative standing beside that reply.
 Record nested_variations(std::size_t depth) {
-    Record r = with_moves(std::nullopt, {"7g7f", "3c3d"});
+    Record r = jkf_with_moves(std::nullopt, {"7g7f", "3c3d"});
     RecordNodeId parent = record_main_line_ids(r)[0];
     Position pos = position_startpos();
     play(pos, "7g7f");
@@ -248,7 +250,7 @@ std::string first_difference(const std::string& a, const std::string& b) {
 }
 
 TEST(JkfWriter, ForkDepthIsLimitedAndWhatIsWrittenReadsBack) {
-    const std::string text = write_ok(nested_variations(JKF_MAX_FORK_DEPTH));
+    const std::string text = jkf_text(nested_variations(JKF_MAX_FORK_DEPTH));
     auto back = parse_jkf(text);
     ASSERT_TRUE(back) << jkf_error_display(back.error());
     expect_same_tree(nested_variations(JKF_MAX_FORK_DEPTH), *back, [](const RecordNode&, const RecordNode&) {});
@@ -282,7 +284,7 @@ TEST(JkfRoundTrip, RandomTreesKeepShapeTimesCommentsAndResults) {
     std::mt19937_64 rng(99);
     for (int n = 0; n < 200; ++n) {
         const Record r = random_record(rng, {.max_moves = 150, .variations = true, .metadata = true});
-        const std::string text = write_ok(r);
+        const std::string text = jkf_text(r);
         auto back = parse_jkf(text);
         ASSERT_TRUE(back) << jkf_error_display(back.error()) << "\n" << text;
         EXPECT_EQ(placement_of(back->init_position_sfen), placement_of(r.init_position_sfen));
@@ -310,8 +312,8 @@ TEST(JkfRoundTrip, RandomTreesKeepShapeTimesCommentsAndResults) {
         EXPECT_EQ(back->metadata, expected);
         // Totals add whole milliseconds, so a second round may differ where the first
         // dropped them; from then on the text is a fixed point.
-        const std::string again = write_ok(*back);
-        const std::string third = write_ok(*parse_jkf(again));
+        const std::string again = jkf_text(*back);
+        const std::string third = jkf_text(*parse_jkf(again));
         EXPECT_TRUE(third == again) << first_difference(again, third);
     }
 }

@@ -14,20 +14,19 @@ namespace {
 
 constexpr const char* STARTPOS = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1";
 
-Record ki2(const std::string& text) {
+Record read_ki2(const std::string& text) {
     auto r = parse_ki2(text);
     if (!r) throw std::runtime_error("unexpected KI2 error: " + ki2_error_display(r.error()));
     return std::move(*r);
 }
 
-std::string ki2_error(const std::string& text) {
+std::string read_ki2_error(const std::string& text) {
     auto r = parse_ki2(text);
     return r ? "<read>" : ki2_error_display(r.error());
 }
 
-const RecordNode& move_at(const Record& r, std::size_t index) { return record_node(r, record_main_line_ids(r).at(index)); }
 
-std::string terminal_of(const Record& r) {
+std::string ki2_terminal_text(const Record& r) {
     const RecordNode* t = main_terminal(r);
     if (!t) return "none";
     std::string out(SPECIAL_MOVE_KIND_NAMES[static_cast<int>(t->special->kind)]);
@@ -37,7 +36,7 @@ std::string terminal_of(const Record& r) {
 }
 
 TEST(Ki2Reader, EmptyText) {
-    const Record r = ki2("");
+    const Record r = read_ki2("");
     EXPECT_EQ(r.init_position_sfen, STARTPOS);
     EXPECT_EQ(record_move_count(r), 0u);
     EXPECT_FALSE(main_terminal(r));
@@ -52,19 +51,19 @@ TEST(Ki2Reader, LineEndsAndByteOrderMark) {
         crlf += c == '\n' ? "\r\n" : std::string(1, c);
         cr += c == '\n' ? '\r' : c;
     }
-    const Record base = ki2(lf);
+    const Record base = read_ki2(lf);
     EXPECT_EQ(main_line_usi(base), "7g7f 3c3d");
-    EXPECT_EQ(ki2(crlf), base);
-    EXPECT_EQ(ki2(cr), base);
-    EXPECT_EQ(ki2("\xEF\xBB\xBF" + lf), base);
+    EXPECT_EQ(read_ki2(crlf), base);
+    EXPECT_EQ(read_ki2(cr), base);
+    EXPECT_EQ(read_ki2("\xEF\xBB\xBF" + lf), base);
 }
 
 TEST(Ki2Reader, HeaderAndStartPosition) {
-    EXPECT_EQ(ki2("手合割：香落ち\n△３四歩\n").init_position_sfen,
+    EXPECT_EQ(read_ki2("手合割：香落ち\n△３四歩\n").init_position_sfen,
               "lnsgkgsn1/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
-    EXPECT_EQ(ki2("後手番\n先手の持駒：歩\n").init_position_sfen, STARTPOS);
+    EXPECT_EQ(read_ki2("後手番\n先手の持駒：歩\n").init_position_sfen, STARTPOS);
     // "'" opens no comment in the header: the line is a header line like any other.
-    const Record quoted = ki2("'注：あり\n*根\n** 二行目\n▲７六歩\n");
+    const Record quoted = read_ki2("'注：あり\n*根\n** 二行目\n▲７六歩\n");
     EXPECT_EQ(quoted.metadata.attributes.at("'注"), "あり");
     EXPECT_EQ(quoted.nodes[0].annotations.comment, "根\n二行目");
     // A diagram: its file-number line begins with a full-width digit, and a diagram
@@ -88,31 +87,31 @@ TEST(Ki2Reader, HeaderAndStartPosition) {
         "後手番\n"
         "\n"
         "△１二桂\n";
-    const Record r = ki2(diagram);
+    const Record r = read_ki2(diagram);
     EXPECT_EQ(r.init_position_sfen, "7pk/7p1/9/9/9/9/9/9/8K w 12PL4n4s 1");
     EXPECT_EQ(main_line_usi(r), "N*1b");
-    EXPECT_EQ(ki2(
+    EXPECT_EQ(read_ki2(
                   "  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n|\n|\n|\n|\n|\n|\n|\n|\n|\n"
                   "+---------------------------+\n")
                   .init_position_sfen,
               "9/9/9/9/9/9/9/9/9 b - 1");
-    EXPECT_EQ(ki2_error("  ９ ８ ７ ６ ５ ４ ３ ２ １\n").substr(0, 7), "<read>");
+    EXPECT_EQ(read_ki2_error("  ９ ８ ７ ６ ５ ４ ３ ２ １\n").substr(0, 7), "<read>");
     const auto bad = position_from_sfen("9/9/9/9/9/9/9/9/9 b 255P 1");
-    EXPECT_EQ(ki2_error("先手の持駒：歩300\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n"),
+    EXPECT_EQ(read_ki2_error("先手の持駒：歩300\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n"),
               "failed to parse SFEN: " + sfen_error_display(bad.error()));
 }
 
 TEST(Ki2Reader, MoveLines) {
-    EXPECT_EQ(ki2("▲７六歩 △３四歩\n"), ki2("▲７六歩\n△３四歩\n"));
-    EXPECT_EQ(ki2("▲７六歩 △３四歩\n"), ki2("▲７六歩△３四歩"));
-    const Record r = ki2("▲７六歩 △３四歩 ▲２二角成 △同　銀\n▲５五角打 △６二銀\n");
+    EXPECT_EQ(read_ki2("▲７六歩 △３四歩\n"), read_ki2("▲７六歩\n△３四歩\n"));
+    EXPECT_EQ(read_ki2("▲７六歩 △３四歩\n"), read_ki2("▲７六歩△３四歩"));
+    const Record r = read_ki2("▲７六歩 △３四歩 ▲２二角成 △同　銀\n▲５五角打 △６二銀\n");
     EXPECT_EQ(main_line_usi(r), "7g7f 3c3d 8h2b+ 3a2b B*5e 7a6b");
     // "同" on a new line refers to the last move of the line before.
-    EXPECT_EQ(main_line_usi(ki2("▲７六歩 △３四歩 ▲２二角成\n△同　銀\n")), "7g7f 3c3d 8h2b+ 3a2b");
+    EXPECT_EQ(main_line_usi(read_ki2("▲７六歩 △３四歩 ▲２二角成\n△同　銀\n")), "7g7f 3c3d 8h2b+ 3a2b");
 }
 
 TEST(Ki2Reader, CommentsTimesAndEvaluations) {
-    const Record r = ki2(
+    const Record r = read_ki2(
         "*開始\n"
         "*二行目\n"
         "**評価値=33\n"    // the header's: a comment
@@ -129,38 +128,38 @@ TEST(Ki2Reader, CommentsTimesAndEvaluations) {
     EXPECT_EQ(record_move_count(r), 1u);
     EXPECT_EQ(r.nodes[0].annotations.comment, "開始\n二行目\n評価値=33");
     EXPECT_EQ(r.metadata.attributes.at("消費時間"), "0:07");
-    EXPECT_EQ(move_at(r, 0).annotations.comment, "いい手\n注");
-    EXPECT_EQ(move_at(r, 0).annotations.time, Duration::from_ms(3000));
-    ASSERT_TRUE(move_at(r, 0).annotations.engine_info);
-    EXPECT_EQ(move_at(r, 0).annotations.engine_info->eval, -120);
+    EXPECT_EQ(main_line_node(r, 0).annotations.comment, "いい手\n注");
+    EXPECT_EQ(main_line_node(r, 0).annotations.time, Duration::from_ms(3000));
+    ASSERT_TRUE(main_line_node(r, 0).annotations.engine_info);
+    EXPECT_EQ(main_line_node(r, 0).annotations.engine_info->eval, -120);
 
     // A time line in the move section before the first move gives its time to that
     // move; an evaluation there is ignored.
-    const Record timed = ki2("変化：1手\n▲２六歩\n\n消費時間：0:07\n**評価値=9\n▲７六歩\n△３四歩\n");
+    const Record timed = read_ki2("変化：1手\n▲２六歩\n\n消費時間：0:07\n**評価値=9\n▲７六歩\n△３四歩\n");
     EXPECT_EQ(main_line_usi(timed), "7g7f 3c3d");
     EXPECT_EQ(variation_lines(timed), std::vector<std::string>{" | 2g2f"});
-    EXPECT_EQ(move_at(timed, 0).annotations.time, Duration::from_ms(7000));
-    EXPECT_FALSE(move_at(timed, 0).annotations.engine_info);
-    EXPECT_FALSE(move_at(timed, 1).annotations.time);
-    EXPECT_FALSE(move_at(timed, 1).annotations.engine_info);
+    EXPECT_EQ(main_line_node(timed, 0).annotations.time, Duration::from_ms(7000));
+    EXPECT_FALSE(main_line_node(timed, 0).annotations.engine_info);
+    EXPECT_FALSE(main_line_node(timed, 1).annotations.time);
+    EXPECT_FALSE(main_line_node(timed, 1).annotations.engine_info);
 }
 
 TEST(Ki2Reader, Errors) {
     // The silver "reaches" its own bishop: illegal, counted across lines.
-    EXPECT_EQ(ki2_error("▲７六歩 △３四歩\n▲８八銀\n"), "illegal move at index 2");
-    EXPECT_EQ(ki2_error("▲７六歩 △３四歩 ▲８八銀 △８四歩\n"), "illegal move at index 2");
-    EXPECT_EQ(ki2_error("▲同歩\n"), "invalid KI2 move: ▲同歩");
-    EXPECT_EQ(ki2_error("▲７六歩  △Ｘ\n"), "invalid KI2 move: ▲７六歩  △Ｘ");
-    EXPECT_EQ(ki2_error("▲７六歩\nabc\n"), "invalid KI2 move: abc");
-    EXPECT_EQ(ki2_error("▲５五玉打\n"), "invalid KI2 move: ▲５五玉打");
-    EXPECT_EQ(ki2_error("▲５五角打\n"), "illegal move at index 0");
-    EXPECT_EQ(ki2_error("▲７六歩\n変化：3手\n△８四歩\n"), "invalid KI2 line: variation start out of range: 3");
+    EXPECT_EQ(read_ki2_error("▲７六歩 △３四歩\n▲８八銀\n"), "illegal move at index 2");
+    EXPECT_EQ(read_ki2_error("▲７六歩 △３四歩 ▲８八銀 △８四歩\n"), "illegal move at index 2");
+    EXPECT_EQ(read_ki2_error("▲同歩\n"), "invalid KI2 move: ▲同歩");
+    EXPECT_EQ(read_ki2_error("▲７六歩  △Ｘ\n"), "invalid KI2 move: ▲７六歩  △Ｘ");
+    EXPECT_EQ(read_ki2_error("▲７六歩\nabc\n"), "invalid KI2 move: abc");
+    EXPECT_EQ(read_ki2_error("▲５五玉打\n"), "invalid KI2 move: ▲５五玉打");
+    EXPECT_EQ(read_ki2_error("▲５五角打\n"), "illegal move at index 0");
+    EXPECT_EQ(read_ki2_error("▲７六歩\n変化：3手\n△８四歩\n"), "invalid KI2 line: variation start out of range: 3");
 }
 
 std::string ten_moves() { return "▲７六歩 △３四歩 ▲２六歩 △８四歩 ▲２五歩\n△８五歩 ▲７八金 △３二金 ▲２四歩 △同　歩\n"; }
 
 TEST(Ki2Reader, VariationBlocks) {
-    const Record r = ki2(
+    const Record r = read_ki2(
         "▲７六歩 △３四歩 ▲２二角成 △同　銀\n"
         "変化：4手\n"
         "*前\n"
@@ -185,37 +184,37 @@ TEST(Ki2Reader, VariationBlocks) {
     EXPECT_FALSE(record_node(r, first.first_child).annotations.comment);
 
     // "同" as a variation's first move refers to the move before the branch.
-    EXPECT_EQ(variation_lines(ki2("▲７六歩 △３四歩 ▲２二角成 △同　銀\n変化：4手\n△同　飛\n")),
+    EXPECT_EQ(variation_lines(read_ki2("▲７六歩 △３四歩 ▲２二角成 △同　銀\n変化：4手\n△同　飛\n")),
               std::vector<std::string>{"7g7f 3c3d 8h2b+ | 8b2b"});
-    EXPECT_EQ(ki2_error("▲７六歩\n変化：1手\n▲同歩\n"), "invalid KI2 move: ▲同歩");
+    EXPECT_EQ(read_ki2_error("▲７六歩\n変化：1手\n▲同歩\n"), "invalid KI2 move: ▲同歩");
     // An illegal move in a variation is reported with its line.
-    EXPECT_EQ(ki2_error("▲７六歩 △３四歩\n変化：2手\n△７七角\n"), "invalid KI2 move: △７七角");
-    EXPECT_EQ(ki2_error("▲７六歩 △３四歩\n変化：2手\n△３三角 ▲５五玉打\n"), "invalid KI2 move: △３三角 ▲５五玉打");
+    EXPECT_EQ(read_ki2_error("▲７六歩 △３四歩\n変化：2手\n△７七角\n"), "invalid KI2 move: △７七角");
+    EXPECT_EQ(read_ki2_error("▲７六歩 △３四歩\n変化：2手\n△３三角 ▲５五玉打\n"), "invalid KI2 move: △３三角 ▲５五玉打");
 }
 
 TEST(Ki2Reader, VariationStarts) {
-    EXPECT_EQ(ki2_error(ten_moves() + "変化：12手\n△１四歩\n"), "invalid KI2 line: variation start out of range: 12");
+    EXPECT_EQ(read_ki2_error(ten_moves() + "変化：12手\n△１四歩\n"), "invalid KI2 line: variation start out of range: 12");
     // Move 11 hangs below the tenth: after the terminal when there is one...
-    Record r = ki2(ten_moves() + "まで10手で中断\n変化：11手\n▲同　飛\n");
+    Record r = read_ki2(ten_moves() + "まで10手で中断\n変化：11手\n▲同　飛\n");
     auto children = record_children(r, record_main_line_ids(r)[9]);
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(record_node(r, children[0]).kind, NodeKind::Terminal);
     EXPECT_EQ(move_display_usi(record_node(r, children[1]).move), "2h2d");
     // ...otherwise as the main line's continuation.
-    r = ki2(ten_moves() + "変化：11手\n▲同　飛\n");
+    r = read_ki2(ten_moves() + "変化：11手\n▲同　飛\n");
     EXPECT_EQ(record_move_count(r), 11u);
     // Full-width digits in the header count.
-    r = ki2(ten_moves() + "変化：３手\n▲５六歩\n");
+    r = read_ki2(ten_moves() + "変化：３手\n▲５六歩\n");
     EXPECT_EQ(variation_lines(r), std::vector<std::string>{"7g7f 3c3d | 5g5f"});
     // A later block branches from the line most recently read.
-    r = ki2(ten_moves() + "変化：3手\n▲６八銀 △８四歩\n\n変化：4手\n△４四歩\n");
+    r = read_ki2(ten_moves() + "変化：3手\n▲６八銀 △８四歩\n\n変化：4手\n△４四歩\n");
     EXPECT_EQ(variation_lines(r), (std::vector<std::string>{"7g7f 3c3d | 7i6h 8c8d", "7g7f 3c3d 7i6h | 4c4d"}));
 }
 
 TEST(Ki2Reader, ClosingLines) {
-    EXPECT_EQ(terminal_of(ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), "RESIGN 0");
-    EXPECT_EQ(record_move_count(ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), 1u);
-    EXPECT_EQ(terminal_of(ki2("▲７六歩\nまで1手で時間切れ\n")), "none");
+    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), "RESIGN 0");
+    EXPECT_EQ(record_move_count(read_ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), 1u);
+    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で時間切れ\n")), "none");
     // Every closing line the writers write.
     const std::pair<const char*, const char*> cases[] = {
         {"まで1手で中断", "INTERRUPT 11"},         {"まで1手で先手の勝ち", "RESIGN 0"},
@@ -228,14 +227,14 @@ TEST(Ki2Reader, ClosingLines) {
         {"まで1手で後手のトライ", "TRY 11"},
     };
     for (const auto& [line, expected] : cases) {
-        const Record r = ki2(std::string("▲７六歩\n") + line + "\n");
-        EXPECT_EQ(terminal_of(r), expected) << line;
+        const Record r = read_ki2(std::string("▲７六歩\n") + line + "\n");
+        EXPECT_EQ(ki2_terminal_text(r), expected) << line;
         EXPECT_EQ(main_terminal(r)->special->raw, line);
     }
 }
 
 TEST(Ki2Reader, VariationsAfterTheClosingLine) {
-    const Record r = ki2(
+    const Record r = read_ki2(
         "▲７六歩 △３四歩 ▲２六歩\n"
         "まで3手で中断\n"
         "\n"
@@ -247,7 +246,7 @@ TEST(Ki2Reader, VariationsAfterTheClosingLine) {
         "変化：2手\n"
         "△８四歩\n");
     EXPECT_EQ(main_line_usi(r), "7g7f 3c3d 2g2f");
-    EXPECT_EQ(terminal_of(r), "INTERRUPT 11");
+    EXPECT_EQ(ki2_terminal_text(r), "INTERRUPT 11");
     EXPECT_EQ(variation_lines(r), (std::vector<std::string>{"7g7f 3c3d | 7f7e", "7g7f | 8c8d"}));
 }
 

@@ -15,13 +15,13 @@ using namespace korvan::test::writers;
 
 namespace {
 
-std::string ki2(const Record& r) {
+std::string write_ki2_text(const Record& r) {
     auto text = write_ki2(r);
     if (!text) throw std::runtime_error("unexpected KI2 error: " + ki2_error_display(text.error()));
     return *text;
 }
 
-std::string ki2_error(const Record& r) {
+std::string write_ki2_error(const Record& r) {
     auto text = write_ki2(r);
     return text ? "<written>" : ki2_error_display(text.error());
 }
@@ -86,7 +86,7 @@ TEST_P(Ki2TokenLines, WrittenAndReadBack) {
         a.comment = c.comment;
         if (c.eval) a.engine_info = engine_info_with_eval(*c.eval);
     }
-    const std::string text = ki2(r);
+    const std::string text = write_ki2_text(r);
     EXPECT_EQ(text, std::string("手合割：平手\n") + c.text);
     const Record back = ki2_back(text);
     Record expected = r;
@@ -105,10 +105,10 @@ INSTANTIATE_TEST_SUITE_P(Ki2Writer, Ki2TokenLines, ::testing::ValuesIn(TOKEN_CAS
 });
 
 TEST(Ki2Writer, EmptyRecordsAndDiagrams) {
-    EXPECT_EQ(ki2(record_from()), "手合割：平手\n");
+    EXPECT_EQ(write_ki2_text(record_from()), "手合割：平手\n");
     Record resigned = record_from();
     add_terminal(resigned, resigned.root, SpecialMoveKind::Resign);
-    EXPECT_EQ(ki2(resigned), "手合割：平手\n\nまで0手で後手の勝ち\n");
+    EXPECT_EQ(write_ki2_text(resigned), "手合割：平手\n\nまで0手で後手の勝ち\n");
 
     // Header, diagram and root comment come before the first token line; no table.
     const std::string start = "4k4/9/9/9/9/9/9/9/4K4 w 2r2b4g4s4n4l17p 1";
@@ -118,7 +118,7 @@ TEST(Ki2Writer, EmptyRecordsAndDiagrams) {
     add_moves(r, r.root, {"P*5h", "5i4i"});
     std::string board;
     write_kif_board(board, sfen(start));
-    const std::string text = ki2(r);
+    const std::string text = write_ki2_text(r);
     EXPECT_EQ(text, "後手：後手の人\n" + board + "*詰めろ\n△５八歩    ▲４九玉\n");
     const Record back = ki2_back(text);
     EXPECT_EQ(start_state(back), start_state(r));
@@ -137,7 +137,7 @@ TEST(Ki2Writer, VariationOrder) {
     add_moves(r, main[0], {"4c4d"});
     add_moves(r, main[2], {"3a4b"});
     add_moves(r, root_alt[1], {"2f2e"});
-    const std::string text = ki2(r);
+    const std::string text = write_ki2_text(r);
     EXPECT_EQ(text, "手合割：平手\n"
                     "▲７六歩    △３四歩    ▲２六歩    △８四歩\n"
                     "\n"
@@ -163,7 +163,7 @@ TEST(Ki2Writer, VariationOrder) {
     const auto line = add_moves(same, same.root, {"7g7f", "3c3d", "8h2b+", "3a2b"});
     const auto alt = add_moves(same, line[2], {"8b2b", "B*5e"});
     record_node(same, alt[0]).annotations.comment = "飛車で取る";
-    const std::string same_text = ki2(same);
+    const std::string same_text = write_ki2_text(same);
     EXPECT_EQ(same_text, "手合割：平手\n"
                          "▲７六歩    △３四歩    ▲２二角成  △同　銀\n"
                          "\n"
@@ -184,11 +184,11 @@ TEST(Ki2Writer, ClosingLines) {
             Record r = record_from(side == BLACK ? "4k4/9/9/9/9/9/9/9/4K4 w - 1" : "4k4/9/9/9/9/9/9/9/4K4 b - 1");
             const auto ids = add_moves(r, r.root, {side == BLACK ? "5a4a" : "5i4i"});
             add_terminal(r, ids[0], kind, kind == SpecialMoveKind::Unknown ? UNKNOWN_WORD : "");
-            const auto lines = text_lines(ki2(r));
+            const auto lines = text_lines(write_ki2_text(r));
             ASSERT_GE(lines.size(), 3u);
             EXPECT_EQ(lines[lines.size() - 2], "");
             EXPECT_EQ(lines.back(), write_kif_result_line(*main_terminal(r)->special, side, 1));
-            const Record back = ki2_back(ki2(r));
+            const Record back = ki2_back(write_ki2_text(r));
             const TerminalReading& reading = TERMINAL_READINGS[k];
             const RecordNode* t = main_terminal(back);
             if (!reading.unknown_name) {
@@ -233,7 +233,7 @@ TEST(Ki2Writer, Errors) {
         add_terminal(r, alt[1], SpecialMoveKind::Interrupt);
         cases.push_back({"terminal in a variation", std::move(r), "invalid KI2 line: variation node missing move"});
     }
-    for (const Case& c : cases) EXPECT_EQ(ki2_error(c.record), c.error) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(write_ki2_error(c.record), c.error) << c.name;
 }
 
 }  // namespace

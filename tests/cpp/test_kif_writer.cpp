@@ -19,13 +19,13 @@ namespace {
 
 constexpr const char* TABLE = "手数----指手---------消費時間--";
 
-std::string kif(const Record& r) {
+std::string write_kif_text(const Record& r) {
     auto text = write_kif(r);
     if (!text) throw std::runtime_error("unexpected KIF error: " + kif_error_display(text.error()));
     return *text;
 }
 
-std::string kif_error(const Record& r) {
+std::string write_kif_error(const Record& r) {
     auto text = write_kif(r);
     return text ? "<written>" : kif_error_display(text.error());
 }
@@ -40,7 +40,7 @@ TEST(KifWriter, TheSevenLineExample) {
     set_time(r, ids[0], 1500);
     set_time(r, ids[1], 2000);
     add_terminal(r, ids[1], SpecialMoveKind::Resign);
-    EXPECT_EQ(kif(r), "手合割：平手\n"
+    EXPECT_EQ(write_kif_text(r), "手合割：平手\n"
                       "手数----指手---------消費時間--\n"
                       "   1 ７六歩(77)   ( 0:01/00:00:01)\n"
                       "   2 ３四歩(33)   ( 0:02/00:00:02)\n"
@@ -51,14 +51,14 @@ TEST(KifWriter, TheSevenLineExample) {
 
 TEST(KifWriter, EmptyRecordsAndALoneTerminal) {
     Record empty = record_from();
-    EXPECT_EQ(kif(empty), std::string("手合割：平手\n") + TABLE + "\n");
+    EXPECT_EQ(write_kif_text(empty), std::string("手合割：平手\n") + TABLE + "\n");
     record_set_initial_comment(empty, "  始め  \r\n\n終わり");
     empty.metadata.set(RecordMetadataKey::Event, "");
-    EXPECT_EQ(kif(empty), std::string("棋戦：\n手合割：平手\n") + TABLE + "\n*始め\n*終わり\n");
+    EXPECT_EQ(write_kif_text(empty), std::string("棋戦：\n手合割：平手\n") + TABLE + "\n*始め\n*終わり\n");
 
     Record resigned = record_from();
     add_terminal(resigned, resigned.root, SpecialMoveKind::Resign);
-    EXPECT_EQ(kif(resigned), std::string("手合割：平手\n") + TABLE +
+    EXPECT_EQ(write_kif_text(resigned), std::string("手合割：平手\n") + TABLE +
                                  "\n\n   1 投了         ( 0:00/00:00:00)\nまで0手で後手の勝ち\n");
 }
 
@@ -66,7 +66,7 @@ TEST(KifWriter, EmptyRecordsAndALoneTerminal) {
 TEST(KifWriter, MoveTexts) {
     Record r = record_from();
     add_moves(r, r.root, {"7g7f", "3c3d", "8h2b+", "3a2b", "B*5e", "8b7b", "5e2b+", "4a3b", "2b1a", "3b2b"});
-    const auto lines = text_lines(kif(r));
+    const auto lines = text_lines(write_kif_text(r));
     const std::vector<std::string> moves(lines.begin() + 2, lines.end());
     EXPECT_EQ(moves, (std::vector<std::string>{
                          "   1 ７六歩(77)   ( 0:00/00:00:00)",
@@ -139,7 +139,7 @@ TEST(KifWriter, TimeColumns) {
     for (std::size_t i = 0; i < ids.size(); ++i) set_time(r, ids[i], times[i]);
     add_terminal(r, ids.back(), SpecialMoveKind::Resign);
     record_node(r, record_main_line_last(r)).annotations.time = Duration::from_ms(61000);
-    const auto lines = text_lines(kif(r));
+    const auto lines = text_lines(write_kif_text(r));
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
               (std::vector<std::string>{
                   "   1 ７六歩(77)   ( 2:05/00:02:05)",
@@ -163,7 +163,7 @@ TEST(KifWriter, EvaluationAndCommentLines) {
     EngineInfo no_eval;
     no_eval.depth = 12;
     record_node(r, ids[1]).annotations.engine_info = no_eval;
-    EXPECT_EQ(kif(r), std::string("手合割：平手\n") + TABLE +
+    EXPECT_EQ(write_kif_text(r), std::string("手合割：平手\n") + TABLE +
                           "\n"
                           "   1 ７六歩(77)   ( 0:00/00:00:00)\n"
                           "**評価値=-123\n"
@@ -184,7 +184,7 @@ TEST(KifWriter, VariationOrderAndMarks) {
     add_moves(r, main[0], {"4c4d"});
     add_moves(r, main[2], {"3a4b"});
     add_moves(r, root_alt[1], {"2f2e"});
-    const std::string text = kif(r);
+    const std::string text = write_kif_text(r);
     EXPECT_EQ(text, std::string("手合割：平手\n") + TABLE +
                         "\n"
                         "   1 ７六歩(77)   ( 0:00/00:00:00)+\n"
@@ -226,7 +226,7 @@ TEST(KifWriter, VariationsContinueTheLineTheyLeave) {
     const auto alt = add_moves(r, main[2], {"8b2b", "B*5e"});
     set_time(r, alt[0], 5000);
     add_moves(r, r.root, {"2g2f"});
-    const auto lines = text_lines(kif(r));
+    const auto lines = text_lines(write_kif_text(r));
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 6, lines.end()),
               (std::vector<std::string>{
                   "",
@@ -276,7 +276,7 @@ TEST(KifWriter, Errors) {
         add_moves(r, alt[0], {"6g6f", "1a1a"});
         cases.push_back({"illegal nested move", std::move(r), "invalid KIF move: illegal variation move at ply 4"});
     }
-    for (const Case& c : cases) EXPECT_EQ(kif_error(c.record), c.error) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(write_kif_error(c.record), c.error) << c.name;
 }
 
 // ---- The shared lines ----
@@ -344,7 +344,7 @@ TEST(KifWriterLines, NoLineInjection) {
     r.metadata.set(RecordMetadataKey::WhitePlayer, "乙\r   2 ３四歩(33)\r\n*comment");
     r.metadata.attributes["key\n   2 ３四歩(33)"] = "x";
     add_terminal(r, ids[0], SpecialMoveKind::Unknown, "封じ手\n   3 投了");
-    const std::string text = kif(r);
+    const std::string text = write_kif_text(r);
     EXPECT_EQ(text.find('\r'), std::string::npos);
     const auto back = parse_kif(text);
     ASSERT_TRUE(back) << kif_error_display(back.error());
@@ -462,7 +462,7 @@ TEST(KifWriterLines, StartPositions) {
 
     // The whole record: the diagram stands where the handicap line would.
     Record r = record_from(iphone);
-    const std::string text = kif(r);
+    const std::string text = write_kif_text(r);
     EXPECT_EQ(text, out + TABLE + "\n");
 }
 
@@ -509,11 +509,11 @@ TEST(KifWriterLines, ClosingLines) {
         for (const Color side : {BLACK, WHITE}) {
             Record r = record_from(side == BLACK ? "4k4/9/9/9/9/9/9/9/4K4 b - 1" : "4k4/9/9/9/9/9/9/9/4K4 w - 1");
             add_terminal(r, r.root, c.kind, c.kind == K::Unknown ? UNKNOWN_WORD : "");
-            const auto lines = text_lines(kif(r));
+            const auto lines = text_lines(write_kif_text(r));
             ASSERT_GE(lines.size(), 2u);
             EXPECT_EQ(lines[lines.size() - 2], "   1 " + pad_kif_move_text(c.kif_word) + " ( 0:00/00:00:00)");
             EXPECT_EQ(lines.back(), write_kif_result_line(s, side, 0));
-            const auto back = parse_kif(kif(r));
+            const auto back = parse_kif(write_kif_text(r));
             ASSERT_TRUE(back);
             const RecordNode* t = main_terminal(*back);
             ASSERT_TRUE(t);

@@ -65,7 +65,7 @@ TEST_P(RandomRoundTrips, WrittenRecordsReadBack) {
     int variations = 0, nested = 0, side_by_side = 0, terminals = 0, diagrams = 0;
     for (int i = 0; i < 400; ++i) {
         SCOPED_TRACE("record " + std::to_string(i));
-        const Record r = random_record(rng);
+        const Record r = random_tree_record(rng);
         const auto text = write_as(f, r);
         ASSERT_TRUE(text) << text.error();
         const auto back = read_as(f, *text);

@@ -5,6 +5,7 @@
 
 #include "core/labels/policy.h"
 #include "core/types/move.h"
+#include "support.h"
 
 using namespace korvan;
 
@@ -39,7 +40,7 @@ bool closed_form(int plane, int f, int r) {
 constexpr int PLANE_COUNTS[LABEL_PLANE_NB] = {72, 64, 64, 72, 72, 72, 64, 64, 40, 40, 27, 24, 24, 24,
                                               24, 72, 49, 49, 24, 24, 72, 72, 63, 81, 81, 81, 81};
 
-Move usi(const char* text) { return *move_from_usi(text); }
+Move usi_move(const char* text) { return *move_from_usi(text); }
 
 }  // namespace
 
@@ -91,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, LabelRows,
                                            TellingRow{35, -1}, TellingRow{44, -1}, TellingRow{53, -1},
                                            TellingRow{62, -1}, TellingRow{71, -1}, TellingRow{80, -1},
                                            TellingRow{81, -1}, TellingRow{1620, -1},
-                                           TellingRow{1621, 965}, TellingRow{2186, 1495}));
+                                           TellingRow{1621, 965}, TellingRow{2186, 1495}),
+                         [](const auto& info) { return test::case_name(info.index, {"label", std::to_string(info.param.label)}); });
 
 struct MoveRow {
     const char* usi;
@@ -102,7 +104,7 @@ struct MoveRow {
 class MoveLabels : public ::testing::TestWithParam<MoveRow> {};
 
 TEST_P(MoveLabels, FromTheMoversView) {
-    EXPECT_EQ(move_to_policy_label(usi(GetParam().usi), GetParam().turn), GetParam().label);
+    EXPECT_EQ(move_to_policy_label(usi_move(GetParam().usi), GetParam().turn), GetParam().label);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,10 +119,11 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveRow{"5e5e", BLACK, 7 * 81 + 40}, MoveRow{"5e5e+", BLACK, 17 * 81 + 40},
                       MoveRow{"5e4e", BLACK, 4 * 81 + 31}, MoveRow{"5e6e", BLACK, 3 * 81 + 49},
                       MoveRow{"5e6f", BLACK, 6 * 81 + 50}, MoveRow{"5e4f", BLACK, 7 * 81 + 32},
-                      MoveRow{"5e5i", BLACK, 5 * 81 + 44}));
+                      MoveRow{"5e5i", BLACK, 5 * 81 + 44}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.usi, info.param.turn == BLACK ? "black" : "white"}); });
 
 TEST(PolicyLabels, DropIgnoresPromotionBit) {
-    const Move drop = usi("P*5e");
+    const Move drop = usi_move("P*5e");
     EXPECT_EQ(move_to_policy_label(drop | MOVE_PROMOTE_FLAG, BLACK), move_to_policy_label(drop, BLACK));
 }
 
@@ -135,9 +138,9 @@ TEST(PolicyLabels, NoLabelForSpecialOrOffBoardMoves) {
 
 TEST(PolicyLabels, UnpromotedKnightOntoLastRanksHasNoCompactLabel) {
     // 2c1a: a knight jump ending on rank a, which only a promoting knight may do.
-    const auto label = move_to_policy_label(usi("2c1a"), BLACK);
+    const auto label = move_to_policy_label(usi_move("2c1a"), BLACK);
     ASSERT_TRUE(label);
     EXPECT_EQ(*label / 81, 9);
     EXPECT_FALSE(label_is_valid(*label));
-    EXPECT_TRUE(label_is_valid(*move_to_policy_label(usi("2c1a+"), BLACK)));
+    EXPECT_TRUE(label_is_valid(*move_to_policy_label(usi_move("2c1a+"), BLACK)));
 }

@@ -95,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         LegalCase{"kg7/9/9/9/3B5/9/9/9/1R5K1 b P 1", "P*9b", true},
         // Special moves are never legal.
         LegalCase{STARTPOS_SFEN.data(), "resign", false},
-        LegalCase{STARTPOS_SFEN.data(), "null", false}));
+        LegalCase{STARTPOS_SFEN.data(), "null", false}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.move, info.param.legal ? "legal" : "illegal"}); });
 
 TEST(Legality, PieceFieldMustMatch) {
     const Position pos = position_startpos();

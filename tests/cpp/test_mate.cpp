@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MatedCase{"k8/2G6/1G7/9/9/9/9/9/8K w - 1", true},       // not in check, no move at all
                       MatedCase{"4k4/4G4/4P4/9/9/9/9/9/4K4 w g 1", true},     // a drop cannot help a contact check
                       MatedCase{"4k4/9/9/9/9/9/9/9/4R3K w g 1", false},       // the drop interposes
-                      MatedCase{STARTPOS_SFEN.data(), false}));
+                      MatedCase{STARTPOS_SFEN.data(), false}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.mated ? "mated" : "not_mated"}); });
 
 struct MateCase {
     const char* sfen;
@@ -70,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The only candidate is a pawn-drop mate, which is illegal.
         MateCase{"k8/9/9/9/3B5/9/9/9/1R5K1 b P 1", "none"},
         // Black is in check itself: the mating drop does not answer it.
-        MateCase{"4k4/9/4P4/9/8r/9/9/9/8K b G 1", "none"}));
+        MateCase{"4k4/9/4P4/9/8r/9/9/9/8K b G 1", "none"}),
+                         [](const auto& info) { return test::case_name(info.index, {"mate", info.param.expected}); });
 
 TEST(MateInOne, DefenderPawnDropBlocksOnTheSecondLastRank) {
     // The rook checks along White's second-last rank; White holds a knight (which may

@@ -15,7 +15,7 @@ std::string csa_read(const Position& pos, const char* text) {
     const Move32 m = position_move_from_csa(pos, text);
     return m ? move_display_usi(m) + "/" + std::to_string(moved_piece_after(m)) : "0";
 }
-std::string ki2(const Position& pos, const char* usi_text) {
+std::string ki2_text(const Position& pos, const char* usi_text) {
     const auto t = move_to_ki2(usi(pos, usi_text), pos);
     return t ? *t : "<none>";
 }
@@ -95,7 +95,7 @@ TEST_P(Ki2, Text) {
         if (end == std::string::npos) break;
         at = end + 1;
     }
-    EXPECT_EQ(ki2(pos, GetParam().move), GetParam().text);
+    EXPECT_EQ(ki2_text(pos, GetParam().move), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,19 +124,20 @@ INSTANTIATE_TEST_SUITE_P(
         // Dragons on the destination's file use left/right instead of straight.
         Ki2Case{"4k4/9/9/9/9/9/9/9/+R3+R3K b - 1", "", "9i8h", "▲８八龍"},
         Ki2Case{"4k4/9/9/4+R4/9/9/9/9/K3+R4 b - 1", "", "5d5f", "▲５六龍引"},
-        Ki2Case{"4k4/9/9/9/9/9/9/9/4K4 b - 1", "", "none", "<none>"}));
+        Ki2Case{"4k4/9/9/9/9/9/9/9/4K4 b - 1", "", "none", "<none>"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.move}); });
 
 TEST(Ki2, SameSquareSpacing) {
     Position pos = sfen("4k4/9/9/4p4/9/4P4/9/9/4K4 b - 1");
     play(pos, "5f5e");
-    EXPECT_EQ(ki2(pos, "5d5e"), "△同　歩");
+    EXPECT_EQ(ki2_text(pos, "5d5e"), "△同　歩");
     Position promote = sfen("4k4/3s5/9/4P4/9/9/9/9/4K4 w - 1");
     play(promote, "6b5c");
-    EXPECT_EQ(ki2(promote, "5d5c+"), "▲同歩成");
+    EXPECT_EQ(ki2_text(promote, "5d5c+"), "▲同歩成");
     Position pro = sfen("4k4/9/9/3+s5/9/4P4/9/9/4K4 b - 1");
     play(pro, "5f5e");
-    EXPECT_EQ(ki2(pro, "6d5e"), "△同成銀");
+    EXPECT_EQ(ki2_text(pro, "6d5e"), "△同成銀");
     Position black = sfen("4k4/9/9/4p4/9/4P4/9/9/4K4 w - 1");
     play(black, "5d5e");
-    EXPECT_EQ(ki2(black, "5f5e"), "▲同　歩");
+    EXPECT_EQ(ki2_text(black, "5f5e"), "▲同　歩");
 }

@@ -109,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "5d4c+ 5d4c 5d5c+ 5d5c 5d6c+ 5d6c 5d4e 5d6e"},
         OrderCase{"k8/9/9/9/4N4/9/9/9/8K b - 1", "5e", "5e4c+ 5e4c 5e6c+ 5e6c", "5e4c+ 5e4c 5e6c+ 5e6c"},
         // White mirrors every rank rule.
-        OrderCase{"k8/9/9/9/9/4p4/9/9/8K w - 1", "5f", "5f5g+ 5f5g", "5f5g+"}));
+        OrderCase{"k8/9/9/9/9/4p4/9/9/8K w - 1", "5f", "5f5g+ 5f5g", "5f5g+"}),
+                         [](const auto& info) { return test::case_name(info.index, {"from", info.param.from}); });
 
 TEST(MoveOrder, SortedByTargetWithinPasses) {
     // Silvers and golds only: every square in ascending order, silver then gold.

@@ -25,12 +25,11 @@ std::string encode_error(const Record& r) {
     return encoded ? "(encoded)" : pack_error_display(encoded.error());
 }
 
-std::string decode_error(const Bytes& bytes) {
+std::string pack_decode_error(const Bytes& bytes) {
     auto decoded = decode_pack_records(bytes);
     return decoded ? "(decoded)" : pack_error_display(decoded.error());
 }
 
-const SpecialMove& terminal_of(const Record& r) { return *record_node(r, record_main_line_last(r)).special; }
 
 TEST(Pack, WhiteResignsAtTheStartInFourBytes) {
     const Record r = record_of(std::nullopt, {}, {}, special(S::Resign, 0));
@@ -203,7 +202,7 @@ TEST(Pack, DecodedTerminals) {
         ASSERT_EQ(records->size(), 1u);
         const Record& r = records->front();
         EXPECT_EQ(r.init_position_sfen, std::optional<std::string>(START));
-        const SpecialMove& t = terminal_of(r);
+        const SpecialMove& t = terminal_special(r);
         EXPECT_EQ(t.kind, c.kind) << c.hex;
         EXPECT_EQ(t.result, c.result) << c.hex;
         EXPECT_EQ(t.raw, std::optional<std::string>(c.raw)) << c.hex;
@@ -212,7 +211,7 @@ TEST(Pack, DecodedTerminals) {
 
 TEST(Pack, AReservedReasonTravelsUnchanged) {
     auto decoded = *decode_pack_records(hex_bytes("01 8100 08"));
-    EXPECT_EQ(terminal_of(decoded[0]).unknown_name, "PACK_RESERVED_8");
+    EXPECT_EQ(terminal_special(decoded[0]).unknown_name, "PACK_RESERVED_8");
     EXPECT_EQ(encode_bytes(decoded[0]), hex_bytes("01 8100 08"));
     // With the draw marker the result is PAUSED, which only an interruption may carry.
     auto drawn = *decode_pack_records(hex_bytes("01 0000 08"));
@@ -246,13 +245,13 @@ TEST(Pack, DecodingErrors) {
         {"01 a828 0000 8100 00",
          "illegal pack move at ply 0: 0x28a8 on lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(decode_error(hex_bytes(c.hex)), c.text) << c.hex;
+    for (const auto& c : cases) EXPECT_EQ(pack_decode_error(hex_bytes(c.hex)), c.text) << c.hex;
 
     // A HuffmanCodedPos whose king field leaves the board.
     Bytes bad = hex_bytes("00");
     bad.resize(35, 0xFF);
     for (std::uint8_t b : hex_bytes("8100 00")) bad.push_back(b);
-    EXPECT_EQ(decode_error(bad), "invalid king square in HuffmanCodedPos: 127");
+    EXPECT_EQ(pack_decode_error(bad), "invalid king square in HuffmanCodedPos: 127");
 }
 
 TEST(Pack, AStartPositionOverAFullSetReadsButIsNotWrittenBack) {
@@ -313,8 +312,8 @@ TEST(Pack, LongRandomGamesRoundTrip) {
             EXPECT_EQ(record_node(a, la[k]).annotations.engine_info->eval,
                       record_node(b, lb[k]).annotations.engine_info->eval);
         }
-        EXPECT_EQ(terminal_of(b).result, 0);
-        EXPECT_EQ(terminal_of(b).kind, S::Resign);
+        EXPECT_EQ(terminal_special(b).result, 0);
+        EXPECT_EQ(terminal_special(b).kind, S::Resign);
         // The start position and its ply survive.
         EXPECT_EQ(position_to_sfen(sfen(*b.init_position_sfen), sfen(*b.init_position_sfen).ply),
                   position_to_sfen(sfen(*a.init_position_sfen), sfen(*a.init_position_sfen).ply));

@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "59240000000000000000000080737e9cdfaf244992244929a5b4d66aadb5de5f"},
         GoldenCase{"l3k2+R1/9/9/9/4+b4/9/9/9/4K4 b G 1",
                    "5824007f000000e01b00000018018e24499224499294526aadb5b5d6da7bbf7e",
-                   "582400bf000000e01b00000098008e24499224499294525a6badd65aebbd3f5e"}));
+                   "582400bf000000e01b00000098008e24499224499294525a6badd65aebbd3f5e"}),
+                         [](const auto& info) { return test::case_name(info.index, {"position"}); });
 
 TEST(Packed, RandomRoundTrips) {
     std::mt19937_64 rng(5);
@@ -119,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         Unencodable{"4k4/9/9/9/+R+R+R6/9/9/9/4K4 b - 1",
                     "position cannot be encoded: more than a full set of PieceType(6) (3 > 2)"},
         Unencodable{"4k4/9/9/9/9/9/9/9/9 b - 1", "position cannot be encoded: a king is missing"},
-        Unencodable{"4k4/9/9/9/9/9/9/9/3KK4 b - 1", "position cannot be encoded: a side has two or more kings"}));
+        Unencodable{"4k4/9/9/9/9/9/9/9/3KK4 b - 1", "position cannot be encoded: a side has two or more kings"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.message}); });
 
 TEST(Packed, DecoderErrors) {
     // A PackedSfen stream of all ones: rook codes until the bits run out.

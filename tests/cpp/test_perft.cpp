@@ -27,8 +27,10 @@ INSTANTIATE_TEST_SUITE_P(Start, Perft,
                                            PerftCase{STARTPOS_SFEN.data(), 2, 900},
                                            PerftCase{STARTPOS_SFEN.data(), 3, 25470},
                                            PerftCase{STARTPOS_SFEN.data(), 4, 719731},
-                                           PerftCase{STARTPOS_SFEN.data(), 5, 19861490}));
+                                           PerftCase{STARTPOS_SFEN.data(), 5, 19861490}),
+                         [](const auto& info) { return test::case_name(info.index, {"depth", std::to_string(info.param.depth)}); });
 
 INSTANTIATE_TEST_SUITE_P(Matsuri, Perft,
                          ::testing::Values(PerftCase{test::MATSURI, 1, 207}, PerftCase{test::MATSURI, 2, 28684},
-                                           PerftCase{test::MATSURI, 3, 4809015}));
+                                           PerftCase{test::MATSURI, 3, 4809015}),
+                         [](const auto& info) { return test::case_name(info.index, {"depth", std::to_string(info.param.depth)}); });

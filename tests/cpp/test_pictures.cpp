@@ -78,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalCase{13.0f / 15.0f * 14.0f, "12.133333"}, DecimalCase{2.3f * 230.0f, "529"},
                       DecimalCase{std::numeric_limits<float>::quiet_NaN(), "NaN"},
                       DecimalCase{std::numeric_limits<float>::infinity(), "inf"},
-                      DecimalCase{-std::numeric_limits<float>::infinity(), "-inf"}));
+                      DecimalCase{-std::numeric_limits<float>::infinity(), "-inf"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.text}); });
 
 TEST(Svg, DoubleDecimals) {
     EXPECT_EQ(shortest_decimal(214.0), "214");
@@ -129,4 +130,5 @@ INSTANTIATE_TEST_SUITE_P(
         // Thirteen: 13 / 14 * 14.
         ColumnCase{{{PAWN, 13}, {LANCE, 3}, {KNIGHT, 3}, {SILVER, 3}, {GOLD, 3}, {BISHOP, 1}},
                    {"三", "十", "歩", "三", "香", "三", "桂", "三", "銀", "三", "金", "角", "☗"},
-                   "13"}));
+                   "13"}),
+                         [](const auto& info) { return test::case_name(info.index, {"step", info.param.step}); });

@@ -68,7 +68,8 @@ TEST_P(NoPieceCode, RefusedByTheSetUpReportedByValidation) {
     EXPECT_FALSE(position_to_hcp(judged));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, NoPieceCode, ::testing::Values(15, 16, 31, 32, 33, 47, 49, 200, 255));
+INSTANTIATE_TEST_SUITE_P(Codes, NoPieceCode, ::testing::Values(15, 16, 31, 32, 33, 47, 49, 200, 255),
+                         [](const auto& info) { return test::case_name(info.index, {"code", std::to_string(info.param)}); });
 
 TEST(PositionState, EveryRealPieceNamesAPiece) {
     int named = 0;

@@ -68,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(Bytes, OutcomeByte,
                                            ByteCase{3, "invalid hcpe game result: 3"},
                                            ByteCase{-1, "invalid hcpe game result: -1"},
                                            ByteCase{-56, "invalid hcpe game result: -56"},
-                                           ByteCase{-128, "invalid hcpe game result: -128"}));
+                                           ByteCase{-128, "invalid hcpe game result: -128"}),
+                         [](const auto& info) { return test::case_name(info.index, {std::string(info.param.byte < 0 ? "minus" : "byte"), std::to_string(info.param.byte < 0 ? -info.param.byte : info.param.byte)}); });
 
 TEST(Rows, OutcomeNames) {
     EXPECT_EQ(*hcpe_outcome_from_name("draw"), 0);
@@ -102,4 +103,5 @@ INSTANTIATE_TEST_SUITE_P(Moves, AperyFromUsi,
                          ::testing::Values(AperyCase{"7g7f", 60 << 7 | 59}, AperyCase{"P*5e", 81 << 7 | 40},
                                            AperyCase{"G*1a", 87 << 7 | 0}, AperyCase{"8h2b+", 0x4000 | 70 << 7 | 10},
                                            AperyCase{"resign", 258}, AperyCase{"win", 387}, AperyCase{"none", 0},
-                                           AperyCase{"0000", 129}, AperyCase{"7g7", -1}, AperyCase{"K*5e", -1}));
+                                           AperyCase{"0000", 129}, AperyCase{"7g7", -1}, AperyCase{"K*5e", -1}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.usi}); });

@@ -27,7 +27,7 @@ SazMove move(const char* played, std::vector<SazPolicyEntry> policy = {}, bool s
     return m;
 }
 
-SazPolicyEntry entry(const char* mv, std::uint32_t visits) { return {*move_from_usi(mv), visits}; }
+SazPolicyEntry policy_entry(const char* mv, std::uint32_t visits) { return {*move_from_usi(mv), visits}; }
 
 SazGame game(std::vector<SazMove> moves, int result = 0) {
     SazGame g;
@@ -43,7 +43,7 @@ Bytes chunk(const std::vector<SazGame>& games) {
     return std::move(*bytes);
 }
 
-std::string decode_error(const Bytes& bytes) {
+std::string sazpack_decode_error(const Bytes& bytes) {
     auto games = decode_sazpack_chunk(bytes);
     return games ? "(decoded)" : text(games.error());
 }
@@ -57,7 +57,7 @@ TEST(Sazpack, NoGamesIsTheHeaderAlone) {
 }
 
 TEST(Sazpack, ExactBytesOfOneGame) {
-    SazMove m = move("7g7f", {entry("7g7f", 3), entry("2g2f", 300)}, true, {0xEE});
+    SazMove m = move("7g7f", {policy_entry("7g7f", 3), policy_entry("2g2f", 300)}, true, {0xEE});
     m.mate = -3;
     m.score_q = -2;
     Bytes expected = hex_bytes("53415a31 01 0c 32000000");
@@ -70,19 +70,19 @@ TEST(Sazpack, ExactBytesOfOneGame) {
 }
 
 TEST(Sazpack, ChunkFlagsSummariseTheMoves) {
-    EXPECT_EQ(chunk({game({move("7g7f", {entry("7g7f", 1)}, true), move("3c3d", {entry("3c3d", 2)}, true)})})[5],
+    EXPECT_EQ(chunk({game({move("7g7f", {policy_entry("7g7f", 1)}, true), move("3c3d", {policy_entry("3c3d", 2)}, true)})})[5],
               0x0D);
     EXPECT_EQ(chunk({game({move("7g7f")}), game({move("7g7f")})})[5], 0x03);
     // One hard and one soft target: neither flag; one move without score_q clears bit 3.
-    EXPECT_EQ(chunk({game({move("7g7f", {}, true)}), game({move("7g7f", {entry("7g7f", 1)})})})[5], 0x01);
+    EXPECT_EQ(chunk({game({move("7g7f", {}, true)}), game({move("7g7f", {policy_entry("7g7f", 1)})})})[5], 0x01);
     EXPECT_EQ(chunk({game({move("7g7f", {}, false, {1})})})[5], 0x02);
 }
 
 TEST(Sazpack, EncodingErrors) {
-    EXPECT_EQ(text(encode_sazpack_chunk(std::vector{game({move("7g7f", {entry("7g7f", 0), entry("2g2f", 0)})})})
+    EXPECT_EQ(text(encode_sazpack_chunk(std::vector{game({move("7g7f", {policy_entry("7g7f", 0), policy_entry("2g2f", 0)})})})
                        .error()),
               "sazpack policy visits sum to zero");
-    EXPECT_TRUE(encode_sazpack_chunk(std::vector{game({move("7g7f", {entry("7g7f", 0), entry("2g2f", 1)})})}));
+    EXPECT_TRUE(encode_sazpack_chunk(std::vector{game({move("7g7f", {policy_entry("7g7f", 0), policy_entry("2g2f", 1)})})}));
     EXPECT_EQ(text(encode_sazpack_chunk(std::vector{game({move("7g7f", {}, false, Bytes(128))})}).error()),
               "metadata too large: 128 bytes (max 127)");
     EXPECT_TRUE(encode_sazpack_chunk(std::vector{game({move("7g7f", {}, false, Bytes(127))})}));
@@ -102,7 +102,7 @@ TEST(Sazpack, EveryResultIsReadBack) {
 }
 
 TEST(Sazpack, DecodingErrors) {
-    const Bytes good = chunk({game({move("7g7f", {entry("7g7f", 3)}, true, {5})})});
+    const Bytes good = chunk({game({move("7g7f", {policy_entry("7g7f", 3)}, true, {5})})});
     auto with = [&](std::size_t at, std::uint8_t v) {
         Bytes b = good;
         b[at] = v;
@@ -130,25 +130,25 @@ TEST(Sazpack, DecodingErrors) {
         {with(move_at + 2, 0x04), "truncated sazpack data"},
         {with(10 + 32, 14), "invalid game result byte: 14"},
     };
-    for (const auto& c : cases) EXPECT_EQ(decode_error(c.bytes), c.text);
+    for (const auto& c : cases) EXPECT_EQ(sazpack_decode_error(c.bytes), c.text);
     EXPECT_EQ(good[5], 0x0C);
 
     // A soft target with zero visits; a metadata length of 128; a move without score_q
     // under the all-has-score-q flag.
     Bytes zero = good;
     zero[move_at + 8] = 0;
-    EXPECT_EQ(decode_error(zero), "sazpack policy visits sum to zero");
+    EXPECT_EQ(sazpack_decode_error(zero), "sazpack policy visits sum to zero");
     Bytes meta = good;
     meta[meta.size() - 2] = 128;
-    EXPECT_EQ(decode_error(meta), "metadata too large: 128 bytes (max 127)");
-    const Bytes no_score = chunk({game({move("7g7f", {entry("7g7f", 3)})})});
+    EXPECT_EQ(sazpack_decode_error(meta), "metadata too large: 128 bytes (max 127)");
+    const Bytes no_score = chunk({game({move("7g7f", {policy_entry("7g7f", 3)})})});
     Bytes flagged = no_score;
     flagged[5] |= SAZ_ALL_HAS_SCORE_Q;
-    EXPECT_EQ(decode_error(flagged), "sazpack flag mismatch: all-has-score-q flag set but move lacks score_q");
+    EXPECT_EQ(sazpack_decode_error(flagged), "sazpack flag mismatch: all-has-score-q flag set but move lacks score_q");
     const Bytes hard = chunk({game({move("7g7f")})});
     Bytes soft = hard;
     soft[5] = SAZ_ALL_SOFT;
-    EXPECT_EQ(decode_error(soft), "sazpack flag mismatch: all-soft flag set but move lacks policy");
+    EXPECT_EQ(sazpack_decode_error(soft), "sazpack flag mismatch: all-soft flag set but move lacks policy");
     // A clear flag asks nothing.
     Bytes cleared = good;
     cleared[5] = 0;
@@ -169,25 +169,25 @@ TEST(Sazpack, ForgedCountsAndVarints) {
     // Four billion moves claimed, none there: the reader stops at the end of the data.
     Bytes many = header;
     for (std::uint8_t b : hex_bytes("ffffffff0f")) many.push_back(b);
-    EXPECT_EQ(decode_error(fixed_length(many)), "truncated sazpack data");
+    EXPECT_EQ(sazpack_decode_error(fixed_length(many)), "truncated sazpack data");
     // A count past 32 bits, and a varint whose fifth byte goes on.
     Bytes past = header;
     for (std::uint8_t b : hex_bytes("ffffffff1f")) past.push_back(b);
-    EXPECT_EQ(decode_error(fixed_length(past)), "sazpack count exceeds u32");
+    EXPECT_EQ(sazpack_decode_error(fixed_length(past)), "sazpack count exceeds u32");
     Bytes endless = header;
     for (std::uint8_t b : hex_bytes("8080808080 00")) endless.push_back(b);
-    EXPECT_EQ(decode_error(fixed_length(endless)), "truncated sazpack data");
+    EXPECT_EQ(sazpack_decode_error(fixed_length(endless)), "truncated sazpack data");
     // A policy of four billion entries in a few bytes.
     Bytes policy = header;
     for (std::uint8_t b : hex_bytes("01 3b1e 00 ffffffff0f 3b1e 01")) policy.push_back(b);
-    EXPECT_EQ(decode_error(fixed_length(policy)), "truncated sazpack data");
+    EXPECT_EQ(sazpack_decode_error(fixed_length(policy)), "truncated sazpack data");
 }
 
 TEST(Sazpack, EveryCutIsRefused) {
-    const Bytes good = chunk({game({move("7g7f", {entry("7g7f", 300)}, true, {1, 2}), move("3c3d")}, 20), game({})});
+    const Bytes good = chunk({game({move("7g7f", {policy_entry("7g7f", 300)}, true, {1, 2}), move("3c3d")}, 20), game({})});
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
         const Bytes b(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
-        EXPECT_EQ(decode_error(b), "truncated sazpack data") << cut;
+        EXPECT_EQ(sazpack_decode_error(b), "truncated sazpack data") << cut;
         // With the length made to match, a cut inside a game is still truncated, and a
         // cut between games gives fewer games.
         if (cut >= 10) {
@@ -259,15 +259,15 @@ TEST(SazpackTargets, CompactLabelsOfThePlayedMoves) {
 }
 
 TEST(SazpackTargets, PolicyRows) {
-    const SazGame g = game({move("7g7f", {entry("7g7f", 3), entry("2g2f", 1)}),
-                            move("3c3d", {entry("3c3d", 3), entry("3c3d", 1), entry("8c8d", 0)}), move("2g2f")});
+    const SazGame g = game({move("7g7f", {policy_entry("7g7f", 3), policy_entry("2g2f", 1)}),
+                            move("3c3d", {policy_entry("3c3d", 3), policy_entry("3c3d", 1), policy_entry("8c8d", 0)}), move("2g2f")});
     const auto rows = expand(g);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], row_of({{"7g7f", 0.75f}, {"2g2f", 0.25f}}));
     EXPECT_EQ(rows[1], row_of({{"3c3d", 1.0f}}, WHITE));
     EXPECT_EQ(rows[2], PolicyRow{});
     // Thirds are rounded once as 32-bit floats.
-    const auto thirds = expand(game({move("7g7f", {entry("7g7f", 1), entry("2g2f", 2)})}));
+    const auto thirds = expand(game({move("7g7f", {policy_entry("7g7f", 1), policy_entry("2g2f", 2)})}));
     EXPECT_EQ(thirds[0][*compact_of_label(59)], 1.0f / 3.0f);
 }
 
@@ -278,12 +278,12 @@ TEST(SazpackTargets, Errors) {
         const char* rows;
     } cases[] = {
         {game({move("7g7f"), move("7g7f")}), "illegal sazpack move: 7g7f", "illegal sazpack move: 7g7f"},
-        {game({move("resign", {entry("resign", 1)})}), "illegal sazpack move: resign", "illegal sazpack move: resign"},
-        {game({move("7g7f", {entry("7g7f", 0)})}), nullptr, "sazpack policy visits sum to zero"},
-        {game({move("7g7f", {entry("7g7f", 1), entry("resign", 1)})}), nullptr,
+        {game({move("resign", {policy_entry("resign", 1)})}), "illegal sazpack move: resign", "illegal sazpack move: resign"},
+        {game({move("7g7f", {policy_entry("7g7f", 0)})}), nullptr, "sazpack policy visits sum to zero"},
+        {game({move("7g7f", {policy_entry("7g7f", 1), policy_entry("resign", 1)})}), nullptr,
          "cannot convert sazpack move to compact policy label: resign"},
         // A knight jump onto the last two ranks without promotion has no compact label.
-        {game({move("7g7f", {entry("7c6a", 1)})}), nullptr, "cannot convert sazpack move to compact policy label: 7c6a"},
+        {game({move("7g7f", {policy_entry("7c6a", 1)})}), nullptr, "cannot convert sazpack move to compact policy label: 7c6a"},
     };
     for (const auto& c : cases) {
         const auto labels = resolve_compact_labels(c.game);

@@ -32,7 +32,7 @@ Bytes encoded(std::span<const SbinpackChain> chains) {
     return std::move(*bytes);
 }
 
-std::string decode_error(const Bytes& bytes) {
+std::string sbinpack_decode_error(const Bytes& bytes) {
     auto chains = decode_sbinpack_chains(bytes);
     return chains ? "(decoded)" : debug(chains.error());
 }
@@ -265,7 +265,7 @@ TEST(Sbinpack, DecodingErrors) {
         {"53424e32 00000000 53", "Truncated"},
         {"53424e32 01000000 00", "Truncated"},
     };
-    for (const auto& c : cases) EXPECT_EQ(decode_error(hex_bytes(c.hex)), c.debug) << c.hex;
+    for (const auto& c : cases) EXPECT_EQ(sbinpack_decode_error(hex_bytes(c.hex)), c.debug) << c.hex;
 
     // A valid chain of the start position, then its parts changed one at a time.
     const Bytes good = encoded(chains_of(record_of(std::nullopt, {"7g7f"}, {0}, std::nullopt)));
@@ -276,26 +276,26 @@ TEST(Sbinpack, DecodingErrors) {
         return b;
     };
     const std::size_t moves_at = good.size() - 2;  // index 4, delta 0
-    EXPECT_EQ(decode_error(changed(8 + 38, {0x80})), "MetadataTooLarge { len: 128, max: 127 }");
-    EXPECT_EQ(decode_error(changed(moves_at, {30})), "InvalidMoveIndex(30)");
+    EXPECT_EQ(sbinpack_decode_error(changed(8 + 38, {0x80})), "MetadataTooLarge { len: 128, max: 127 }");
+    EXPECT_EQ(sbinpack_decode_error(changed(moves_at, {30})), "InvalidMoveIndex(30)");
     Bytes long_index = good;
     long_index.resize(moves_at);
     for (std::uint8_t b : {0x80, 0x80, 0x04, 0x00}) long_index.push_back(b);  // 65536
     set_u32(long_index, 4, static_cast<std::uint32_t>(long_index.size() - 8));
-    EXPECT_EQ(decode_error(long_index), "InvalidMoveIndex(65536)");
+    EXPECT_EQ(sbinpack_decode_error(long_index), "InvalidMoveIndex(65536)");
     Bytes six = good;
     six.resize(moves_at);
     for (std::uint8_t b : {0x84, 0x80, 0x80, 0x80, 0x80, 0x00, 0x00}) six.push_back(b);
     set_u32(six, 4, static_cast<std::uint32_t>(six.size() - 8));
-    EXPECT_EQ(decode_error(six), "Truncated");
+    EXPECT_EQ(sbinpack_decode_error(six), "Truncated");
     Bytes stem = changed(8, Bytes(32, 0xFF));
-    EXPECT_EQ(decode_error(stem).rfind("PackedSfen(", 0), 0u) << decode_error(stem);
+    EXPECT_EQ(sbinpack_decode_error(stem).rfind("PackedSfen(", 0), 0u) << sbinpack_decode_error(stem);
 
     // A count of 65535 over a body of a few bytes ends at the body, reserving little.
     Bytes forged = good;
     forged[good.size() - 4] = 0xFF;
     forged[good.size() - 3] = 0xFF;
-    EXPECT_EQ(decode_error(forged), "Truncated");
+    EXPECT_EQ(sbinpack_decode_error(forged), "Truncated");
 }
 
 TEST(Sbinpack, EveryCutInsideABodyIsTruncated) {
@@ -304,10 +304,10 @@ TEST(Sbinpack, EveryCutInsideABodyIsTruncated) {
     const Bytes good = encoded(chains_of(r));
     for (std::size_t cut = 8; cut < good.size(); ++cut) {
         Bytes b(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
-        EXPECT_EQ(decode_error(b), "Truncated") << cut;
+        EXPECT_EQ(sbinpack_decode_error(b), "Truncated") << cut;
         set_u32(b, 4, static_cast<std::uint32_t>(cut - 8));
         if (cut > 8) {
-            EXPECT_EQ(decode_error(b), "Truncated") << cut;
+            EXPECT_EQ(sbinpack_decode_error(b), "Truncated") << cut;
         }
     }
 }
@@ -346,7 +346,6 @@ TEST(Sbinpack, LongRandomGamesRoundTrip) {
     EXPECT_EQ(decode_sbinpack_chains(twice)->size(), 2 * chains.size());
 }
 
-const SpecialMove& terminal_of(const Record& r) { return *record_node(r, record_main_line_last(r)).special; }
 
 Record rebuilt_record(const SbinpackChain& chain) {
     auto r = record_from_sbinpack_chain(chain);
@@ -363,9 +362,9 @@ TEST(SbinpackRecord, ChainsBackToRecords) {
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_EQ(move_display_usi(record_node(back, ids[1]).move), "3c3d");
     EXPECT_EQ(record_node(back, ids[1]).annotations.engine_info->eval, std::optional<std::int16_t>(-40));
-    EXPECT_EQ(terminal_of(back).kind, S::Interrupt);
-    EXPECT_EQ(terminal_of(back).result, 7);
-    EXPECT_EQ(terminal_of(back).raw, std::nullopt);
+    EXPECT_EQ(terminal_special(back).kind, S::Interrupt);
+    EXPECT_EQ(terminal_special(back).result, 7);
+    EXPECT_EQ(terminal_special(back).raw, std::nullopt);
 
     // A White win keeps its result; the start ply survives.
     const Record won = record_of(std::string("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 7"),
@@ -373,13 +372,13 @@ TEST(SbinpackRecord, ChainsBackToRecords) {
     const Record won_back = rebuilt_record(chains_of(won)[0]);
     EXPECT_EQ(won_back.init_position_sfen,
               std::optional<std::string>("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 7"));
-    EXPECT_EQ(terminal_of(won_back).kind, S::Resign);
-    EXPECT_EQ(terminal_of(won_back).result, 1);
+    EXPECT_EQ(terminal_special(won_back).kind, S::Resign);
+    EXPECT_EQ(terminal_special(won_back).result, 1);
 
     // A chain without moves: only the terminal.
     const Record empty_back = rebuilt_record(chains_of(record_of(std::nullopt, {}, {}, special(S::Resign, 0)))[0]);
     EXPECT_EQ(record_move_count(empty_back), 0u);
-    EXPECT_EQ(terminal_of(empty_back).kind, S::Resign);
+    EXPECT_EQ(terminal_special(empty_back).kind, S::Resign);
 }
 
 TEST(SbinpackRecord, ResultsAndScores) {
@@ -398,12 +397,12 @@ TEST(SbinpackRecord, ResultsAndScores) {
     for (const auto& c : results) {
         chain.ply_result = static_cast<std::uint16_t>(c.code << 10 | 1);
         const Record r = rebuilt_record(chain);
-        EXPECT_EQ(terminal_of(r).result, c.result) << int(c.code);
-        EXPECT_EQ(terminal_of(r).kind, c.kind) << int(c.code);
+        EXPECT_EQ(terminal_special(r).result, c.result) << int(c.code);
+        EXPECT_EQ(terminal_special(r).kind, c.kind) << int(c.code);
     }
     // A try-rule result written into a chain cannot come back.
     const Record tried = record_of(std::nullopt, {}, {}, special(S::Try, 20));
-    EXPECT_EQ(terminal_of(rebuilt_record(chains_of(tried)[0])).result, 7);
+    EXPECT_EQ(terminal_special(rebuilt_record(chains_of(tried)[0])).result, 7);
 
     SbinpackChain scored = chains_of(record_of(std::nullopt, {"7g7f", "3c3d", "2g2f", "8c8d"}, {0}, std::nullopt))[0];
     const std::int32_t scores[] = {32001, -32001, 32000, 40000};

@@ -33,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "9/9/9/9/9/9/9/9/9 w 3R3B7G7S7N7L31P 65535",             // field capacities
                       "+R+B+S+N+L+P3/9/9/9/9/9/9/9/3+p+l+n+s+b+r w Pp 5",       // promoted pieces
                       "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b RB2Pr3p 12",
-                      "l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w RGgsn5p 1"));
+                      "l6nl/5+P1gk/2np1S3/p1p4Pp/3P2Sp1/1PPb2P1P/P5GS1/R8/LN4bKL w RGgsn5p 1"),
+                         [](const auto& info) { return test::case_name(info.index, {"position"}); });
 
 TEST(Sfen, PlyFieldIsOptional) {
     const Position pos = test::sfen("lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b -");
@@ -132,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
         SfenErrorCase{START_BOARD " b - 65536", "invalid ply: number too large to fit in target type",
                       "InvalidPly(ParseIntError { kind: PosOverflow })"},
         SfenErrorCase{START_BOARD " b - 99999x", "invalid ply: number too large to fit in target type",
-                      "InvalidPly(ParseIntError { kind: PosOverflow })"}));
+                      "InvalidPly(ParseIntError { kind: PosOverflow })"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.debug}); });
 
 TEST(SfenErrorTexts, VariantsOfOtherReaders) {
     SfenError trailing(SfenError::Kind::TrailingToken);

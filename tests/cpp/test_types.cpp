@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, SquareErrors,
                                            SquareError{"10a", "invalid square string: 10a"},
                                            SquareError{"", "invalid square string: "},
                                            SquareError{"none", "invalid square string: none"},
-                                           SquareError{"\xc3\xa9", "invalid file character: \xc3\xa9"}));
+                                           SquareError{"\xc3\xa9", "invalid file character: \xc3\xa9"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.text}); });
 
 TEST(Square, DisplayAndTables) {
     EXPECT_EQ(square_display_usi(81), "NONE");
@@ -124,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsiCase{"1a1a", 0}, UsiCase{"1a1a+", 0x8000}, UsiCase{"7g7f", 60 << 7 | 59},
                       UsiCase{"7g7f+", 0x8000 | 60 << 7 | 59}, UsiCase{"7g7fx", 60 << 7 | 59},
                       UsiCase{"P*5e", 0x4080 | 40}, UsiCase{"G*1a", 0x4380}, UsiCase{"K*5e", -1},
-                      UsiCase{"p*5e", -1}, UsiCase{"7g7", -1}, UsiCase{"7g7\xc3\xa9", -1}, UsiCase{"", -1}));
+                      UsiCase{"p*5e", -1}, UsiCase{"7g7", -1}, UsiCase{"7g7\xc3\xa9", -1}, UsiCase{"", -1}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.text}); });
 
 TEST(UsiMoveText, Writes) {
     EXPECT_EQ(move_display_usi(MOVE_END), "");

@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsiErrorCase{"startpos moves 7g7f+", "illegal move '7g7f+' in USI position: startpos moves 7g7f+"},
         UsiErrorCase{"sfen 4k4/9/9/9/9/9/9/9/4K3r b - 1 moves 5i4i",
                      "illegal move '5i4i' in USI position: sfen 4k4/9/9/9/9/9/9/9/4K3r b - 1 moves 5i4i"},
-        UsiErrorCase{"startpos moves P*5e", "illegal move 'P*5e' in USI position: startpos moves P*5e"}));
+        UsiErrorCase{"startpos moves P*5e", "illegal move 'P*5e' in USI position: startpos moves P*5e"}),
+                         [](const auto& info) { return test::case_name(info.index, {info.param.message}); });
 
 struct ValidationCase {
     const char* sfen;
@@ -107,4 +108,5 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"P3k4/9/9/9/9/9/9/9/8p w - 1",
                        {"Black king is missing", "invalid placement of PieceType(1) on Square(8)",
                         "invalid placement of PieceType(1) on Square(72)"},
-                       "invalid placement of PieceType(1) on Square(8)"}));
+                       "invalid placement of PieceType(1) on Square(8)"}),
+                         [](const auto& info) { return test::case_name(info.index, {*info.param.first ? info.param.first : "valid"}); });

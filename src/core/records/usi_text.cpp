@@ -7,15 +7,16 @@
 #include "core/records/special_moves.h"
 #include "core/util/panic.h"
 #include "core/util/text.h"
+#include "core/util/utf8_repair.h"
 
 namespace korvan {
 
 std::string usi_position_error_display(const UsiPositionError& e) {
     using K = UsiPositionError::Kind;
-    const auto indexed = [&](const char* head) { return head + std::to_string(e.index) + ": " + e.text; };
+    const auto indexed = [&](const char* head) { return head + std::to_string(e.index) + ": " + utf8_replace_invalid(e.text); };
     switch (e.kind) {
         case K::Empty: return "USI position command must not be empty";
-        case K::InvalidTokenSequence: return "invalid USI position token sequence: " + e.text;
+        case K::InvalidTokenSequence: return "invalid USI position token sequence: " + utf8_replace_invalid(e.text);
         case K::InvalidSfen: return "invalid USI position SFEN: " + sfen_error_display(e.sfen);
         case K::InvalidMoveToken: return indexed("invalid move token at index ");
         case K::SpecialTokenNotAllowed: return indexed("special token is not allowed in strict USI position mode at index ");

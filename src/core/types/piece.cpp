@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/util/utf8_repair.h"
+
 namespace korvan {
 
 namespace {
@@ -14,7 +16,7 @@ std::string_view piece_type_display(unsigned pt) { return pt < 16 ? USI_TEXT[pt]
 Expected<PieceType, std::string> piece_type_from_usi(std::string_view text) {
     for (unsigned pt = PAWN; pt <= DRAGON; ++pt)
         if (USI_TEXT[pt] == text) return PieceType(pt);
-    return unexpected("invalid piece type: " + std::string(text));
+    return unexpected("invalid piece type: " + utf8_replace_invalid(text));
 }
 
 std::string piece_display(std::uint8_t piece) {

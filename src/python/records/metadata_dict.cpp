@@ -79,8 +79,7 @@ bool refuse(const Form& form, std::string_view key, const char* expected) {
     text += key;
     text += "' must be ";
     text += expected;
-    PyErr_SetString(PyExc_TypeError, text.c_str());
-    return false;
+    return raise_error(PyExc_TypeError, text);
 }
 
 // A dict of str keys and str values, every text encodable; the whole map or nothing.

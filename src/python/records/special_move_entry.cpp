@@ -25,9 +25,7 @@ bool kind_from_text(std::string_view text, SpecialMoveKind& out) {
             return true;
         }
     }
-    Ref message(to_py_str("invalid SpecialMove kind: " + upper));
-    if (message) PyErr_SetObject(PyExc_ValueError, message.get());
-    return false;
+    return raise_value_error("invalid SpecialMove kind: " + upper);
 }
 
 // The comment, time and raw text, shared by the constructor and from_result.

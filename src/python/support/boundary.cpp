@@ -1,5 +1,7 @@
 #include "support/boundary.h"
 
+#include "support/errors.h"
+
 namespace korvan::py {
 
 namespace {
@@ -18,7 +20,7 @@ PyObject* create_panic_exception() {
 }
 
 void raise_panic(const char* message) {
-    PyErr_SetString(panic_class ? panic_class : PyExc_SystemError, message);
+    raise_error(panic_class ? panic_class : PyExc_SystemError, message);
 }
 
 }  // namespace korvan::py

@@ -41,11 +41,13 @@ PyObject* message_str(std::string_view text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
 }
 
-Raised raise_value_error(std::string_view message) {
+Raised raise_error(PyObject* type, std::string_view message) {
     Ref text(message_str(message));
-    if (text) PyErr_SetObject(PyExc_ValueError, text.get());
+    if (text) PyErr_SetObject(type, text.get());
     return {};
 }
+
+Raised raise_value_error(std::string_view message) { return raise_error(PyExc_ValueError, message); }
 
 void integer_out_of_range() {
     PyErr_SetString(PyExc_OverflowError, "out of range integral type conversion attempted");

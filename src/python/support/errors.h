@@ -28,7 +28,11 @@ struct Raised {
     operator bool() const { return false; }
 };
 
-// Raises ValueError with a core message, made as message_str makes it.
+// Raises `type` with a core message, made as message_str makes it: the one path by
+// which a text the core wrote (or one that quotes it) becomes an exception.
+Raised raise_error(PyObject* type, std::string_view message);
+
+// Raises ValueError with a core message, as raise_error does.
 Raised raise_value_error(std::string_view message);
 
 // OverflowError for an integer that fits the interpreter's long but not the field.

@@ -19,9 +19,8 @@ bool empty_bitboard(PyObject* const*, Bitboard&) { return true; }
 // Only PAWN..GOLD name a hand kind.
 bool hand_kind(std::uint8_t pt, HandPiece& out) {
     if (pt < PAWN || pt > GOLD) {
-        const std::string_view text = piece_type_display(pt);
-        PyErr_Format(PyExc_ValueError, "piece type %s cannot be converted to a hand piece", std::string(text).c_str());
-        return false;
+        return raise_value_error("piece type " + std::string(piece_type_display(pt)) +
+                                 " cannot be converted to a hand piece");
     }
     out = hand_piece_of(PieceType(pt));
     return true;
@@ -49,9 +48,9 @@ PyObject* hand_change(std::uint32_t& hand, PyObject* const* args, int sign) {
     if (!hand_kind(pt, hp)) return nullptr;
     const long long count = static_cast<long long>(hand_count(hand, hp)) + sign * static_cast<long long>(amount);
     if (count < 0 || count > HAND_MASK[hp]) {
-        const std::string_view text = piece_type_display(piece_type_of(hp));
-        PyErr_Format(PyExc_ValueError, "hand count of %s out of range: %lld (the field holds 0..%u)", std::string(text).c_str(), count, HAND_MASK[hp]);
-        return nullptr;
+        return raise_value_error("hand count of " + std::string(piece_type_display(piece_type_of(hp))) +
+                                 " out of range: " + std::to_string(count) + " (the field holds 0.." +
+                                 std::to_string(HAND_MASK[hp]) + ")");
     }
     hand = (hand & ~(HAND_MASK[hp] << HAND_SHIFT[hp])) | static_cast<std::uint32_t>(count) << HAND_SHIFT[hp];
     Py_RETURN_NONE;
@@ -80,8 +79,7 @@ constexpr Attributes hand_getset = attribute_table<HandClass,
 bool board_square_arg(PyObject* obj, Square& out) {
     if (!extract_arg<SquareClass>(obj, "square", out)) return false;
     if (!is_board_square(out)) {
-        PyErr_Format(PyExc_ValueError, "square %s is not on the board", square_display_usi(out).c_str());
-        return false;
+        return raise_value_error("square " + square_display_usi(out) + " is not on the board");
     }
     return true;
 }

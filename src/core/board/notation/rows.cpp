@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/util/utf8_repair.h"
+
 namespace korvan {
 
 namespace {
@@ -68,7 +70,7 @@ Expected<std::int8_t, std::string> hcpe_outcome_from_name(std::string_view name)
     if (upper == "DRAW") return std::int8_t{0};
     if (upper == "BLACK_WIN") return std::int8_t{1};
     if (upper == "WHITE_WIN") return std::int8_t{2};
-    return unexpected("invalid hcpe game result name: " + upper);
+    return unexpected("invalid hcpe game result name: " + utf8_replace_invalid(upper));
 }
 
 std::optional<AperyMove> apery_move_from_usi(std::string_view text) {

@@ -4,6 +4,7 @@
 #include "core/board/position/parser.h"
 #include "core/board/position/updates.h"
 #include "core/util/text.h"
+#include "core/util/utf8_repair.h"
 
 namespace korvan {
 
@@ -21,7 +22,8 @@ std::string join(const std::vector<std::string_view>& tokens, std::size_t first,
 }  // namespace
 
 Expected<UsiPositionResult, std::string> parse_usi_position_command(std::string_view command) {
-    const std::string whole(command);
+    // The command as the messages quote it.
+    const std::string whole = utf8_replace_invalid(command);
     std::string_view text = trim_whitespace(command);
     if (text.empty()) return unexpected(std::string("USI position string must not be empty"));
     if (text.size() >= 9 && text.substr(0, 9) == "position ") text = trim_whitespace(text.substr(9));
@@ -33,7 +35,8 @@ Expected<UsiPositionResult, std::string> parse_usi_position_command(std::string_
     auto set_up = [&](std::size_t first, const char* lead) -> Expected<Ok, std::string> {
         std::string sfen = join(tokens, first, 4);
         auto fields = parse_sfen_fields(sfen);
-        if (!fields) return unexpected(lead + sfen + " (" + sfen_error_display(fields.error()) + ")");
+        if (!fields)
+            return unexpected(lead + utf8_replace_invalid(sfen) + " (" + sfen_error_display(fields.error()) + ")");
         position_set(result.position, *fields);
         result.base_sfen = std::move(sfen);
         return Ok{};
@@ -55,18 +58,19 @@ Expected<UsiPositionResult, std::string> parse_usi_position_command(std::string_
         if (tokens[index] != "moves") return unexpected("unexpected token sequence in USI position: " + whole);
         Position& pos = result.position;
         for (std::size_t i = index + 1; i < tokens.size(); ++i) {
-            const std::string token(tokens[i]);
+            const std::string_view token = tokens[i];
             const auto move = move_from_usi(token);
-            if (!move) return unexpected("invalid move '" + token + "' in USI position: " + whole);
+            if (!move) return unexpected("invalid move '" + utf8_replace_invalid(token) + "' in USI position: " + whole);
             const Move32 m32 = position_move_to_move32(pos, *move);
             const Square to = move_to(m32);
             const bool bad_value = is_special_move(m32) || to > 80 ||
                                    (is_drop(m32) ? (dropped_type(m32) < PAWN || dropped_type(m32) > GOLD)
                                                  : move_from(m32) > 80);
-            if (bad_value) return unexpected("invalid move value '" + token + "' in USI position: " + whole);
+            if (bad_value)
+                return unexpected("invalid move value '" + std::string(token) + "' in USI position: " + whole);
             // The promotion zone is tested too: "7g7f+" from the start is illegal.
             if (!position_is_legal(pos, m32))
-                return unexpected("illegal move '" + token + "' in USI position: " + whole);
+                return unexpected("illegal move '" + std::string(token) + "' in USI position: " + whole);
             position_do_move(pos, m32);
             result.moves.push_back(move16(m32));
         }

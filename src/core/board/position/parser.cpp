@@ -4,6 +4,7 @@
 
 #include "core/util/panic.h"
 #include "core/util/text.h"
+#include "core/util/utf8_repair.h"
 
 namespace korvan {
 
@@ -146,8 +147,8 @@ std::string sfen_error_display(const SfenError& e) {
             return "invalid hand count for " + tuple_debug("PieceType", e.piece) + ": " + std::to_string(e.count);
         case K::InvalidTurn: return "invalid turn: '" + utf8_encode(e.ch) + "'";
         case K::InvalidPly: return "invalid ply: " + std::string(int_error_display(e.int_error));
-        case K::TrailingToken: return "trailing token: '" + e.text + "'";
-        case K::InvalidMove: return "invalid move in sequence: '" + e.text + "'";
+        case K::TrailingToken: return "trailing token: '" + utf8_replace_invalid(e.text) + "'";
+        case K::InvalidMove: return "invalid move in sequence: '" + utf8_replace_invalid(e.text) + "'";
     }
     return {};
 }

@@ -1,17 +1,19 @@
 #include "core/records/formats/jkf/jkf_error.h"
 
+#include "core/util/utf8_repair.h"
+
 namespace korvan {
 
 std::string jkf_error_display(const JkfError& e) {
     using K = JkfError::Kind;
     switch (e.kind) {
         case K::Sfen: return "failed to parse SFEN: " + sfen_error_display(e.sfen);
-        case K::InvalidStructure: return "invalid JKF structure: " + e.text;
-        case K::UnsupportedPreset: return "unsupported JKF preset: " + e.text;
-        case K::InvalidMove: return "invalid move: " + e.text;
+        case K::InvalidStructure: return "invalid JKF structure: " + utf8_replace_invalid(e.text);
+        case K::UnsupportedPreset: return "unsupported JKF preset: " + utf8_replace_invalid(e.text);
+        case K::InvalidMove: return "invalid move: " + utf8_replace_invalid(e.text);
         case K::IllegalMove: return "illegal move at index " + std::to_string(e.index);
         case K::RecordConstruction: return "record construction failed: " + record_error_display(e.record);
-        case K::JsonSerialization: return "json serialization failed: " + e.text;
+        case K::JsonSerialization: return "json serialization failed: " + utf8_replace_invalid(e.text);
     }
     return {};
 }

@@ -3,10 +3,33 @@
 #include <nlohmann/json.hpp>
 
 #include "core/util/panic.h"
+#include "core/util/utf8_repair.h"
 
 namespace korvan {
 
 using Json = nlohmann::json;
+
+namespace {
+
+// The library's message quotes an excerpt of the input ("last read: '...'", perhaps
+// followed by "; expected ...") cut where the lexer stopped, which may be inside a
+// character; the half character is left out. Bytes that were never UTF-8 (the reader
+// also takes raw bytes) become U+FFFD.
+std::string parse_error_text(std::string_view what) {
+    constexpr std::string_view LAST_READ = "last read: '";
+    const std::size_t at = what.find(LAST_READ);
+    if (at == std::string_view::npos) return utf8_replace_invalid(what);
+    const std::size_t first = at + LAST_READ.size();
+    std::size_t end = what.find("'; expected ", first);
+    if (end == std::string_view::npos && what.ends_with('\'')) end = what.size() - 1;
+    if (end == std::string_view::npos || end < first) return utf8_replace_invalid(what);
+    std::string text(what.substr(0, first));
+    text += utf8_prefix(what.substr(first, end - first));
+    text += what.substr(end);
+    return utf8_replace_invalid(text);
+}
+
+}  // namespace
 
 // A SAX handler of the library's parser that fills a JsonTree. Members of the open
 // containers wait on one stack and move into the tree's member array when their
@@ -63,7 +86,7 @@ public:
     bool end_object() { return close(); }
     bool end_array() { return close(); }
     bool parse_error(std::size_t, const std::string&, const Json::exception& e) {
-        failure_.message = e.what();
+        failure_.message = parse_error_text(e.what());
         return false;
     }
 

@@ -346,6 +346,14 @@ TEST(CsaReader, Times) {
     EXPECT_EQ(csa_move_comment_text("'** x"), std::nullopt);
     EXPECT_EQ(csa_move_comment_text("'**x"), "*x");
     EXPECT_EQ(csa_move_comment_text("'x"), std::nullopt);
+    // The blank of "' *" is dropped, and what follows is a comment even if it looks
+    // like an engine line; any other blank keeps the line out.
+    EXPECT_EQ(csa_move_comment_text("' *x "), "x");
+    EXPECT_EQ(csa_move_comment_text("' ** x"), "* x");
+    EXPECT_EQ(csa_move_comment_text("' **評価値=5"), "*評価値=5");
+    EXPECT_EQ(csa_move_comment_text("' *"), "");
+    EXPECT_EQ(csa_move_comment_text("'  *x"), std::nullopt);
+    EXPECT_EQ(csa_move_comment_text("' x"), std::nullopt);
 }
 
 struct ErrorCase {

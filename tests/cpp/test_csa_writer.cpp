@@ -143,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
         TerminalLineCase{K::WinByDeclaration, "", false, "%KACHI"}, TerminalLineCase{K::WinByDefault, "", false, "%KACHI"},
         TerminalLineCase{K::Try, "", false, "%KACHI"}, TerminalLineCase{K::LoseByDefault, "", false, "%TORYO"},
         TerminalLineCase{K::Unknown, "%ERROR", false, "%ERROR"}, TerminalLineCase{K::Unknown, "ERROR", false, "%ERROR"},
-        TerminalLineCase{K::Unknown, "", false, "%"}, TerminalLineCase{K::Unknown, "a\r\nb", false, "%a  b"}),
+        TerminalLineCase{K::Unknown, "", false, "%"}, TerminalLineCase{K::Unknown, "a\r\nb", false, "%a  b"},
+        TerminalLineCase{K::Unknown, "X,T5", false, "%X T5"}, TerminalLineCase{K::Unknown, ",a,,b,", false, "% a  b "}),
                          [](const auto& info) { return test::case_name(info.index, {SPECIAL_MOVE_KIND_NAMES[static_cast<int>(info.param.kind)], info.param.name, info.param.white_to_move ? "white" : "black"}); });
 
 TEST(CsaWriter, StoredLineFeedsCannotAddLines) {
@@ -164,6 +165,57 @@ TEST(CsaWriter, StoredLineFeedsCannotAddLines) {
     EXPECT_FALSE(back.metadata.get(MK::Site));
     EXPECT_EQ(record_move_count(back), 1u);
     EXPECT_EQ(record_node(back, record_main_line_last(back)).kind, NodeKind::Move);
+}
+
+// Comment lines that begin with "*" read back as the same comments, never as engine
+// lines; real engine lines beside them keep their reading.
+TEST(CsaRoundTrip, CommentsThatBeginWithAStarComeBack) {
+    const std::string comment = "*x\n* x\n**\n** 30 7g7f 3c3d\n*評価値=5\n'quoted\n  * padded  \nplain";
+    const std::string kept = "*x\n* x\n**\n** 30 7g7f 3c3d\n*評価値=5\n'quoted\n* padded\nplain";
+    const std::string lines = "' **x\n' ** x\n' ***\n' *** 30 7g7f 3c3d\n' **評価値=5\n'*'quoted\n' ** padded\n'*plain\n";
+    Record r = csa_with_moves(std::nullopt, {"7g7f"});
+    record_node(r, r.root).annotations.comment = comment;
+    record_node(r, record_main_line_last(r)).annotations.comment = comment;
+    (void)record_set_main_terminal(r, SpecialMove{K::Resign, WHITE_WIN, "", std::nullopt}, {});
+    record_node(r, record_main_line_last(r)).annotations.comment = comment;
+    const std::string text = csa_text(r);
+    ASSERT_EQ(text, "V2.2\nPI\n+\n" + lines + "+7776FU\nT0\n" + lines + "%TORYO\n" + lines);
+
+    // The same text with engine lines after the move: an evaluation and a PV.
+    std::string with_engine = text;
+    with_engine.insert(with_engine.find("T0\n") + 3, "'**評価値=+30\n'** 30 7g7f 3c3d\n");
+    for (const std::string& t : {text, with_engine}) {
+        SCOPED_TRACE(t);
+        const Record back = *parse_csa(t);
+        const auto ids = record_main_line_ids(back);
+        ASSERT_EQ(ids.size(), 1u);
+        EXPECT_EQ(record_node(back, back.root).annotations.comment, kept);
+        EXPECT_EQ(record_node(back, ids[0]).annotations.comment, kept);
+        const RecordNode& end = record_node(back, record_main_line_last(back));
+        ASSERT_EQ(end.kind, NodeKind::Terminal);
+        EXPECT_EQ(end.annotations.comment, kept);
+        EXPECT_EQ(record_node(back, ids[0]).annotations.engine_info.has_value(), t == with_engine);
+        if (t == with_engine) {
+            EXPECT_EQ(record_node(back, ids[0]).annotations.engine_info->eval, 30);
+        }
+        EXPECT_EQ(csa_text(back), text);
+    }
+}
+
+// An unknown ending whose name holds commas keeps its name (commas as blanks) and
+// lends no time to the terminal.
+TEST(CsaRoundTrip, UnknownEndingWithCommas) {
+    Record r = csa_with_moves(std::nullopt, {"7g7f"});
+    (void)record_set_main_terminal(r, SpecialMove{K::Unknown, PAUSED, "X,T5", std::nullopt}, {});
+    const std::string text = csa_text(r);
+    EXPECT_TRUE(text.ends_with("\n%X T5\n")) << text;
+    const Record back = *parse_csa(text);
+    const RecordNode& end = record_node(back, record_main_line_last(back));
+    ASSERT_EQ(end.kind, NodeKind::Terminal);
+    EXPECT_EQ(end.special->kind, K::Unknown);
+    EXPECT_EQ(end.special->unknown_name, "X T5");
+    EXPECT_FALSE(end.annotations.time);
+    EXPECT_EQ(csa_text(back), text);
 }
 
 TEST(CsaWriter, VariationsAreNotWritten) {

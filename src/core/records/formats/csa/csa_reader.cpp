@@ -174,6 +174,8 @@ std::optional<std::uint32_t> parse_csa_time(std::string_view item) {
 }
 
 std::optional<std::string_view> csa_move_comment_text(std::string_view line) {
+    // "' *": a comment whose text begins with "*", never an engine line.
+    if (starts_with(line, "' *")) return trim_line(line.substr(3));
     if (!starts_with(line, "'*") || starts_with(line, "'** ") || starts_with(line, EVAL_PREFIX)) return std::nullopt;
     return trim_line(line.substr(2));
 }

@@ -18,7 +18,9 @@ Expected<Record, CsaError> parse_csa(std::string_view text);
 std::optional<std::uint32_t> parse_csa_time(std::string_view item);
 
 // The comment text of a "'*" line, trimmed; nothing for any other line and for the
-// engine lines "'** ..." and "'**評価値=...".
+// engine lines "'** ..." and "'**評価値=...". A "' *" line is a comment as "'*" would
+// be without the blank, engine-like or not: the writer's form of a text that begins
+// with "*".
 std::optional<std::string_view> csa_move_comment_text(std::string_view line);
 
 }  // namespace korvan

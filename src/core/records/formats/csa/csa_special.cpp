@@ -1,5 +1,7 @@
 #include "core/records/formats/csa/csa_special.h"
 
+#include <algorithm>
+
 #include "core/records/special_moves.h"
 
 namespace korvan {
@@ -26,7 +28,9 @@ std::string csa_special_line(const SpecialMove& special, Color side_to_move) {
     if (special.kind == SpecialMoveKind::WinByIllegalMove)
         return std::string{'%', illegal_action_sign(side_to_move)} + std::string(ILLEGAL_ACTION);
     if (special.kind == SpecialMoveKind::Unknown) {
-        const std::string& name = special.unknown_name;
+        // A comma would split the line into items ("%X,T5" reads as "%X" and a time).
+        std::string name = special.unknown_name;
+        std::replace(name.begin(), name.end(), ',', ' ');
         if (!name.empty() && name.front() == '%') return name;
         return "%" + name;
     }

@@ -13,7 +13,7 @@ namespace korvan {
 // The terminal a whole "%" line gives with `side_to_move` to move; raw is the line.
 SpecialMove parse_csa_special(std::string_view line, Color side_to_move);
 
-// The line a terminal writes. The illegal-move kinds depend on who is to move at the
+// The line a terminal writes; an unknown name's commas are written as blanks. The illegal-move kinds depend on who is to move at the
 // terminal: the winner named by "%+ILLEGAL_ACTION" / "%-ILLEGAL_ACTION" must read back
 // as the same side.
 std::string csa_special_line(const SpecialMove& special, Color side_to_move);

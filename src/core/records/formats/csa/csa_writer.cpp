@@ -46,11 +46,13 @@ void append_two_digits(std::string& out, std::uint32_t v) {
     out += std::to_string(v);
 }
 
-// Each line of the comment, trimmed, as "'*" and the text; empty lines are skipped.
+// Each line of the comment, trimmed, as "'*" and the text; empty lines are skipped. A
+// line that begins with "*" would make "'**", which readers take for an engine line
+// (evaluation and PV): it is written "' *" and the text, the blank telling it apart.
 void append_comment(std::string& out, const std::optional<std::string>& comment) {
     if (!comment) return;
     for_each_comment_line(*comment, CommentLines::Trimmed, [&out](std::string_view line) {
-        out += "'*";
+        out += line.starts_with('*') ? "' *" : "'*";
         out += line;
         out += '\n';
     });

@@ -147,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "invalid turn: '" + R + "'"},
         MessageCase{"USI position move", text_error(parse_usi_position_command, "startpos moves 7g7f \xFF"),
                     "invalid move '" + R + "' in USI position: startpos moves 7g7f " + R},
+        MessageCase{"USI position illegal move", text_error(parse_usi_position_command, "startpos moves 7g7e\xFF"),
+                    "illegal move '7g7e" + R + "' in USI position: startpos moves 7g7e" + R},
         MessageCase{"USI position tokens", text_error(parse_usi_position_command, "\xFF"),
                     "invalid USI position token sequence: " + R},
         MessageCase{"USI position SFEN", text_error(parse_usi_position_command, "\xFF b - 1 moves"),

@@ -60,17 +60,19 @@ Expected<UsiPositionResult, std::string> parse_usi_position_command(std::string_
         for (std::size_t i = index + 1; i < tokens.size(); ++i) {
             const std::string_view token = tokens[i];
             const auto move = move_from_usi(token);
-            if (!move) return unexpected("invalid move '" + utf8_replace_invalid(token) + "' in USI position: " + whole);
+            const auto refused = [&](const char* what) {
+                return unexpected(what + utf8_replace_invalid(token) + "' in USI position: " + whole);
+            };
+            if (!move) return refused("invalid move '");
             const Move32 m32 = position_move_to_move32(pos, *move);
             const Square to = move_to(m32);
             const bool bad_value = is_special_move(m32) || to > 80 ||
                                    (is_drop(m32) ? (dropped_type(m32) < PAWN || dropped_type(m32) > GOLD)
                                                  : move_from(m32) > 80);
-            if (bad_value)
-                return unexpected("invalid move value '" + std::string(token) + "' in USI position: " + whole);
+            if (bad_value) return refused("invalid move value '");
             // The promotion zone is tested too: "7g7f+" from the start is illegal.
             if (!position_is_legal(pos, m32))
-                return unexpected("illegal move '" + std::string(token) + "' in USI position: " + whole);
+                return refused("illegal move '");
             position_do_move(pos, m32);
             result.moves.push_back(move16(m32));
         }

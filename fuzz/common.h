@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the libFuzzer harnesses: reading the input, stopping loudly on a
-// broken property, and comparing positions by what they are made of.
+// broken property, checking error texts, and comparing positions by what they are made
+// of.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "core/board/position/position_state.h"
 #include "core/board/position/position.h"
 #include "core/board/position/updates.h"
+#include "core/book/utf8_check.h"
 #include "core/util/panic.h"
 
 namespace korvan::fuzz {
@@ -29,6 +31,13 @@ namespace korvan::fuzz {
     do {                                                  \
         if (!(cond)) ::korvan::fuzz::fail(#cond, detail); \
     } while (0)
+
+// An error text says something and is valid UTF-8 whatever the input held: the binding
+// shows it to users, and a text cut inside a character or quoting raw bytes is not.
+inline void require_error_text(std::string_view text) {
+    FUZZ_REQUIRE(!text.empty(), "an error text");
+    FUZZ_REQUIRE(is_valid_utf8(text), text);
+}
 
 // Consumes the input from the front: fixed-width integers (zero once it runs out) and
 // the text up to a separator.

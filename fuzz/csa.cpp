@@ -11,6 +11,7 @@ using namespace korvan;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input in(data, size);
     auto parsed = position_from_sfen(in.line());
+    if (!parsed) fuzz::require_error_text(sfen_error_display(parsed.error()));
     Position pos = parsed ? std::move(*parsed) : position_startpos();
     const std::string_view text = in.line();
     const std::string sign = pos.side_to_move == BLACK ? "+" : "-";

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     auto first = parse_jkf(input);
     if (!first) {
-        (void)jkf_error_display(first.error());
+        fuzz::require_error_text(jkf_error_display(first.error()));
         return 0;
     }
     const Record& r1 = *first;

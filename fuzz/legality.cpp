@@ -60,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const std::string_view sfen = in.line();
     auto parsed = position_from_sfen(sfen);
+    if (!parsed) fuzz::require_error_text(sfen_error_display(parsed.error()));
     Position pos = parsed ? std::move(*parsed) : position_startpos();
     const Position start = pos;
     std::vector<Move32> played;

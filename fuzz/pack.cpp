@@ -12,7 +12,7 @@ using namespace korvan;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto records = decode_pack_records(ByteSpan(data, size));
     if (!records) {
-        FUZZ_REQUIRE(!pack_error_display(records.error()).empty(), "error text");
+        fuzz::require_error_text(pack_error_display(records.error()));
         return 0;
     }
     Bytes again;
@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Record& r : *records) {
         const auto encoded = encode_pack_record(r);
         if (!encoded) {
+            fuzz::require_error_text(pack_error_display(encoded.error()));
             const auto kind = encoded.error().kind;
             FUZZ_REQUIRE(kind == PackError::Kind::MissingTerminal || kind == PackError::Kind::UnencodablePosition,
                          pack_error_display(encoded.error()));

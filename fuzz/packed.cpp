@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(pos->ply == ply, "PackedSfen ply");
         check(*pos);
     } else {
-        FUZZ_REQUIRE(*packed_sfen_error_display(pos.error()), "PackedSfen error text");
+        fuzz::require_error_text(packed_sfen_error_display(pos.error()));
     }
     if (const auto pos = position_from_hcp(bytes, ply)) {
         FUZZ_REQUIRE(pos->ply == ply, "HuffmanCodedPos ply");
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(pos->king_square[WHITE] < 81, "HuffmanCodedPos kings");
         check(*pos);
     } else {
-        FUZZ_REQUIRE(!hcp_error_display(pos.error()).empty(), "HuffmanCodedPos error text");
+        fuzz::require_error_text(hcp_error_display(pos.error()));
     }
     return 0;
 }

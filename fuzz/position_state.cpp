@@ -53,13 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     FUZZ_REQUIRE(first.has_value() == (first_of_all != nullptr), "first issue");
     if (first) FUZZ_REQUIRE(*first_of_all == *first, validation_issue_display(*first));
-    for (const auto& issue : all) FUZZ_REQUIRE(!validation_issue_display(issue).empty(), "issue text");
+    for (const auto& issue : all) fuzz::require_error_text(validation_issue_display(issue));
     const std::string text = position_state_to_sfen(state, true);
 
     Position pos = position_startpos();
     const auto set = position_set_state(pos, state);
     FUZZ_REQUIRE(bool(set) != any_bad, text);
     if (!set) {
+        fuzz::require_error_text(set.error());
         FUZZ_REQUIRE(fuzz::same_placement(pos, position_startpos()), text);
         return 0;
     }

@@ -49,6 +49,7 @@ template <class Parse, class Display>
 void check_reader(std::string_view text, Parse parse, Display display) {
     const auto read = parse(text);
     if (read) require_sound_record(*read, text);
+    else require_error_text(display(read.error()));
     if (text.find('\r') != std::string_view::npos) return;
     const auto again = parse(with_crlf(text));
     FUZZ_REQUIRE(read.has_value() == again.has_value(), text);

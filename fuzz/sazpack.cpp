@@ -11,7 +11,7 @@ using namespace korvan;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto games = decode_sazpack_chunk(ByteSpan(data, size));
     if (!games) {
-        FUZZ_REQUIRE(!sazpack_error_display(games.error()).empty(), "error text");
+        fuzz::require_error_text(sazpack_error_display(games.error()));
         return 0;
     }
     const auto again = encode_sazpack_chunk(*games);

@@ -11,7 +11,7 @@ using namespace korvan;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto chains = decode_sbinpack_chains(ByteSpan(data, size));
     if (!chains) {
-        FUZZ_REQUIRE(!sbinpack_error_debug(chains.error()).empty(), "error text");
+        fuzz::require_error_text(sbinpack_error_debug(chains.error()));
         return 0;
     }
     for (const SbinpackChain& chain : *chains) {

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return true;
     });
     if (!book) {
-        FUZZ_REQUIRE(!book_error_display(book.error()).empty(), "error text");
+        fuzz::require_error_text(book_error_display(book.error()));
         return 0;
     }
     const std::uint64_t n = book->state_count();

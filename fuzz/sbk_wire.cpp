@@ -133,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Reading stream = read_stream(source);
     FUZZ_REQUIRE(memory.fields == stream.fields, "the same fields");
     FUZZ_REQUIRE(memory.error == stream.error, "the same error");
+    if (memory.error) fuzz::require_error_text(book_error_display(*memory.error));
 
     BookSource again = BookSource::from_bytes(bytes);
     const auto scan = sbk_scan(again);

@@ -33,7 +33,7 @@ void require_lookup(const StaticBook& book, std::uint64_t key) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto book = static_book_from_bytes(ByteSpan(data, size));
     if (!book) {
-        FUZZ_REQUIRE(!book_error_display(book.error()).empty(), "error text");
+        fuzz::require_error_text(book_error_display(book.error()));
         return 0;
     }
     Bytes expected(data, data + size);

@@ -66,8 +66,8 @@ Object<C>* object_of(PyObject* obj) {
     return reinterpret_cast<Object<C>*>(obj);
 }
 
-// A type whose solid base is object itself (no base with an instance layout of its
-// own, which every binding class has) cannot derive from a binding class, so only
+// A type's tp_base is the base with the most derived instance layout; when that is
+// object itself, no base has a layout of its own, as every binding class has, so only
 // other types walk their bases.
 template <class C>
 bool is_instance(PyObject* obj) {
@@ -76,7 +76,6 @@ bool is_instance(PyObject* obj) {
            (type->tp_base && type->tp_base != &PyBaseObject_Type && PyType_IsSubtype(type, C::type));
 }
 
-// A new object of `type` (the class itself or a subclass) holding `value`.
 // Released objects of the small value classes (moves, squares, pieces...) are kept
 // for reuse, so that a call returning one, or a list of them, skips the allocator
 // both ways. Only objects of the class itself are kept; they hold no reference then,
@@ -98,6 +97,7 @@ struct FreeList {
     }
 };
 
+// A new object of `type` (the class itself or a subclass) holding `value`.
 template <class C>
 PyObject* wrap_as(PyTypeObject* type, typename C::Value value) {
     PyObject* obj;

@@ -271,18 +271,25 @@ private:
 
     // Whether a defender other than the king can move to target (the checker's square
     // or a square between it and the king) without uncovering its king; occ and theirs
-    // describe the position after the move.
+    // describe the position after the move. Stepping defenders are looked at first:
+    // they cost no line test.
     bool defended(const Candidate& m, Square target, Bitboard occ, Bitboard theirs, Bitboard line_pieces) const {
-        Bitboard defenders = (steppers_to(pos_, them_, target) & theirs) |
-                             clear_lines(sliders_toward(pos_, them_, target) & theirs, target, occ);
-        defenders.clear(k_);
-        for (Bitboard b = defenders; b;) {
+        Bitboard steppers = steppers_to(pos_, them_, target) & theirs;
+        steppers.clear(k_);
+        for (Bitboard b = steppers; b;)
+            if (may_leave(m, b.pop_lsb(), target, occ, line_pieces)) return true;
+        for (Bitboard b = sliders_toward(pos_, them_, target) & theirs; b;) {
             const Square s = b.pop_lsb();
-            if (DIRECTION_TABLE[s][k_] == 0) return true;
-            if (!pinned_after(m, s, occ, line_pieces)) return true;
-            if (LINE_TABLE[k_][line_class(s, k_)].test(target)) return true;
+            if ((between(s, target) & occ).empty() && may_leave(m, s, target, occ, line_pieces)) return true;
         }
         return false;
+    }
+
+    // Whether the defender on s may go to target: it is not pinned once the move is
+    // made, or it moves along the line through its king.
+    bool may_leave(const Candidate& m, Square s, Square target, Bitboard occ, Bitboard line_pieces) const {
+        return DIRECTION_TABLE[s][k_] == 0 || !pinned_after(m, s, occ, line_pieces) ||
+               LINE_TABLE[k_][line_class(s, k_)].test(target);
     }
 
     // Whether lifting s lets a piece of ours (the moved one on `to` included) attack the
@@ -363,9 +370,9 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
 
     // Drop stage: contact drops next to the king, by kind and then by neighbour, pruned
     // by the table of king surroundings. The table only ever removes a kind, so it is
-    // read when a drop of that kind mates and a drop that does not mate is passed over
-    // either way. The drops that fail here come up again in the general stage, which
-    // skips them (the answer would be the same).
+    // read when a drop passes the cheap filter: one that fails it is passed over either
+    // way. The drops found not to mate come up again in the general stage, which skips
+    // them (the answer would be the same).
     const Hand hand = pos.hands[us];
     std::array<Bitboard, GOLD + 1> failed_drops{};
     if (hand & DROP_STAGE_HAND_MASK) {
@@ -379,13 +386,14 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
                 const Square n = NEIGHBOUR_SQUARES[k][i];
                 if (n == SQ_NONE || !sites.test(n)) continue;
                 const Candidate m{SQ_NONE, n, pt};
-                if (!search.may_cover_free_escapes(m) || !search.mates(m)) {
+                if (!search.may_cover_free_escapes(m)) {
                     failed_drops[pt].set(n);
                     continue;
                 }
                 if (!kinds_left) kinds_left = search.table_drop_kinds();
-                if ((*kinds_left >> (pt - 1)) & 1) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
-                break;
+                if (!((*kinds_left >> (pt - 1)) & 1)) break;
+                if (search.mates(m)) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
+                failed_drops[pt].set(n);
             }
         }
     }

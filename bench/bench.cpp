@@ -702,7 +702,7 @@ void bench_sbk_book(std::size_t state_count) {
     {
         const auto t0 = std::chrono::steady_clock::now();
         sbk_writer::GeneratedBook generated = sbk_writer::generate_book(state_count, 7);
-        const Bytes bytes = sbk_writer::book_file(generated.states);
+        const Bytes bytes = sbk_writer::sbk_file(generated.states);
         if (!write_whole_file(path, bytes)) std::exit(1);
         for (std::size_t i = 0; i < generated.positions.size(); i += std::max<std::size_t>(1, state_count / 20000))
             sfens.push_back(generated.positions[i] + " 1");

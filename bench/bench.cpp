@@ -19,6 +19,8 @@
 //   korvan_bench sbk                SBK books generated from playouts merged by position (30,000 and
 //                                   1,000,000 states): open time and resident-memory growth, lookups
 //                                   by position and by SFEN per second
+//   korvan_bench yaneuraou          YaneuraOu db books of 14,000 and 1,000,000 positions: open, full check,
+//                                   lookups by bisection per second and whole-file scans
 //   korvan_bench all                every mode
 
 #include <algorithm>
@@ -58,6 +60,7 @@
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
+#include "yaneuraou.h"
 #include "../tests/cpp/sbk_writer.h"
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/ki2_resolver.h"
@@ -793,6 +796,8 @@ int main(int argc, char** argv) {
         bench_books();
     } else if (mode == "sbk") {
         bench_sbk();
+    } else if (mode == "yaneuraou") {
+        bench_yaneuraou::bench();
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -805,8 +810,9 @@ int main(int argc, char** argv) {
         bench_writers::bench_record_writers(20'000);
         bench_books();
         bench_sbk();
+        bench_yaneuraou::bench();
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | sbk | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | sbk | yaneuraou | all\n");
         return 2;
     }
     return 0;

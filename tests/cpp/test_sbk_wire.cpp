@@ -12,7 +12,7 @@
 #include "core/board/position/updates.h"
 #include "core/book/sbk_book.h"
 #include "core/book/sbk_wire.h"
-#include "core/book/utf8_check.h"
+#include "core/util/utf8_check.h"
 #include "core/util/text.h"
 #include "sbk_writer.h"
 

@@ -12,14 +12,20 @@
 //   korvan_bench ki2check [n]       every legal move's KI2 text read back through the token resolver, over
 //                                   random playouts until n moves (default 1,000,000) are checked; a check,
 //                                   not a figure: it counts the texts that do not name their own move
-//   korvan_bench all                every mode but ki2check
+//   korvan_bench mate1 [rounds [mating|quiet]]
+//                                   mate-in-one searches, ns per call, on positions with a mate in one (seeded
+//                                   random games from the start) and on quiet middle-game positions (the
+//                                   fixture games, plies 30 to 150, no mate in one, not in check); one set
+//                                   alone when named (instruction counts under callgrind)
 //   korvan_bench books              book keys one move ahead per second; the builder's record walk
 //                                   (300 games of 150 moves, three 10-move variations each); a book
 //                                   of 1 M keys and 3 M moves frozen, written, read and looked up
 //   korvan_bench sbk                SBK books generated from playouts merged by position (30,000 and
 //                                   1,000,000 states): open time and resident-memory growth, lookups
 //                                   by position and by SFEN per second
-//   korvan_bench all                every mode
+//   korvan_bench yaneuraou          YaneuraOu db books of 14,000 and 1,000,000 positions: open, full check,
+//                                   lookups by bisection per second and whole-file scans
+//   korvan_bench all                every mode but ki2check
 
 #include <algorithm>
 #include <atomic>
@@ -53,11 +59,13 @@
 #include "core/board/position/parser.h"
 #include "core/board/notation/move_text.h"
 #include "core/board/position/updates.h"
+#include "core/mate/mate_in_one.h"
 #include "core/records/formats/csa/csa_reader.h"
 #include "core/records/formats/csa/csa_writer.h"
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
+#include "yaneuraou.h"
 #include "../tests/cpp/sbk_writer.h"
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/ki2_resolver.h"
@@ -697,7 +705,7 @@ void bench_sbk_book(std::size_t state_count) {
     {
         const auto t0 = std::chrono::steady_clock::now();
         sbk_writer::GeneratedBook generated = sbk_writer::generate_book(state_count, 7);
-        const Bytes bytes = sbk_writer::book_file(generated.states);
+        const Bytes bytes = sbk_writer::sbk_file(generated.states);
         if (!write_whole_file(path, bytes)) std::exit(1);
         for (std::size_t i = 0; i < generated.positions.size(); i += std::max<std::size_t>(1, state_count / 20000))
             sfens.push_back(generated.positions[i] + " 1");
@@ -763,6 +771,68 @@ void bench_sbk_book(std::size_t state_count) {
 void bench_sbk() {
     bench_sbk_book(30'000);
     bench_sbk_book(1'000'000);
+// ---- mate in one ----
+
+std::vector<Position> quiet_middle_games() {
+    std::vector<Position> out;
+    for (const char* name : {"v2.csa", "2005_GPS_K-SHOGI.csa", "engine_comments.csa"}) {
+        std::ifstream in(std::string(KORVAN_FIXTURES) + "/records/csa/" + name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        const auto record = parse_csa(text.str());
+        if (!record) {
+            std::printf("mate1: %s not readable\n", name);
+            continue;
+        }
+        const std::vector<RecordNodeId> line = record_main_line_ids(*record);
+        Position pos = record->init_position_sfen ? *position_from_sfen(*record->init_position_sfen) : position_startpos();
+        for (std::size_t ply = 0; ply < line.size() && ply < 150; ++ply) {
+            const RecordNode& node = record_node(*record, line[ply]);
+            if (node.move == MOVE_NONE) break;
+            if (ply >= 30 && ply + 10 < line.size() && pos.st().checkers.empty() && !position_solve_mate_in_one(pos))
+                out.push_back(*position_from_sfen(position_to_sfen(pos, 1)));
+            const Move32 m = position_move_to_move32(pos, node.move);
+            if (!position_is_legal(pos, m)) break;
+            position_do_move(pos, m);
+        }
+    }
+    return out;
+}
+
+std::vector<Position> mating_positions(std::size_t wanted) {
+    std::vector<Position> out;
+    std::mt19937_64 rng(2024);
+    while (out.size() < wanted) {
+        Position pos = position_startpos();
+        for (int ply = 0; ply < 256 && out.size() < wanted; ++ply) {
+            if (position_solve_mate_in_one(pos)) out.push_back(*position_from_sfen(position_to_sfen(pos, 1)));
+            MoveList list;
+            generate_legal(pos, list);
+            if (list.size() == 0) break;
+            position_do_move(pos, position_move_to_move32(pos, list[rng() % list.size()]));
+        }
+    }
+    return out;
+}
+
+void bench_mate1(int rounds, const std::string& only) {
+    auto run = [&](const char* what, const std::vector<Position>& set) {
+        double best = 1e30;
+        std::uint64_t found = 0;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            found = 0;
+            const auto t0 = std::chrono::steady_clock::now();
+            for (int r = 0; r < rounds; ++r)
+                for (const Position& pos : set) found += position_solve_mate_in_one(pos).has_value();
+            const double s = seconds_since(t0);
+            best = std::min(best, s / (static_cast<double>(rounds) * set.size()));
+        }
+        sink = found;
+        std::printf("mate in one, %s (%zu positions, %llu mates a round): %.1f ns per call (best of 5)\n", what,
+                    set.size(), static_cast<unsigned long long>(found / rounds), best * 1e9);
+    };
+    if (only != "quiet") run("mating", mating_positions(500));
+    if (only != "mating") run("quiet middle game", quiet_middle_games());
 }
 
 }  // namespace
@@ -793,6 +863,10 @@ int main(int argc, char** argv) {
         bench_books();
     } else if (mode == "sbk") {
         bench_sbk();
+    } else if (mode == "yaneuraou") {
+        bench_yaneuraou::bench();
+    } else if (mode == "mate1") {
+        bench_mate1(argc > 2 ? std::atoi(argv[2]) : 1'000, argc > 3 ? argv[3] : "");
     } else if (mode == "all") {
         bench_perft(5);
         bench_movegen();
@@ -805,8 +879,10 @@ int main(int argc, char** argv) {
         bench_writers::bench_record_writers(20'000);
         bench_books();
         bench_sbk();
+        bench_yaneuraou::bench();
+        bench_mate1(1'000, "");
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | books | sbk | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | mate1 [rounds [mating|quiet]] | books | sbk | yaneuraou | all\n");
         return 2;
     }
     return 0;

@@ -79,12 +79,10 @@ def main():
     timed("to_psv  -> bytes (no out)", n, psv_to_bytes)
     timed("to_psv  -> uint8[40] row view of the record array", n, psv_rows_of_bytes)
     timed("to_psv  -> record array slice psv[i:i+1]", n, psv_slices)
-    timed("to_psv  -> single record psv[i] (item route)", n // 10, lambda: [to_psv(mv, 100, result, None, psv[i])
-                                                                             for i in range(n // 10)])
+    timed("to_psv  -> single record psv[i]", n, psv_records)
     timed("to_hcpe -> uint8[38] row view of the record array", n, hcpe_rows_of_bytes)
     timed("to_hcpe -> record array slice hcpe[i:i+1]", n, hcpe_slices)
-    timed("to_hcpe -> single record hcpe[i] (item route)", n // 10, lambda: [to_hcpe(mv, 100, result, hcpe[i])
-                                                                              for i in range(n // 10)])
+    timed("to_hcpe -> single record hcpe[i]", n, hcpe_records)
 
     other = k.Board()
     to_packed_sfen, set_packed_sfen = board.to_packed_sfen, other.set_packed_sfen

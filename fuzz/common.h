@@ -16,7 +16,7 @@
 #include "core/board/position/position_state.h"
 #include "core/board/position/position.h"
 #include "core/board/position/updates.h"
-#include "core/book/utf8_check.h"
+#include "core/util/utf8_check.h"
 #include "core/util/panic.h"
 
 namespace korvan::fuzz {

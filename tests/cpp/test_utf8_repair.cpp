@@ -12,7 +12,7 @@
 #include "core/board/notation/rows.h"
 #include "core/board/notation/usi_position.h"
 #include "core/book/book_error.h"
-#include "core/book/utf8_check.h"
+#include "core/util/utf8_check.h"
 #include "core/records/formats/csa/csa_reader.h"
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/kif/ki2_reader.h"

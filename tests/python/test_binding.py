@@ -50,6 +50,15 @@ def test_keywords_bind_like_positions():
     assert move_label(turn=Color.BLACK, move="7g7f") == 59
 
 
+def test_keywords_made_at_run_time_bind_by_their_text():
+    # Names written in a call are interned; these are not, so they are matched by text.
+    rank, file = "".join(["ra", "nk"]), "".join(["fi", "le"])
+    assert Square.from_file_rank(**{rank: 2, file: 1}) == 11
+    with pytest.raises(TypeError) as info:
+        Square.from_file_rank(1, **{file: 2})
+    assert str(info.value) == "Square.from_file_rank() got multiple values for argument 'file'"
+
+
 def test_subclass_construction_binds_the_same_way():
     class MySquare(Square):
         pass

@@ -1,6 +1,8 @@
 """PackedSfenValue and HuffmanCodedPosAndEval rows of a Board: bytes field by field
 against korvan.numpy's record types, argument order and messages, and every target."""
 
+import random
+
 import numpy as np
 import pytest
 
@@ -333,3 +335,113 @@ def test_rows_of_unencodable_positions_write_nothing(sfen):
     with pytest.raises(ValueError, match="^position cannot be encoded"):
         k.Board(sfen).to_hcpe(game_result=0, out=hcpe)
     assert not hcpe.tobytes().strip(b"\0")
+
+
+# ---- numpy records written in one copy ----
+
+GAME_RESULTS = [0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 17, 20, 21]
+ROW_KINDS = [
+    ("psv", kn.PackedSfenValue, PSV_OUT,
+     lambda board, rng, out: board.to_psv(rng.choice(board.legal_moves()), rng.randint(-32768, 32767),
+                                          rng.choice(GAME_RESULTS), rng.randint(0, 65535), out)),
+    ("hcpe", kn.HuffmanCodedPosAndEval, HCPE_OUT,
+     lambda board, rng, out: board.to_hcpe(rng.choice(board.legal_moves()), rng.randint(-32768, 32767),
+                                           rng.randint(0, 2), out)),
+]
+
+
+def row_boards(count, seed):
+    rng = random.Random(seed)
+    board, out = k.Board(), []
+    while len(out) < count:
+        moves = board.legal_moves()
+        if not moves or board.game_ply > 120:
+            board.reset()
+            continue
+        board.push_move(rng.choice(moves))
+        out.append(board.copy())
+    return out
+
+
+def at_odd_address(count, dtype):
+    raw = np.frombuffer(bytearray(count * dtype.itemsize + 1), np.uint8)[1:]
+    return raw.view(dtype)
+
+
+# Each target is made from a fresh array full of 0xA5 bytes; the maker returns the
+# array, the target and the index of the record that must receive the row.
+RECORD_TARGETS = [
+    ("record", lambda a: (a, a[2], 2)),
+    ("record of a reversed strided array", lambda a: (a, a[::-2][1], 3)),
+    ("one-record slice", lambda a: (a, a[4:5], 4)),
+    ("strided column", lambda a: (a, a.reshape(2, 3)[:, 1], 1)),
+    ("zero-dimensional", lambda a: (a, a.reshape(6)[5:6].reshape(()), 5)),
+]
+
+
+def sentinel_array(dtype, odd_start=False):
+    array = at_odd_address(6, dtype) if odd_start else np.zeros(6, dtype)
+    array.view(np.uint8)[:] = 0xA5
+    return array
+
+
+@pytest.mark.parametrize("layout", ["aligned", "odd address", "equal dtype"])
+@pytest.mark.parametrize("target, make", RECORD_TARGETS, ids=[t[0] for t in RECORD_TARGETS])
+@pytest.mark.parametrize("kind, dtype, message, call", ROW_KINDS, ids=[r[0] for r in ROW_KINDS])
+def test_records_receive_the_row_and_nothing_else(kind, dtype, message, call, target, make, layout):
+    if layout == "equal dtype":
+        dtype = np.dtype(dtype.descr)  # equal to the module's, another object
+    for seed, board in enumerate(row_boards(12, 26)):
+        array = sentinel_array(dtype, layout == "odd address")
+        array, out, index = make(array)
+        expected = call(board, random.Random(seed), None)
+        assert call(board, random.Random(seed), out) is None
+        written = array.view(np.uint8).reshape(-1, dtype.itemsize)
+        assert written[index].tobytes() == expected
+        others = np.delete(written, index, axis=0)
+        assert (others == 0xA5).all()
+
+
+@pytest.mark.parametrize("kind, dtype, message, call", ROW_KINDS, ids=[r[0] for r in ROW_KINDS])
+def test_a_record_of_its_own_is_written_in_place(kind, dtype, message, call):
+    board = k.Board(MATSURI)
+    record = np.zeros(3, dtype)[1].copy()
+    call(board, random.Random(1), record)
+    assert record.tobytes() == call(board, random.Random(1), None)
+
+
+def reordered(dtype):
+    names = list(dtype.names)
+    return np.dtype([(name, dtype.fields[name][0]) for name in names[1:2] + names[:1] + names[2:]])
+
+
+def big_endian(dtype):
+    return np.dtype([(name, dtype.fields[name][0].newbyteorder(">")) for name in dtype.names])
+
+
+# Data types of the same fields in another layout are written field by field.
+@pytest.mark.parametrize("other", [reordered, big_endian])
+@pytest.mark.parametrize("kind, dtype, message, call", ROW_KINDS, ids=[r[0] for r in ROW_KINDS])
+def test_other_layouts_receive_the_same_fields(kind, dtype, message, call, other):
+    layout = other(dtype)
+    for seed, board in enumerate(row_boards(6, 27)):
+        expected = np.frombuffer(call(board, random.Random(seed), None), dtype)[0]
+        rows = np.zeros(3, layout)
+        call(board, random.Random(seed), rows[1])
+        call(board, random.Random(seed), rows[2:3])
+        for name in dtype.names:
+            assert np.array_equal(rows[1][name], expected[name]), name
+            assert np.array_equal(rows[2][name], expected[name]), name
+        assert not rows[0].tobytes().strip(b"\0")
+
+
+@pytest.mark.parametrize("target, make", RECORD_TARGETS, ids=[t[0] for t in RECORD_TARGETS])
+@pytest.mark.parametrize("kind, dtype, message, call", ROW_KINDS, ids=[r[0] for r in ROW_KINDS])
+def test_read_only_records_are_refused(kind, dtype, message, call, target, make):
+    array = sentinel_array(dtype)
+    array.flags.writeable = False
+    array, out, _ = make(array)
+    with pytest.raises(TypeError) as e:
+        call(k.Board(), random.Random(0), out)
+    assert str(e.value) == message
+    assert (array.view(np.uint8) == 0xA5).all()

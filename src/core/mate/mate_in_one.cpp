@@ -3,6 +3,7 @@
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
 #include "core/board/position/legality.h"
+#include "core/mate/check_moves.h"
 #include "core/mate/mate_table.h"
 #include "core/util/panic.h"
 
@@ -10,31 +11,66 @@ namespace korvan {
 
 namespace {
 
-// The move as the verification helpers see it.
-struct MateMoveDesc {
-    enum class Kind : std::uint8_t { Drop = 0, Board = 1, None = 2 };
-    Kind kind = Kind::None;
-    Square from = SQ_NONE;
-    Square to = SQ_NONE;
-    PieceType piece_type = NO_PIECE_TYPE;  // after the move
-};
-
-Bitboard mate_attackers_after_move(const Position& pos, Square sq, Bitboard occ, Color color,
-                                   const MateMoveDesc& move);
-
-MateMoveDesc describe(const Position& pos, Move32 move) {
-    MateMoveDesc d;
-    d.to = move_to(move);
-    if (is_drop(move)) {
-        d.kind = MateMoveDesc::Kind::Drop;
-        d.piece_type = dropped_type(move);
-    } else {
-        d.kind = MateMoveDesc::Kind::Board;
-        d.from = move_from(move);
-        const PieceType pt = type_of(pos.board[d.from]);
-        d.piece_type = is_promotion(move) && is_promotable(pt) ? promote(pt) : pt;
+// Neighbour i of each square in NEIGHBOUR_OFFSETS order, SQ_NONE off the board.
+constexpr auto NEIGHBOUR_SQUARES = [] {
+    std::array<std::array<Square, 8>, 81> t{};
+    for (int sq = 0; sq < 81; ++sq) {
+        for (int i = 0; i < 8; ++i) {
+            const int f = sq / 9 + NEIGHBOUR_OFFSETS[i][0], r = sq % 9 + NEIGHBOUR_OFFSETS[i][1];
+            t[sq][i] = f < 0 || f > 8 || r < 0 || r > 8 ? SQ_NONE : make_square(f, r);
+        }
     }
-    return d;
+    return t;
+}();
+
+constexpr auto QUEEN_PSEUDO_ATTACKS = [] {
+    std::array<Bitboard, 81> t{};
+    for (int sq = 0; sq < 81; ++sq) t[sq] = BISHOP_PSEUDO_ATTACKS[sq] | ROOK_PSEUDO_ATTACKS[sq];
+    return t;
+}();
+
+// Squares are always on the board here, so the table is read without the range checks.
+inline Bitboard between(Square a, Square b) { return BETWEEN_TABLE.sets[BETWEEN_TABLE.index[a][b]]; }
+
+// Pieces of colour c that attack sq with a step (the step parts of horse and dragon
+// included): occupancy does not matter to them.
+inline Bitboard steppers_to(const Position& pos, Color c, Square sq) {
+    const Color o = ~c;
+    return ((pos.by_type[PAWN] & PAWN_ATTACKS[sq][o]) | (pos.by_type[KNIGHT] & KNIGHT_ATTACKS[sq][o]) |
+            (pos.silver_hdk & SILVER_ATTACKS[sq][o]) | (pos.golds_hdk & GOLD_ATTACKS[sq][o])) &
+           pos.by_color[c];
+}
+
+// Sliders of colour c whose empty-board lines reach sq; each attacks sq when nothing
+// stands between.
+inline Bitboard sliders_toward(const Position& pos, Color c, Square sq) {
+    return ((pos.bishop_horse & BISHOP_PSEUDO_ATTACKS[sq]) | (pos.rook_dragon & ROOK_PSEUDO_ATTACKS[sq]) |
+            (pos.by_type[LANCE] & LANCE_RAYS[sq][~c])) &
+           pos.by_color[c];
+}
+
+inline Bitboard clear_lines(Bitboard sliders, Square sq, Bitboard occ) {
+    Bitboard out;
+    for (Bitboard b = sliders; b;) {
+        const Square s = b.pop_lsb();
+        if ((between(s, sq) & occ).empty()) out.set(s);
+    }
+    return out;
+}
+
+inline bool any_clear_line(Bitboard sliders, Square sq, Bitboard occ) {
+    for (Bitboard b = sliders; b;) {
+        const Square s = b.pop_lsb();
+        if ((between(s, sq) & occ).empty()) return true;
+    }
+    return false;
+}
+
+// Whether a piece of type pt and colour c on from attacks t under occ. A stepping
+// piece's targets are next to it or a knight's jump away, with nothing between, so one
+// rule serves every type.
+inline bool reaches(PieceType pt, Color c, Square from, Square t, Bitboard occ) {
+    return empty_board_attacks(pt, c, from).test(t) && (between(from, t) & occ).empty();
 }
 
 int line_class(Square s, Square k) {
@@ -44,233 +80,362 @@ int line_class(Square s, Square k) {
     return (df > 0) == (dr > 0) ? 0 : 2;
 }
 
-// Whether the defender s of the side not to move can go to target (the checker's square
-// or a square between checker and king) without uncovering its own king.
-bool defender_can_reach(const Position& pos, Square s, Square target, Square k, Bitboard occ,
-                        const MateMoveDesc& move, Color us) {
-    if (DIRECTION_TABLE[s][k] == 0) return true;
-    const Bitboard a = mate_attackers_after_move(pos, k, occ, us, move);
-    Bitboard without = occ;
-    without.clear(s);
-    const Bitboard b = mate_attackers_after_move(pos, k, without, us, move);
-    if (b.andnot(a).empty()) return true;
-    return LINE_TABLE[k][line_class(s, k)].test(target);
-}
+// A move under test: from is SQ_NONE for a drop; `after` is the type standing on `to`
+// once the move is made.
+struct Candidate {
+    Square from;
+    Square to;
+    PieceType after;
+};
 
-// Moves of one piece to targets, with the promotion variants the rules allow; the
-// promotion comes first.
-void push_piece_moves_to(Piece piece, Square from, Bitboard targets, MoveList& list) {
-    const Color us = color_of(piece);
-    const PieceType pt = type_of(piece);
-    const int from_rr = relative_rank(us, from);
-    targets.for_each([&](Square to) {
-        const int rr = relative_rank(us, to);
-        switch (pt) {
-            case PAWN:
-            case LANCE:
-                if (rr <= 2) list.push(make_move16_promote(from, to));
-                if (rr >= 1) list.push(make_move16(from, to));
-                break;
-            case KNIGHT:
-                if (rr <= 2 || from_rr <= 2) list.push(make_move16_promote(from, to));
-                if (rr >= 2) list.push(make_move16(from, to));
-                break;
-            case SILVER:
-            case BISHOP:
-            case ROOK:
-                if (rr <= 2 || from_rr <= 2) list.push(make_move16_promote(from, to));
-                list.push(make_move16(from, to));
-                break;
-            default:
-                list.push(make_move16(from, to));
-                break;
+// The squares from which a stepping piece of either colour (a knight included) may
+// attack a neighbour of the king square.
+constexpr auto STEP_VICINITY = [] {
+    std::array<Bitboard, 81> t{};
+    for (int k = 0; k < 81; ++k)
+        for (int n = 0; n < 81; ++n)
+            if (KING_ATTACKS[k].test(static_cast<Square>(n)))
+                t[k] |= KING_ATTACKS[n] | KNIGHT_ATTACKS[n][BLACK] | KNIGHT_ATTACKS[n][WHITE];
+    return t;
+}();
+
+// The index in NEIGHBOUR_OFFSETS order of a king step, by square difference + 10.
+constexpr auto NEIGHBOUR_INDEX = [] {
+    std::array<std::int8_t, 21> t{};
+    t.fill(-1);
+    for (int i = 0; i < 8; ++i) t[NEIGHBOUR_OFFSETS[i][0] * 9 + NEIGHBOUR_OFFSETS[i][1] + 10] = static_cast<std::int8_t>(i);
+    return t;
+}();
+
+// What every candidate of one search shares: the sides, the enemy king k (the lowest
+// of its kings), our pieces lined up with it and, surveyed on first need, our attackers
+// of each king step and the steps that nothing of ours attacks.
+class MateSearch {
+public:
+    MateSearch(const Position& pos, Square k)
+        : pos_(pos),
+          us_(pos.side_to_move),
+          them_(~pos.side_to_move),
+          k_(k),
+          theirs_(pos.by_color[them_]),
+          king_steppers_(steppers_to(pos, us_, k)),
+          king_lines_(sliders_toward(pos, us_, k)) {}
+
+    // Whether `move` (legal) mates, decided exactly as the attacker-set definition: the
+    // move checks; no king step reaches a square we do not attack once the king has
+    // left its square; with a single checker, no defender takes it or interposes (a
+    // defender that the move leaves pinned may only move along its pin line), and no
+    // drop interposes.
+    bool mates(const Candidate& m) {
+        if (!surveyed_) survey();
+        const bool board_move = m.from != SQ_NONE;
+        Bitboard occ = pos_.occupied;
+        if (board_move) occ.clear(m.from);
+        occ.set(m.to);
+        Bitboard theirs = theirs_;
+        theirs.clear(m.to);
+        Bitboard line_pieces = king_lines_;
+        Bitboard step_pieces = king_steppers_;
+        if (board_move) {
+            line_pieces.clear(m.from);
+            step_pieces.clear(m.from);
         }
-    });
+
+        Bitboard checkers = step_pieces | clear_lines(line_pieces, k_, occ);
+        if (reaches(m.after, us_, m.to, k_, occ)) checkers.set(m.to);
+        if (checkers.empty()) return false;
+
+        Bitboard without_king = occ;
+        without_king.clear(k_);
+        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs); b;)
+            if (!covered_after(m, b.pop_lsb(), without_king)) return false;
+        if (checkers.more_than_one()) return true;
+
+        const Square c = checkers.lsb();
+        if (defended(m, c, occ, theirs, line_pieces)) return false;
+        const Bitboard gap = between(c, k_);
+        if (gap.empty()) return true;
+        const Hand hand = pos_.hands[them_];
+        MateMoveDesc desc;
+        desc.kind = board_move ? MateMoveDesc::Kind::Board : MateMoveDesc::Kind::Drop;
+        desc.from = m.from;
+        desc.to = m.to;
+        desc.piece_type = m.after;
+        for (Bitboard b = gap; b;) {
+            const Square s = b.pop_lsb();
+            if (hand != 0 && mate_drop_can_block(pos_, s, them_, hand, desc)) return false;
+            if (defended(m, s, occ, theirs, line_pieces)) return false;
+        }
+        return true;
+    }
+
+    // A necessary condition for mates(m), cheap to test: every free king step (see
+    // survey) other than `to` must be reached by the moved piece from `to` or by a line
+    // of ours opening through `from`: a square that no piece of ours reached before the
+    // move gains no other attacker, as the move only adds `to` to the occupancy.
+    bool may_cover_free_escapes(const Candidate& m) {
+        if (!surveyed_) survey();
+        Bitboard rest = free_;
+        rest.clear(m.to);
+        if (rest.empty()) return true;
+        Bitboard out_of_reach = rest.andnot(empty_board_attacks(m.after, us_, m.to));
+        if (m.from != SQ_NONE) out_of_reach = out_of_reach.andnot(QUEEN_PSEUDO_ATTACKS[m.from]);
+        return out_of_reach.empty() && covers_free_escapes(m, rest);
+    }
+
+    // Byte 0 of the drop-mate table entry for the king's surroundings: the drop kinds
+    // that may mate by the neighbours that hold no piece of ours and those that escape
+    // (no piece of theirs, not attacked by us with the king on its square).
+    std::uint8_t table_drop_kinds() {
+        if (!surveyed_) survey();
+        const Bitboard ours = pos_.by_color[us_];
+        // Lifting the king opens only lines that end on it; when none of ours does, the
+        // attacks with and without the king are the same.
+        const bool king_attacked = !king_steppers_.empty() || any_clear_line(king_lines_, k_, pos_.occupied);
+        std::uint8_t cand = 0, escape = 0;
+        for (int i = 0; i < 8; ++i) {
+            const Square n = NEIGHBOUR_SQUARES[k_][i];
+            if (n == SQ_NONE) continue;
+            const auto bit = static_cast<std::uint8_t>(1u << i);
+            if (!ours.test(n)) cand |= bit;
+            if (theirs_.test(n)) continue;
+            const bool attacked =
+                king_attacked ? !steps_[i].empty() || any_clear_line(lines_[i], n, pos_.occupied) : !free_.test(n);
+            if (!attacked) escape |= bit;
+        }
+        return init_mate_table()[escape * 1024 + cand * 4 + us_ * 2];
+    }
+
+private:
+    // Our attackers of every king step not onto a piece of theirs, and the steps that
+    // none of them attacks with the king lifted (free_).
+    void survey() {
+        Bitboard occ = pos_.occupied;
+        occ.clear(k_);
+        const Bitboard ours = pos_.by_color[us_];
+        // Most of the time no stepping piece of ours is near enough, and only a few
+        // sliders are on the board: skip what cannot contribute.
+        const bool steppers_near =
+            !((pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) & ours & STEP_VICINITY[k_])
+                 .empty();
+        const Bitboard diagonal = pos_.bishop_horse & ours, straight = pos_.rook_dragon & ours;
+        const Bitboard lances = pos_.by_type[LANCE] & ours;
+        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs_); b;) {
+            const Square n = b.pop_lsb();
+            const int i = neighbour_index(k_, n);
+            if (steppers_near) steps_[i] = steppers_to(pos_, us_, n);
+            lines_[i] = (diagonal & BISHOP_PSEUDO_ATTACKS[n]) | (straight & ROOK_PSEUDO_ATTACKS[n]) |
+                        (lances & LANCE_RAYS[n][them_]);
+            if (steps_[i].empty() && !any_clear_line(lines_[i], n, occ)) free_.set(n);
+        }
+        surveyed_ = true;
+    }
+
+    static int neighbour_index(Square k, Square e) { return NEIGHBOUR_INDEX[e - k + 10]; }
+
+    // The exact test for free steps the moved piece or an opened line might reach.
+    bool covers_free_escapes(const Candidate& m, Bitboard rest) const {
+        Bitboard occ = pos_.occupied;
+        if (m.from != SQ_NONE) occ.clear(m.from);
+        occ.set(m.to);
+        occ.clear(k_);
+        for (Bitboard b = rest; b;) {
+            const Square e = b.pop_lsb();
+            if (reaches(m.after, us_, m.to, e, occ)) continue;
+            if (m.from == SQ_NONE) return false;
+            Bitboard lines = lines_[neighbour_index(k_, e)];
+            lines.clear(m.from);
+            if (!any_clear_line(lines, e, occ)) return false;
+        }
+        return true;
+    }
+
+    // Whether a piece of ours attacks the king step e after the move (occ: after the
+    // move, king lifted).
+    bool covered_after(const Candidate& m, Square e, Bitboard occ) const {
+        Bitboard steps, lines;
+        if (e == m.to && theirs_.test(e)) {
+            steps = steppers_to(pos_, us_, e);
+            lines = sliders_toward(pos_, us_, e);
+        } else {
+            const int i = neighbour_index(k_, e);
+            steps = steps_[i];
+            lines = lines_[i];
+        }
+        if (m.from != SQ_NONE) {
+            steps.clear(m.from);
+            lines.clear(m.from);
+        }
+        return !steps.empty() || reaches(m.after, us_, m.to, e, occ) || any_clear_line(lines, e, occ);
+    }
+
+    // Whether a defender other than the king can move to target (the checker's square
+    // or a square between it and the king) without uncovering its king; occ and theirs
+    // describe the position after the move. Stepping defenders are looked at first:
+    // they cost no line test.
+    bool defended(const Candidate& m, Square target, Bitboard occ, Bitboard theirs, Bitboard line_pieces) const {
+        Bitboard steppers = steppers_to(pos_, them_, target) & theirs;
+        steppers.clear(k_);
+        for (Bitboard b = steppers; b;)
+            if (may_leave(m, b.pop_lsb(), target, occ, line_pieces)) return true;
+        for (Bitboard b = sliders_toward(pos_, them_, target) & theirs; b;) {
+            const Square s = b.pop_lsb();
+            if ((between(s, target) & occ).empty() && may_leave(m, s, target, occ, line_pieces)) return true;
+        }
+        return false;
+    }
+
+    // Whether the defender on s may go to target: it is not pinned once the move is
+    // made, or it moves along the line through its king.
+    bool may_leave(const Candidate& m, Square s, Square target, Bitboard occ, Bitboard line_pieces) const {
+        return DIRECTION_TABLE[s][k_] == 0 || !pinned_after(m, s, occ, line_pieces) ||
+               LINE_TABLE[k_][line_class(s, k_)].test(target);
+    }
+
+    // Whether lifting s lets a piece of ours (the moved one on `to` included) attack the
+    // king: s stands alone on a clear line between such a piece and the king.
+    bool pinned_after(const Candidate& m, Square s, Bitboard occ, Bitboard line_pieces) const {
+        const Bitboard alone = Bitboard::square(s);
+        for (Bitboard b = line_pieces; b;)
+            if ((between(b.pop_lsb(), k_) & occ) == alone) return true;
+        Bitboard lifted = occ;
+        lifted.clear(s);
+        return reaches(m.after, us_, m.to, k_, lifted) && !reaches(m.after, us_, m.to, k_, occ);
+    }
+
+    const Position& pos_;
+    Color us_, them_;
+    Square k_;
+    Bitboard theirs_;
+    Bitboard king_steppers_;  // our pieces that attack k with a step
+    Bitboard king_lines_;     // our sliders whose empty-board lines reach k
+    bool surveyed_ = false;
+    std::array<Bitboard, 8> steps_{}, lines_{};  // by neighbour index, as king_steppers_ and king_lines_
+    Bitboard free_;
+};
+
+Candidate candidate_of(const Position& pos, Move32 move) {
+    if (is_drop(move)) return {SQ_NONE, move_to(move), dropped_type(move)};
+    const PieceType pt = type_of(pos.board[move_from(move)]);
+    return {move_from(move), move_to(move), is_promotion(move) && is_promotable(pt) ? promote(pt) : pt};
 }
 
-// Pieces of both colours attacking sq under occ; empty for square 81.
-Bitboard mate_attackers_to(const Position& pos, Square sq, Bitboard occ) {
-    if (sq == SQ_NONE) return {};
-    return position_attackers_to(pos, BLACK, sq, occ) | position_attackers_to(pos, WHITE, sq, occ);
-}
+// The drop stage tries these kinds in this order. Knights are left out: a knight
+// dropped next to the king never checks it, so the stage has nothing to try for them.
+constexpr PieceType DROP_STAGE_ORDER[] = {GOLD, SILVER, ROOK, LANCE, BISHOP};
+constexpr Hand DROP_STAGE_HAND_MASK = 7u << 28 | 7u << 16 | 3u << 24 | 7u << 8 | 3u << 20;
 
-Bitboard mate_attackers_after_move(const Position& pos, Square sq, Bitboard occ, Color color,
-                                   const MateMoveDesc& move) {
-    Bitboard attackers = mate_attackers_to(pos, sq, occ) & pos.by_color[color];
-    if (color != pos.side_to_move || move.kind == MateMoveDesc::Kind::None) return attackers;
-    if (move.kind == MateMoveDesc::Kind::Board) attackers.clear(move.from);
-    if (piece_type_attacks(move.piece_type, move.to, color, occ).test(sq)) attackers.set(move.to);
-    return attackers;
-}
-
-bool mate_drop_can_block(const Position& pos, Square sq, Color color, Hand hand, const MateMoveDesc& move) {
-    const int rr = color == BLACK ? rank_of(sq) : 8 - rank_of(sq);
-    auto pawn_can_block = [&] {
-        if ((hand & 31) == 0) return false;
-        Bitboard pawns = pos.pieces(color, PAWN);
-        if (move.kind == MateMoveDesc::Kind::Board && pos.board[move.to] == make_piece(color, PAWN))
-            pawns.clear(move.to);
-        if (pawns & FILE_MASKS[file_of(sq)]) return false;
-        return rr != 0;
-    };
-    if ((hand & 0x73377700) == 0) return pawn_can_block();
-    // Other pieces are held too; a pawn still blocks where only a knight could not.
-    if (rr == 0) return (hand & 0x73370000) != 0;
-    if (rr == 1) return (hand & 0x73370700) != 0 || pawn_can_block();
-    return true;
-}
+// [kind in DROP_STAGE_ORDER][colour][king]: the neighbours from which a piece of that
+// kind and colour checks the king.
+constexpr auto CONTACT_CHECKS = [] {
+    std::array<std::array<std::array<Bitboard, 81>, 2>, 5> t{};
+    for (int k = 0; k < 81; ++k) {
+        for (const Color us : {BLACK, WHITE}) {
+            const Color them = ~us;
+            t[0][us][k] = GOLD_ATTACKS[k][them];
+            t[1][us][k] = SILVER_ATTACKS[k][them];
+            t[2][us][k] = KING_ATTACKS[k] & ROOK_PSEUDO_ATTACKS[k];
+            t[3][us][k] = PAWN_ATTACKS[k][them];
+            t[4][us][k] = KING_ATTACKS[k] & BISHOP_PSEUDO_ATTACKS[k];
+        }
+    }
+    return t;
+}();
 
 }  // namespace
 
 bool mate_in_one_verify_move(const Position& pos, Move32 move) {
-    const Color us = pos.side_to_move, them = ~us;
-    const Bitboard their_king = pos.pieces(them, KING);
+    const Bitboard their_king = pos.pieces(~pos.side_to_move, KING);
     if (their_king.empty()) panic("opponent must have a king");
-    const Square k = their_king.lsb();
-    const MateMoveDesc d = describe(pos, move);
-
-    Bitboard occ = pos.occupied;
-    if (d.kind == MateMoveDesc::Kind::Board) occ.clear(d.from);
-    occ.set(d.to);
-    const Bitboard theirs = pos.by_color[them].andnot(square_bb(d.to));
-
-    Bitboard checkers = mate_attackers_to(pos, k, occ) & pos.by_color[us];
-    if (d.kind == MateMoveDesc::Kind::Board) checkers.clear(d.from);
-    if (piece_type_attacks(d.piece_type, d.to, us, occ).test(k)) checkers.set(d.to);
-    if (checkers.empty()) return false;
-
-    Bitboard without_king = occ;
-    without_king.clear(k);
-    bool escape = false;
-    KING_ATTACKS[k].andnot(theirs).for_each([&](Square e) {
-        if (!escape && mate_attackers_after_move(pos, e, without_king, us, d).empty()) escape = true;
-    });
-    if (escape) return false;
-    if (checkers.more_than_one()) return true;
-
-    const Square c = checkers.lsb();
-    bool saved = false;
-    auto try_defenders = [&](Square target) {
-        const Bitboard defenders = (mate_attackers_to(pos, target, occ) & theirs).andnot(square_bb(k));
-        defenders.for_each([&](Square s) {
-            if (!saved && defender_can_reach(pos, s, target, k, occ, d, us)) saved = true;
-        });
-    };
-    try_defenders(c);
-    if (saved) return false;
-
-    const Bitboard between = between_bb(c, k);
-    if (between.empty()) return true;
-    const Hand hand = pos.hands[them];
-    between.for_each([&](Square b) {
-        if (saved) return;
-        if (hand != 0 && mate_drop_can_block(pos, b, them, hand, d)) {
-            saved = true;
-            return;
-        }
-        try_defenders(b);
-    });
-    return !saved;
+    MateSearch search(pos, their_king.lsb());
+    return search.mates(candidate_of(pos, move));
 }
-
-namespace {
-
-// Every checking move of the side to move, board moves first, then drops.
-void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color us, Color them) {
-    const Bitboard king = pos.pieces(them, KING);
-    if (king.empty()) return;
-    const StateInfo& st = pos.st();
-    const Bitboard ours = pos.by_color[us];
-
-    // Pieces that uncover a slider of ours: every move may check.
-    const Bitboard discoverers = st.blockers_for_king[them] & ours;
-    discoverers.for_each([&](Square from) {
-        const Piece p = pos.board[from];
-        const Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
-        push_piece_moves_to(p, from, targets, list);
-    });
-
-    // Direct checks: the squares from which the piece, promoted or not, attacks the king.
-    (ours.andnot(discoverers).andnot(pos.by_type[KING])).for_each([&](Square from) {
-        const Piece p = pos.board[from];
-        const PieceType pt = type_of(p);
-        Bitboard checking;
-        if (CHECK_SLOT[pt] >= 0) checking = st.check_squares[CHECK_SLOT[pt]];
-        if (is_promotable(pt)) checking |= st.check_squares[CHECK_SLOT[promote(pt)]];
-        const Bitboard targets = piece_type_attacks(pt, from, us, pos.occupied).andnot(ours) & checking;
-        if (targets) push_piece_moves_to(p, from, targets, list);
-    });
-
-    const Hand hand = pos.hands[us];
-    if (hand == 0) return;
-    const Bitboard empty = ~pos.occupied;
-    for (PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK}) {
-        if (!hand_has(hand, pt)) continue;
-        (st.check_squares[CHECK_SLOT[pt]] & empty).for_each([&](Square to) {
-            if (pt == PAWN) {
-                if (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)]) return;
-                if (!position_pawn_drop_not_mate(pos, to)) return;
-            }
-            list.push(make_drop16(pt, to));
-        });
-    }
-}
-
-}  // namespace
 
 std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     const Color us = pos.side_to_move, them = ~us;
     const Bitboard their_king = pos.pieces(them, KING);
     if (their_king.empty()) return std::nullopt;
     const Square k = their_king.lsb();
+    MateSearch search(pos, k);
+    const StateInfo& st = pos.st();
+    const Bitboard empty = ~pos.occupied;
 
-    const std::uint8_t enemy_around = around8_bits(pos.by_color[them], k);
-    const std::uint8_t own_around = around8_bits(pos.by_color[us], k);
-    std::uint8_t attacked = 0, on_board = 0;
-    Square neighbours[8];
-    for (int i = 0; i < 8; ++i) {
-        const int f = file_of(k) + NEIGHBOUR_OFFSETS[i][0], r = rank_of(k) + NEIGHBOUR_OFFSETS[i][1];
-        neighbours[i] = SQ_NONE;
-        if (f < 0 || f > 8 || r < 0 || r > 8) continue;
-        neighbours[i] = make_square(f, r);
-        on_board |= static_cast<std::uint8_t>(1u << i);
-        if (mate_attackers_to(pos, neighbours[i], pos.occupied) & pos.by_color[us])
-            attacked |= static_cast<std::uint8_t>(1u << i);
+    // A move of ours other than a king step must answer a check on our king: take the
+    // single checker or interpose; a double check leaves king steps alone.
+    Bitboard answers = BB_ALL;
+    if (st.checkers) {
+        answers = st.checkers.more_than_one() ? Bitboard{}
+                                              : between_bb(st.checkers.lsb(), pos.king_square[us]) | st.checkers;
     }
-    const std::uint8_t cand = on_board & ~own_around;
-    const std::uint8_t escape = on_board & ~(attacked | enemy_around);
 
-    const std::uint8_t* table = init_mate_table();
-    const std::uint8_t drops = table[escape * 1024 + cand * 4 + us * 2];
-    if (drops) {
-        const Hand hand = pos.hands[us];
-        for (PieceType pt : {GOLD, SILVER, ROOK, LANCE, BISHOP, KNIGHT}) {
-            if (!((drops >> (pt - 1)) & 1) || !hand_has(hand, pt)) continue;
+    // Drop stage: contact drops next to the king, by kind and then by neighbour, pruned
+    // by the table of king surroundings. The table only ever removes a kind, so it is
+    // read when a drop passes the cheap filter: one that fails it is passed over either
+    // way. The drops found not to mate come up again in the general stage, which skips
+    // them (the answer would be the same).
+    const Hand hand = pos.hands[us];
+    std::array<Bitboard, GOLD + 1> failed_drops{};
+    if (hand & DROP_STAGE_HAND_MASK) {
+        std::optional<std::uint8_t> kinds_left;  // the table's drop kinds, once read
+        for (int kind = 0; kind < 5; ++kind) {
+            const PieceType pt = DROP_STAGE_ORDER[kind];
+            if (!hand_has(hand, pt)) continue;
+            const Bitboard sites = CONTACT_CHECKS[kind][us][k] & empty & answers;
+            if (sites.empty()) continue;
             for (int i = 0; i < 8; ++i) {
-                const Square n = neighbours[i];
-                if (n == SQ_NONE || pos.occupied.test(n)) continue;
-                Bitboard occ = pos.occupied;
-                occ.set(n);
-                if (!piece_type_attacks(pt, n, us, occ).test(k)) continue;
-                const Move32 m = static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
-                // When the side to move is itself in check, only a legal drop counts.
-                if (!position_is_legal(pos, m)) continue;
-                if (mate_in_one_verify_move(pos, m)) return m;
+                const Square n = NEIGHBOUR_SQUARES[k][i];
+                if (n == SQ_NONE || !sites.test(n)) continue;
+                const Candidate m{SQ_NONE, n, pt};
+                if (!search.may_cover_free_escapes(m)) {
+                    failed_drops[pt].set(n);
+                    continue;
+                }
+                if (!kinds_left) kinds_left = search.table_drop_kinds();
+                if (!((*kinds_left >> (pt - 1)) & 1)) break;
+                if (search.mates(m)) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
+                failed_drops[pt].set(n);
             }
         }
     }
 
-    MoveList list;
-    mate_in_one_search_board_moves(pos, list, us, them);
-    for (Move m16 : list) {
-        const Move32 m = position_move_to_move32(pos, m16);
-        if (is_special_move(m) || move_to(m) > 80) continue;
-        if (is_drop(m) ? (dropped_type(m) < PAWN || dropped_type(m) > GOLD) : move_from(m) > 80) continue;
-        // Pseudo-legality, the promotion zone, the pin and king safety.
-        if (!position_is_legal(pos, m)) continue;
-        if (mate_in_one_verify_move(pos, m)) return m;
-    }
-    return std::nullopt;
+    // General stage: the checking moves in their fixed order, each tested for legality
+    // (the generator makes only pseudo-legal moves that keep the promotion rules) and
+    // then for mate; the cheap tests come first.
+    const Square our_king = pos.king_square[us];
+    std::optional<Move32> found;
+    mate_detail::for_each_checking_move(pos, us, [&](Move m16) {
+        const Square to = move_to(m16);
+        if (is_drop(m16)) {
+            const PieceType pt = dropped_type(m16);
+            if (!answers.test(to) || failed_drops[pt].test(to)) return false;
+            const Candidate m{SQ_NONE, to, pt};
+            if (!search.may_cover_free_escapes(m)) return false;
+            if (pt == PAWN && !position_pawn_drop_not_mate(pos, to)) return false;
+            if (!search.mates(m)) return false;
+            found = static_cast<Move32>(make_piece(us, pt)) << 16 | m16;
+            return true;
+        }
+        const Square from = move_from(m16);
+        if (type_of(pos.board[to]) == KING) return false;
+        const Piece p = pos.board[from];
+        const bool promotes = is_promotion(m16);
+        const Candidate m{from, to, promotes ? promote(type_of(p)) : type_of(p)};
+        const bool king_step = from == our_king;
+        if (!king_step) {
+            if (!answers.test(to)) return false;
+            if (st.blockers_for_king[us].test(from) && !position_pin_allows_move(pos, us, from, to)) return false;
+        }
+        if (!search.may_cover_free_escapes(m)) return false;
+        if (king_step) {
+            Bitboard occ = pos.occupied;
+            occ.clear(from);
+            if (position_is_attacked_by(pos, them, to, occ)) return false;
+        }
+        if (!search.mates(m)) return false;
+        found = static_cast<Move32>(promotes ? p + 8 : p) << 16 | m16;
+        return true;
+    });
+    return found;
 }
 
 }  // namespace korvan

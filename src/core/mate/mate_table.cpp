@@ -40,31 +40,33 @@ constexpr int hand_bit(Kind kind) {
 
 std::unique_ptr<std::uint8_t[]> build() {
     auto table = std::make_unique<std::uint8_t[]>(MATE_TABLE_SIZE);
-    static constexpr Kind CANDIDATE_KINDS[] = {Kind::Lance, Kind::Silver, Kind::Gold,
-                                               Kind::Bishop, Kind::Rook, Kind::Line};
-    static constexpr Kind LINE_ONLY[] = {Kind::Line};
+    static constexpr Kind KINDS[] = {Kind::Lance, Kind::Silver, Kind::Gold, Kind::Bishop, Kind::Rook, Kind::Line};
+    constexpr int LINE = 5;
+    // covered[colour][i][kind]: the neighbours j that a piece of the kind on neighbour i
+    // covers; every entry of the table is then a few mask tests.
+    std::uint8_t covered[2][8][6] = {};
+    for (int color = 0; color < 2; ++color) {
+        const int forward = color == 0 ? -1 : 1;
+        for (int i = 0; i < 8; ++i) {
+            for (int kind = 0; kind < 6; ++kind) {
+                for (int j = 0; j < 8; ++j) {
+                    const int dx = NEIGHBOUR_OFFSETS[j][0] - NEIGHBOUR_OFFSETS[i][0];
+                    const int dy = NEIGHBOUR_OFFSETS[j][1] - NEIGHBOUR_OFFSETS[i][1];
+                    if (fits(KINDS[kind], dx, dy, forward)) covered[color][i][kind] |= static_cast<std::uint8_t>(1u << j);
+                }
+            }
+        }
+    }
     for (unsigned v = 0; v < 65536; ++v) {
         const unsigned cand = v & 255, escape = v >> 8;
         for (int color = 0; color < 2; ++color) {
-            const int forward = color == 0 ? -1 : 1;
             std::uint8_t drops = 0, lines = 0;
             for (int i = 0; i < 8; ++i) {
-                const bool candidate = (cand >> i) & 1;
-                const Kind* kinds = candidate ? CANDIDATE_KINDS : LINE_ONLY;
-                const int n = candidate ? 6 : 1;
-                for (int k = 0; k < n; ++k) {
-                    unsigned covered = 0;
-                    for (int j = 0; j < 8; ++j) {
-                        const int dx = NEIGHBOUR_OFFSETS[j][0] - NEIGHBOUR_OFFSETS[i][0];
-                        const int dy = NEIGHBOUR_OFFSETS[j][1] - NEIGHBOUR_OFFSETS[i][1];
-                        if (fits(kinds[k], dx, dy, forward)) covered |= 1u << j;
-                    }
-                    if ((escape & ~covered) != 0) continue;
-                    if (kinds[k] == Kind::Line)
-                        lines |= static_cast<std::uint8_t>(1u << i);
-                    else
-                        drops |= static_cast<std::uint8_t>(1u << hand_bit(kinds[k]));
-                }
+                if ((escape & ~covered[color][i][LINE]) == 0) lines |= static_cast<std::uint8_t>(1u << i);
+                if (!((cand >> i) & 1)) continue;
+                for (int kind = 0; kind < LINE; ++kind)
+                    if ((escape & ~covered[color][i][kind]) == 0)
+                        drops |= static_cast<std::uint8_t>(1u << hand_bit(KINDS[kind]));
             }
             if (escape == 0) drops |= 1u << 2;
             table[v * 4 + color * 2] = drops;

@@ -21,7 +21,7 @@ struct RowField {
 // Where a row goes in a numpy record of its type.
 struct RowLayout {
     std::size_t size;
-    const char* format;  // the buffer format of numpy's record type
+    RecordDtype dtype;  // numpy's record type
     const char* position_field;
     const char* position_length_error;
     RowField fields[3];
@@ -32,7 +32,7 @@ struct RowLayout {
 
 constexpr RowLayout PSV_LAYOUT{
     PSV_SIZE,
-    "T{(32)B:sfen:h:score:H:move:H:game_ply:b:game_result:B:padding:}",
+    RecordDtype::PackedSfenValue,
     "sfen",
     "sfen field must have length 32",
     {{"score", 32, 2, true}, {"move", 34, 2, false}, {"game_ply", 36, 2, false}},
@@ -43,7 +43,7 @@ constexpr RowLayout PSV_LAYOUT{
 
 constexpr RowLayout HCPE_LAYOUT{
     HCPE_SIZE,
-    "T{(32)B:hcp:h:eval:H:bestMove16:b:gameResult:B:dummy:}",
+    RecordDtype::HuffmanCodedPosAndEval,
     "hcp",
     "hcp field must have length 32",
     {{"eval", 32, 2, true}, {"bestMove16", 34, 2, false}, {nullptr, 0, 0, false}},
@@ -84,10 +84,11 @@ bool write_record(PyObject* record, const std::uint8_t* row, const RowLayout& la
 }
 
 // Into `out`: a flat target of the row's length item by item, else the first record
-// of `out`, else `out` itself as a record.
+// of `out`, else `out` itself as a record. A target of numpy's record type takes the
+// row in one copy, with the bytes the field-by-field route writes.
 bool deliver_row(PyObject* out, const std::uint8_t* row, const RowLayout& layout) {
     const std::size_t n = layout.size;
-    if (copy_into_bytes(out, row, n) || copy_into_first_record(out, layout.format, row, n, n)) return true;
+    if (copy_into_bytes(out, row, n) || copy_into_record(out, record_dtype(layout.dtype), row, n, n)) return true;
     const Py_ssize_t length = PyObject_Size(out);
     if (length == static_cast<Py_ssize_t>(n)) return assign_items(out, row, n);
     if (length < 0) PyErr_Clear();

@@ -30,6 +30,9 @@ std::string quoted_list(const Signature& sig, const bool* missing, int from, int
 
 bool missing_error(const Signature& sig, const char* owner, const bool* missing, int from, int to,
                    const char* kind) {
+    bool any = false;
+    for (int i = from; i < to; ++i) any = any || missing[i];
+    if (!any) return true;
     int n = 0;
     const std::string list = quoted_list(sig, missing, from, to, n);
     if (n == 0) return true;
@@ -49,7 +52,18 @@ void surplus_error(const Signature& sig, const char* owner, Py_ssize_t given) {
                      sig.positional, sig.positional == 1 ? "" : "s", given, verb);
 }
 
+// Keyword names written in a call are interned by the compiler, so they are found by
+// identity with the interned parameter names; any other str is compared by its text.
 int find_keyword(const Signature& sig, PyObject* key) {
+    if (sig.keys) {
+        for (int i = 0; i < sig.count; ++i) {
+            if (!sig.keys[i]) {
+                sig.keys[i] = PyUnicode_InternFromString(sig.names[i]);
+                if (!sig.keys[i]) PyErr_Clear();
+            }
+            if (sig.keys[i] == key) return i;
+        }
+    }
     if (!PyUnicode_Check(key)) return -1;
     for (int i = 0; i < sig.count; ++i)
         if (PyUnicode_CompareWithASCIIString(key, sig.names[i]) == 0) return i;

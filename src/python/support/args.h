@@ -15,10 +15,14 @@ struct Signature {
     int count = 0;       // parameters
     int required = 0;    // the leading ones that must be given
     int positional = 0;  // the leading ones that may be given by position; the rest are keyword-only
+    // The parameter names as interned str objects, made on the first call with keywords
+    // (count entries, null until then); none: keywords are matched by their text alone.
+    PyObject** keys = nullptr;
 
     constexpr explicit Signature(const char* n) : name(n) {}
-    constexpr Signature(const char* n, const char* const* params, int cnt, int req, int pos)
-        : name(n), names(params), count(cnt), required(req), positional(pos) {}
+    constexpr Signature(const char* n, const char* const* params, int cnt, int req, int pos,
+                        PyObject** interned = nullptr)
+        : name(n), names(params), count(cnt), required(req), positional(pos), keys(interned) {}
     template <std::size_t N>
     constexpr Signature(const char* n, const char* const (&params)[N], int req = N, int pos = N)
         : name(n), names(params), count(int(N)), required(req), positional(pos) {}

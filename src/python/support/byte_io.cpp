@@ -10,16 +10,58 @@ namespace korvan::py {
 
 namespace {
 
-// numpy's array class, recognised by name so that numpy is never imported here, and
-// remembered once seen.
-bool is_exact_ndarray(PyObject* obj) {
-    static PyTypeObject* ndarray = nullptr;
-    PyTypeObject* type = Py_TYPE(obj);
-    if (type == ndarray) return true;
-    if (ndarray || std::strcmp(type->tp_name, "numpy.ndarray") != 0) return false;
-    ndarray = type;
-    return true;
-}
+// numpy's array and record classes, recognised by name so that numpy is never
+// imported here, and remembered once seen; with the members the fast paths call,
+// looked up on the class once instead of by name on every call.
+class NumpyClass {
+public:
+    constexpr explicit NumpyClass(const char* name) : name_(name) {}
+
+    bool is_exact(PyObject* obj) {
+        PyTypeObject* type = Py_TYPE(obj);
+        if (type == type_) return true;
+        if (type_ || std::strcmp(type->tp_name, name_) != 0) return false;
+        type_ = type;
+        return true;
+    }
+    // The data type of an instance (a new reference); null, with no exception, when it
+    // cannot be had.
+    Ref dtype(PyObject* obj) {
+        PyObject* getter = member(dtype_, "dtype");
+        descrgetfunc get = getter ? Py_TYPE(getter)->tp_descr_get : nullptr;
+        return cleared(get ? get(getter, obj, reinterpret_cast<PyObject*>(type_)) : nullptr);
+    }
+    // `obj.__array__()`: for a record, a zero-dimensional array over its bytes.
+    Ref as_array(PyObject* obj) {
+        PyObject* method = member(as_array_, "__array__");
+        return cleared(method ? PyObject_CallOneArg(method, obj) : nullptr);
+    }
+
+private:
+    PyObject* member(PyObject*& slot, const char* name) {
+        if (!slot) slot = cleared(PyObject_GetAttrString(reinterpret_cast<PyObject*>(type_), name)).release();
+        return slot;
+    }
+    static Ref cleared(PyObject* result) {
+        if (!result) PyErr_Clear();
+        return Ref(result);
+    }
+
+    const char* name_;
+    PyTypeObject* type_ = nullptr;
+    PyObject* dtype_ = nullptr;     // owned for the life of the process
+    PyObject* as_array_ = nullptr;  // owned for the life of the process
+};
+
+NumpyClass ndarray_class("numpy.ndarray");
+NumpyClass record_class("numpy.void");
+
+bool is_exact_ndarray(PyObject* obj) { return ndarray_class.is_exact(obj); }
+
+// The data type of the first flat unsigned byte array met. numpy writes the format text
+// anew for every buffer request that asks for it; an array of this data type holds
+// unsigned bytes without asking.
+PyObject* byte_dtype = nullptr;  // owned for the life of the process
 
 class Buffer {
 public:
@@ -48,8 +90,6 @@ private:
     bool held_ = false;
 };
 
-bool may_copy(PyObject* obj) { return PyByteArray_CheckExact(obj) || is_exact_ndarray(obj); }
-
 }  // namespace
 
 PyObject* interned(const char* text) {
@@ -72,23 +112,69 @@ bool assign_items(PyObject* out, const std::uint8_t* bytes, std::size_t n) {
 }
 
 bool copy_into_bytes(PyObject* out, const std::uint8_t* bytes, std::size_t n) {
-    if (!may_copy(out)) return false;
-    Buffer view(out, PyBUF_WRITABLE | PyBUF_FORMAT | PyBUF_STRIDES);
-    if (!view.is_bytes() || view->shape[0] != static_cast<Py_ssize_t>(n)) return false;
-    for (std::size_t i = 0; i < n; ++i) *view.item(static_cast<Py_ssize_t>(i)) = bytes[i];
+    if (PyByteArray_CheckExact(out)) {
+        if (PyByteArray_GET_SIZE(out) != static_cast<Py_ssize_t>(n)) return false;
+        std::memcpy(PyByteArray_AS_STRING(out), bytes, n);
+        return true;
+    }
+    if (!is_exact_ndarray(out)) return false;
+    Buffer view(out, PyBUF_WRITABLE | PyBUF_STRIDES);
+    if (!view || view->ndim != 1 || view->itemsize != 1 || view->shape[0] != static_cast<Py_ssize_t>(n)) return false;
+    Ref dtype = ndarray_class.dtype(out);
+    if (!dtype || dtype.get() != byte_dtype) {
+        Buffer typed(out, PyBUF_WRITABLE | PyBUF_STRIDES | PyBUF_FORMAT);
+        if (!typed || typed.format() != "B") return false;
+        if (dtype && !byte_dtype) byte_dtype = dtype.release();
+    }
+    if (view->strides[0] == 1)
+        std::memcpy(view->buf, bytes, n);
+    else
+        for (std::size_t i = 0; i < n; ++i) *view.item(static_cast<Py_ssize_t>(i)) = bytes[i];
     return true;
 }
 
-bool copy_into_first_record(PyObject* out, const char* format, const std::uint8_t* bytes, std::size_t n,
-                            std::size_t flat_length) {
+namespace {
+
+bool is_record_dtype(PyObject* dtype, PyObject* expected) {
+    if (!dtype) return false;
+    const int equal = PyObject_RichCompareBool(dtype, expected, Py_EQ);
+    if (equal < 0) PyErr_Clear();
+    return equal == 1;
+}
+
+// A numpy.void record offers only a read-only buffer of its own. The array its
+// `__array__` makes is a view of the same bytes, writable exactly when the record
+// is (its array's flags), so the bytes go through that array's buffer; the address
+// check keeps a copy made instead of a view from being written.
+bool copy_into_single_record(PyObject* out, PyObject* dtype, const std::uint8_t* bytes, std::size_t n) {
+    if (!is_record_dtype(record_class.dtype(out).get(), dtype)) return false;
+    Buffer own(out, PyBUF_SIMPLE);
+    if (!own || own->len != static_cast<Py_ssize_t>(n)) return false;
+    Ref array = record_class.as_array(out);
+    if (!array) return false;
+    Buffer view(array.get(), PyBUF_WRITABLE);
+    if (!view || view->buf != own->buf || view->len != static_cast<Py_ssize_t>(n)) return false;
+    std::memcpy(view->buf, bytes, n);
+    return true;
+}
+
+}  // namespace
+
+bool copy_into_record(PyObject* out, PyObject* dtype, const std::uint8_t* bytes, std::size_t n,
+                      std::size_t flat_length) {
     // The record fields are little-endian; numpy's native ones match only there.
     if constexpr (std::endian::native != std::endian::little) return false;
-    if (!is_exact_ndarray(out)) return false;
-    Buffer view(out, PyBUF_WRITABLE | PyBUF_FORMAT | PyBUF_STRIDES);
-    if (!view || view->ndim != 1 || view->itemsize != static_cast<Py_ssize_t>(n) || view.format() != format)
+    if (!dtype) return false;
+    if (record_class.is_exact(out)) return copy_into_single_record(out, dtype, bytes, n);
+    if (!is_exact_ndarray(out) || !is_record_dtype(ndarray_class.dtype(out).get(), dtype)) return false;
+    Buffer view(out, PyBUF_WRITABLE | PyBUF_STRIDES);
+    if (!view || view->itemsize != static_cast<Py_ssize_t>(n)) return false;
+    if (view->ndim == 1) {
+        const Py_ssize_t length = view->shape[0];
+        if (length == 0 || length == static_cast<Py_ssize_t>(flat_length)) return false;
+    } else if (view->ndim != 0) {
         return false;
-    const Py_ssize_t length = view->shape[0];
-    if (length == 0 || length == static_cast<Py_ssize_t>(flat_length)) return false;
+    }
     std::memcpy(view->buf, bytes, n);
     return true;
 }

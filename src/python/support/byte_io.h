@@ -4,8 +4,9 @@
 // generic protocols (len, item access, the buffer protocol), never linked.
 //
 // The generic routes go item by item, so any object that supports them works. Exact
-// bytearray and numpy.ndarray objects whose buffer has exactly the expected layout are
-// copied in one step instead; the result is the same bytes, and every failure (a
+// bytearray and numpy objects whose bytes have exactly the expected layout (a flat
+// unsigned byte array, a record or record array of the expected data type) are
+// written in one step instead; the result is the same bytes, and every failure (a
 // read-only array, another layout) falls back to the item route, which then raises
 // what it raises.
 
@@ -29,12 +30,13 @@ bool assign_items(PyObject* out, const std::uint8_t* bytes, std::size_t n);
 // `out` is no such buffer; nothing is written then.
 bool copy_into_bytes(PyObject* out, const std::uint8_t* bytes, std::size_t n);
 
-// One copy into the first record of an exact, writable, one-dimensional
-// numpy.ndarray of records whose buffer format is `format` and record size n, when
-// its length is neither 0 nor `flat_length` (an array of that length is written item
-// by item). False, with no exception, otherwise.
-bool copy_into_first_record(PyObject* out, const char* format, const std::uint8_t* bytes, std::size_t n,
-                            std::size_t flat_length);
+// One copy of an n-byte record into a writable numpy record whose data type equals
+// `dtype` (null: none): a numpy.void record, a zero-dimensional array, or the first
+// record of a one-dimensional array whose length is neither 0 nor `flat_length` (an
+// array of that length is written item by item). False, with no exception,
+// otherwise; nothing is written then.
+bool copy_into_record(PyObject* out, PyObject* dtype, const std::uint8_t* bytes, std::size_t n,
+                      std::size_t flat_length);
 
 // Whether `obj` is a byte sequence: bytes, bytearray, or any sequence other than a
 // str whose items are all ints 0..255 (through the index protocol, so numpy integers

@@ -12,12 +12,11 @@ namespace {
 
 // The one joiner: a class's tables, in the order given, followed by the null sentinel.
 // Each table lives as long as the process, since the type keeps pointing into it.
-template <class T, class Keep>
-T* joined(const std::array<std::span<const T>, MAX_TABLES>& tables, Keep keep) {
+template <class T>
+T* joined(const std::array<std::span<const T>, MAX_TABLES>& tables) {
     auto* out = new std::vector<T>();
     for (const auto& table : tables)
-        for (const T& row : table)
-            if (keep(row)) out->push_back(row);
+        for (const T& row : table) out->push_back(row);
     out->push_back(T{});
     return out->data();
 }
@@ -26,11 +25,8 @@ T* joined(const std::array<std::span<const T>, MAX_TABLES>& tables, Keep keep) {
 
 PyTypeObject* build_class(const ClassDefinition& definition) {
     const ClassBody& body = definition.body;
-    const bool checked = body.checked_receivers;
-    // With receiver-checking descriptors only the class methods stay ordinary entries.
-    PyMethodDef* methods =
-        joined(body.methods, [&](const PyMethodDef& m) { return !checked || (m.ml_flags & METH_CLASS); });
-    PyGetSetDef* getset = joined(body.attributes, [](const PyGetSetDef&) { return true; });
+    PyMethodDef* methods = joined(body.methods);
+    PyGetSetDef* getset = joined(body.attributes);
 
     std::vector<PyType_Slot> slots;
     auto add = [&](int slot, auto* pointer) {
@@ -65,11 +61,7 @@ PyTypeObject* build_class(const ClassDefinition& definition) {
     type->tp_vectorcall = body.constructor.vectorcall;
     PyType_Modified(type);
     *definition.type = type;
-    if (checked) {
-        const PyMethodDef* instance_methods =
-            joined(body.methods, [](const PyMethodDef& m) { return !(m.ml_flags & METH_CLASS); });
-        if (!install_methods(type, instance_methods)) return nullptr;
-    }
+    if (body.checked_receivers && !leave_receiver_checks_to_methods(type, methods)) return nullptr;
     if (body.class_attributes && !body.class_attributes(type)) return nullptr;
     return type;
 }

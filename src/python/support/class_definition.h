@@ -33,8 +33,8 @@ struct ClassBody {
     unaryfunc to_int = nullptr;
     unaryfunc to_index = nullptr;  // operator.index: the object serves as an integer argument
     lenfunc length = nullptr;
-    // Instance methods as receiver-checking descriptors (support/descriptors.h): a
-    // receiver of another class is refused in the words of any wrongly typed argument.
+    // Instance methods whose receiver is checked by the method (support/descriptors.h):
+    // a receiver of another class is refused in the words of any wrongly typed argument.
     bool checked_receivers = false;
     // Adds the class attributes, once, after the type is stored in its tag; false with
     // an exception set.

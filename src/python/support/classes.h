@@ -14,6 +14,8 @@
 // from another thread then raises PanicException, and an object released on another
 // thread is reported as unraisable and leaked rather than destroyed there.
 
+#include <pthread.h>
+
 #include <new>
 #include <type_traits>
 
@@ -31,12 +33,15 @@ struct Unbound {
     static bool is_owner(const Owner&) { return true; }
 };
 
+// The thread is told by pthread_self, which reads the thread register; the
+// interpreter's PyThread_get_thread_ident is the same value behind one more call, paid
+// by every method call of a bound object.
 struct ThreadBound {
     struct Owner {
-        unsigned long thread;
+        pthread_t thread;
     };
-    static void bind(Owner& owner) { owner.thread = PyThread_get_thread_ident(); }
-    static bool is_owner(const Owner& owner) { return owner.thread == PyThread_get_thread_ident(); }
+    static void bind(Owner& owner) { owner.thread = pthread_self(); }
+    static bool is_owner(const Owner& owner) { return pthread_equal(owner.thread, pthread_self()) != 0; }
 };
 
 // The tag's own class derives from ValueClass<Tag, Value>, so that each tag has its
@@ -61,10 +66,36 @@ Object<C>* object_of(PyObject* obj) {
     return reinterpret_cast<Object<C>*>(obj);
 }
 
+// A type's tp_base is the base with the most derived instance layout; when that is
+// object itself, no base has a layout of its own, as every binding class has, so only
+// other types walk their bases.
 template <class C>
 bool is_instance(PyObject* obj) {
-    return Py_TYPE(obj) == C::type || PyType_IsSubtype(Py_TYPE(obj), C::type);
+    PyTypeObject* type = Py_TYPE(obj);
+    return type == C::type ||
+           (type->tp_base && type->tp_base != &PyBaseObject_Type && PyType_IsSubtype(type, C::type));
 }
+
+// Released objects of the small value classes (moves, squares, pieces...) are kept
+// for reuse, so that a call returning one, or a list of them, skips the allocator
+// both ways. Only objects of the class itself are kept; they hold no reference then,
+// their type's included, and are raw memory of the object allocator.
+template <class C>
+struct FreeList {
+    static constexpr bool kept = std::is_same_v<typename C::Binding, Unbound> &&
+                                 std::is_trivially_destructible_v<typename C::Value> && sizeof(Object<C>) <= 64;
+    static constexpr int CAPACITY = 256;
+    static inline void* objects[CAPACITY];
+    static inline int count = 0;
+
+    static void* take() { return count > 0 ? objects[--count] : PyObject_Malloc(sizeof(Object<C>)); }
+    // False when full: the caller frees the object.
+    static bool keep(PyObject* obj) {
+        if (count == CAPACITY) return false;
+        objects[count++] = obj;
+        return true;
+    }
+};
 
 // A new object of `type` (the class itself or a subclass) holding `value`.
 template <class C>
@@ -73,7 +104,12 @@ PyObject* wrap_as(PyTypeObject* type, typename C::Value value) {
     if (type == C::type) {
         // The class itself is never garbage-collected, so it skips the generic
         // allocator's zeroing; every field is constructed below.
-        obj = PyObject_Init(static_cast<PyObject*>(PyObject_Malloc(sizeof(Object<C>))), type);
+        void* memory;
+        if constexpr (FreeList<C>::kept)
+            memory = FreeList<C>::take();
+        else
+            memory = PyObject_Malloc(sizeof(Object<C>));
+        obj = PyObject_Init(static_cast<PyObject*>(memory), type);
         if (!obj) return PyErr_NoMemory();
     } else {
         obj = type->tp_alloc(type, 0);
@@ -119,6 +155,12 @@ void dealloc(PyObject* self) {
     }
     using Value = typename C::Value;
     obj->value.~Value();
+    if constexpr (FreeList<C>::kept) {
+        if (type == C::type && FreeList<C>::keep(self)) {
+            Py_DECREF(type);
+            return;
+        }
+    }
     type->tp_free(self);
     Py_DECREF(type);
 }
@@ -165,8 +207,8 @@ PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     return boundary<PyObject*>(nullptr, [&]() -> PyObject* {
         PyObject* bound[S.count > 0 ? S.count : 1];
         if (!bind_fast(S, C::name, args, nargs, kwnames, bound)) return nullptr;
-        // Reached with a foreign receiver only through a class installed with
-        // install_methods, whose descriptors leave this check to the method.
+        // Reached with a foreign receiver only in a class whose descriptors leave this
+        // check to the method (leave_receiver_checks_to_methods).
         if (Py_TYPE(self) != C::type && !is_instance<C>(self)) {
             wrong_class(self, C::name);
             return nullptr;

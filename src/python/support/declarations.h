@@ -208,7 +208,9 @@ struct Declared {
         }
         return out;
     }();
-    static constexpr Signature signature{strings.data(), names.data(), decl.count, decl.required, decl.positional};
+    static inline PyObject* keys[MAX_PARAMS]{};  // owned for the life of the process
+    static constexpr Signature signature{strings.data(), names.data(), decl.count,
+                                         decl.required, decl.positional, keys};
 };
 
 template <Text D, Receiver R, Text Doc>

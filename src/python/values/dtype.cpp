@@ -16,6 +16,9 @@ struct RecordType {
     const char* expression;
 };
 
+// The record types of the submodule made last (owned), in the order of RECORD_TYPES.
+std::array<PyObject*, 4> module_record_types{};
+
 constexpr std::array<RecordType, 4> RECORD_TYPES = {{
     {"PackedSfen", "np.dtype([('sfen', np.uint8, 32)])"},
     {"PackedSfenValue",
@@ -67,6 +70,8 @@ bool add_to_submodule(PyObject* module, PyObject* all, const char* name, PyObjec
 
 }  // namespace
 
+PyObject* record_dtype(RecordDtype kind) { return module_record_types[static_cast<std::size_t>(kind)]; }
+
 PyObject* create_dtype_module() {
     Ref module(PyModule_New("dtype"));
     if (!module) return nullptr;
@@ -81,8 +86,10 @@ PyObject* create_dtype_module() {
 
     std::array<Ref, 4> types;
     if (build_record_types(types)) {
-        for (std::size_t i = 0; i < RECORD_TYPES.size(); ++i)
+        for (std::size_t i = 0; i < RECORD_TYPES.size(); ++i) {
             if (!add_to_submodule(module.get(), all.get(), RECORD_TYPES[i].name, types[i].get())) return nullptr;
+            Py_XSETREF(module_record_types[i], Py_NewRef(types[i].get()));
+        }
     } else {
         // numpy is optional: without it the submodule offers only dtype_getattr, whose
         // ImportError names what is missing.

@@ -107,4 +107,9 @@ PyObject* compact_to_move_label_list();
 // The dtype submodule with its numpy record types when numpy is importable.
 PyObject* create_dtype_module();
 
+// A record type of the dtype submodule as it was made (borrowed, kept for the life of
+// the process); null when numpy could not be imported then.
+enum class RecordDtype : std::uint8_t { PackedSfen, PackedSfenValue, HuffmanCodedPos, HuffmanCodedPosAndEval };
+PyObject* record_dtype(RecordDtype kind);
+
 }  // namespace korvan::py

@@ -17,8 +17,6 @@ bool position_is_attacked_by(const Position& pos, Color c, Square sq, Bitboard o
     return !(rook_attacks(sq, occ) & ((pos.by_type[LANCE] & LANCE_RAYS[sq][other]) | pos.rook_dragon) & own).empty();
 }
 
-namespace {
-
 // A blocker of colour c's king may move only along the line through that king.
 bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to) {
     if (!pos.st().blockers_for_king[c].test(from)) return true;
@@ -28,8 +26,6 @@ bool position_pin_allows_move(const Position& pos, Color c, Square from, Square 
     if (d == 0) return false;
     return direction(to, k) == d;
 }
-
-}  // namespace
 
 bool position_gives_check(const Position& pos, Move32 move) {
     const Color them = ~pos.side_to_move;

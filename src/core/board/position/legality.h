@@ -21,6 +21,8 @@ inline bool position_is_attacked_by_black(const Position& pos, Square sq, Bitboa
 bool position_gives_check(const Position& pos, Move32 move);
 // A promotion must start or end in the mover's promotion zone.
 bool can_promote_move(Color c, std::uint32_t move);
+// A blocker of colour c's king may move only along the line through that king.
+bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to);
 bool position_is_pseudo_legal_move(const Position& pos, Move move);
 bool position_is_pseudo_legal_move32(const Position& pos, Move32 move);
 bool position_is_legal(const Position& pos, Move32 move);

@@ -19,7 +19,7 @@ bool position_is_attacked_by(const Position& pos, Color c, Square sq, Bitboard o
 
 // A blocker of colour c's king may move only along the line through that king.
 bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to) {
-    if (!pos.st().blockers_for_king[c].test(from)) return true;
+    if (!position_blockers(pos, c).test(from)) return true;
     const Square k = pos.king_square[c];
     if (k == SQ_NONE) return true;
     const std::uint8_t d = direction(from, k);
@@ -31,13 +31,12 @@ bool position_gives_check(const Position& pos, Move32 move) {
     const Color them = ~pos.side_to_move;
     const Square k = pos.king_square[them];
     if (k == SQ_NONE) return false;
-    const StateInfo& st = pos.st();
     const Square to = move_to(move);
     const std::int8_t slot = CHECK_SLOT[type_of(moved_piece_after(move))];
-    if (slot >= 0 && st.check_squares[slot].test(to)) return true;
+    if (slot >= 0 && position_check_squares(pos)[slot].test(to)) return true;
     if (is_drop(move)) return false;
     const Square from = move_from(move);
-    if (!st.blockers_for_king[them].test(from)) return false;
+    if (!position_blockers(pos, them).test(from)) return false;
     const std::uint8_t d = direction(from, k);
     return !(d != 0 && direction(to, k) == d);
 }
@@ -150,7 +149,7 @@ bool position_pawn_drop_not_mate(const Position& pos, Square sq) {
                          (bishop_attacks(sq, pos.occupied) & pos.bishop_horse) |
                          (rook_attacks(sq, pos.occupied) & pos.rook_dragon);
     capturers &= pos.by_color[them];
-    const Bitboard free = capturers.andnot(pos.st().blockers_for_king[them]) | (capturers & FILE_MASKS[file_of(sq)]);
+    const Bitboard free = capturers.andnot(position_blockers(pos, them)) | (capturers & FILE_MASKS[file_of(sq)]);
     if (free) return true;
     const Square k = pos.king_square[them];
     if (k == SQ_NONE) return true;

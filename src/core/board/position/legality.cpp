@@ -2,6 +2,7 @@
 
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
+#include "core/board/reach.h"
 
 namespace korvan {
 
@@ -18,13 +19,30 @@ bool position_is_attacked_by(const Position& pos, Color c, Square sq, Bitboard o
 }
 
 // A blocker of colour c's king may move only along the line through that king.
+// The blockers are read when the position has them; otherwise only the line from the
+// king through `from` is looked at, which is all a single move needs.
 bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to) {
-    if (!position_blockers(pos, c).test(from)) return true;
     const Square k = pos.king_square[c];
     if (k == SQ_NONE) return true;
     const std::uint8_t d = direction(from, k);
-    if (d == 0) return false;
-    return direction(to, k) == d;
+    if (pos.st().derived & (DERIVED_BLOCKERS_BLACK << c)) {
+        if (!pos.st().cache.blockers_for_king[c].test(from)) return true;
+        return d != 0 && direction(to, k) == d;
+    }
+    if (d == 0 || direction(to, k) == d) return true;
+    // `from` blocks when an enemy slider on that ray sees the king past it alone (other
+    // enemy sliders do not count as cover, as in the blockers).
+    const Bitboard snipers = ((pos.rook_dragon & ROOK_PSEUDO_ATTACKS[k]) |
+                              (pos.bishop_horse & BISHOP_PSEUDO_ATTACKS[k]) |
+                              (pos.by_type[LANCE] & LANCE_RAYS[k][c])) &
+                             pos.by_color[~c];
+    const Bitboard occ = pos.occupied ^ snipers;
+    const Bitboard alone = square_bb(from);
+    bool pinned = false;
+    snipers.for_each([&](Square s) {
+        if (DIRECTION_TABLE[s][k] == d && (between_bb(s, k) & occ) == alone) pinned = true;
+    });
+    return !pinned;
 }
 
 bool position_gives_check(const Position& pos, Move32 move) {
@@ -105,7 +123,7 @@ bool pseudo_legal_board_move(const Position& pos, std::uint32_t m, Piece expecte
         const Piece after = is_promotion(m) && is_promotable(pt) ? Piece(p + 8) : p;
         if (expected != after) return false;
     }
-    if (!piece_type_attacks(pt, from, us, pos.occupied).test(to)) return false;
+    if (!piece_reaches(p, from, to, pos.occupied)) return false;
     const Piece target = pos.board[to];
     if (target != NO_PIECE && (color_of(target) == us || type_of(target) == KING)) return false;
     if (is_promotion(m)) {

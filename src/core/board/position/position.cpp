@@ -27,16 +27,6 @@ void begin_record(const Position& pos, StateInfo& st) {
 
 }  // namespace
 
-void position_update_unions(Position& pos) {
-    const auto& t = pos.by_type;
-    pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
-    pos.hdk = t[KING] | t[HORSE] | t[DRAGON];
-    pos.bishop_horse = t[BISHOP] | t[HORSE];
-    pos.rook_dragon = t[ROOK] | t[DRAGON];
-    pos.silver_hdk = t[SILVER] | pos.hdk;
-    pos.golds_hdk = pos.golds | pos.hdk;
-}
-
 namespace {
 
 // Rebuilds by_type, by_color, occupied, the unions and the king squares from board.

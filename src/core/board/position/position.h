@@ -56,8 +56,16 @@ struct Position {
     Piece piece_on(Square s) const { return board[s]; }
 };
 
-// Rebuilds the six unions from by_type.
-void position_update_unions(Position& pos);
+// Rebuilds the six unions from by_type (inline: every move and undo ends with it).
+inline void position_update_unions(Position& pos) {
+    const auto& t = pos.by_type;
+    pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
+    pos.hdk = t[KING] | t[HORSE] | t[DRAGON];
+    pos.bishop_horse = t[BISHOP] | t[HORSE];
+    pos.rook_dragon = t[ROOK] | t[DRAGON];
+    pos.silver_hdk = t[SILVER] | pos.hdk;
+    pos.golds_hdk = pos.golds | pos.hdk;
+}
 // Rebuilds by_type, by_color, occupied, the unions and the king squares from board,
 // then the checkers of the current record, whose derived state is recomputed on use.
 void position_update_bitboards(Position& pos);

@@ -3,37 +3,13 @@
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
 #include "core/board/position/legality.h"
+#include "core/board/reach.h"
 #include "core/board/zobrist.h"
 #include "core/util/panic.h"
 
 namespace korvan {
 
 namespace {
-
-// The squares a piece reaches from a square on an empty board, by piece code; a king
-// has none here, since a king never gives check.
-constexpr std::array<std::array<Bitboard, 81>, 32> make_check_reach() {
-    std::array<std::array<Bitboard, 81>, 32> t{};
-    for (int c = 0; c < 2; ++c) {
-        const Color color = static_cast<Color>(c);
-        for (Square s = 0; s < 81; ++s) {
-            const Bitboard gold = GOLD_ATTACKS[s][color];
-            const auto at = [&](PieceType pt) -> Bitboard& { return t[make_piece(color, pt)][s]; };
-            at(PAWN) = PAWN_ATTACKS[s][color];
-            at(LANCE) = LANCE_RAYS[s][color];
-            at(KNIGHT) = KNIGHT_ATTACKS[s][color];
-            at(SILVER) = SILVER_ATTACKS[s][color];
-            at(BISHOP) = BISHOP_PSEUDO_ATTACKS[s];
-            at(ROOK) = ROOK_PSEUDO_ATTACKS[s];
-            for (PieceType pt : {GOLD, PRO_PAWN, PRO_LANCE, PRO_KNIGHT, PRO_SILVER}) at(pt) = gold;
-            at(HORSE) = BISHOP_PSEUDO_ATTACKS[s] | KING_ATTACKS[s];
-            at(DRAGON) = ROOK_PSEUDO_ATTACKS[s] | KING_ATTACKS[s];
-        }
-    }
-    return t;
-}
-
-constexpr auto CHECK_REACH = make_check_reach();
 
 struct NoRecord {
     void drop(const Position&, PieceType, Square) {}
@@ -64,18 +40,27 @@ struct DeltaRecord {
     }
 };
 
+// One load per square instead of a branch on the word that holds it.
+constexpr std::array<Bitboard, 81> SQUARE_SETS = [] {
+    std::array<Bitboard, 81> t{};
+    for (Square s = 0; s < 81; ++s) t[s] = Bitboard::square(s);
+    return t;
+}();
+
 inline void put_piece(Position& pos, Piece p, Square s) {
+    const Bitboard b = SQUARE_SETS[s];
     pos.board[s] = p;
-    pos.by_type[type_of(p)].set(s);
-    pos.by_color[color_of(p)].set(s);
-    pos.occupied.set(s);
+    pos.by_type[type_of(p)] |= b;
+    pos.by_color[color_of(p)] |= b;
+    pos.occupied |= b;
 }
 
 inline void remove_piece(Position& pos, Piece p, Square s) {
+    const Bitboard b = SQUARE_SETS[s];
     pos.board[s] = NO_PIECE;
-    pos.by_type[type_of(p)].clear(s);
-    pos.by_color[color_of(p)].clear(s);
-    pos.occupied.clear(s);
+    pos.by_type[type_of(p)] = pos.by_type[type_of(p)].andnot(b);
+    pos.by_color[color_of(p)] = pos.by_color[color_of(p)].andnot(b);
+    pos.occupied = pos.occupied.andnot(b);
 }
 
 // The checkers of `them`'s king after `us` moved a piece to `to` (from `from`, SQ_NONE
@@ -87,7 +72,9 @@ Bitboard checkers_after_move(const Position& pos, Square from, Square to) {
     const Square k = pos.king_square[Them];
     if (k == SQ_NONE) return {};
     Bitboard checkers;
-    if (CHECK_REACH[pos.board[to]][to].test(k) && (between_bb(to, k) & pos.occupied).empty()) checkers.set(to);
+    // A king never gives check.
+    const Piece moved = pos.board[to];
+    if (type_of(moved) != KING && piece_reaches(moved, to, k, pos.occupied)) checkers.set(to);
     if (from == SQ_NONE) return checkers;
     const std::uint8_t d = DIRECTION_TABLE[from][k];
     if (d == 0 || d == DIRECTION_TABLE[to][k]) return checkers;

@@ -771,6 +771,8 @@ void bench_sbk_book(std::size_t state_count) {
 void bench_sbk() {
     bench_sbk_book(30'000);
     bench_sbk_book(1'000'000);
+}
+
 // ---- mate in one ----
 
 std::vector<Position> quiet_middle_games() {

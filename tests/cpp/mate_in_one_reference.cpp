@@ -180,11 +180,11 @@ bool verify_move(const Position& pos, Move32 move) {
 void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color us, Color them) {
     const Bitboard king = pos.pieces(them, KING);
     if (king.empty()) return;
-    const StateInfo& st = pos.st();
+    const auto& check_squares = position_check_squares(pos);
     const Bitboard ours = pos.by_color[us];
 
     // Pieces that uncover a slider of ours: every move may check.
-    const Bitboard discoverers = st.blockers_for_king[them] & ours;
+    const Bitboard discoverers = position_blockers(pos, them) & ours;
     discoverers.for_each([&](Square from) {
         const Piece p = pos.board[from];
         const Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
@@ -196,8 +196,8 @@ void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color u
         const Piece p = pos.board[from];
         const PieceType pt = type_of(p);
         Bitboard checking;
-        if (CHECK_SLOT[pt] >= 0) checking = st.check_squares[CHECK_SLOT[pt]];
-        if (is_promotable(pt)) checking |= st.check_squares[CHECK_SLOT[promote(pt)]];
+        if (CHECK_SLOT[pt] >= 0) checking = check_squares[CHECK_SLOT[pt]];
+        if (is_promotable(pt)) checking |= check_squares[CHECK_SLOT[promote(pt)]];
         const Bitboard targets = piece_type_attacks(pt, from, us, pos.occupied).andnot(ours) & checking;
         if (targets) push_piece_moves_to(p, from, targets, list);
     });
@@ -207,7 +207,7 @@ void mate_in_one_search_board_moves(const Position& pos, MoveList& list, Color u
     const Bitboard empty = ~pos.occupied;
     for (PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK}) {
         if (!hand_has(hand, pt)) continue;
-        (st.check_squares[CHECK_SLOT[pt]] & empty).for_each([&](Square to) {
+        (check_squares[CHECK_SLOT[pt]] & empty).for_each([&](Square to) {
             if (pt == PAWN) {
                 if (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)]) return;
                 if (!position_pawn_drop_not_mate(pos, to)) return;

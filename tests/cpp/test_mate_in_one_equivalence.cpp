@@ -41,13 +41,13 @@ void compare(const Position& pos, bool every_move, Tally& t) {
     ++t.positions;
     t.in_check += !st.checkers.empty();
     t.double_check += st.checkers.more_than_one();
-    t.pinned += !(st.blockers_for_king[us] & pos.by_color[us]).andnot(pos.by_type[KING]).empty();
+    t.pinned += !(position_blockers(pos, us) & pos.by_color[us]).andnot(pos.by_type[KING]).empty();
     t.no_king += pos.pieces(us, KING).empty() || pos.pieces(~us, KING).empty();
     if (expected) {
         ++t.mates;
         t.drop_mates += is_drop(*expected);
         t.promotion_mates += is_promotion(*expected);
-        t.discovered_mates += !is_drop(*expected) && st.blockers_for_king[~us].test(move_from(*expected));
+        t.discovered_mates += !is_drop(*expected) && position_blockers(pos, ~us).test(move_from(*expected));
     }
     if (!every_move) return;
     MoveList listed, expected_list;

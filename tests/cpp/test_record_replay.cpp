@@ -45,9 +45,9 @@ TEST(ReplayCompaction, RepetitionBeforeTheRebuildIsForgotten) {
         ASSERT_TRUE(replay_compact_history(pos, counter));
     }
     EXPECT_EQ(counter, 0u);
-    EXPECT_EQ(pos.st().repetition_count, 0);
+    EXPECT_EQ(position_repetition(pos).count, 0);
     test::play(pos, cycle[0]);
-    EXPECT_EQ(pos.st().repetition_count, 0);
+    EXPECT_EQ(position_repetition(pos).count, 0);
 }
 
 // A set-up reads as the SFEN reader would read the text it writes: the same state, or

@@ -60,7 +60,7 @@ TEST(Sfen, NoKings) {
     EXPECT_EQ(pos.king_square[BLACK], SQ_NONE);
     EXPECT_EQ(pos.king_square[WHITE], SQ_NONE);
     EXPECT_TRUE(pos.st().checkers.empty());
-    for (const Bitboard& b : pos.st().check_squares) EXPECT_TRUE(b.empty());
+    for (const Bitboard& b : position_check_squares(pos)) EXPECT_TRUE(b.empty());
 }
 
 TEST(Sfen, StateWriterOmitsPly) {

@@ -9,7 +9,6 @@
 #include <new>
 #include <vector>
 
-#include "core/board/zobrist.h"
 #include "core/types/bitboard.h"
 #include "core/types/hand.h"
 #include "core/types/move.h"
@@ -23,41 +22,56 @@ enum class RepetitionState : std::uint8_t { None = 0, Win = 1, Lose = 2, Draw = 
 inline constexpr std::array<std::int8_t, 16> CHECK_SLOT = {-1, 0, 1, 2, 3, 4, 5, 6, -1, 6, 6, 6, 6, 7, 8, -1};
 constexpr int CHECK_SLOT_NB = 9;
 
-// Plain data with no initialisers, so that a new chunk of records costs no zeroing:
-// every push overwrites its record completely, and set-up starts from fresh_state().
-struct StateInfo {
-    std::array<std::uint64_t, 2> nonpawn_key;
-    std::array<Bitboard, 2> pinners;            // by king colour
-    std::array<Bitboard, 2> blockers_for_king;  // by king colour, pieces of either colour
-    Bitboard checkers;
+// What a position derives from its board and history on first use rather than at
+// every move: a replay or a search that never asks pays nothing for it. Values are
+// kept per record, so after an undo the record below still holds what was asked of it.
+struct DerivedState {
+    // The pieces of either colour that stand alone between a king and an enemy slider.
+    std::array<Bitboard, 2> blockers_for_king;  // by king colour
+    // The squares from which a piece of the side to move would attack the enemy king.
     std::array<Bitboard, CHECK_SLOT_NB> check_squares;
-    std::uint64_t board_key;
-    std::uint64_t hand_key;
-    std::uint64_t pawn_key;
-    std::uint64_t minor_key;
-    std::uint64_t board_piece_key;
-    std::int32_t material;  // Black positive
-    // Written by a move; zero in a set-up record.
+    // How many earlier occurrences of this position lie on its chain of repetitions
+    // (0 when the search found none), and the search's verdict.
     std::int32_t repetition_count;
-    std::array<std::uint16_t, 2> continuous_check;
-    Hand hand;  // of the side to move
-    std::uint16_t plies_since_setup;
     RepetitionState repetition_state;
-    Move32 last_move;
-    Piece captured_piece;
-    // Plies back to the earlier occurrence found by the repetition search, negated once
-    // the count reaches 3; 0 when none.
+    // Plies back to the earlier occurrence the search found, negated once the count
+    // reaches 3; 0 when none.
     std::int32_t repetition_distance;
-
-    bool operator==(const StateInfo&) const = default;
 };
 
-// All zero but the pawn key, which starts from its seed.
-constexpr StateInfo fresh_state() {
-    StateInfo st{};
-    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
-    return st;
-}
+// Bits of StateInfo::derived: which groups of its DerivedState hold their values.
+inline constexpr std::uint8_t DERIVED_BLOCKERS_BLACK = 1;
+inline constexpr std::uint8_t DERIVED_BLOCKERS_WHITE = 2;
+inline constexpr std::uint8_t DERIVED_CHECK_SQUARES = 4;
+inline constexpr std::uint8_t DERIVED_REPETITION = 8;
+
+// Plain data with no initialisers, so that a new chunk of records costs no zeroing:
+// every push writes the fields a move owns and clears `derived`, and set-up starts
+// from fresh_state(). A move writes only what undo, the check tests and a later
+// repetition search read; the rest is derived on demand (position.h).
+struct StateInfo {
+    std::uint64_t board_key;
+    std::uint64_t hand_key;
+    Bitboard checkers;  // of the side to move's king
+    Move32 last_move;
+    Hand hand;  // of the side to move
+    std::array<std::uint16_t, 2> continuous_check;
+    std::uint16_t plies_since_setup;
+    Piece captured_piece;
+    // The cache below is filled through a const position by the queries that need it:
+    // a position is read by one thread at a time.
+    mutable std::uint8_t derived;
+    mutable DerivedState cache;
+
+    // The fields a move writes; the cache is a function of them and the board.
+    bool operator==(const StateInfo& o) const {
+        return board_key == o.board_key && hand_key == o.hand_key && checkers == o.checkers &&
+               last_move == o.last_move && hand == o.hand && continuous_check == o.continuous_check &&
+               plies_since_setup == o.plies_since_setup && captured_piece == o.captured_piece;
+    }
+};
+
+constexpr StateInfo fresh_state() { return StateInfo{}; }
 
 enum class StateStackError : std::uint8_t { NoStateInfo = 0, StackUnderflow = 1 };
 

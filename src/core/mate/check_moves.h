@@ -66,10 +66,9 @@ template <class Visit>
 bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     const Color them = ~us;
     if (pos.pieces(them, KING).empty()) return false;
-    const StateInfo& st = pos.st();
     const Bitboard ours = pos.by_color[us];
 
-    const Bitboard discoverers = st.blockers_for_king[them] & ours;
+    const Bitboard discoverers = position_blockers(pos, them) & ours;
     for (Bitboard b = discoverers; b;) {
         const Square from = b.pop_lsb();
         const Piece p = pos.board[from];
@@ -80,6 +79,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     // The checking squares are those of the king on king_square; without one they are
     // all empty and no direct check is listed.
     const Square ksq = pos.king_square[them];
+    const auto& check_squares = position_check_squares(pos);
     if (ksq < 81) {
         const auto& rows = CHECK_CANDIDATES[ksq][us];
         const auto row = [&](CheckKind kind) { return rows[static_cast<int>(kind)]; };
@@ -95,8 +95,8 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
             const Piece p = pos.board[from];
             const PieceType pt = type_of(p);
             Bitboard checking;
-            if (CHECK_SLOT[pt] >= 0) checking = st.check_squares[CHECK_SLOT[pt]];
-            if (is_promotable(pt)) checking |= st.check_squares[CHECK_SLOT[promote(pt)]];
+            if (CHECK_SLOT[pt] >= 0) checking = check_squares[CHECK_SLOT[pt]];
+            if (is_promotable(pt)) checking |= check_squares[CHECK_SLOT[promote(pt)]];
             Bitboard targets = (empty_board_attacks(pt, us, from) & checking).andnot(ours);
             // A slider reaches the few candidate targets when nothing stands between:
             // cheaper than its whole attack set.
@@ -115,7 +115,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     const Bitboard empty = ~pos.occupied;
     for (const PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK}) {
         if (!hand_has(hand, pt)) continue;
-        for (Bitboard b = st.check_squares[CHECK_SLOT[pt]] & empty; b;) {
+        for (Bitboard b = check_squares[CHECK_SLOT[pt]] & empty; b;) {
             const Square to = b.pop_lsb();
             if (pt == PAWN && (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)])) continue;
             if (visit(make_drop16(pt, to))) return true;

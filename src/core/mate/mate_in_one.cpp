@@ -423,7 +423,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         const bool king_step = from == our_king;
         if (!king_step) {
             if (!answers.test(to)) return false;
-            if (st.blockers_for_king[us].test(from) && !position_pin_allows_move(pos, us, from, to)) return false;
+            if (!position_pin_allows_move(pos, us, from, to)) return false;
         }
         if (!search.may_cover_free_escapes(m)) return false;
         if (king_step) {

@@ -5,6 +5,7 @@
 #include "core/board/attack_tables.h"
 #include "core/board/movegen/movegen.h"
 #include "core/board/position/legality.h"
+#include "core/board/position/repetition.h"
 #include "core/types/apery.h"
 #include "support/convert.h"
 
@@ -200,9 +201,9 @@ PyObject* is_in_check(const Position& pos) { return PyBool_FromLong(!pos.st().ch
 PyObject* zobrist_hash(const Position& pos) { return PyLong_FromUnsignedLongLong(pos.key); }
 
 PyObject* repetition_state(const Position& pos) {
-    const StateInfo& st = pos.st();
-    RepetitionState t = st.repetition_state;
-    if (t != RepetitionState::Superior && t != RepetitionState::Inferior && st.repetition_count < 3)
+    const Repetition r = position_repetition(pos);
+    RepetitionState t = r.state;
+    if (t != RepetitionState::Superior && t != RepetitionState::Inferior && r.count < 3)
         t = RepetitionState::None;
     return wrap<RepetitionStateClass>(static_cast<std::uint8_t>(t));
 }
@@ -214,7 +215,7 @@ PyObject* is_repetition(const Position& pos, PyObject* const* args) {
         return nullptr;
     }
     if (threshold == 0) Py_RETURN_TRUE;
-    return PyBool_FromLong(pos.st().repetition_count >= threshold);
+    return PyBool_FromLong(position_repetition(pos).count >= threshold);
 }
 
 PyObject* last_move(const Position& pos) {

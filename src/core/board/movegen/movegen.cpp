@@ -174,7 +174,7 @@ void evasions(const Position& pos, MoveList& list, std::size_t* board_end = null
 template <Color Us>
 void filter_legal(const Position& pos, MoveList& list, std::size_t board_end) {
     const Square k = pos.king_square[Us];
-    const Bitboard blockers = pos.st().blockers_for_king[Us];
+    const Bitboard blockers = position_blockers(pos, Us);
     Bitboard occ = pos.occupied;
     if (k != SQ_NONE) occ.clear(k);
     std::size_t i = 0, n = list.count;

@@ -2,6 +2,7 @@
 
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
+#include "core/board/reach.h"
 
 namespace korvan {
 
@@ -18,26 +19,42 @@ bool position_is_attacked_by(const Position& pos, Color c, Square sq, Bitboard o
 }
 
 // A blocker of colour c's king may move only along the line through that king.
+// The blockers are read when the position has them; otherwise only the line from the
+// king through `from` is looked at, which is all a single move needs.
 bool position_pin_allows_move(const Position& pos, Color c, Square from, Square to) {
-    if (!pos.st().blockers_for_king[c].test(from)) return true;
     const Square k = pos.king_square[c];
     if (k == SQ_NONE) return true;
     const std::uint8_t d = direction(from, k);
-    if (d == 0) return false;
-    return direction(to, k) == d;
+    if (pos.st().derived & (DERIVED_BLOCKERS_BLACK << c)) {
+        if (!pos.st().cache.blockers_for_king[c].test(from)) return true;
+        return d != 0 && direction(to, k) == d;
+    }
+    if (d == 0 || direction(to, k) == d) return true;
+    // `from` blocks when an enemy slider on that ray sees the king past it alone (other
+    // enemy sliders do not count as cover, as in the blockers).
+    const Bitboard snipers = ((pos.rook_dragon & ROOK_PSEUDO_ATTACKS[k]) |
+                              (pos.bishop_horse & BISHOP_PSEUDO_ATTACKS[k]) |
+                              (pos.by_type[LANCE] & LANCE_RAYS[k][c])) &
+                             pos.by_color[~c];
+    const Bitboard occ = pos.occupied ^ snipers;
+    const Bitboard alone = square_bb(from);
+    bool pinned = false;
+    snipers.for_each([&](Square s) {
+        if (DIRECTION_TABLE[s][k] == d && (between_bb(s, k) & occ) == alone) pinned = true;
+    });
+    return !pinned;
 }
 
 bool position_gives_check(const Position& pos, Move32 move) {
     const Color them = ~pos.side_to_move;
     const Square k = pos.king_square[them];
     if (k == SQ_NONE) return false;
-    const StateInfo& st = pos.st();
     const Square to = move_to(move);
     const std::int8_t slot = CHECK_SLOT[type_of(moved_piece_after(move))];
-    if (slot >= 0 && st.check_squares[slot].test(to)) return true;
+    if (slot >= 0 && position_check_squares(pos)[slot].test(to)) return true;
     if (is_drop(move)) return false;
     const Square from = move_from(move);
-    if (!st.blockers_for_king[them].test(from)) return false;
+    if (!position_blockers(pos, them).test(from)) return false;
     const std::uint8_t d = direction(from, k);
     return !(d != 0 && direction(to, k) == d);
 }
@@ -106,7 +123,7 @@ bool pseudo_legal_board_move(const Position& pos, std::uint32_t m, Piece expecte
         const Piece after = is_promotion(m) && is_promotable(pt) ? Piece(p + 8) : p;
         if (expected != after) return false;
     }
-    if (!piece_type_attacks(pt, from, us, pos.occupied).test(to)) return false;
+    if (!piece_reaches(p, from, to, pos.occupied)) return false;
     const Piece target = pos.board[to];
     if (target != NO_PIECE && (color_of(target) == us || type_of(target) == KING)) return false;
     if (is_promotion(m)) {
@@ -150,7 +167,7 @@ bool position_pawn_drop_not_mate(const Position& pos, Square sq) {
                          (bishop_attacks(sq, pos.occupied) & pos.bishop_horse) |
                          (rook_attacks(sq, pos.occupied) & pos.rook_dragon);
     capturers &= pos.by_color[them];
-    const Bitboard free = capturers.andnot(pos.st().blockers_for_king[them]) | (capturers & FILE_MASKS[file_of(sq)]);
+    const Bitboard free = capturers.andnot(position_blockers(pos, them)) | (capturers & FILE_MASKS[file_of(sq)]);
     if (free) return true;
     const Square k = pos.king_square[them];
     if (k == SQ_NONE) return true;

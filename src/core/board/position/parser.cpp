@@ -228,6 +228,10 @@ Position position_startpos() {
     static const Position start = [] {
         auto pos = position_from_sfen(STARTPOS_SFEN);
         if (!pos) panic("Invalid startpos SFEN");
+        // Derived once here, so that no copy derives it again.
+        position_blockers(*pos, BLACK);
+        position_blockers(*pos, WHITE);
+        position_check_squares(*pos);
         return std::move(*pos);
     }();
     return start;

@@ -8,12 +8,6 @@ namespace korvan {
 
 namespace {
 
-void position_compute_state(const Position& pos, StateInfo& st);
-
-constexpr bool is_minor(PieceType pt) {
-    return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
-}
-
 std::uint64_t hand_key_of(const std::array<Hand, 2>& hands) {
     std::uint64_t key = 0;
     for (int c = 0; c < 2; ++c)
@@ -21,47 +15,17 @@ std::uint64_t hand_key_of(const std::array<Hand, 2>& hands) {
     return key;
 }
 
-void clear_piece_keys(StateInfo& st) {
-    st.nonpawn_key = {0, 0};
-    st.pawn_key = ZOBRIST_PAWN_KEY_SEED;
-    st.minor_key = 0;
-    st.board_piece_key = 0;
-    st.material = 0;
-}
-
-// The share of one board piece in the record's keys and material.
-void add_piece_keys(StateInfo& st, Piece p, Square s) {
-    const PieceType pt = type_of(p);
-    const std::uint64_t z = ZOBRIST[p & 31][s];
-    if (pt == PAWN)
-        st.pawn_key ^= z;
-    else
-        st.nonpawn_key[color_of(p)] ^= z;
-    if (is_minor(pt)) st.minor_key ^= z;
-    st.board_piece_key += ZOBRIST[p & 31][8];
-    st.material += signed_value(p);
-}
-
-void add_hand_material(StateInfo& st, const std::array<Hand, 2>& hands) {
-    for (int c = 0; c < 2; ++c) {
-        for (HandPiece hp = 0; hp < 7; ++hp) {
-            const std::int32_t v = static_cast<std::int32_t>(hand_count(hands[c], hp)) * PIECE_VALUE[hp + 1];
-            st.material += c == BLACK ? v : -v;
-        }
-    }
+// The record of a set-up: keys, hand and checkers; no move and no repetition behind it.
+void begin_record(const Position& pos, StateInfo& st) {
+    st = fresh_state();
+    st.board_key = pos.board_key;
+    st.hand_key = pos.hand_key;
+    st.hand = pos.hands[pos.side_to_move];
+    st.checkers = position_compute_checkers(pos, pos.side_to_move);
+    st.derived = DERIVED_REPETITION;
 }
 
 }  // namespace
-
-void position_update_unions(Position& pos) {
-    const auto& t = pos.by_type;
-    pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
-    pos.hdk = t[KING] | t[HORSE] | t[DRAGON];
-    pos.bishop_horse = t[BISHOP] | t[HORSE];
-    pos.rook_dragon = t[ROOK] | t[DRAGON];
-    pos.silver_hdk = t[SILVER] | pos.hdk;
-    pos.golds_hdk = pos.golds | pos.hdk;
-}
 
 namespace {
 
@@ -86,7 +50,9 @@ void position_update_piece_sets(Position& pos) {
 
 void position_update_bitboards(Position& pos) {
     position_update_piece_sets(pos);
-    position_compute_state(pos, pos.st());
+    StateInfo& st = pos.st();
+    st.checkers = position_compute_checkers(pos, pos.side_to_move);
+    st.derived &= DERIVED_REPETITION;
 }
 
 PositionKeys position_compute_key(const Position& pos) {
@@ -98,11 +64,7 @@ PositionKeys position_compute_key(const Position& pos) {
 
 void position_reset_state(Position& pos) {
     pos.states.reset();
-    StateInfo& st = pos.st();
-    st.board_key = pos.board_key;
-    st.hand_key = pos.hand_key;
-    st.hand = pos.hands[pos.side_to_move];
-    position_compute_state(pos, st);
+    begin_record(pos, pos.st());
 }
 
 Bitboard position_attackers_to(const Position& pos, Color c, Square sq, Bitboard occ) {
@@ -115,8 +77,10 @@ Bitboard position_attackers_to(const Position& pos, Color c, Square sq, Bitboard
     return (steps | sliders) & pos.by_color[c];
 }
 
-void position_update_blockers(const Position& pos, StateInfo& st, Color king_color) {
-    Bitboard blockers, pinners;
+namespace position_detail {
+
+void fill_blockers(const Position& pos, Color king_color) {
+    Bitboard blockers;
     const Square k = pos.king_square[king_color];
     if (k != SQ_NONE) {
         const Color enemy = ~king_color;
@@ -127,30 +91,24 @@ void position_update_blockers(const Position& pos, StateInfo& st, Color king_col
         const Bitboard occ = pos.occupied ^ snipers;
         snipers.for_each([&](Square s) {
             const Bitboard b = between_bb(s, k) & occ;
-            if (!b.empty() && !b.more_than_one()) {
-                blockers |= b;
-                if (b & pos.by_color[king_color]) pinners.set(s);
-            }
+            if (!b.empty() && !b.more_than_one()) blockers |= b;
         });
     }
-    st.blockers_for_king[king_color] = blockers;
-    st.pinners[king_color] = pinners;
+    const StateInfo& st = pos.st();
+    st.cache.blockers_for_king[king_color] = blockers;
+    st.derived |= DERIVED_BLOCKERS_BLACK << king_color;
 }
 
-Bitboard position_compute_checkers(const Position& pos, Color us) {
-    const Square k = pos.king_square[us];
-    if (k == SQ_NONE) return {};
-    return position_attackers_to(pos, ~us, k, pos.occupied);
-}
-
-void position_compute_check_squares(const Position& pos, StateInfo& st) {
+void fill_check_squares(const Position& pos) {
+    const StateInfo& st = pos.st();
+    auto& cs = st.cache.check_squares;
+    st.derived |= DERIVED_CHECK_SQUARES;
     const Color them = ~pos.side_to_move;
     const Square k = pos.king_square[them];
     if (k == SQ_NONE) {
-        st.check_squares.fill({});
+        cs.fill({});
         return;
     }
-    auto& cs = st.check_squares;
     cs[0] = PAWN_ATTACKS[k][them];
     cs[2] = KNIGHT_ATTACKS[k][them];
     cs[3] = SILVER_ATTACKS[k][them];
@@ -162,36 +120,25 @@ void position_compute_check_squares(const Position& pos, StateInfo& st) {
     cs[8] = cs[5] | KING_ATTACKS[k];
 }
 
-namespace {
+}  // namespace position_detail
 
-void position_compute_state(const Position& pos, StateInfo& st) {
-    position_update_blockers(pos, st, BLACK);
-    position_update_blockers(pos, st, WHITE);
-    st.checkers = position_compute_checkers(pos, pos.side_to_move);
-    position_compute_check_squares(pos, st);
-
-    clear_piece_keys(st);
-    for (Square s = 0; s < 81; ++s)
-        if (pos.board[s] != NO_PIECE) add_piece_keys(st, pos.board[s], s);
-    add_hand_material(st, pos.hands);
+Bitboard position_compute_checkers(const Position& pos, Color us) {
+    const Square k = pos.king_square[us];
+    if (k == SQ_NONE) return {};
+    return position_attackers_to(pos, ~us, k, pos.occupied);
 }
-
-}  // namespace
 
 void position_set_up(Position& pos) {
     pos.by_type.fill({});
     pos.by_color.fill({});
     pos.occupied = {};
     pos.king_square = {SQ_NONE, SQ_NONE};
-    StateInfo& st = pos.st();
-    clear_piece_keys(st);
-    // One pass over the squares builds the sets and every key of the first record.
+    // One pass over the squares builds the sets and the board key.
     std::uint64_t board_key = 0;
     for (Square s = 0; s < 81; ++s) {
         const Piece p = pos.board[s];
         if (p == NO_PIECE) continue;
         board_key ^= ZOBRIST[p & 31][s];
-        add_piece_keys(st, p, s);
         const PieceType pt = type_of(p);
         if (pt == NO_PIECE_TYPE) continue;
         const Bitboard b = square_bb(s);
@@ -205,14 +152,7 @@ void position_set_up(Position& pos) {
     pos.board_key = board_key;
     pos.hand_key = hand_key_of(pos.hands);
     pos.key = pos.board_key ^ pos.hand_key;
-    st.board_key = pos.board_key;
-    st.hand_key = pos.hand_key;
-    st.hand = pos.hands[pos.side_to_move];
-    add_hand_material(st, pos.hands);
-    position_update_blockers(pos, st, BLACK);
-    position_update_blockers(pos, st, WHITE);
-    st.checkers = position_compute_checkers(pos, pos.side_to_move);
-    position_compute_check_squares(pos, st);
+    begin_record(pos, pos.st());
 }
 
 Move32 position_move_to_move32(const Position& pos, std::uint32_t move) {

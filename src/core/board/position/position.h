@@ -56,10 +56,18 @@ struct Position {
     Piece piece_on(Square s) const { return board[s]; }
 };
 
-// Rebuilds the six unions from by_type.
-void position_update_unions(Position& pos);
+// Rebuilds the six unions from by_type (inline: every move and undo ends with it).
+inline void position_update_unions(Position& pos) {
+    const auto& t = pos.by_type;
+    pos.golds = t[GOLD] | t[PRO_PAWN] | t[PRO_LANCE] | t[PRO_KNIGHT] | t[PRO_SILVER];
+    pos.hdk = t[KING] | t[HORSE] | t[DRAGON];
+    pos.bishop_horse = t[BISHOP] | t[HORSE];
+    pos.rook_dragon = t[ROOK] | t[DRAGON];
+    pos.silver_hdk = t[SILVER] | pos.hdk;
+    pos.golds_hdk = pos.golds | pos.hdk;
+}
 // Rebuilds by_type, by_color, occupied, the unions and the king squares from board,
-// then the derived fields of the current record.
+// then the checkers of the current record, whose derived state is recomputed on use.
 void position_update_bitboards(Position& pos);
 
 struct PositionKeys {
@@ -67,15 +75,34 @@ struct PositionKeys {
     std::uint64_t hand_key;
 };
 PositionKeys position_compute_key(const Position& pos);
-// Record 0 fresh with the position's keys and the hand of the side to move, derived
-// fields computed, every chunk but the first dropped.
+// Record 0 fresh with the position's keys, the hand of the side to move and its
+// checkers, every chunk but the first dropped.
 void position_reset_state(Position& pos);
 // Everything a set-up derives from board, hands and side to move, in one pass: the
 // piece sets, the keys and the current record (which the caller has just reset).
 void position_set_up(Position& pos);
-void position_update_blockers(const Position& pos, StateInfo& st, Color king_color);
 Bitboard position_compute_checkers(const Position& pos, Color us);
-void position_compute_check_squares(const Position& pos, StateInfo& st);
+
+namespace position_detail {
+void fill_blockers(const Position& pos, Color king_color);
+void fill_check_squares(const Position& pos);
+}  // namespace position_detail
+
+// The blockers of colour king_color's king in the current position: the pieces of
+// either colour that stand alone between it and an enemy slider. Computed on first use.
+inline Bitboard position_blockers(const Position& pos, Color king_color) {
+    const StateInfo& st = pos.st();
+    if (!(st.derived & (DERIVED_BLOCKERS_BLACK << king_color))) position_detail::fill_blockers(pos, king_color);
+    return st.cache.blockers_for_king[king_color];
+}
+
+// The check squares of the side to move against the enemy king, by check slot; all
+// empty without that king. Computed on first use.
+inline const std::array<Bitboard, CHECK_SLOT_NB>& position_check_squares(const Position& pos) {
+    const StateInfo& st = pos.st();
+    if (!(st.derived & DERIVED_CHECK_SQUARES)) position_detail::fill_check_squares(pos);
+    return st.cache.check_squares;
+}
 
 // The pieces of colour c that attack sq under the occupancy occ (sliders are blocked
 // by occ; the attackers are the position's own pieces).

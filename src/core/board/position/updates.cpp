@@ -3,40 +3,13 @@
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
 #include "core/board/position/legality.h"
+#include "core/board/reach.h"
 #include "core/board/zobrist.h"
 #include "core/util/panic.h"
 
 namespace korvan {
 
 namespace {
-
-constexpr bool is_minor(PieceType pt) {
-    return pt == LANCE || pt == KNIGHT || pt == SILVER || pt == GOLD || (pt >= PRO_PAWN && pt <= PRO_SILVER);
-}
-
-// The running key and material figures of one record, updated piece by piece.
-struct Keys {
-    std::array<std::uint64_t, 2> nonpawn;
-    std::uint64_t pawn, minor, board_piece, board, hand;
-    std::int32_t material;
-
-    // A piece appears on (sign +1) or leaves (-1) a square; the board key is not touched.
-    void piece(Piece p, Square s, int sign) {
-        const std::uint64_t z = ZOBRIST[p][s];
-        if (type_of(p) == PAWN)
-            pawn ^= z;
-        else
-            nonpawn[color_of(p)] ^= z;
-        if (is_minor(type_of(p))) minor ^= z;
-        if (sign > 0) {
-            board_piece += ZOBRIST[p][8];
-            material += signed_value(p);
-        } else {
-            board_piece -= ZOBRIST[p][8];
-            material -= signed_value(p);
-        }
-    }
-};
 
 struct NoRecord {
     void drop(const Position&, PieceType, Square) {}
@@ -67,71 +40,72 @@ struct DeltaRecord {
     }
 };
 
+// One load per square instead of a branch on the word that holds it.
+constexpr std::array<Bitboard, 81> SQUARE_SETS = [] {
+    std::array<Bitboard, 81> t{};
+    for (Square s = 0; s < 81; ++s) t[s] = Bitboard::square(s);
+    return t;
+}();
+
 inline void put_piece(Position& pos, Piece p, Square s) {
+    const Bitboard b = SQUARE_SETS[s];
     pos.board[s] = p;
-    pos.by_type[type_of(p)].set(s);
-    pos.by_color[color_of(p)].set(s);
-    pos.occupied.set(s);
+    pos.by_type[type_of(p)] |= b;
+    pos.by_color[color_of(p)] |= b;
+    pos.occupied |= b;
 }
 
 inline void remove_piece(Position& pos, Piece p, Square s) {
+    const Bitboard b = SQUARE_SETS[s];
     pos.board[s] = NO_PIECE;
-    pos.by_type[type_of(p)].clear(s);
-    pos.by_color[color_of(p)].clear(s);
-    pos.occupied.clear(s);
+    pos.by_type[type_of(p)] = pos.by_type[type_of(p)].andnot(b);
+    pos.by_color[color_of(p)] = pos.by_color[color_of(p)].andnot(b);
+    pos.occupied = pos.occupied.andnot(b);
 }
 
-constexpr int sign(int x) { return (x > 0) - (x < 0); }
-
-void search_repetition(Position& pos, StateInfo& st, Color us) {
-    const Color them = ~us;
-    const std::uint64_t top = pos.states.top();
-    const Hand h = pos.hands[them];
-    st.repetition_count = 0;
-    st.repetition_state = RepetitionState::None;
-    st.repetition_distance = 0;
-    for (int d = 4; d <= 16; d += 2) {
-        if (d > st.plies_since_setup || static_cast<std::uint64_t>(d) > top) return;
-        if (d >= 6 && pos.states.at(top - (d - 2)).plies_since_setup == 0) return;
-        const StateInfo& r = pos.states.at(top - d);
-        if (r.board_key != st.board_key) continue;
-        if (r.hand == h) {
-            st.repetition_count = r.repetition_count + 1;
-            RepetitionState state = d <= st.continuous_check[them] ? RepetitionState::Lose
-                                    : d <= st.continuous_check[us] ? RepetitionState::Win
-                                                                   : RepetitionState::Draw;
-            if (r.repetition_count > 0 && state != r.repetition_state) state = RepetitionState::Draw;
-            st.repetition_state = state;
-            st.repetition_distance = st.repetition_count >= 3 ? -d : d;
-            return;
-        }
-        if (hand_dominates(h, r.hand)) {
-            st.repetition_state = RepetitionState::Superior;
-            st.repetition_distance = d;
-            return;
-        }
-        if (hand_dominates(r.hand, h)) {
-            st.repetition_state = RepetitionState::Inferior;
-            st.repetition_distance = d;
-            return;
-        }
-    }
+// The checkers of `them`'s king after `us` moved a piece to `to` (from `from`, SQ_NONE
+// for a drop), the king not in check before: the moved piece itself, and a slider of
+// ours uncovered on the line from the king through `from`.
+template <Color Us>
+Bitboard checkers_after_move(const Position& pos, Square from, Square to) {
+    constexpr Color Them = ~Us;
+    const Square k = pos.king_square[Them];
+    if (k == SQ_NONE) return {};
+    Bitboard checkers;
+    // A king never gives check.
+    const Piece moved = pos.board[to];
+    if (type_of(moved) != KING && piece_reaches(moved, to, k, pos.occupied)) checkers.set(to);
+    if (from == SQ_NONE) return checkers;
+    const std::uint8_t d = DIRECTION_TABLE[from][k];
+    if (d == 0 || d == DIRECTION_TABLE[to][k]) return checkers;
+    const Bitboard snipers = ((pos.rook_dragon & ROOK_PSEUDO_ATTACKS[k]) |
+                              (pos.bishop_horse & BISHOP_PSEUDO_ATTACKS[k]) |
+                              (pos.by_type[LANCE] & LANCE_RAYS[k][Them])) &
+                             pos.by_color[Us];
+    snipers.for_each([&](Square s) {
+        if (DIRECTION_TABLE[s][k] == d && (between_bb(s, k) & pos.occupied).empty()) checkers.set(s);
+    });
+    return checkers;
 }
+
+// Whether the move to be made gives check: given by the caller, or known from the
+// checkers once it is made.
+enum class CheckFlag : std::uint8_t { FromCheckers, False, True };
 
 template <Color Us, class Recorder>
-void do_move_impl(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
+void do_move_impl(Position& pos, Move32 move, CheckFlag flag, Recorder& rec) {
     constexpr Color Them = ~Us;
     const Square to = move_to(move);
-    const Square k = pos.king_square[Them];
     const StateInfo& prev = pos.st();
-
-    Keys keys{prev.nonpawn_key, prev.pawn_key,  prev.minor_key, prev.board_piece_key,
-              pos.board_key,    pos.hand_key,   prev.material};
-    const std::int8_t slot = CHECK_SLOT[type_of(moved_piece_after(move))];
-    const bool direct = slot >= 0 && prev.check_squares[slot].test(to);
-    const Bitboard prev_blockers = prev.blockers_for_king[Them];
+    // A set-up may leave the side not to move in check, which no move gives: the first
+    // move after a set-up finds its checkers in full and asks the test before moving.
+    const bool after_setup = prev.plies_since_setup == 0;
+    if (after_setup && flag == CheckFlag::FromCheckers)
+        flag = position_gives_check(pos, move) ? CheckFlag::True : CheckFlag::False;
     std::array<std::uint16_t, 2> continuous = prev.continuous_check;
     const std::uint16_t plies = static_cast<std::uint16_t>(prev.plies_since_setup + 1);
+    std::uint64_t board_key = pos.board_key ^ ZOBRIST_SIDE;
+    std::uint64_t hand_key = pos.hand_key;
 
     Piece captured = NO_PIECE;
     Square from = SQ_NONE;
@@ -141,12 +115,8 @@ void do_move_impl(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
         rec.drop(pos, pt, to);
         put_piece(pos, p, to);
         pos.hands[Us] = hand_sub(pos.hands[Us], pt);
-        keys.board ^= ZOBRIST[p][to];
-        keys.hand -= ZOBRIST_HAND[Us][hand_piece_of(pt)];
-        // A drop moves value from the hand to the board: material is unchanged.
-        const std::int32_t material = keys.material;
-        keys.piece(p, to, +1);
-        keys.material = material;
+        board_key ^= ZOBRIST[p][to];
+        hand_key -= ZOBRIST_HAND[Us][hand_piece_of(pt)];
     } else {
         from = move_from(move);
         const Piece b = pos.board[from];
@@ -158,91 +128,61 @@ void do_move_impl(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
             const PieceType h = demote(type_of(captured));
             if (h >= PAWN && h <= GOLD) {
                 pos.hands[Us] = hand_add(pos.hands[Us], h);
-                keys.hand += ZOBRIST_HAND[Us][hand_piece_of(h)];
-                keys.material += Us == BLACK ? PIECE_VALUE[h] : -PIECE_VALUE[h];
+                hand_key += ZOBRIST_HAND[Us][hand_piece_of(h)];
             }
-            keys.board ^= ZOBRIST[captured][to];
-            keys.piece(captured, to, -1);
+            board_key ^= ZOBRIST[captured][to];
         }
         remove_piece(pos, b, from);
         put_piece(pos, a, to);
         // Only the king on king_square is followed: another king a set-up gave the side
         // moves as a plain piece, and the checks stay on the same king.
         if (from == pos.king_square[Us]) pos.king_square[Us] = to;
-        if (b) {
-            keys.piece(b, from, -1);
-            keys.board ^= ZOBRIST[b][from] ^ ZOBRIST[a][to];
-            keys.piece(a, to, +1);
-        }
+        if (b) board_key ^= ZOBRIST[b][from] ^ ZOBRIST[a][to];
     }
     position_update_unions(pos);
 
     pos.side_to_move = Them;
     pos.ply = static_cast<std::uint16_t>(pos.ply + 1);
-    keys.board ^= ZOBRIST_SIDE;
-    pos.board_key = keys.board;
-    pos.hand_key = keys.hand;
-    pos.key = keys.board ^ keys.hand;
+    pos.board_key = board_key;
+    pos.hand_key = hand_key;
+    pos.key = board_key ^ hand_key;
 
+    const Bitboard checkers = after_setup ? position_compute_checkers(pos, Them) : checkers_after_move<Us>(pos, from, to);
+    const bool gives_check = flag == CheckFlag::FromCheckers ? !checkers.empty() : flag == CheckFlag::True;
     continuous[Us] = gives_check ? static_cast<std::uint16_t>(continuous[Us] + 2) : 0;
 
     StateInfo& st = pos.states.push();
-    st.nonpawn_key = keys.nonpawn;
-    st.board_key = keys.board;
-    st.hand_key = keys.hand;
-    st.pawn_key = keys.pawn;
-    st.minor_key = keys.minor;
-    st.board_piece_key = keys.board_piece;
-    st.material = keys.material;
-    st.continuous_check = continuous;
-    st.hand = pos.hands[Them];
-    st.plies_since_setup = plies;
-    st.last_move = move;
-    st.captured_piece = captured;
-
-    search_repetition(pos, st, Us);
-
-    position_update_blockers(pos, st, BLACK);
-    position_update_blockers(pos, st, WHITE);
-
-    Bitboard checkers;
-    if (gives_check) {
-        if (direct) checkers.set(to);
-        if (from != SQ_NONE && prev_blockers.test(from)) {
-            const std::uint8_t d = DIRECTION_TABLE[from][k];
-            if (d != 0 && d != DIRECTION_TABLE[to][k])
-                checkers |= ray_until_blocker(k, sign(file_of(from) - file_of(k)), sign(rank_of(from) - rank_of(k)),
-                                              pos.occupied) &
-                            pos.by_color[Us];
-        }
-    }
-    // Only a set-up position can leave the side not to move in check (a move never
-    // does), and no move gives that check: the first move after a set-up finds it.
-    if (prev.plies_since_setup == 0) checkers = position_compute_checkers(pos, Them);
+    st.board_key = board_key;
+    st.hand_key = hand_key;
     st.checkers = checkers;
-    position_compute_check_squares(pos, st);
+    st.last_move = move;
+    st.hand = pos.hands[Them];
+    st.continuous_check = continuous;
+    st.plies_since_setup = plies;
+    st.captured_piece = captured;
+    st.derived = 0;
 }
 
 template <class Recorder>
-void do_move_dispatch(Position& pos, Move32 move, bool gives_check, Recorder& rec) {
+void do_move_dispatch(Position& pos, Move32 move, CheckFlag flag, Recorder& rec) {
     check_index("board/position/types", move_to(move), 81);
     if (!is_drop(move)) check_index("board/position/types", move_from(move), 81);
     if (pos.side_to_move == BLACK)
-        do_move_impl<BLACK>(pos, move, gives_check, rec);
+        do_move_impl<BLACK>(pos, move, flag, rec);
     else
-        do_move_impl<WHITE>(pos, move, gives_check, rec);
+        do_move_impl<WHITE>(pos, move, flag, rec);
 }
 
 }  // namespace
 
 void position_do_move(Position& pos, Move32 move) {
     NoRecord rec;
-    do_move_dispatch(pos, move, position_gives_check(pos, move), rec);
+    do_move_dispatch(pos, move, CheckFlag::FromCheckers, rec);
 }
 
 MoveDelta position_do_move_with_delta(Position& pos, Move32 move, bool gives_check) {
     DeltaRecord rec;
-    do_move_dispatch(pos, move, gives_check, rec);
+    do_move_dispatch(pos, move, gives_check ? CheckFlag::True : CheckFlag::False, rec);
     return rec.delta;
 }
 

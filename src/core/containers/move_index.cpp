@@ -69,7 +69,15 @@ std::optional<std::size_t> canonical_index_of(const Position& pos, Move32 move) 
             break;
         }
     if (!found) return std::nullopt;
-    for (Move x : list) below += key_of(pos, x) < target;
+    // Every drop sorts after every board move: only keys of the move's own class are
+    // compared.
+    const bool drop = is_drop(m);
+    for (Move x : list) {
+        if (is_drop(x) != drop)
+            below += drop;
+        else
+            below += key_of(pos, x) < target;
+    }
     return below;
 }
 
@@ -78,20 +86,27 @@ std::optional<Move32> canonical_move_at(const Position& pos, std::size_t index) 
     generate_legal(pos, list);
     const std::size_t n = list.size();
     if (index >= n) return std::nullopt;
+    // Every drop sorts after every board move: only the keys of the class that holds
+    // the index are made.
+    std::size_t board = 0;
+    for (std::size_t i = 0; i < n; ++i) board += !is_drop(list[i]);
+    const bool drop = index >= board;
     // Two steps of a radix selection: the top seven bits (drop, capture, promotion,
     // piece) pick a group, whose few members are then selected among by full key.
     std::array<std::uint64_t, MoveList::CAPACITY> keys;
     std::array<std::uint16_t, 128> counts{};
+    std::size_t k = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        keys[i] = key_of(pos, list[i]);
-        ++counts[keys[i] >> 48];
+        if (is_drop(list[i]) != drop) continue;
+        keys[k] = key_of(pos, list[i]);
+        ++counts[keys[k++] >> 48];
     }
-    std::size_t before = 0;
-    unsigned group = 0;
+    std::size_t before = drop ? board : 0;
+    unsigned group = drop ? 64 : 0;
     while (before + counts[group] <= index) before += counts[group++];
     std::array<std::uint64_t, MoveList::CAPACITY> members;
     std::size_t m = 0;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < k; ++i)
         if ((keys[i] >> 48) == group) members[m++] = keys[i];
     const std::size_t rank = index - before;
     std::nth_element(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(rank),

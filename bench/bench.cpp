@@ -23,6 +23,8 @@
 //   korvan_bench sbk                SBK books generated from playouts merged by position (30,000 and
 //                                   1,000,000 states): open time and resident-memory growth, lookups
 //                                   by position and by SFEN per second
+//   korvan_bench yaneuraou          YaneuraOu db books of 14,000 and 1,000,000 positions: open, full check,
+//                                   lookups by bisection per second and whole-file scans
 //   korvan_bench all                every mode but ki2check
 
 #include <algorithm>
@@ -63,6 +65,7 @@
 #include "core/records/formats/jkf/jkf_reader.h"
 #include "core/records/formats/jkf/jkf_writer.h"
 #include "record_writers.h"
+#include "yaneuraou.h"
 #include "../tests/cpp/sbk_writer.h"
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/ki2_resolver.h"
@@ -702,7 +705,7 @@ void bench_sbk_book(std::size_t state_count) {
     {
         const auto t0 = std::chrono::steady_clock::now();
         sbk_writer::GeneratedBook generated = sbk_writer::generate_book(state_count, 7);
-        const Bytes bytes = sbk_writer::book_file(generated.states);
+        const Bytes bytes = sbk_writer::sbk_file(generated.states);
         if (!write_whole_file(path, bytes)) std::exit(1);
         for (std::size_t i = 0; i < generated.positions.size(); i += std::max<std::size_t>(1, state_count / 20000))
             sfens.push_back(generated.positions[i] + " 1");
@@ -862,6 +865,8 @@ int main(int argc, char** argv) {
         bench_books();
     } else if (mode == "sbk") {
         bench_sbk();
+    } else if (mode == "yaneuraou") {
+        bench_yaneuraou::bench();
     } else if (mode == "mate1") {
         bench_mate1(argc > 2 ? std::atoi(argv[2]) : 1'000, argc > 3 ? argv[3] : "");
     } else if (mode == "all") {
@@ -876,9 +881,10 @@ int main(int argc, char** argv) {
         bench_writers::bench_record_writers(20'000);
         bench_books();
         bench_sbk();
+        bench_yaneuraou::bench();
         bench_mate1(1'000, "");
     } else {
-        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | mate1 [rounds [mating|quiet]] | books | sbk | all\n");
+        std::fprintf(stderr, "modes: perft [depth] | movegen | doundo | sfen | packed | containers | formats | kif [reads] | writers [n] | ki2check [n] | mate1 [rounds [mating|quiet]] | books | sbk | yaneuraou | all\n");
         return 2;
     }
     return 0;

@@ -7,6 +7,7 @@
 #include "board/board_tags.h"
 #include "books/book_tags.h"
 #include "books/sbk_tags.h"
+#include "books/yaneuraou_tags.h"
 #include "containers/container_tags.h"
 #include "core/labels/policy.h"
 #include "records/record_tags.h"
@@ -72,6 +73,10 @@ const Registration REGISTRATIONS[] = {
     klass<BookKeyClass>(),
     klass<BookMoveClass>(),
     klass<BookEntryClass>(),
+    klass<YaneuraOuBookDiagnosticsClass>(),
+    klass<YaneuraOuBookMoveClass>(),
+    klass<YaneuraOuBookEntryClass>(),
+    klass<YaneuraOuBookClass>(),
     klass<SbkDiagnosticsClass>(),
     klass<SbkOpenProgressClass>(),
     klass<SbkEvalClass>(),

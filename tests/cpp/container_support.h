@@ -7,20 +7,13 @@
 #include <vector>
 
 #include "core/records/record.h"
+#include "record_support.h"
 #include "support.h"
 
 namespace korvan::test {
 
 // The terminal that ends the main line (it must have one).
 inline const SpecialMove& terminal_special(const Record& r) { return *record_node(r, record_main_line_last(r)).special; }
-
-inline SpecialMove special(SpecialMoveKind kind, int result, std::optional<std::string> raw = std::nullopt) {
-    SpecialMove s;
-    s.kind = kind;
-    s.result = static_cast<GameResult>(result);
-    s.raw = std::move(raw);
-    return s;
-}
 
 inline Annotations with_eval(std::int64_t eval) {
     Annotations a;

@@ -88,7 +88,7 @@ inline Bytes state_message(const SbkState& s) {
     return out;
 }
 
-inline Bytes book_file(const std::vector<SbkState>& states, const std::optional<std::string>& author = {},
+inline Bytes sbk_file(const std::vector<SbkState>& states, const std::optional<std::string>& author = {},
                        const std::optional<std::string>& description = {}) {
     Bytes out;
     optional_text(out, 1, author);

@@ -16,7 +16,7 @@ namespace {
 using Filed = std::vector<std::pair<std::uint64_t, BookMove>>;
 
 // Engine information in each of its shapes: none, empty, eval, depth, both, extras only.
-Annotations random_annotations(std::mt19937_64& rng) {
+Annotations random_engine_annotations(std::mt19937_64& rng) {
     Annotations a;
     switch (rng() % 6) {
         case 0: return a;
@@ -64,7 +64,7 @@ void grow(Record& r, RecordNodeId parent, Position& pos, int depth, int& budget,
         }
         if (previous && rng() % 4 == 0) m = position_move_to_move32(pos, previous);
         previous = move16(m);
-        const RecordNodeId id = *record_append_move(r, parent, move16(m), random_annotations(rng));
+        const RecordNodeId id = *record_append_move(r, parent, move16(m), random_engine_annotations(rng));
         --budget;
         position_do_move(pos, m);
         grow(r, id, pos, depth + 1, budget, rng);

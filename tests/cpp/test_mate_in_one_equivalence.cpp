@@ -27,14 +27,14 @@ struct Tally {
     int in_check = 0, double_check = 0, pinned = 0, no_king = 0, verified_moves = 0;
 };
 
-std::string describe(const Position& pos, const std::optional<Move32>& m) {
+std::string answer_text(const Position& pos, const std::optional<Move32>& m) {
     return position_to_sfen(pos, 0) + " -> " + (m ? move_display_usi(*m) : std::string("none"));
 }
 
 void compare(const Position& pos, bool every_move, Tally& t) {
     const auto expected = reference::solve_mate_in_one(pos);
     const auto got = position_solve_mate_in_one(pos);
-    ASSERT_EQ(got, expected) << "expected " << describe(pos, expected) << ", got "
+    ASSERT_EQ(got, expected) << "expected " << answer_text(pos, expected) << ", got "
                              << (got ? move_display_usi(*got) : "none");
     const Color us = pos.side_to_move;
     const StateInfo& st = pos.st();

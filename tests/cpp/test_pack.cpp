@@ -122,14 +122,14 @@ std::uint8_t reason_code(SpecialMove s, std::optional<std::string> impasse_rule 
 }
 
 TEST(Pack, EndReasonFromTheRawText) {
-    EXPECT_EQ(reason_code(special(S::Resign, 0, "pack:end_reason=draw_csa24")), 11);
-    EXPECT_EQ(reason_code(special(S::Resign, 0, "pack:end_reason=200")), 200);
-    EXPECT_EQ(reason_code(special(S::Resign, 0, "pack:end_reason=+7")), 7);
-    EXPECT_EQ(reason_code(special(S::Resign, 0, "pack:end_reason=repetition_check")), 6);
+    EXPECT_EQ(reason_code(special(S::Resign, 0, {}, "pack:end_reason=draw_csa24")), 11);
+    EXPECT_EQ(reason_code(special(S::Resign, 0, {}, "pack:end_reason=200")), 200);
+    EXPECT_EQ(reason_code(special(S::Resign, 0, {}, "pack:end_reason=+7")), 7);
+    EXPECT_EQ(reason_code(special(S::Resign, 0, {}, "pack:end_reason=repetition_check")), 6);
     // Ignored: the reason comes from the result and the kind.
     for (const char* raw : {"pack:end_reason=256", "pack:end_reason=+", "pack:end_reason=", "pack:end_reason=Resign",
                             "pack:end_reason=-1", "PACK:end_reason=draw"})
-        EXPECT_EQ(reason_code(special(S::Timeout, 16, std::string(raw))), R::TimeUp) << raw;
+        EXPECT_EQ(reason_code(special(S::Timeout, 16, {}, std::string(raw))), R::TimeUp) << raw;
 }
 
 TEST(Pack, EndReasonFromTheResultAndTheKind) {

@@ -38,7 +38,7 @@ SbkStateMove link(std::int32_t code, std::optional<std::int32_t> next) {
 }
 
 SbkBook open_book(const std::vector<SbkState>& states, const SbkProgress& progress = {}) {
-    auto book = SbkBook::from_bytes(w::book_file(states), progress);
+    auto book = SbkBook::from_bytes(w::sbk_file(states), progress);
     if (!book) throw std::runtime_error(book_error_display(book.error()));
     return std::move(*book);
 }
@@ -207,7 +207,7 @@ TEST(SbkBook, SfenErrorsAndUnpackablePositions) {
 TEST(SbkBook, ProgressStopsTheOpen) {
     const std::vector<SbkState> states = {state(1, {link(P7G7F, 2)}), state(2)};
     int calls = 0;
-    const auto stopped = SbkBook::from_bytes(w::book_file(states), [&](const SbkOpenProgress&) {
+    const auto stopped = SbkBook::from_bytes(w::sbk_file(states), [&](const SbkOpenProgress&) {
         ++calls;
         return false;
     });
@@ -247,7 +247,7 @@ TEST(SbkBook, GeneratedBooksReadBackWhole) {
 TEST(SbkBook, LookupsRefuseAFileChangedOrRemoved) {
     ScratchDir dir;
     const std::string path = dir.file("book.sbk");
-    const Bytes bytes = w::book_file({state(1, {link(P7G7F, 2)}), state(2)});
+    const Bytes bytes = w::sbk_file({state(1, {link(P7G7F, 2)}), state(2)});
     ASSERT_TRUE(write_whole_file(path, bytes));
     const auto book = SbkBook::open(path);
     ASSERT_TRUE(book);

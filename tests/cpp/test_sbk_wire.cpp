@@ -12,7 +12,7 @@
 #include "core/board/position/updates.h"
 #include "core/book/sbk_book.h"
 #include "core/book/sbk_wire.h"
-#include "core/book/utf8_check.h"
+#include "core/util/utf8_check.h"
 #include "core/util/text.h"
 #include "sbk_writer.h"
 
@@ -114,7 +114,7 @@ Bytes state_field(const Bytes& payload) {
     return out;
 }
 
-Bytes start_state() { return state_field(w::state_message(SbkState{})); }
+Bytes empty_state_field() { return state_field(w::state_message(SbkState{})); }
 
 std::vector<BadFileCase> bad_files() {
     const Bytes ten_ff = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x80};
@@ -146,26 +146,26 @@ std::vector<BadFileCase> bad_files() {
         {"TenthByteContinues", ten_ff, format + "protobuf varint is too long"},
         {"KeyPast32BitFields", varint_bytes(0x800000000ull), format + "field too large"},
         {"FieldZero", {0x02, 0x00}, format + "protobuf field number must be non-zero"},
-        {"GroupStart", cat({start_state(), key_bytes(12, 3)}), "unsupported feature: unsupported protobuf wire type"},
+        {"GroupStart", cat({empty_state_field(), key_bytes(12, 3)}), "unsupported feature: unsupported protobuf wire type"},
         {"GroupEnd", key_bytes(12, 4), "unsupported feature: unsupported protobuf wire type"},
         {"WireType6", key_bytes(12, 6), "unsupported feature: unsupported protobuf wire type"},
         {"WireType7InsideState", state_field(key_bytes(2, 7)), "unsupported feature: unsupported protobuf wire type"},
         {"LengthOverflow", cat({key_bytes(12, 2), varint_bytes(~std::uint64_t{0})}), format + "protobuf length overflow"},
         {"StatePastFile", cat({key_bytes(3, 2), {5, 0x08, 0x01}}), format + "truncated length-delimited field"},
-        {"Fixed64PastFile", cat({start_state(), key_bytes(12, 1), Bytes(7, 0)}), format + "truncated length-delimited field"},
-        {"Fixed32PastFile", cat({start_state(), key_bytes(12, 5), Bytes(3, 0)}), format + "truncated length-delimited field"},
+        {"Fixed64PastFile", cat({empty_state_field(), key_bytes(12, 1), Bytes(7, 0)}), format + "truncated length-delimited field"},
+        {"Fixed32PastFile", cat({empty_state_field(), key_bytes(12, 5), Bytes(3, 0)}), format + "truncated length-delimited field"},
         // The state holds 4 bytes; its inner field claims 5 more, inside the file.
         {"FieldPastState", cat({key_bytes(3, 2), {4}, key_bytes(7, 2), {5, 'a', 'b'}, Bytes(10, 0)}),
          format + "protobuf field exceeds state payload"},
-        {"IdVarintPastState", cat({key_bytes(3, 2), {2, 0x08, 0x80, 0x01}, start_state()}),
+        {"IdVarintPastState", cat({key_bytes(3, 2), {2, 0x08, 0x80, 0x01}, empty_state_field()}),
          format + "protobuf field exceeds state payload"},
-        {"Fixed32PastState", cat({key_bytes(3, 2), {3, 0x15, 0, 0, 0, 0}, start_state()}),
+        {"Fixed32PastState", cat({key_bytes(3, 2), {3, 0x15, 0, 0, 0, 0}, empty_state_field()}),
          format + "protobuf field exceeds state payload"},
         {"InnerLengthOverflow", state_field(cat({key_bytes(7, 2), varint_bytes(~std::uint64_t{0})})),
          format + "protobuf length overflow"},
         {"InnerSkipTooLarge", state_field(cat({key_bytes(7, 2), varint_bytes(std::uint64_t{1} << 63)})),
          format + "protobuf length is too large"},
-        {"AuthorNotUtf8", cat({key_bytes(1, 2), {2, 0xC3, 0x28}, start_state()}), format + "protobuf string is not UTF-8"},
+        {"AuthorNotUtf8", cat({key_bytes(1, 2), {2, 0xC3, 0x28}, empty_state_field()}), format + "protobuf string is not UTF-8"},
         {"CommentNotUtf8", state_field(bad_comment), format + "protobuf string is not UTF-8"},
         {"EngineNameNotUtf8", state_field(bad_eval_text), format + "protobuf string is not UTF-8"},
         {"Fixed64PastMove", state_field(cut_fixed_in_move), format + "truncated length-delimited field"},

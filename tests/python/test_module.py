@@ -27,6 +27,7 @@ REGISTERED = [
     "RecordEntry", "UsiPositionParts", "RecordNodeId", "RecordMetadataKey", "RecordMetadata",
     "RecordEditor", "Record",
     "BookKey", "BookMove", "BookEntry",
+    "YaneuraOuBookDiagnostics", "YaneuraOuBookMove", "YaneuraOuBookEntry", "YaneuraOuBook",
     "SbkDiagnostics", "SbkOpenProgress", "SbkEval", "SbkMove", "SbkEntry", "SbkBook",
     "MemoryBook", "StaticBook", "BookBuilder",
     "MOVE_LABEL_COUNT", "COMPACT_MOVE_LABEL_COUNT", "MOVE_LABEL_TO_COMPACT", "COMPACT_TO_MOVE_LABEL",

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/book/utf8_check.h"
+#include "core/util/utf8_check.h"
 
 namespace korvan {
 

@@ -195,7 +195,7 @@ TEST(MoveOrder, RemovedMovesAreFilledFromTheEnd) {
 
 // Positions reached by random play, and every candidate: pseudo-legal moves, the legal
 // list, and random 16-bit values. A move passes the legality test exactly when it is
-// in the legal list.
+// in the legal list, whether or not the position has derived its blockers yet.
 TEST(Agreement, LegalityTestMatchesLegalList) {
     std::mt19937_64 rng(99);
     for (const char* start : {STARTPOS_SFEN.data(), test::MATSURI, "4k4/9/9/9/9/9/9/9/4K4 b RBGSNLPrbgsnlp 1"}) {
@@ -216,6 +216,9 @@ TEST(Agreement, LegalityTestMatchesLegalList) {
                     const bool ok = m32 != 0 && position_is_legal(pos, m32);
                     ASSERT_EQ(ok, legal_set.count(move16(m32)) == 1)
                         << position_to_sfen(pos, 0) << " " << move_display_usi(m) << " " << m;
+                    pos.st().derived &= ~(DERIVED_BLOCKERS_BLACK | DERIVED_BLOCKERS_WHITE);
+                    ASSERT_EQ(m32 != 0 && position_is_legal(pos, m32), ok)
+                        << "without blockers: " << position_to_sfen(pos, 0) << " " << move_display_usi(m);
                 }
                 for (Move m : list) ASSERT_TRUE(position_is_pseudo_legal_move(pos, m)) << move_display_usi(m);
                 if (list.size() == 0) break;

@@ -27,6 +27,21 @@ constexpr std::array<std::array<std::uint8_t, 81>, 2> make_seen_table() {
     return t;
 }
 constexpr auto SEEN = make_seen_table();
+
+// The squares in ascending SEEN order, by colour: the order of one kind's drops.
+constexpr std::array<std::array<Square, 81>, 2> make_drop_order() {
+    std::array<std::array<Square, 81>, 2> t{};
+    for (int c = 0; c < 2; ++c) {
+        int n = 0;
+        for (int key = 0; key < 256; ++key)
+            for (int s = 0; s < 81; ++s)
+                if (SEEN[c][s] == key) t[c][n++] = static_cast<Square>(s);
+    }
+    return t;
+}
+constexpr auto DROP_ORDER = make_drop_order();
+// Drop kinds in PIECE_ORDER.
+constexpr std::array<PieceType, 7> DROP_KINDS = {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK};
 constexpr std::uint64_t DROP_SOURCE = 9 << 4 | 9;
 
 // The key of a 16-bit move that fits the position (a legal move, or the 16 bits of a
@@ -69,20 +84,46 @@ std::optional<std::size_t> canonical_index_of(const Position& pos, Move32 move) 
             break;
         }
     if (!found) return std::nullopt;
-    for (Move x : list) below += key_of(pos, x) < target;
+    // Every drop sorts after every board move: only keys of the move's own class are
+    // compared.
+    const bool drop = is_drop(m);
+    for (Move x : list) {
+        if (is_drop(x) != drop)
+            below += drop;
+        else
+            below += key_of(pos, x) < target;
+    }
     return below;
 }
 
 std::optional<Move32> canonical_move_at(const Position& pos, std::size_t index) {
+    // Every drop sorts after every board move, by kind, then by square in SEEN order:
+    // the drops are counted per kind, and only listed board moves get keys.
     MoveList list;
-    generate_legal(pos, list);
-    const std::size_t n = list.size();
-    if (index >= n) return std::nullopt;
+    std::array<Bitboard, 8> drop_squares;
+    generate_legal_split(pos, list, drop_squares);
+    const std::size_t k = list.size();
+    if (index >= k) {
+        std::size_t rank = index - k;
+        const Color us = pos.side_to_move;
+        for (const PieceType pt : DROP_KINDS) {
+            const Bitboard squares = drop_squares[pt];
+            const auto count = static_cast<std::size_t>(squares.count());
+            if (rank >= count) {
+                rank -= count;
+                continue;
+            }
+            for (const Square to : DROP_ORDER[us])
+                if (squares.test(to) && rank-- == 0)
+                    return static_cast<Move32>(std::uint32_t{make_piece(us, pt)} << 16 | make_drop16(pt, to));
+        }
+        return std::nullopt;
+    }
     // Two steps of a radix selection: the top seven bits (drop, capture, promotion,
     // piece) pick a group, whose few members are then selected among by full key.
     std::array<std::uint64_t, MoveList::CAPACITY> keys;
     std::array<std::uint16_t, 128> counts{};
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < k; ++i) {
         keys[i] = key_of(pos, list[i]);
         ++counts[keys[i] >> 48];
     }
@@ -91,7 +132,7 @@ std::optional<Move32> canonical_move_at(const Position& pos, std::size_t index) 
     while (before + counts[group] <= index) before += counts[group++];
     std::array<std::uint64_t, MoveList::CAPACITY> members;
     std::size_t m = 0;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < k; ++i)
         if ((keys[i] >> 48) == group) members[m++] = keys[i];
     const std::size_t rank = index - before;
     std::nth_element(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(rank),

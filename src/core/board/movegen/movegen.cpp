@@ -143,10 +143,10 @@ void non_evasions(const Position& pos, MoveList& list, std::size_t* board_end = 
     drops<Us>(pos, list, ~pos.occupied, board_end);
 }
 
+// The board moves of the evasions, in check; gives the squares a drop may go to.
 template <Color Us, bool Full>
-void evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
+Bitboard evasion_board_moves(const Position& pos, MoveList& list) {
     const Bitboard checkers = pos.st().checkers;
-    if (checkers.empty()) return;
     constexpr Color Them = ~Us;
     // Checkers are found against this king (never SQ_NONE when there are any).
     const Square k = pos.king_square[Us];
@@ -161,11 +161,18 @@ void evasions(const Position& pos, MoveList& list, std::size_t* board_end = null
     (KING_ATTACKS[k].andnot(pos.by_color[Us] | pos.by_type[KING]).andnot(attacked)).for_each([&](Square to) {
         list.push(make_move16(k, to));
     });
-    if (n >= 2) return;
+    if (n >= 2) return {};
     const Square c = checkers.lsb();
     const Bitboard between = between_bb(k, c);
     board_moves<Us, Full>(pos, list, between | square_bb(c), false);
-    drops<Us>(pos, list, between, board_end);
+    return between;
+}
+
+template <Color Us, bool Full>
+void evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
+    if (pos.st().checkers.empty()) return;
+    const Bitboard drop_to = evasion_board_moves<Us, Full>(pos, list);
+    drops<Us>(pos, list, drop_to, board_end);
 }
 
 // Only entries below `board_end` can be board moves: generation appends drops after the
@@ -199,6 +206,38 @@ void filter_legal(const Position& pos, MoveList& list, std::size_t board_end) {
 }
 
 template <Color Us>
+void legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& drop_squares) {
+    Bitboard drop_to;
+    if (pos.st().checkers) {
+        drop_to = evasion_board_moves<Us, true>(pos, list);
+    } else {
+        board_moves<Us, true>(pos, list, ~pos.by_color[Us], true);
+        drop_to = ~pos.occupied;
+    }
+    filter_legal<Us>(pos, list, list.count);
+    drop_squares.fill({});
+    const Hand hand = pos.hands[Us];
+    if (hand == 0 || drop_to.empty()) return;
+    // The rules of generate_pawn_drops and generate_drops, kind by kind.
+    if (hand_has(hand, PAWN)) {
+        Bitboard t = drop_to.andnot(REL_RANK[Us][0]);
+        const Bitboard pawns = pos.pieces(Us, PAWN);
+        for (int f = 0; f < 9; ++f)
+            if (pawns & FILE_MASKS[f]) t = t.andnot(FILE_MASKS[f]);
+        const Square k = pos.king_square[~Us];
+        if (k != SQ_NONE) {
+            const Bitboard front = PAWN_ATTACKS[k][~Us] & t;
+            if (front && !position_pawn_drop_not_mate(pos, front.lsb())) t = t.andnot(front);
+        }
+        drop_squares[PAWN] = t;
+    }
+    if (hand_has(hand, LANCE)) drop_squares[LANCE] = drop_to & ranks_from(Us, 1);
+    if (hand_has(hand, KNIGHT)) drop_squares[KNIGHT] = drop_to & ranks_from(Us, 2);
+    for (PieceType pt : {SILVER, GOLD, BISHOP, ROOK})
+        if (hand_has(hand, pt)) drop_squares[pt] = drop_to;
+}
+
+template <Color Us>
 void legal(const Position& pos, MoveList& list) {
     std::size_t board_end = MoveList::CAPACITY;
     if (pos.st().checkers)
@@ -215,6 +254,11 @@ constexpr std::array<std::uint8_t, 9> SORT_FILE_ORDER = {7, 5, 3, 1, 0, 2, 4, 6,
 
 void generate_legal(const Position& pos, MoveList& list) {
     pos.side_to_move == BLACK ? legal<BLACK>(pos, list) : legal<WHITE>(pos, list);
+}
+
+void generate_legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& drop_squares) {
+    pos.side_to_move == BLACK ? legal_split<BLACK>(pos, list, drop_squares)
+                              : legal_split<WHITE>(pos, list, drop_squares);
 }
 
 void generate_non_evasions(const Position& pos, MoveList& list) {

@@ -2,6 +2,9 @@
 
 #include "core/board/position/parser.h"
 
+#include <bit>
+#include <cstring>
+
 namespace korvan {
 
 namespace {
@@ -10,22 +13,44 @@ namespace {
 // little-endian word i div 64; fields go least significant bit first.
 class BitWriter {
 public:
-    // The caller has checked that the stream fits: never past bit 255.
+    // Fields gather in one register and go out a word at a time. The board goes out
+    // before the census is complete, so there is room for a board of 81 longest codes;
+    // what follows it is written only once the stream is known to fit in 256 bits.
     void write(std::uint32_t value, int width) {
-        const int i = cursor_ >> 6, o = cursor_ & 63;
-        words_[i] |= static_cast<std::uint64_t>(value) << o;
-        if (o + width > 64) words_[i + 1] |= static_cast<std::uint64_t>(value) >> (64 - o);
-        cursor_ += width;
+        pending_ |= static_cast<std::uint64_t>(value) << used_;
+        used_ += width;
+        if (used_ >= 64) {
+            words_[full_++] = pending_;
+            used_ -= 64;
+            // The field's bits that did not fit; none when it ended on the word's end.
+            pending_ = static_cast<std::uint64_t>(value) >> (width - used_);
+        }
     }
-    Packed32 bytes() const {
+    // n zero bits.
+    void skip(int n) {
+        used_ += n;
+        while (used_ >= 64) {
+            words_[full_++] = pending_;
+            pending_ = 0;
+            used_ -= 64;
+        }
+    }
+    Packed32 bytes() {
+        if (full_ < 4) words_[full_] = pending_;
         Packed32 out{};
-        for (int i = 0; i < 32; ++i) out[i] = static_cast<std::uint8_t>(words_[i / 8] >> (8 * (i % 8)));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out.data(), words_, 32);
+        } else {
+            for (int i = 0; i < 32; ++i) out[i] = static_cast<std::uint8_t>(words_[i / 8] >> (8 * (i % 8)));
+        }
         return out;
     }
 
 private:
-    std::uint64_t words_[5] = {};
-    int cursor_ = 0;
+    std::uint64_t words_[11] = {};  // 15 + 81 * 8 bits at the most
+    std::uint64_t pending_ = 0;
+    int used_ = 0;  // bits of pending_ in use, below 64
+    int full_ = 0;  // words written out
 };
 
 class BitReader {
@@ -95,48 +120,46 @@ int decode(BitReader& r, const PrefixTable<Bits>& table, DecodeFault& fault) {
 
 constexpr PieceType HAND_ORDER[7] = {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK};
 
-// What a position holds, per unpromoted kind, checked against what the formats can hold.
-struct Census {
-    std::array<std::uint32_t, 7> count{};  // by hand piece, board and both hands
-    std::string error;
-};
+// Codes that name no piece: a colour with no type, GOLD_LIKE, or anything above 31.
+// Tested on all 81 squares, before any code indexes a table.
+constexpr std::array<std::uint8_t, 256> FOREIGN_CODE = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int p = 1; p < 256; ++p) t[p] = !names_piece(static_cast<std::uint8_t>(p));
+    return t;
+}();
+
+std::string foreign_code_error(const Position& pos) {
+    std::uint8_t foreign = 0;
+    for (const Piece p : pos.board) foreign |= FOREIGN_CODE[p];
+    if (!foreign) return {};
+    for (Square s = 0; s < 81; ++s) {
+        const Piece p = pos.board[s];
+        if (p != NO_PIECE && !names_piece(p))
+            return "position cannot be encoded: piece code " + std::to_string(p) + " on " + tuple_debug("Square", s);
+    }
+    return {};
+}
 
 // Both formats spend exactly 256 bits on one king per side and a full set of the other
 // pieces (what is missing goes in the piece box); a missing king would need one bit
-// more for its empty square.
-Census take_census(const Position& pos) {
-    Census c;
-    // Codes that name no piece: a colour with no type, GOLD_LIKE, or anything above 31.
-    for (Square s = 0; s < 81; ++s) {
-        const Piece p = pos.board[s];
-        if (p != NO_PIECE && !names_piece(p)) {
-            c.error = "position cannot be encoded: piece code " + std::to_string(p) + " on " + tuple_debug("Square", s);
-            return c;
-        }
-    }
-    const auto& t = pos.by_type;
-    const int black_kings = (t[KING] & pos.by_color[BLACK]).count();
-    const int white_kings = (t[KING] & pos.by_color[WHITE]).count();
-    if (black_kings > 1 || white_kings > 1) {
-        c.error = "position cannot be encoded: a side has two or more kings";
-        return c;
-    }
-    if (black_kings == 0 || white_kings == 0) {
-        c.error = "position cannot be encoded: a king is missing";
-        return c;
-    }
+// more for its empty square. `on_board` counts the board's squares by piece code;
+// `count` gets each kind's total over the board and both hands.
+std::string census_error(const Position& pos, const std::array<std::uint8_t, 32>& on_board,
+                         std::array<std::uint32_t, 7>& count) {
+    const int black_kings = on_board[make_piece(BLACK, KING)];
+    const int white_kings = on_board[make_piece(WHITE, KING)];
+    if (black_kings > 1 || white_kings > 1) return "position cannot be encoded: a side has two or more kings";
+    if (black_kings == 0 || white_kings == 0) return "position cannot be encoded: a king is missing";
     for (HandPiece hp = 0; hp < 7; ++hp) {
         const PieceType pt = piece_type_of(hp);
-        const Bitboard on_board = is_promotable(pt) ? t[pt] | t[promote(pt)] : t[pt];
-        c.count[hp] = static_cast<std::uint32_t>(on_board.count()) + hand_count(pos.hands[BLACK], hp) +
-                      hand_count(pos.hands[WHITE], hp);
-        if (c.count[hp] > HAND_FULL_SET[hp]) {
-            c.error = "position cannot be encoded: more than a full set of " + tuple_debug("PieceType", pt) + " (" +
-                      std::to_string(c.count[hp]) + " > " + std::to_string(HAND_FULL_SET[hp]) + ")";
-            return c;
-        }
+        std::uint32_t n = on_board[make_piece(BLACK, pt)] + on_board[make_piece(WHITE, pt)];
+        if (is_promotable(pt)) n += on_board[make_piece(BLACK, promote(pt))] + on_board[make_piece(WHITE, promote(pt))];
+        count[hp] = n + hand_count(pos.hands[BLACK], hp) + hand_count(pos.hands[WHITE], hp);
+        if (count[hp] > HAND_FULL_SET[hp])
+            return "position cannot be encoded: more than a full set of " + tuple_debug("PieceType", pt) + " (" +
+                   std::to_string(count[hp]) + " > " + std::to_string(HAND_FULL_SET[hp]) + ")";
     }
-    return c;
+    return {};
 }
 
 // Adds one piece to a hand; false when the field is already full.
@@ -236,23 +259,31 @@ constexpr Format PACKED_SFEN = make_packed_sfen_format();
 constexpr Format HCP = make_hcp_format();
 
 Expected<Packed32, std::string> encode(const Position& pos, const Format& f) {
-    Census census = take_census(pos);
-    if (!census.error.empty()) return unexpected(std::move(census.error));
+    if (std::string error = foreign_code_error(pos); !error.empty()) return unexpected(std::move(error));
     BitWriter w;
     w.write(pos.side_to_move, 1);
     w.write(pos.king_square[BLACK], 7);
     w.write(pos.king_square[WHITE], 7);
-    for (Square s = 0; s < 81; ++s) {
-        const PieceCode& code = f.board[pos.board[s]];
-        if (code.length) w.write(code.value, code.length);  // kings have no entry
-    }
+    // Empty squares are one 0 bit each; kings have an empty entry, which writes nothing.
+    std::array<std::uint8_t, 32> on_board{};
+    Square next = 0;
+    pos.occupied.for_each([&](Square s) {
+        const Piece p = pos.board[s];
+        w.skip(s - next);
+        w.write(f.board[p].value, f.board[p].length);
+        ++on_board[p];
+        next = s + 1;
+    });
+    w.skip(81 - next);
+    std::array<std::uint32_t, 7> count{};
+    if (std::string error = census_error(pos, on_board, count); !error.empty()) return unexpected(std::move(error));
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < 7; ++i)
             for (std::uint32_t n = hand_count(pos.hands[c], HAND_ORDER[i]); n > 0; --n)
                 w.write(f.hand[c][i].value, f.hand[c][i].length);
     for (int i = 0; i < 7; ++i) {
         const HandPiece hp = hand_piece_of(HAND_ORDER[i]);
-        for (std::uint32_t n = HAND_FULL_SET[hp] - census.count[hp]; n > 0; --n) w.write(f.box[i].value, f.box[i].length);
+        for (std::uint32_t n = HAND_FULL_SET[hp] - count[hp]; n > 0; --n) w.write(f.box[i].value, f.box[i].length);
     }
     return w.bytes();
 }

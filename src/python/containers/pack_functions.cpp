@@ -160,12 +160,7 @@ std::optional<Bytes> sbinpack_bytes(PyObject* records_obj, PyObject* const* opti
         raise_value_error("sbinpack: no chains to serialize");
         return std::nullopt;
     }
-    auto bytes = encode_sbinpack(chains);
-    if (!bytes) {
-        raise_sbinpack_error(bytes.error());
-        return std::nullopt;
-    }
-    return std::move(*bytes);
+    return encoded_or_raised(encode_sbinpack(chains), raise_sbinpack_error);
 }
 
 // Every chain as (Record, metadata bytes), in order.

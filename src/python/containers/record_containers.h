@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "records/record_tags.h"
 #include "core/containers/file_io.h"
@@ -34,6 +35,16 @@ std::optional<Bytes> read_file_arg(PyObject* path, const char* format);
 // Writes the bytes as the whole file: None, or the failure raised as "failed to write
 // <format> file ...".
 PyObject* write_file_result(const std::string& path, ByteSpan bytes, const char* format);
+
+// The bytes an encoder made, or nothing with its error raised by `raise`.
+template <class Error, class Raise>
+std::optional<Bytes> encoded_or_raised(Expected<Bytes, Error> encoded, Raise raise) {
+    if (!encoded) {
+        raise(encoded.error());
+        return std::nullopt;
+    }
+    return std::move(*encoded);
+}
 
 // decode_<format>(data) and decode_<format>_file(path): the bytes of the argument, or of
 // the file it names, decoded into the result by `Decode`.

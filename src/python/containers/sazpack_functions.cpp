@@ -30,12 +30,7 @@ bool games_arg(PyObject* obj, std::vector<SazGame>& out) {
 std::optional<Bytes> encode(PyObject* games_obj) {
     std::vector<SazGame> games;
     if (!games_arg(games_obj, games)) return std::nullopt;
-    auto bytes = encode_sazpack_chunk(games);
-    if (!bytes) {
-        raise_sazpack_error(bytes.error());
-        return std::nullopt;
-    }
-    return std::move(*bytes);
+    return encoded_or_raised(encode_sazpack_chunk(games), raise_sazpack_error);
 }
 
 PyObject* games_list(ByteSpan bytes) {

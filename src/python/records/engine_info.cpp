@@ -158,11 +158,7 @@ PyObject* set_extra(EngineInfo& info, PyObject* const* args) {
 PyObject* remove_extra(EngineInfo& info, PyObject* const* args) {
     std::string_view key;
     if (!key_arg(args[0], key)) return nullptr;
-    const auto it = info.extras.find(key);
-    if (it == info.extras.end()) Py_RETURN_NONE;
-    PyObject* removed = extra_value_to_object(it->second);
-    if (removed) info.extras.erase(it);
-    return removed;
+    return pop_entry(info.extras, key, extra_value_to_object);
 }
 
 PyObject* clear_extras(EngineInfo& info) {

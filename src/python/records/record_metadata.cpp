@@ -156,11 +156,7 @@ PyObject* set_attribute(RecordMetadata& m, PyObject* const* args) {
 PyObject* remove_attribute(RecordMetadata& m, PyObject* const* args) {
     std::string key;
     if (!str_arg(args[0], "key", key)) return nullptr;
-    const auto it = m.attributes.find(key);
-    if (it == m.attributes.end()) Py_RETURN_NONE;
-    PyObject* removed = to_py_str(it->second);
-    if (removed) m.attributes.erase(it);
-    return removed;
+    return pop_entry(m.attributes, key, to_py_str);
 }
 
 PyObject* clear_attributes(RecordMetadata& m) {

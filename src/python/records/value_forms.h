@@ -35,6 +35,18 @@ bool object_or_dict(PyObject* obj, const char* not_dict, typename C::Value& out,
     return from_dict();
 }
 
+// Takes the key's entry out of a map (the extras, the metadata attributes) and returns
+// its value as `to_object` makes it: None when the key is absent; the entry stays when
+// the object cannot be made.
+template <class Map, class Key, class ToObject>
+PyObject* pop_entry(Map& map, const Key& key, ToObject to_object) {
+    const auto it = map.find(key);
+    if (it == map.end()) Py_RETURN_NONE;
+    PyObject* removed = to_object(it->second);
+    if (removed) map.erase(it);
+    return removed;
+}
+
 // --- Times and numbers (texts: optional_str_arg and optional_str_to_py, record_args.h) --
 
 // Whole milliseconds of a stored time (duration_ms_u32, record_args.h) as a Python

@@ -71,9 +71,9 @@ PyObject* apery_move32_from_move32(const Position& pos, PyObject* const* args) {
     return wrap<AperyMove32Class>(move_to_apery(pos.board, move16(m)));
 }
 
-using B = BoardClass;
+}  // namespace
 
-constexpr Methods ANALYSIS_METHODS = method_table<B,
+constexpr Methods BOARD_ANALYSIS_METHODS = method_table<BoardClass,
     Method<"is_mated()", is_mated>,
     Method<"solve_mate_in_one()", solve_mate_in_one>,
     Method<"evaluate_declaration()", evaluate_declaration>,
@@ -81,9 +81,5 @@ constexpr Methods ANALYSIS_METHODS = method_table<B,
     Method<"move32_from_move(mv)", move32_from_move>,
     Method<"apery_move32_from_move(mv)", apery_move32_from_move>,
     Method<"apery_move32_from_move32(mv)", apery_move32_from_move32>>;
-
-}  // namespace
-
-Methods board_analysis_methods() { return ANALYSIS_METHODS; }
 
 }  // namespace korvan::py

@@ -5,12 +5,11 @@
 #include "core/board/position/parser.h"
 #include "core/board/notation/usi_position.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* SFEN[] = {"sfen"};
 
 bool raise_sfen_error(const SfenError& e) {
     raise_value_error(sfen_error_display(e));
@@ -25,10 +24,7 @@ bool board_init(PyObject* const* args, Position& out) {
         return true;
     }
     std::string_view text;
-    if (!extract_str(sfen, text)) {
-        argument_error("sfen");
-        return false;
-    }
+    if (!str_arg(sfen, "sfen", text)) return false;
     auto fields = parse_sfen_fields(text);
     if (!fields) return raise_sfen_error(fields.error());
     position_set(out, *fields);
@@ -42,10 +38,7 @@ PyObject* reset(Position& pos) {
 
 PyObject* set_sfen(Position& pos, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("sfen");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "sfen", text)) return nullptr;
     // Parsed apart from the board, so a bad text leaves board and history alone.
     auto fields = parse_sfen_fields(text);
     if (!fields) return raise_sfen_error(fields.error()), nullptr;
@@ -55,10 +48,7 @@ PyObject* set_sfen(Position& pos, PyObject* const* args) {
 
 PyObject* set_usi_position(Position& pos, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("position");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "position", text)) return nullptr;
     auto result = parse_usi_position_command(text);
     if (!result) {
         raise_value_error(result.error());
@@ -111,9 +101,8 @@ bool BoardArg::bind(PyObject* obj, const char* name) {
 // as any other argument of the wrong class.
 const ClassDefinition BoardClass::definition = define<BoardClass>({
     .constructor = constructor<BoardClass, "(sfen=None)", board_init>,
-    .methods = {SETUP_METHODS, board_move_methods(), board_query_methods(), board_analysis_methods(),
-                board_packed_methods(), board_row_methods(), board_position_state_methods(),
-                board_picture_methods()},
+    .methods = {SETUP_METHODS, BOARD_MOVE_METHODS, BOARD_QUERY_METHODS, BOARD_ANALYSIS_METHODS,
+                BOARD_PACKED_METHODS, BOARD_ROW_METHODS, BOARD_POSITION_STATE_METHODS, BOARD_PICTURE_METHODS},
     .attributes = {SETUP_GETSET},
     .checked_receivers = true,
 });

@@ -7,23 +7,18 @@
 #include "core/types/apery.h"
 #include "support/dicts.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
 namespace {
-
-constexpr const char* USI[] = {"usi"};
-constexpr const char* CSA[] = {"csa"};
 
 // The move parameter of these methods reports conversion failures under this name.
 constexpr const char* MOVE_ARG = "r#move";
 
 bool usi_arg(PyObject* obj, const Position& pos, Move32& out) {
     std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("usi");
-        return false;
-    }
+    if (!str_arg(obj, "usi", text)) return false;
     const auto m = move_from_usi(text);
     if (!m) return raise_value_error("invalid USI move"), false;
     out = position_move_to_move32(pos, *m);
@@ -103,10 +98,7 @@ PyObject* is_legal_move32(const Position& pos, PyObject* const* args) {
 
 bool csa_arg(PyObject* obj, const Position& pos, Move32& out) {
     std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("csa");
-        return false;
-    }
+    if (!str_arg(obj, "csa", text)) return false;
     out = position_move_from_csa(pos, text);
     if (!is_normal_move(out)) return raise_value_error("invalid CSA move"), false;
     return true;
@@ -191,10 +183,11 @@ PyObject* push_usi_with_delta(Position& pos, PyObject* const* args) {
     return delta_dict(m, d);
 }
 
-using B = BoardClass;
 constexpr Access X = Access::Exclusive;
 
-constexpr Methods MOVE_METHODS = method_table<B,
+}  // namespace
+
+constexpr Methods BOARD_MOVE_METHODS = method_table<BoardClass,
     Method<"push_usi(usi)", push_usi<true>, X>,
     Method<"apply_usi(usi)", push_usi<false>, X>,
     Method<"push_move(move)", push_move<true>, X>,
@@ -209,9 +202,5 @@ constexpr Methods MOVE_METHODS = method_table<B,
     Method<"undo_move32(move)", undo_move32, X>,
     Method<"pop()", pop, X>,
     Method<"push_usi_with_delta(usi)", push_usi_with_delta, X>>;
-
-}  // namespace
-
-Methods board_move_methods() { return MOVE_METHODS; }
 
 }  // namespace korvan::py

@@ -5,6 +5,7 @@
 #include "core/board/notation/packed.h"
 #include "support/byte_io.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -103,10 +104,7 @@ PyObject* set_packed_sfen(Position& pos, PyObject* const* args) {
 
 PyObject* set_hcp(Position& pos, PyObject* const* args) {
     std::uint32_t ply = 1;
-    if (args[1] && !extract_int(args[1], ply)) {
-        argument_error("game_ply");
-        return nullptr;
-    }
+    if (args[1] && !int_arg(args[1], "game_ply", ply)) return nullptr;
     if (ply > 0xFFFF) {
         PyErr_SetString(PyExc_ValueError, "game_ply must fit in uint16 range (0..65535)");
         return nullptr;
@@ -122,16 +120,12 @@ PyObject* set_hcp(Position& pos, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
-using B = BoardClass;
+}  // namespace
 
-constexpr Methods PACKED_METHODS = method_table<B,
+constexpr Methods BOARD_PACKED_METHODS = method_table<BoardClass,
     Method<"to_packed_sfen(out=None)", to_packed<PACKED_SFEN>>,
     Method<"to_hcp(out=None)", to_packed<HCP>>,
     Method<"set_packed_sfen(psfen)", set_packed_sfen, Access::Exclusive>,
     Method<"set_hcp(hcp, game_ply=1)", set_hcp, Access::Exclusive>>;
-
-}  // namespace
-
-Methods board_packed_methods() { return PACKED_METHODS; }
 
 }  // namespace korvan::py

@@ -60,15 +60,11 @@ PyObject* to_svg(const Position& pos, PyObject* const* args) {
     return wrap<SvgClass>(board_to_svg(pos.board, pos.hands, last, static_cast<float>(scale)));
 }
 
-using B = BoardClass;
+}  // namespace
 
-constexpr Methods PICTURE_METHODS = method_table<B,
+constexpr Methods BOARD_PICTURE_METHODS = method_table<BoardClass,
     Method<"to_bod()", to_bod>,
     Method<"to_svg(last_move=None, scale=1.0)", to_svg>,
     Method<"to_csa()", to_csa>>;
-
-}  // namespace
-
-Methods board_picture_methods() { return PICTURE_METHODS; }
 
 }  // namespace korvan::py

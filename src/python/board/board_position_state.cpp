@@ -19,17 +19,13 @@ PyObject* set_position_state(Position& pos, PyObject* const* args) {
 
 PyObject* to_position_state(const Position& pos) { return wrap<PositionStateClass>(position_state_of(pos)); }
 
-using B = BoardClass;
+}  // namespace
 
-constexpr Methods POSITION_STATE_METHODS = method_table<B,
+constexpr Methods BOARD_POSITION_STATE_METHODS = method_table<BoardClass,
     Method<"set_position_state(state)", set_position_state, Access::Exclusive>,
     Method<"to_position_state()", to_position_state>,
     Method<"validate()", validate_position>,
     Method<"is_valid()", position_is_valid_bool>,
     Method<"validate_all()", validate_all_position>>;
-
-}  // namespace
-
-Methods board_position_state_methods() { return POSITION_STATE_METHODS; }
 
 }  // namespace korvan::py

@@ -8,6 +8,7 @@
 #include "core/board/position/repetition.h"
 #include "core/types/apery.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -210,10 +211,7 @@ PyObject* repetition_state(const Position& pos) {
 
 PyObject* is_repetition(const Position& pos, PyObject* const* args) {
     std::uint8_t threshold = 3;
-    if (args[0] && !extract_int(args[0], threshold)) {
-        argument_error("threshold");
-        return nullptr;
-    }
+    if (args[0] && !int_arg(args[0], "threshold", threshold)) return nullptr;
     if (threshold == 0) Py_RETURN_TRUE;
     return PyBool_FromLong(position_repetition(pos).count >= threshold);
 }
@@ -224,9 +222,9 @@ PyObject* last_move(const Position& pos) {
     return wrap<Move32Class>(m);
 }
 
-using B = BoardClass;
+}  // namespace
 
-constexpr Methods QUERY_METHODS = method_table<B,
+constexpr Methods BOARD_QUERY_METHODS = method_table<BoardClass,
     Method<"legal_moves()", legal_moves>,
     Method<"legal_moves_full()", legal_moves_full>,
     Method<"pseudo_legal_moves()", pseudo_legal_moves>,
@@ -255,9 +253,5 @@ constexpr Methods QUERY_METHODS = method_table<B,
     Method<"repetition_state()", repetition_state>,
     Method<"is_repetition(threshold=3)", is_repetition>,
     Method<"last_move()", last_move>>;
-
-}  // namespace
-
-Methods board_query_methods() { return QUERY_METHODS; }
 
 }  // namespace korvan::py

@@ -5,6 +5,7 @@
 #include "core/board/notation/rows.h"
 #include "support/byte_io.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -111,9 +112,7 @@ PyObject* row_result(const std::array<std::uint8_t, N>& row, PyObject* out, cons
 
 bool score_arg(PyObject* obj, std::int16_t& out) {
     if (!obj) return true;
-    if (extract_int(obj, out)) return true;
-    argument_error("score");
-    return false;
+    return int_arg(obj, "score", out);
 }
 
 constexpr const char* GAME_PLY_RANGE = "game_ply must fit in uint16 range (0..65535)";
@@ -123,10 +122,7 @@ PyObject* to_psv(const Position& pos, PyObject* const* args) {
     std::int16_t score = 0;
     if (!score_arg(args[1], score)) return nullptr;
     std::uint32_t ply = pos.ply;
-    if (args[3] && args[3] != Py_None && !extract_int(args[3], ply)) {
-        argument_error("game_ply");
-        return nullptr;
-    }
+    if (args[3] && args[3] != Py_None && !int_arg(args[3], "game_ply", ply)) return nullptr;
     const auto sfen = position_to_packed_sfen(pos);
     if (!sfen) return raise_value_error(sfen.error()), nullptr;
     Move move = MOVE_NONE;
@@ -211,14 +207,10 @@ PyObject* to_hcpe(const Position& pos, PyObject* const* args) {
     return row_result(row, args[3], HCPE_LAYOUT);
 }
 
-using B = BoardClass;
-
-constexpr Methods ROW_METHODS = method_table<B,
-    Method<"to_psv(mv=None, score=0, game_result=None, game_ply=None, out=None)", to_psv>,
-    Method<"to_hcpe(best_move=None, score=0, game_result=None, out=None)", to_hcpe>>;
-
 }  // namespace
 
-Methods board_row_methods() { return ROW_METHODS; }
+constexpr Methods BOARD_ROW_METHODS = method_table<BoardClass,
+    Method<"to_psv(mv=None, score=0, game_result=None, game_ply=None, out=None)", to_psv>,
+    Method<"to_hcpe(best_move=None, score=0, game_result=None, out=None)", to_hcpe>>;
 
 }  // namespace korvan::py

@@ -4,6 +4,8 @@
 #include "core/board/position/parser.h"
 #include "board/board_tags.h"
 #include "support/convert.h"
+#include "support/lists.h"
+#include "support/typed_args.h"
 #include "support/value_shape.h"
 #include "core/util/text.h"
 #include "board/validation.h"
@@ -25,9 +27,7 @@ bool from_sfen(std::optional<std::string_view> text, PositionState& out) {
 }
 
 bool sfen_arg(PyObject* obj, std::string_view& text) {
-    if (extract_str(obj, text)) return true;
-    argument_error("sfen");
-    return false;
+    return str_arg(obj, "sfen", text);
 }
 
 // PositionState(sfen=None)
@@ -47,10 +47,7 @@ PyObject* state_from_sfen(PyTypeObject*, PyObject* const* args) {
 
 PyObject* to_sfen(const PositionState& state, PyObject* const* args) {
     bool include_ply = true;
-    if (args[0] && !extract_bool(args[0], include_ply)) {
-        argument_error("include_ply");
-        return nullptr;
-    }
+    if (args[0] && !named_arg(extract_bool(args[0], include_ply), "include_ply")) return nullptr;
     return message_str(position_state_to_sfen(state, include_ply));
 }
 
@@ -97,14 +94,7 @@ PyObject* set_hand(PositionState& state, PyObject* const* args) {
 }
 
 PyObject* board(const PositionState& state) {
-    Ref list(PyList_New(SQUARE_NB));
-    if (!list) return nullptr;
-    for (Square s = 0; s < SQUARE_NB; ++s) {
-        PyObject* piece = wrap<PieceClass>(state.board[s]);
-        if (!piece) return nullptr;
-        PyList_SET_ITEM(list.get(), s, piece);
-    }
-    return list.release();
+    return list_of<PieceClass>(state.board);
 }
 
 PyObject* hands(const PositionState& state) {
@@ -122,10 +112,7 @@ PyObject* ply(const PositionState& state) { return PyLong_FromUnsignedLong(state
 
 bool set_ply(PositionState& state, PyObject* value) {
     std::uint32_t v = 0;
-    if (!extract_int(value, v)) {
-        argument_error("ply");
-        return false;
-    }
+    if (!int_arg(value, "ply", v)) return false;
     if (v > 0xFFFF) {
         PyErr_SetString(PyExc_ValueError, "ply must fit in uint16 range (0..65535)");
         return false;
@@ -146,8 +133,6 @@ PyObject* state_repr(const PositionState& state) {
                              ", sfen=" + debug_str(position_state_to_sfen(state, true)) + ")";
     return to_py_str(text);
 }
-
-constexpr const char* SFEN[] = {"sfen"};
 
 constexpr Methods methods = method_table<PS,
     ClassMethod<"from_sfen(sfen)", state_from_sfen>,

@@ -4,6 +4,7 @@
 #include "board/validation.h"
 
 #include "support/convert.h"
+#include "support/lists.h"
 #include "support/value_shape.h"
 #include "core/util/text.h"
 
@@ -71,14 +72,7 @@ Py_ssize_t report_length(const Issues& issues) { return static_cast<Py_ssize_t>(
 PyObject* report_is_valid(const Issues& issues) { return PyBool_FromLong(issues.empty()); }
 
 PyObject* report_issues(const Issues& issues) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(issues.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < issues.size(); ++i) {
-        PyObject* item = wrap<ValidationIssueClass>(issues[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of<ValidationIssueClass>(issues);
 }
 
 PyObject* report_repr(const Issues& issues) {

@@ -2,6 +2,7 @@
 
 #include "books/book_tags.h"
 #include "support/convert.h"
+#include "support/typed_args.h"
 #include "values/value_tags.h"
 
 namespace korvan::py {
@@ -15,25 +16,13 @@ bool book_key_arg(PyObject* obj, std::uint64_t& out) {
 
 bool book_move_args(PyObject* const* args, BookMove& out) {
     if (!extract_arg<MoveClass>(args[0], "mv", out.mv)) return false;
-    if (!extract_int(args[1], out.score)) {
-        argument_error("score");
-        return false;
-    }
-    if (!extract_int(args[2], out.depth)) {
-        argument_error("depth");
-        return false;
-    }
+    if (!int_arg(args[1], "score", out.score)) return false;
+    if (!int_arg(args[2], "depth", out.depth)) return false;
     return true;
 }
 
 bool book_path_arg(PyObject* obj, std::string& out) {
-    std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("path");
-        return false;
-    }
-    out.assign(text);
-    return true;
+    return str_arg(obj, "path", out);
 }
 
 bool walk_args(PyObject* const* args, WalkArgs& out) {
@@ -50,14 +39,8 @@ bool walk_args(PyObject* const* args, WalkArgs& out) {
         return false;
     }
     out.record = &held->value;
-    if (args[1] && !extract_int(args[1], out.default_score)) {
-        argument_error("default_score");
-        return false;
-    }
-    if (args[2] && !extract_int(args[2], out.default_depth)) {
-        argument_error("default_depth");
-        return false;
-    }
+    if (args[1] && !int_arg(args[1], "default_score", out.default_score)) return false;
+    if (args[2] && !int_arg(args[2], "default_depth", out.default_depth)) return false;
     return true;
 }
 

@@ -3,23 +3,14 @@
 
 #include "board/board.h"
 #include "books/book_errors.h"
-#include "books/book_tags.h"
+#include "books/book_lookups.h"
+#include "support/simple_classes.h"
 
 namespace korvan::py {
 
 namespace {
 
 using BB = BookBuilderClass;
-
-bool init(PyObject* const*, BookBuilder&) { return true; }
-
-PyObject* insert(BookBuilder& builder, PyObject* const* args) {
-    std::uint64_t key = 0;
-    BookMove move;
-    if (!book_key_arg(args[0], key) || !book_move_args(args + 1, move)) return nullptr;
-    builder.insert(key, move);
-    Py_RETURN_NONE;
-}
 
 PyObject* insert_for_position(BookBuilder& builder, PyObject* const* args) {
     BoardArg board;
@@ -42,7 +33,8 @@ PyObject* build_static(BookBuilder& builder) { return wrap<StaticBookClass>(buil
 PyObject* builder_repr(const BookBuilder&) { return message_str("BookBuilder()"); }
 
 constexpr Methods methods = method_table<BB,
-    Method<"insert(key, mv, score, depth)", insert, Access::Exclusive, "Files the move under the key.">,
+    Method<"insert(key, mv, score, depth)", insert_under_key<BookBuilder, book_move_args>, Access::Exclusive,
+           "Files the move under the key.">,
     Method<"insert_for_position(board, mv, score, depth)", insert_for_position, Access::Exclusive, "Files the "
         "move under the key of the board's position, untested.">,
     Method<"extend_from_game_record(record, default_score=0, default_depth=0)", extend_from_game_record,
@@ -55,11 +47,10 @@ constexpr Methods methods = method_table<BB,
 
 }  // namespace
 
-const ClassDefinition BB::definition = define<BB>({
-    .constructor = constructor<BB, "()", init, "Collects book moves and hands them out as a MemoryBook or a "
+const ClassDefinition BB::definition = simple_class<BB, builder_repr>(
+    constructor<BB, "()", empty_init<BookBuilder>, "Collects book moves and hands them out as a MemoryBook or a "
         "StaticBook.">,
-    .methods = {methods},
-    .repr = slot<BB, builder_repr>,
-});
+    {},
+    methods);
 
 }  // namespace korvan::py

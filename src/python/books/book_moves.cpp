@@ -3,6 +3,8 @@
 
 #include "books/book_tags.h"
 #include "support/convert.h"
+#include "support/lists.h"
+#include "support/simple_classes.h"
 #include "values/value_tags.h"
 
 namespace korvan::py {
@@ -22,14 +24,7 @@ PyObject* move_repr(const BookMove& m) { return message_str(book_move_repr(m)); 
 
 PyObject* entry_key(const BookEntry& e) { return wrap<BookKeyClass>(e.key); }
 PyObject* entry_moves(const BookEntry& e) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(e.moves.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < e.moves.size(); ++i) {
-        PyObject* item = wrap<M>(e.moves[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of<M>(e.moves);
 }
 Py_ssize_t entry_length(const BookEntry& e) { return static_cast<Py_ssize_t>(e.moves.size()); }
 PyObject* entry_repr(const BookEntry& e) { return message_str(book_entry_repr(e)); }
@@ -52,11 +47,8 @@ const ClassDefinition M::definition = define<M>({
     .str = slot<M, move_str>,
 });
 
-const ClassDefinition E::definition = define<E>({
-    .doc = "A position key with its book moves, as a book handed them out.",
-    .attributes = {entry_getset},
-    .repr = slot<E, entry_repr>,
-    .length = length<E, entry_length>,
-});
+const ClassDefinition E::definition = simple_class<E, entry_repr, entry_length>(
+    "A position key with its book moves, as a book handed them out.",
+    entry_getset);
 
 }  // namespace korvan::py

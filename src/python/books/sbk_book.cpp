@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "board/board.h"
-#include "books/book_errors.h"
-#include "books/book_tags.h"
+#include "books/book_lookups.h"
 #include "books/sbk_tags.h"
 #include "support/convert.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -69,36 +69,7 @@ PyObject* description(const SbkBook& b) { return optional_text(b.description());
 
 PyObject* diagnostics(const SbkBook& b) { return wrap<SbkDiagnosticsClass>(b.diagnostics()); }
 
-PyObject* entry_result(SbkBook::Lookup got) {
-    if (!got) {
-        raise_book_error(got.error());
-        return nullptr;
-    }
-    if (!*got) Py_RETURN_NONE;
-    return wrap<SbkEntryClass>(std::move(**got));
-}
-
-PyObject* lookup_sfen(const SbkBook& b, PyObject* const* args) {
-    std::string_view sfen;
-    if (!extract_str(args[0], sfen)) {
-        argument_error("sfen");
-        return nullptr;
-    }
-    return entry_result(b.lookup_sfen(sfen));
-}
-
-PyObject* lookup_position(const SbkBook& b, PyObject* const* args) {
-    BoardArg board;
-    if (!board.bind(args[0], "board")) return nullptr;
-    return entry_result(b.lookup_position(board.position()));
-}
-
-template <class T>
-bool int_arg(PyObject* obj, const char* name, T& out) {
-    if (extract_int(obj, out)) return true;
-    argument_error(name);
-    return false;
-}
+constexpr auto entry_result = entry_or_none<SbkEntryClass, SbkBook::Lookup>;
 
 PyObject* lookup_state_id(const SbkBook& b, PyObject* const* args) {
     std::int32_t id = 0;
@@ -120,17 +91,14 @@ PyObject* child_entry(const SbkBook& b, PyObject* const* args) {
     return entry_result(b.child_entry(parent, move_index));
 }
 
-Py_ssize_t book_length(const SbkBook& b) { return static_cast<Py_ssize_t>(b.size()); }
-
-PyObject* book_repr(const SbkBook& b) { return message_str("SbkBook(len=" + std::to_string(b.size()) + ")"); }
-
 constexpr Methods BOOK_METHODS = method_table<SbkBookClass,
     ClassMethod<"open(path)", open_book, "Open and index the SBK book at path (a str).">,
     ClassMethod<"open_with_control(path, callback)", open_with_control, "Open like open, calling "
         "callback(SbkOpenProgress) after each indexed state; a false result (other than None) cancels.">,
     Method<"diagnostics()", diagnostics, Access::Shared, "The duplicate and unresolved counts of the open.">,
-    Method<"lookup_sfen(sfen)", lookup_sfen, Access::Shared, "The entry of the position an SFEN gives, or None.">,
-    Method<"lookup_position(board)", lookup_position, Access::Shared,
+    Method<"lookup_sfen(sfen)", lookup_sfen<SbkEntryClass, SbkBook>, Access::Shared,
+           "The entry of the position an SFEN gives, or None.">,
+    Method<"lookup_position(board)", lookup_position<SbkEntryClass, SbkBook>, Access::Shared,
            "The entry of a Board's current position, or None.">,
     Method<"lookup_state_id(state_id)", lookup_state_id, Access::Shared, "The entry of the state with that id, "
         "or None.">,
@@ -145,12 +113,8 @@ constexpr Attributes BOOK_GETSET = attribute_table<SbkBookClass,
 
 }  // namespace
 
-const ClassDefinition SbkBookClass::definition = define<SbkBookClass>({
-    .doc = "An SBK opening book, indexed at open and read from its file on every lookup.",
-    .methods = {BOOK_METHODS},
-    .attributes = {BOOK_GETSET},
-    .repr = slot<SbkBookClass, book_repr>,
-    .length = length<SbkBookClass, book_length>,
-});
+const ClassDefinition SbkBookClass::definition =
+    simple_class<SbkBookClass, book_repr<SbkBookClass>, book_length<SbkBook>>(
+        "An SBK opening book, indexed at open and read from its file on every lookup.", BOOK_GETSET, BOOK_METHODS);
 
 }  // namespace korvan::py

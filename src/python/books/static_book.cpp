@@ -4,8 +4,10 @@
 #include <string>
 
 #include "books/book_errors.h"
-#include "books/book_tags.h"
+#include "books/book_lookups.h"
 #include "support/sequences.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -20,10 +22,7 @@ PyObject* book_or_error(Expected<StaticBook, BookError> book) {
 
 PyObject* from_bytes(PyTypeObject*, PyObject* const* args) {
     Bytes data;
-    if (!extract_byte_list(args[0], data)) {
-        argument_error("data");
-        return nullptr;
-    }
+    if (!named_arg(extract_byte_list(args[0], data), "data")) return nullptr;
     return book_or_error(static_book_from_bytes(data));
 }
 
@@ -59,23 +58,6 @@ PyObject* write_file(const StaticBook& book, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
-PyObject* get(const StaticBook& book, PyObject* const* args) {
-    std::uint64_t key = 0;
-    if (!book_key_arg(args[0], key)) return nullptr;
-    return book_entry_or_none(book.get(key));
-}
-
-PyObject* contains(const StaticBook& book, PyObject* const* args) {
-    std::uint64_t key = 0;
-    if (!book_key_arg(args[0], key)) return nullptr;
-    return PyBool_FromLong(book.contains(key));
-}
-
-Py_ssize_t book_length(const StaticBook& book) { return static_cast<Py_ssize_t>(book.size()); }
-PyObject* book_repr(const StaticBook& book) {
-    return message_str("StaticBook(len=" + std::to_string(book.size()) + ")");
-}
-
 constexpr Methods methods = method_table<S,
     ClassMethod<"from_bytes(data)", from_bytes, "Reads a book from the bytes of a book file.">,
     ClassMethod<"from_file(path)", from_file, "Reads a book file; the path is a str.">,
@@ -83,16 +65,15 @@ constexpr Methods methods = method_table<S,
         "insertion order.">,
     Method<"to_bytes()", to_bytes, Access::Shared, "The bytes of the book file.">,
     Method<"write_file(path)", write_file, Access::Shared, "Writes the book file, creating or truncating it.">,
-    Method<"get(key)", get, Access::Shared, "The key's moves in stored order as a BookEntry, or None.">,
-    Method<"contains(key)", contains, Access::Shared, "Whether the book holds the key.">>;
+    Method<"get(key)", book_get<StaticBook>, Access::Shared,
+           "The key's moves in stored order as a BookEntry, or None.">,
+    Method<"contains(key)", book_contains<StaticBook>, Access::Shared, "Whether the book holds the key.">>;
 
 }  // namespace
 
-const ClassDefinition S::definition = define<S>({
-    .doc = "A frozen opening book: keys ascending, each with its moves, stored as a \"KORVANBK\" file.",
-    .methods = {methods},
-    .repr = slot<S, book_repr>,
-    .length = length<S, book_length>,
-});
+const ClassDefinition S::definition = simple_class<S, book_repr<S>, book_length<StaticBook>>(
+    "A frozen opening book: keys ascending, each with its moves, stored as a \"KORVANBK\" file.",
+    {},
+    methods);
 
 }  // namespace korvan::py

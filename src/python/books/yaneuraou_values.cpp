@@ -7,20 +7,14 @@
 #include "books/yaneuraou_tags.h"
 #include "records/quoted_text.h"
 #include "support/convert.h"
+#include "support/fields.h"
+#include "support/lists.h"
+#include "support/simple_classes.h"
 #include "values/value_tags.h"
 
 namespace korvan::py {
 
 namespace {
-
-template <class T>
-PyObject* optional_int(const std::optional<T>& v) {
-    if (!v) Py_RETURN_NONE;
-    if constexpr (std::is_signed_v<T>)
-        return PyLong_FromLongLong(*v);
-    else
-        return PyLong_FromUnsignedLongLong(*v);
-}
 
 // "Some(5)" or "None", as the reprs show an optional number.
 template <class T>
@@ -73,10 +67,6 @@ constexpr Attributes DIAGNOSTICS_GETSET = attribute_table<YaneuraOuBookDiagnosti
 
 PyObject* move_mv(const YaneuraOuMove& m) { return wrap<MoveClass>(m.mv); }
 PyObject* move_ponder(const YaneuraOuMove& m) { return wrap<MoveClass>(m.ponder); }
-PyObject* move_score(const YaneuraOuMove& m) { return optional_int(m.score); }
-PyObject* move_depth(const YaneuraOuMove& m) { return optional_int(m.depth); }
-PyObject* move_count(const YaneuraOuMove& m) { return optional_int(m.count); }
-PyObject* move_comment(const YaneuraOuMove& m) { return to_py_str(m.comment); }
 PyObject* move_repr(const YaneuraOuMove& m) {
     return message_str("YaneuraOuBookMove(move=" + move_display_usi(m.mv) + ", ponder=" + move_display_usi(m.ponder) +
                        ", score=" + optional_repr(m.score) + ", depth=" + optional_repr(m.depth) +
@@ -86,26 +76,15 @@ PyObject* move_repr(const YaneuraOuMove& m) {
 constexpr Attributes MOVE_GETSET = attribute_table<YaneuraOuBookMoveClass,
     Attribute<"mv", move_mv, ReadOnly, "The move as a new Move.">,
     Attribute<"ponder", move_ponder, ReadOnly, "The expected reply as a new Move; Move(0) when it is none.">,
-    Attribute<"score", move_score>,
-    Attribute<"depth", move_depth>,
-    Attribute<"count", move_count>,
-    Attribute<"comment", move_comment, ReadOnly, "The move's comment lines joined by line feeds; \"\" for none.">>;
+    Attribute<"score", member<&YaneuraOuMove::score>>,
+    Attribute<"depth", member<&YaneuraOuMove::depth>>,
+    Attribute<"count", member<&YaneuraOuMove::count>>,
+    Attribute<"comment", member<&YaneuraOuMove::comment>, ReadOnly,
+              "The move's comment lines joined by line feeds; \"\" for none.">>;
 
 // ---- YaneuraOuBookEntry
 
-PyObject* entry_sfen(const YaneuraOuEntry& e) { return to_py_str(e.sfen); }
-PyObject* entry_min_ply(const YaneuraOuEntry& e) { return PyLong_FromUnsignedLong(e.min_ply); }
-PyObject* entry_comment(const YaneuraOuEntry& e) { return to_py_str(e.comment); }
-PyObject* entry_moves(const YaneuraOuEntry& e) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(e.moves.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < e.moves.size(); ++i) {
-        PyObject* item = wrap<YaneuraOuBookMoveClass>(e.moves[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
-}
+PyObject* entry_moves(const YaneuraOuEntry& e) { return list_of<YaneuraOuBookMoveClass>(e.moves); }
 Py_ssize_t entry_length(const YaneuraOuEntry& e) { return static_cast<Py_ssize_t>(e.moves.size()); }
 PyObject* entry_repr(const YaneuraOuEntry& e) {
     return message_str("YaneuraOuBookEntry(sfen=" + quoted_text(e.sfen) + ", min_ply=" + std::to_string(e.min_ply) +
@@ -113,30 +92,24 @@ PyObject* entry_repr(const YaneuraOuEntry& e) {
 }
 
 constexpr Attributes ENTRY_GETSET = attribute_table<YaneuraOuBookEntryClass,
-    Attribute<"sfen", entry_sfen, ReadOnly, "The normalised SFEN (ply 1).">,
-    Attribute<"min_ply", entry_min_ply, ReadOnly, "The ply of the position line; 0 when it had none.">,
-    Attribute<"comment", entry_comment, ReadOnly, "The comment lines before the first move; \"\" for none.">,
+    Attribute<"sfen", member<&YaneuraOuEntry::sfen>, ReadOnly, "The normalised SFEN (ply 1).">,
+    Attribute<"min_ply", member<&YaneuraOuEntry::min_ply>, ReadOnly,
+              "The ply of the position line; 0 when it had none.">,
+    Attribute<"comment", member<&YaneuraOuEntry::comment>, ReadOnly,
+              "The comment lines before the first move; \"\" for none.">,
     Attribute<"moves", entry_moves, ReadOnly, "The moves in file order, as a new list.">>;
 
 }  // namespace
 
-const ClassDefinition YaneuraOuBookDiagnosticsClass::definition = define<YaneuraOuBookDiagnosticsClass>({
-    .doc = "What an ordering check of a YaneuraOu db book found.",
-    .attributes = {DIAGNOSTICS_GETSET},
-    .repr = slot<YaneuraOuBookDiagnosticsClass, diagnostics_repr>,
-});
+const ClassDefinition YaneuraOuBookDiagnosticsClass::definition =
+    simple_class<YaneuraOuBookDiagnosticsClass, diagnostics_repr>(
+        "What an ordering check of a YaneuraOu db book found.", DIAGNOSTICS_GETSET);
 
-const ClassDefinition YaneuraOuBookMoveClass::definition = define<YaneuraOuBookMoveClass>({
-    .doc = "A move line of a YaneuraOu db book.",
-    .attributes = {MOVE_GETSET},
-    .repr = slot<YaneuraOuBookMoveClass, move_repr>,
-});
+const ClassDefinition YaneuraOuBookMoveClass::definition =
+    simple_class<YaneuraOuBookMoveClass, move_repr>("A move line of a YaneuraOu db book.", MOVE_GETSET);
 
-const ClassDefinition YaneuraOuBookEntryClass::definition = define<YaneuraOuBookEntryClass>({
-    .doc = "A position of a YaneuraOu db book with its moves.",
-    .attributes = {ENTRY_GETSET},
-    .repr = slot<YaneuraOuBookEntryClass, entry_repr>,
-    .length = length<YaneuraOuBookEntryClass, entry_length>,
-});
+const ClassDefinition YaneuraOuBookEntryClass::definition =
+    simple_class<YaneuraOuBookEntryClass, entry_repr, entry_length>("A position of a YaneuraOu db book with its moves.",
+                                                                    ENTRY_GETSET);
 
 }  // namespace korvan::py

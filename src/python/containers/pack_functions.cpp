@@ -9,7 +9,9 @@
 #include "containers/container_tags.h"
 #include "containers/record_containers.h"
 #include "support/convert.h"
+#include "support/lists.h"
 #include "support/sequences.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -47,10 +49,6 @@ bool for_each_record(PyObject* obj, F use) {
     return !PyErr_Occurred();
 }
 
-PyObject* raise_file_error(const char* what, const std::string& path, const IoError& e) {
-    return raise_value_error(std::string("failed to ") + what + " file '" + path + "': " + io_error_display(e));
-}
-
 // --- pack -------------------------------------------------------------------------------
 
 std::optional<Bytes> pack_bytes(PyObject* records_obj) {
@@ -75,25 +73,12 @@ std::optional<Bytes> pack_bytes(PyObject* records_obj) {
 PyObject* records_list(ByteSpan data) {
     auto records = decode_pack_records(data);
     if (!records) return raise_pack_error(records.error());
-    Ref list(PyList_New(static_cast<Py_ssize_t>(records->size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < records->size(); ++i) {
-        PyObject* item = wrap<RecordClass>(std::move((*records)[i]));
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of(*records, [](Record& record) { return wrap<RecordClass>(std::move(record)); });
 }
 
 PyObject* write_pack(PyObject* const* args) {
     auto bytes = pack_bytes(args[0]);
     return bytes ? bytes_object(*bytes) : nullptr;
-}
-
-PyObject* decode_pack(PyObject* const* args) {
-    Bytes data;
-    if (!byte_string_arg(args[0], "data", data)) return nullptr;
-    return records_list(data);
 }
 
 // Every record is encoded before the file is opened, so records that cannot be
@@ -118,14 +103,6 @@ PyObject* write_pack_file(PyObject* const* args) {
     }
 }
 
-PyObject* decode_pack_file(PyObject* const* args) {
-    std::string path;
-    if (!extract_path_arg(args[0], path)) return nullptr;
-    auto data = read_whole_file(path);
-    if (!data) return raise_file_error("read pack", path, data.error());
-    return records_list(*data);
-}
-
 // --- sbinpack ---------------------------------------------------------------------------
 
 // None, or a list argument whose items are None (no metadata) or byte strings.
@@ -137,8 +114,7 @@ bool metadatas_arg(PyObject* obj, std::optional<std::vector<Bytes>>& out) {
         Bytes& bytes = items.emplace_back();
         return item == Py_None || extract_byte_list(item, bytes);
     });
-    if (!converted) argument_error("metadatas");
-    return converted;
+    return named_arg(converted, "metadatas");
 }
 
 // write_sbinpack and write_sbinpack_file after their path: the options, then the
@@ -184,31 +160,20 @@ std::optional<Bytes> sbinpack_bytes(PyObject* records_obj, PyObject* const* opti
         raise_value_error("sbinpack: no chains to serialize");
         return std::nullopt;
     }
-    auto bytes = encode_sbinpack(chains);
-    if (!bytes) {
-        raise_sbinpack_error(bytes.error());
-        return std::nullopt;
-    }
-    return std::move(*bytes);
+    return encoded_or_raised(encode_sbinpack(chains), raise_sbinpack_error);
 }
 
 // Every chain as (Record, metadata bytes), in order.
 PyObject* chains_list(ByteSpan data) {
     auto chains = decode_sbinpack_chains(data);
     if (!chains) return raise_sbinpack_error(chains.error());
-    Ref list(PyList_New(static_cast<Py_ssize_t>(chains->size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < chains->size(); ++i) {
-        const SbinpackChain& chain = (*chains)[i];
+    return list_of(*chains, [](const SbinpackChain& chain) -> PyObject* {
         Ref metadata(bytes_object(chain.metadata));
         if (!metadata) return nullptr;
         Ref record(record_object_of_chain(chain));
         if (!record) return nullptr;
-        PyObject* pair = PyTuple_Pack(2, record.get(), metadata.get());
-        if (!pair) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), pair);
-    }
-    return list.release();
+        return PyTuple_Pack(2, record.get(), metadata.get());
+    });
 }
 
 // write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, metadatas=None)
@@ -217,41 +182,27 @@ PyObject* write_sbinpack(PyObject* const* args) {
     return bytes ? bytes_object(*bytes) : nullptr;
 }
 
-PyObject* decode_sbinpack(PyObject* const* args) {
-    Bytes data;
-    if (!byte_string_arg(args[0], "data", data)) return nullptr;
-    return chains_list(data);
-}
-
 // Every chain is built and encoded before the file is opened.
 PyObject* write_sbinpack_file(PyObject* const* args) {
     std::string path;
     auto bytes = sbinpack_bytes(args[1], args + 2, args[0], &path);
-    if (!bytes) return nullptr;
-    auto written = write_whole_file(path, *bytes);
-    if (!written) return raise_file_error("write sbinpack", path, written.error());
-    Py_RETURN_NONE;
-}
-
-PyObject* decode_sbinpack_file(PyObject* const* args) {
-    std::string path;
-    if (!extract_path_arg(args[0], path)) return nullptr;
-    auto data = read_whole_file(path);
-    if (!data) return raise_file_error("read sbinpack", path, data.error());
-    return chains_list(*data);
+    return bytes ? write_file_result(path, *bytes, "sbinpack") : nullptr;
 }
 
 }  // namespace
 
 constexpr Methods PACK_FUNCTIONS = function_table<
-    Function<"decode_pack(data)", decode_pack, "Decode every ``Record`` packed in a pack byte buffer.\n\nThis is the "
-        "multi-record counterpart to ``Record.from_pack``, which\ndecodes a single record. Returns a list of records.">,
-    Function<"decode_pack_file(path)", decode_pack_file, "Decode every ``Record`` from a pack file on "
-        "disk.\n\nMulti-record counterpart to ``Record.from_pack`` (single record).">,
-    Function<"decode_sbinpack(data)", decode_sbinpack, "Decode every sbinpack chain in a byte buffer.\n\nReturns "
-        "``(Record, metadata)`` tuples. This is the multi-chain\ncounterpart to ``Record.from_sbinpack_with_metadata``.">,
-    Function<"decode_sbinpack_file(path)", decode_sbinpack_file, "Decode every sbinpack chain from a file on "
-        "disk.\n\nReturns ``(Record, metadata)`` tuples.">,
+    Function<"decode_pack(data)", decode_data_arg<records_list>,
+             "Decode every ``Record`` packed in a pack byte buffer.\n\nThis is the multi-record counterpart to "
+             "``Record.from_pack``, which\ndecodes a single record. Returns a list of records.">,
+    Function<"decode_pack_file(path)", decode_file_arg<records_list, "pack">,
+             "Decode every ``Record`` from a pack file on disk.\n\nMulti-record counterpart to ``Record.from_pack`` "
+             "(single record).">,
+    Function<"decode_sbinpack(data)", decode_data_arg<chains_list>,
+             "Decode every sbinpack chain in a byte buffer.\n\nReturns ``(Record, metadata)`` tuples. This is the "
+             "multi-chain\ncounterpart to ``Record.from_sbinpack_with_metadata``.">,
+    Function<"decode_sbinpack_file(path)", decode_file_arg<chains_list, "sbinpack">,
+             "Decode every sbinpack chain from a file on disk.\n\nReturns ``(Record, metadata)`` tuples.">,
     Function<"write_pack(records)", write_pack>,
     Function<"write_pack_file(path, records)", write_pack_file>,
     Function<"write_sbinpack(records, *, stem_score=0, include_main=True, include_variations=False, "

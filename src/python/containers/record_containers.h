@@ -7,25 +7,62 @@
 // exception set on failure.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "records/record_tags.h"
+#include "core/containers/file_io.h"
 #include "core/containers/pack_error.h"
 #include "core/containers/sbinpack.h"
 
 namespace korvan::py {
 
+// bytes, bytearray or any other sequence of ints 0..255, copied; a str is refused. A
+// TypeError is raised under the argument's name.
+bool byte_string_arg(PyObject* obj, const char* name, Bytes& out);
+
 // ValueError "pack: " and the pack error's text.
 PyObject* raise_pack_error(const PackError& e);
 // ValueError "sbinpack: " and the sbinpack error's debug text.
 PyObject* raise_sbinpack_error(const SbinpackError& e);
-// ValueError carrying the text as it stands.
+// ValueError "failed to <what> file '<path>': " and the system's text; `what` names
+// the step and the format, as "read pack".
+PyObject* raise_file_error(const char* what, const std::string& path, const IoError& e);
+// The whole file the path argument (str or path-like) names; the read failure raised
+// as "failed to read <format> file ...".
+std::optional<Bytes> read_file_arg(PyObject* path, const char* format);
+// Writes the bytes as the whole file: None, or the failure raised as "failed to write
+// <format> file ...".
+PyObject* write_file_result(const std::string& path, ByteSpan bytes, const char* format);
 
+// The bytes an encoder made, or nothing with its error raised by `raise`.
+template <class Error, class Raise>
+std::optional<Bytes> encoded_or_raised(Expected<Bytes, Error> encoded, Raise raise) {
+    if (!encoded) {
+        raise(encoded.error());
+        return std::nullopt;
+    }
+    return std::move(*encoded);
+}
+
+// decode_<format>(data) and decode_<format>_file(path): the bytes of the argument, or of
+// the file it names, decoded into the result by `Decode`.
+template <PyObject* (*Decode)(ByteSpan)>
+PyObject* decode_data_arg(PyObject* const* args) {
+    Bytes data;
+    if (!byte_string_arg(args[0], "data", data)) return nullptr;
+    return Decode(data);
+}
+template <PyObject* (*Decode)(ByteSpan), Text Format>
+PyObject* decode_file_arg(PyObject* const* args) {
+    auto data = read_file_arg(args[0], Format.chars);
+    return data ? Decode(*data) : nullptr;
+}
+
+// A new bytes object holding the bytes.
 PyObject* bytes_object(ByteSpan bytes);
 
-// bytes, bytearray or any other sequence of ints 0..255, copied; a str is refused. A
-// TypeError is raised under the argument's name.
-bool byte_string_arg(PyObject* obj, const char* name, Bytes& out);
 // A bool or numpy's boolean scalar; null (not given) keeps `out`.
 bool optional_flag_arg(PyObject* obj, const char* name, bool& out);
 

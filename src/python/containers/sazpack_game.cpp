@@ -5,7 +5,10 @@
 #include "core/containers/sazpack_targets.h"
 #include "containers/container_tags.h"
 #include "support/convert.h"
+#include "support/lists.h"
 #include "support/sequences.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -24,8 +27,7 @@ bool moves_arg(PyObject* obj, std::vector<SazMove>& out) {
         if (!raised) wrong_class(item, SazMoveClass::name);
         return false;
     });
-    if (!ok) argument_error("moves");
-    return ok;
+    return named_arg(ok, "moves");
 }
 
 // An SFEN text is set up and packed (its ply is not kept); a byte string is taken as
@@ -86,14 +88,7 @@ PyObject* game_stem_packed(const SazGame& g) {
 PyObject* game_result(const SazGame& g) { return wrap<GameResultClass>(g.result); }
 
 PyObject* game_moves(const SazGame& g) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(g.moves.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < g.moves.size(); ++i) {
-        PyObject* item = wrap<SazMoveClass>(g.moves[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of<SazMoveClass>(g.moves);
 }
 
 PyObject* played_compact_labels(const SazGame& g) {
@@ -102,14 +97,7 @@ PyObject* played_compact_labels(const SazGame& g) {
         raise_sazpack_error(labels.error());
         return nullptr;
     }
-    Ref list(PyList_New(static_cast<Py_ssize_t>(labels->size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < labels->size(); ++i) {
-        PyObject* item = PyLong_FromLong((*labels)[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of(*labels, [](auto label) { return PyLong_FromLong(label); });
 }
 
 PyObject* expand_policies(const SazGame& g) {
@@ -120,20 +108,9 @@ PyObject* expand_policies(const SazGame& g) {
         raise_sazpack_error(rows.error());
         return nullptr;
     }
-    Ref list(PyList_New(static_cast<Py_ssize_t>(rows->size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < rows->size(); ++i) {
-        const PolicyRow& row = (*rows)[i];
-        Ref values(PyList_New(static_cast<Py_ssize_t>(row.size())));
-        if (!values) return nullptr;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            PyObject* f = PyFloat_FromDouble(row[c]);
-            if (!f) return nullptr;
-            PyList_SET_ITEM(values.get(), static_cast<Py_ssize_t>(c), f);
-        }
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), values.release());
-    }
-    return list.release();
+    return list_of(*rows, [](const PolicyRow& row) {
+        return list_of(row, [](auto value) { return PyFloat_FromDouble(value); });
+    });
 }
 
 PyObject* game_repr(const SazGame& g) {
@@ -162,12 +139,10 @@ void raise_sazpack_error(const SazpackError& e) {
     raise_value_error("sazpack: " + sazpack_error_display(e));
 }
 
-const ClassDefinition Game::definition = define<Game>({
-    .constructor = constructor<Game, "(stem, game_result, moves)", game_init, "One sazpack game: start position, "
+const ClassDefinition Game::definition = simple_class<Game, game_repr>(
+    constructor<Game, "(stem, game_result, moves)", game_init, "One sazpack game: start position, "
         "result and move list.">,
-    .methods = {game_methods},
-    .attributes = {game_getset},
-    .repr = slot<Game, game_repr>,
-});
+    game_getset,
+    game_methods);
 
 }  // namespace korvan::py

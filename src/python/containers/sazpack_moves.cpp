@@ -3,7 +3,10 @@
 
 #include "containers/container_tags.h"
 #include "support/convert.h"
+#include "support/lists.h"
 #include "support/sequences.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -16,10 +19,7 @@ PyObject* usi_text(Move m) { return message_str(move_display_usi(m)); }
 
 // SazPolicyEntry(mv, visits): visits first, then the move.
 bool entry_init(PyObject* const* args, SazPolicyEntry& out) {
-    if (!extract_int(args[1], out.visits)) {
-        argument_error("visits");
-        return false;
-    }
+    if (!int_arg(args[1], "visits", out.visits)) return false;
     return extract_move_arg(args[0], out.mv);
 }
 
@@ -33,10 +33,7 @@ template <class T>
 bool optional_int(PyObject* obj, const char* name, std::optional<T>& out) {
     if (!obj || obj == Py_None) return true;
     T v{};
-    if (!extract_int(obj, v)) {
-        argument_error(name);
-        return false;
-    }
+    if (!int_arg(obj, name, v)) return false;
     out = v;
     return true;
 }
@@ -53,26 +50,16 @@ bool policy_arg(PyObject* obj, std::vector<SazPolicyEntry>& out) {
         if (!raised) wrong_class(item, Entry::name);
         return false;
     });
-    if (!ok) argument_error("policy");
-    return ok;
+    return named_arg(ok, "policy");
 }
 
 // SazMove(played, *, score_q=0, has_score_q=False, mate=None, policy=None, metadata=None)
 bool move_init(PyObject* const* args, SazMove& out) {
     std::int16_t score_q = 0;
-    if (args[1] && !extract_int(args[1], score_q)) {
-        argument_error("score_q");
-        return false;
-    }
-    if (args[2] && !extract_bool(args[2], out.has_score_q)) {
-        argument_error("has_score_q");
-        return false;
-    }
+    if (args[1] && !int_arg(args[1], "score_q", score_q)) return false;
+    if (args[2] && !named_arg(extract_bool(args[2], out.has_score_q), "has_score_q")) return false;
     if (!optional_int(args[3], "mate", out.mate) || !policy_arg(args[4], out.policy)) return false;
-    if (args[5] && args[5] != Py_None && !extract_byte_list(args[5], out.metadata)) {
-        argument_error("metadata");
-        return false;
-    }
+    if (args[5] && args[5] != Py_None && !named_arg(extract_byte_list(args[5], out.metadata), "metadata")) return false;
     if (!extract_move_arg(args[0], out.played)) return false;
     out.score_q = out.has_score_q ? score_q : 0;
     return true;
@@ -86,14 +73,7 @@ PyObject* move_mate(const SazMove& m) {
     return PyLong_FromLong(*m.mate);
 }
 PyObject* move_policy(const SazMove& m) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(m.policy.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < m.policy.size(); ++i) {
-        PyObject* item = wrap<Entry>(m.policy[i]);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of<Entry>(m.policy);
 }
 PyObject* move_metadata(const SazMove& m) {
     return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(m.metadata.data()),
@@ -123,18 +103,14 @@ constexpr Attributes move_getset = attribute_table<MoveC,
 
 }  // namespace
 
-const ClassDefinition Entry::definition = define<Entry>({
-    .constructor = constructor<Entry, "(mv, visits)", entry_init, "One entry of a sparse policy: a visited move and "
+const ClassDefinition Entry::definition = simple_class<Entry, entry_repr>(
+    constructor<Entry, "(mv, visits)", entry_init, "One entry of a sparse policy: a visited move and "
         "its raw visit count.">,
-    .attributes = {entry_getset},
-    .repr = slot<Entry, entry_repr>,
-});
+    entry_getset);
 
-const ClassDefinition MoveC::definition = define<MoveC>({
-    .constructor = constructor<MoveC, "(played, *, score_q=0, has_score_q=False, mate=None, "
+const ClassDefinition MoveC::definition = simple_class<MoveC, move_repr>(
+    constructor<MoveC, "(played, *, score_q=0, has_score_q=False, mate=None, "
         "policy=None, metadata=None)", move_init, "The teacher data of one move, that is of one training position.">,
-    .attributes = {move_getset},
-    .repr = slot<MoveC, move_repr>,
-});
+    move_getset);
 
 }  // namespace korvan::py

@@ -7,6 +7,8 @@
 #include "support/dicts.h"
 #include "support/convert.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -142,9 +144,7 @@ bool set_extras(EngineInfo& info, PyObject* value) {
 }
 
 bool key_arg(PyObject* obj, std::string_view& out) {
-    if (extract_str(obj, out)) return true;
-    argument_error("key");
-    return false;
+    return str_arg(obj, "key", out);
 }
 
 PyObject* set_extra(EngineInfo& info, PyObject* const* args) {
@@ -158,11 +158,7 @@ PyObject* set_extra(EngineInfo& info, PyObject* const* args) {
 PyObject* remove_extra(EngineInfo& info, PyObject* const* args) {
     std::string_view key;
     if (!key_arg(args[0], key)) return nullptr;
-    const auto it = info.extras.find(key);
-    if (it == info.extras.end()) Py_RETURN_NONE;
-    PyObject* removed = extra_value_to_object(it->second);
-    if (removed) info.extras.erase(it);
-    return removed;
+    return pop_entry(info.extras, key, extra_value_to_object);
 }
 
 PyObject* clear_extras(EngineInfo& info) {
@@ -289,14 +285,8 @@ PyObject* extras_map_to_dict(const Extras& extras) {
 PyObject* engine_info_to_object(const EngineInfo& info) { return wrap<EI>(info); }
 
 bool engine_info_from_object(PyObject* obj, bool permissive, EngineInfo& out) {
-    bool raised = false;
-    if (extract<EI>(obj, out, raised)) return true;
-    if (raised) return false;
-    if (!PyDict_Check(obj)) {
-        PyErr_SetString(PyExc_TypeError, "engine_info must be EngineInfo or dict");
-        return false;
-    }
-    return engine_info_from_dict(obj, permissive, out);
+    return object_or_dict<EI>(obj, "engine_info must be EngineInfo or dict", out,
+                              [&] { return engine_info_from_dict(obj, permissive, out); });
 }
 
 PyObject* engine_info_to_dict(const EngineInfo& info) {
@@ -310,12 +300,10 @@ PyObject* engine_info_to_dict(const EngineInfo& info) {
     return dict.release();
 }
 
-const ClassDefinition EI::definition = define<EI>({
-    .constructor = constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, "
+const ClassDefinition EI::definition = simple_class<EI, engine_info_repr>(
+    constructor<EI, "(eval=None, depth=None, nodes=None, seldepth=None, wall_time_ms=None, "
         "latency_delta_ms=None, extras=None)", engine_info_init>,
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<EI, engine_info_repr>,
-});
+    getset,
+    methods);
 
 }  // namespace korvan::py

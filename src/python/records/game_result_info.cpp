@@ -5,6 +5,7 @@
 #include "support/dicts.h"
 #include "support/convert.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
 
 namespace korvan::py {
 
@@ -50,10 +51,8 @@ PyObject* result_info_to_dict(const GameResultSummary& summary) {
     return dict.release();
 }
 
-const ClassDefinition GRI::definition = define<GRI>({
-    .doc = "How a record's main line ends: its result, move count and terminal entry.",
-    .attributes = {getset},
-    .repr = slot<GRI, game_result_info_repr>,
-});
+const ClassDefinition GRI::definition = simple_class<GRI, game_result_info_repr>(
+    "How a record's main line ends: its result, move count and terminal entry.",
+    getset);
 
 }  // namespace korvan::py

@@ -210,14 +210,9 @@ PyObject* metadata_to_dict(const RecordMetadata& m) {
     return dict.release();
 }
 
-bool metadata_from_dict(PyObject* value, bool strict, RecordMetadata& out) {
-    bool raised = false;
-    if (extract<RecordMetadataClass>(value, out, raised)) return true;
-    if (raised) return false;
-    if (!PyDict_Check(value)) {
-        PyErr_SetString(PyExc_TypeError, "metadata must be RecordMetadata or dict");
-        return false;
-    }
+namespace {
+
+bool metadata_of_dict(PyObject* value, bool strict, RecordMetadata& out) {
     if (strict && !check_strict_keys(value, FIELD_KEYS, "metadata dict keys must be str",
                                      "metadata dict: unknown key '%U' in strict mode"))
         return false;
@@ -253,6 +248,13 @@ bool metadata_from_dict(PyObject* value, bool strict, RecordMetadata& out) {
     }
     out = std::move(m);
     return true;
+}
+
+}  // namespace
+
+bool metadata_from_dict(PyObject* value, bool strict, RecordMetadata& out) {
+    return object_or_dict<RecordMetadataClass>(value, "metadata must be RecordMetadata or dict", out,
+                                               [&] { return metadata_of_dict(value, strict, out); });
 }
 
 bool apply_metadata_patch(const RecordMetadata& current, PyObject* patch, bool strict, RecordMetadata& out) {

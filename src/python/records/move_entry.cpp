@@ -4,6 +4,7 @@
 #include "board/board_tags.h"
 #include "support/convert.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
 
 namespace korvan::py {
 
@@ -106,10 +107,8 @@ bool normal_move_from_object(PyObject* obj, Move& out) {
 
 PyObject* move_entry_to_object(const MoveEntry& entry) { return wrap<ME>(entry); }
 
-const ClassDefinition ME::definition = define<ME>({
-    .constructor = constructor<ME, "(move, *, time_ms=None, comment=None, engine_info=None)", move_entry_init>,
-    .attributes = {getset},
-    .repr = slot<ME, move_entry_repr>,
-});
+const ClassDefinition ME::definition = simple_class<ME, move_entry_repr>(
+    constructor<ME, "(move, *, time_ms=None, comment=None, engine_info=None)", move_entry_init>,
+    getset);
 
 }  // namespace korvan::py

@@ -2,7 +2,9 @@
 
 #include "support/convert.h"
 #include "support/errors.h"
+#include "support/lists.h"
 #include "support/sequences.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -19,19 +21,12 @@ bool move_entries_arg(PyObject* obj, const char* name, std::vector<MoveEntry>& o
         out.push_back(std::move(entry));
         return true;
     });
-    if (!ok) argument_error(name);
-    return ok;
-}
-
-bool node_index_arg(PyObject* obj, const char* name, std::uint64_t& out) {
-    if (extract_int(obj, out)) return true;
-    argument_error(name);
-    return false;
+    return named_arg(ok, name);
 }
 
 bool node_arg(PyObject* obj, const Record& record, RecordNodeId& out) {
     std::uint64_t index = 0;
-    if (!node_index_arg(obj, "node_id", index)) return false;
+    if (!int_arg(obj, "node_id", index)) return false;
     const auto id = resolve_record_node_id(record, index);
     if (!id) {
         PyErr_SetString(PyExc_IndexError, "node_id out of range");
@@ -44,14 +39,7 @@ bool node_arg(PyObject* obj, const Record& record, RecordNodeId& out) {
 PyObject* node_id_to_py(RecordNodeId id) { return PyLong_FromUnsignedLongLong(node_index(id)); }
 
 PyObject* node_ids_to_list(const std::vector<RecordNodeId>& ids) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(ids.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        PyObject* v = node_id_to_py(ids[i]);
-        if (!v) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), v);
-    }
-    return list.release();
+    return list_of(ids, node_id_to_py);
 }
 
 PyObject* raise_record_error(const RecordError& e) {
@@ -65,10 +53,7 @@ bool optional_str_arg(PyObject* obj, const char* name, std::optional<std::string
         return true;
     }
     std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error(name);
-        return false;
-    }
+    if (!str_arg(obj, name, text)) return false;
     out.emplace(text);
     return true;
 }

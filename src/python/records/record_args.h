@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "records/record_tags.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -14,11 +15,8 @@ namespace korvan::py {
 // wrong-class text naming "Sequence"; errors are raised under the argument's name.
 bool move_entries_arg(PyObject* obj, const char* name, std::vector<MoveEntry>& out);
 
-// A node id as users give it (zero-based), through the index protocol, unsigned 64-bit;
-// the interpreter's OverflowError passes unchanged.
-bool node_index_arg(PyObject* obj, const char* name, std::uint64_t& out);
-// The same, resolved against the record: IndexError "node_id out of range" when it
-// names no node.
+// A node id as users give it (zero-based, an unsigned 64-bit int_arg), resolved against
+// the record: IndexError "node_id out of range" when it names no node.
 bool node_arg(PyObject* obj, const Record& record, RecordNodeId& out);
 
 PyObject* node_id_to_py(RecordNodeId id);

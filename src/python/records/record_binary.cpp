@@ -7,6 +7,7 @@
 #include "core/containers/sbinpack_record.h"
 #include "containers/record_containers.h"
 #include "records/record_groups.h"
+#include "support/lists.h"
 
 namespace korvan::py {
 
@@ -81,26 +82,17 @@ PyObject* to_psv(const Record& r, PyObject* const* args) {
         const std::string text = psv_record_error_display(e);
         return raise_value_error(e.kind == PsvRecordError::Kind::Sfen ? text : "to_psv: " + text);
     }
-    Ref list(PyList_New(static_cast<Py_ssize_t>(rows->size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < rows->size(); ++i) {
-        PyObject* row = bytes_object((*rows)[i]);
-        if (!row) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), row);
-    }
-    return list.release();
+    return list_of(*rows, [](const auto& row) { return bytes_object(row); });
 }
 
-constexpr Methods BINARY_METHODS = method_table<RC,
+}  // namespace
+
+constexpr Methods RECORD_BINARY_METHODS = method_table<RC,
     Method<"to_pack()", to_pack>,
     ClassMethod<"from_pack(data)", from_pack>,
     Method<"to_sbinpack(stem_score=0, include_main=True, include_variations=False, metadata=None)", to_sbinpack>,
     ClassMethod<"from_sbinpack(data)", from_sbinpack>,
     ClassMethod<"from_sbinpack_with_metadata(data)", from_sbinpack_with_metadata>,
     Method<"to_psv(*, include_main=True, include_variations=False)", to_psv>>;
-
-}  // namespace
-
-Methods record_binary_methods() { return BINARY_METHODS; }
 
 }  // namespace korvan::py

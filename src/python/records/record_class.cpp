@@ -5,6 +5,7 @@
 #include "records/record_args.h"
 #include "records/record_objects.h"
 #include "records/record_groups.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -22,13 +23,7 @@ struct RecordParts {
 };
 
 bool sfen_arg(PyObject* obj, std::string& out) {
-    std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("init_position_sfen");
-        return false;
-    }
-    out.assign(text);
-    return true;
+    return str_arg(obj, "init_position_sfen", out);
 }
 
 bool metadata_arg(PyObject* obj, std::optional<RecordMetadata>& out) {
@@ -171,9 +166,9 @@ constexpr Methods TREE_METHODS = method_table<RC,
 const ClassDefinition RC::definition = define<RC>({
     .constructor = constructor<RC, "(init_position_sfen, moves=None, metadata=None, terminal=None, "
         "initial_comment=None)", record_init>,
-    .methods = {TREE_METHODS, record_usi_methods(), record_text_methods(), record_dict_methods(),
-                record_metadata_update_methods(), record_binary_methods()},
-    .attributes = {record_property_getset()},
+    .methods = {TREE_METHODS, RECORD_USI_METHODS, RECORD_TEXT_METHODS, RECORD_DICT_METHODS,
+                RECORD_METADATA_UPDATE_METHODS, RECORD_BINARY_METHODS},
+    .attributes = {RECORD_PROPERTIES},
     .repr = slot<RC, record_repr>,
     .checked_receivers = true,
 });

@@ -12,6 +12,8 @@
 #include "records/record_groups.h"
 #include "records/value_forms.h"
 #include "core/types/apery.h"
+#include "support/lists.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -49,14 +51,7 @@ PyObject* moves_to_list(const Record& r) {
     const std::vector<RecordNodeId> ids = record_main_line_ids(r);
     MoveKeys keys;
     if (!keys.ok()) return nullptr;
-    Ref list(PyList_New(static_cast<Py_ssize_t>(ids.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        PyObject* item = move_to_dict(record_node(r, ids[i]), keys);
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-    }
-    return list.release();
+    return list_of(ids, [&](RecordNodeId id) { return move_to_dict(record_node(r, id), keys); });
 }
 
 PyObject* to_dict(const Record& r) {
@@ -217,9 +212,7 @@ bool replay_moves(std::string_view sfen, const std::vector<MoveEntry>& entries) 
 bool strict_arg(PyObject* obj, bool& out) {
     out = false;
     if (!obj) return true;
-    if (extract_bool(obj, out, "bool")) return true;
-    argument_error("strict");
-    return false;
+    return named_arg(extract_bool(obj, out, "bool"), "strict");
 }
 
 // Record.from_dict(data, *, strict=False): the checks run in a fixed order and the
@@ -283,12 +276,10 @@ PyObject* from_dict(PyTypeObject*, PyObject* const* args) {
     return wrap<RC>(std::move(*record));
 }
 
-constexpr Methods DICT_METHODS = method_table<RC,
-    Method<"to_dict()", to_dict>,
-    ClassMethod<"from_dict(data, *, strict=False)", from_dict>>;
-
 }  // namespace
 
-Methods record_dict_methods() { return DICT_METHODS; }
+constexpr Methods RECORD_DICT_METHODS = method_table<RC,
+    Method<"to_dict()", to_dict>,
+    ClassMethod<"from_dict(data, *, strict=False)", from_dict>>;
 
 }  // namespace korvan::py

@@ -8,6 +8,8 @@
 #include "records/record_objects.h"
 #include "core/records/editor.h"
 #include "core/util/text.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -34,10 +36,7 @@ bool make_editor(Record record, Slot& out) {
 // RecordEditor(init_position): "startpos" or an SFEN text, white space around ignored.
 bool editor_init(PyObject* const* args, Slot& out) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("init_position");
-        return false;
-    }
+    if (!str_arg(args[0], "init_position", text)) return false;
     text = trim_whitespace(text);
     auto record = record_new(text == "startpos" ? std::nullopt : std::optional<std::string>(text));
     if (!record) return raise_record_error(record.error()), false;
@@ -78,7 +77,7 @@ PyObject* rebuild_at(RecordEditor& e, RecordNodeId target) {
 
 PyObject* go_to(Slot& slot, PyObject* const* args) {
     std::uint64_t index = 0;
-    if (!node_index_arg(args[0], "node_id", index)) return nullptr;
+    if (!int_arg(args[0], "node_id", index)) return nullptr;
     if (index > 4'294'967'294ull) {
         PyErr_SetString(PyExc_IndexError, "node_id out of range");
         return nullptr;
@@ -101,7 +100,7 @@ PyObject* go_back(Slot& slot) {
 bool child_index_arg(PyObject* obj, std::uint64_t& out) {
     out = 0;
     if (!obj) return true;
-    return node_index_arg(obj, "child_index", out);
+    return int_arg(obj, "child_index", out);
 }
 
 // The child at `index` of the cursor's node, first made the main line when `branch`.
@@ -193,11 +192,7 @@ PyObject* record_editor_from_record(const Record& record) {
     return wrap<EC>(std::move(slot));
 }
 
-const ClassDefinition EC::definition = define<EC>({
-    .constructor = constructor<EC, "(init_position)", editor_init>,
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<EC, editor_repr>,
-});
+const ClassDefinition EC::definition =
+    simple_class<EC, editor_repr>(constructor<EC, "(init_position)", editor_init>, getset, methods);
 
 }  // namespace korvan::py

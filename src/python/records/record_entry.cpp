@@ -3,6 +3,7 @@
 #include "records/record_tags.h"
 #include "records/record_objects.h"
 #include "support/convert.h"
+#include "support/simple_classes.h"
 
 namespace korvan::py {
 
@@ -45,10 +46,6 @@ PyObject* record_entry_of_node(const RecordNode& node) {
     Py_RETURN_NONE;
 }
 
-const ClassDefinition Entry::definition = define<Entry>({
-    .doc = "",
-    .attributes = {getset},
-    .repr = slot<Entry, entry_repr>,
-});
+const ClassDefinition Entry::definition = simple_class<Entry, entry_repr>("", getset);
 
 }  // namespace korvan::py

@@ -4,6 +4,7 @@
 
 #include "support/convert.h"
 #include "support/ref.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -31,10 +32,7 @@ std::string kif_default_encoding_of(std::string_view path) {
 bool encoding_arg(PyObject* obj, std::optional<std::string>& out) {
     if (!obj || obj == Py_None) return true;
     std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("encoding");
-        return false;
-    }
+    if (!str_arg(obj, "encoding", text)) return false;
     out.emplace(text);
     return true;
 }

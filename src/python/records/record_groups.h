@@ -1,16 +1,17 @@
 #pragma once
 // The Record class is assembled from method groups, one file each; its definition in
-// record_class.cpp lists its own node and main-line methods, then these in this order.
+// record_class.cpp lists its own node and main-line methods, then these tables in this
+// order.
 
 #include "records/record_tags.h"
 
 namespace korvan::py {
 
-Methods record_usi_methods();   // USI position commands and main lines
-Methods record_text_methods();  // KIF, KI2, CSA and JKF texts and files
-Methods record_dict_methods();  // the record dict form
-Methods record_metadata_update_methods();  // metadata patches, attribute edits
-Methods record_binary_methods();  // pack, sbinpack and PackedSfenValue rows
-Attributes record_property_getset();
+extern const Methods RECORD_USI_METHODS;              // USI position commands and main lines
+extern const Methods RECORD_TEXT_METHODS;             // KIF, KI2, CSA and JKF texts and files
+extern const Methods RECORD_DICT_METHODS;             // the record dict form
+extern const Methods RECORD_METADATA_UPDATE_METHODS;  // metadata patches, attribute edits
+extern const Methods RECORD_BINARY_METHODS;           // pack, sbinpack and PackedSfenValue rows
+extern const Attributes RECORD_PROPERTIES;
 
 }  // namespace korvan::py

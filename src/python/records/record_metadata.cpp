@@ -5,6 +5,8 @@
 #include "support/convert.h"
 #include "records/quoted_text.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -30,16 +32,6 @@ bool time_control_arg(PyObject* obj, const char* name, std::optional<TimeControl
     return true;
 }
 
-bool str_item(PyObject* obj, const char* name, std::string& out) {
-    std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error(name);
-        return false;
-    }
-    out.assign(text);
-    return true;
-}
-
 // A dict of str to str; its pairs go into the sorted map.
 bool attributes_arg(PyObject* obj, const char* name, Attributes& out) {
     if (!PyDict_Check(obj)) {
@@ -54,7 +46,7 @@ bool attributes_arg(PyObject* obj, const char* name, Attributes& out) {
     while (PyDict_Next(obj, &pos, &key, &value)) {
         std::string k;
         std::string v;
-        if (!str_item(key, name, k) || !str_item(value, name, v)) return false;
+        if (!str_arg(key, name, k) || !str_arg(value, name, v)) return false;
         attributes.insert_or_assign(std::move(k), std::move(v));
     }
     out = std::move(attributes);
@@ -156,19 +148,15 @@ bool attributes_value(PyObject* obj, Attributes& out) { return attributes_arg(ob
 PyObject* set_attribute(RecordMetadata& m, PyObject* const* args) {
     std::string key;
     std::string value;
-    if (!str_item(args[0], "key", key) || !str_item(args[1], "value", value)) return nullptr;
+    if (!str_arg(args[0], "key", key) || !str_arg(args[1], "value", value)) return nullptr;
     m.attributes.insert_or_assign(std::move(key), std::move(value));
     Py_RETURN_NONE;
 }
 
 PyObject* remove_attribute(RecordMetadata& m, PyObject* const* args) {
     std::string key;
-    if (!str_item(args[0], "key", key)) return nullptr;
-    const auto it = m.attributes.find(key);
-    if (it == m.attributes.end()) Py_RETURN_NONE;
-    PyObject* removed = to_py_str(it->second);
-    if (removed) m.attributes.erase(it);
-    return removed;
+    if (!str_arg(args[0], "key", key)) return nullptr;
+    return pop_entry(m.attributes, key, to_py_str);
 }
 
 PyObject* clear_attributes(RecordMetadata& m) {
@@ -222,13 +210,11 @@ constexpr korvan::py::Attributes getset = attribute_table<RM,
 
 PyObject* record_metadata_to_object(const RecordMetadata& metadata) { return wrap<RM>(metadata); }
 
-const ClassDefinition RM::definition = define<RM>({
-    .constructor = constructor<RM, "(event=None, site=None, black_player=None, white_player=None, game_name=None, "
+const ClassDefinition RM::definition = simple_class<RM, record_metadata_repr>(
+    constructor<RM, "(event=None, site=None, black_player=None, white_player=None, game_name=None, "
         "game_type=None, time_control=None, black_time_control=None, white_time_control=None, max_moves=None, "
         "impasse_rule=None, start_date=None, end_date=None, updated_date=None, comment=None, attributes=None)", record_metadata_init>,
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<RM, record_metadata_repr>,
-});
+    getset,
+    methods);
 
 }  // namespace korvan::py

@@ -5,6 +5,7 @@
 #include "support/convert.h"
 #include "records/metadata_dict.h"
 #include "records/record_groups.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -15,15 +16,7 @@ using RC = RecordClass;
 bool strict_arg(PyObject* obj, bool& out) {
     out = false;
     if (!obj) return true;
-    if (extract_bool(obj, out, "bool")) return true;
-    argument_error("strict");
-    return false;
-}
-
-bool text_arg(PyObject* obj, const char* name, std::string_view& out) {
-    if (extract_str(obj, out)) return true;
-    argument_error(name);
-    return false;
+    return named_arg(extract_bool(obj, out, "bool"), "strict");
 }
 
 // The record is held exclusively for the whole call: a patch whose conversion reaches
@@ -51,14 +44,14 @@ PyObject* update_metadata(Record& r, PyObject* const* args) {
 PyObject* set_metadata_attribute(Record& r, PyObject* const* args) {
     std::string_view key;
     std::string_view value;
-    if (!text_arg(args[0], "key", key) || !text_arg(args[1], "value", value)) return nullptr;
+    if (!str_arg(args[0], "key", key) || !str_arg(args[1], "value", value)) return nullptr;
     r.metadata.attributes.insert_or_assign(std::string(key), std::string(value));
     Py_RETURN_NONE;
 }
 
 PyObject* remove_metadata_attribute(Record& r, PyObject* const* args) {
     std::string_view key;
-    if (!text_arg(args[0], "key", key)) return nullptr;
+    if (!str_arg(args[0], "key", key)) return nullptr;
     const auto it = r.metadata.attributes.find(key);
     if (it == r.metadata.attributes.end()) Py_RETURN_NONE;
     PyObject* removed = to_py_str(it->second);
@@ -71,14 +64,12 @@ PyObject* clear_metadata_attributes(Record& r) {
     Py_RETURN_NONE;
 }
 
-constexpr Methods METADATA_METHODS = method_table<RC,
+}  // namespace
+
+constexpr Methods RECORD_METADATA_UPDATE_METHODS = method_table<RC,
     Method<"update_metadata(patch, *, strict=False)", update_metadata, Access::Exclusive>,
     Method<"set_metadata_attribute(key, value)", set_metadata_attribute, Access::Exclusive>,
     Method<"remove_metadata_attribute(key)", remove_metadata_attribute, Access::Exclusive>,
     Method<"clear_metadata_attributes()", clear_metadata_attributes, Access::Exclusive>>;
-
-}  // namespace
-
-Methods record_metadata_update_methods() { return METADATA_METHODS; }
 
 }  // namespace korvan::py

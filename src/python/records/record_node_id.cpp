@@ -14,7 +14,7 @@ using Id = RecordNodeIdClass;
 
 bool id_init(PyObject* const* args, std::uint32_t& out) {
     std::uint64_t raw = 0;
-    if (!node_index_arg(args[0], "raw", raw)) return false;
+    if (!int_arg(args[0], "raw", raw)) return false;
     if (raw > 4'294'967'294ull) {
         PyErr_SetString(PyExc_IndexError, "node_id out of range");
         return false;

@@ -5,6 +5,7 @@
 #include "support/convert.h"
 #include "records/record_args.h"
 #include "records/record_groups.h"
+#include "support/lists.h"
 
 namespace korvan::py {
 
@@ -28,15 +29,10 @@ bool store_initial_comment(Record& r, std::optional<std::string>& comment) {
 
 PyObject* moves(const Record& r) {
     const std::vector<RecordNodeId> ids = record_main_line_ids(r);
-    Ref list(PyList_New(static_cast<Py_ssize_t>(ids.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        const RecordNode& n = record_node(r, ids[i]);
-        PyObject* entry = wrap<MoveEntryClass>(MoveEntry{n.move, n.annotations});
-        if (!entry) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), entry);
-    }
-    return list.release();
+    return list_of(ids, [&](RecordNodeId id) {
+        const RecordNode& n = record_node(r, id);
+        return wrap<MoveEntryClass>(MoveEntry{n.move, n.annotations});
+    });
 }
 
 PyObject* metadata(const Record& r) { return wrap<RecordMetadataClass>(r.metadata); }
@@ -97,7 +93,9 @@ bool store_main_terminal(Record& r, std::optional<SpecialMoveEntry>& entry) {
 
 PyObject* move_count(const Record& r) { return PyLong_FromSize_t(record_move_count(r)); }
 
-constexpr Attributes PROPERTIES = attribute_table<RC,
+}  // namespace
+
+constexpr Attributes RECORD_PROPERTIES = attribute_table<RC,
     Attribute<"init_position_sfen", init_position_sfen>,
     Attribute<"initial_comment", initial_comment, Converted<convert_initial_comment, store_initial_comment>>,
     Attribute<"moves", moves>,
@@ -113,9 +111,5 @@ constexpr Attributes PROPERTIES = attribute_table<RC,
     Attribute<"end_comment", end_comment>,
     Attribute<"main_terminal", main_terminal, Converted<convert_main_terminal, store_main_terminal>>,
     Attribute<"move_count", move_count>>;
-
-}  // namespace
-
-Attributes record_property_getset() { return PROPERTIES; }
 
 }  // namespace korvan::py

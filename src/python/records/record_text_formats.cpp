@@ -15,6 +15,7 @@
 #include "core/records/formats/kif/kif_reader.h"
 #include "core/records/formats/kif/kif_writer.h"
 #include "core/records/formats/kif/ki2_writer.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -62,7 +63,7 @@ PyObject* parsed(const Format& f, std::string_view text) {
 template <const Format& F>
 PyObject* from_str(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) return argument_error("text"), nullptr;
+    if (!str_arg(args[0], "text", text)) return nullptr;
     return parsed(F, text);
 }
 
@@ -92,7 +93,9 @@ PyObject* write_file(const Record& r, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
-constexpr Methods TEXT_METHODS = method_table<RC,
+}  // namespace
+
+constexpr Methods RECORD_TEXT_METHODS = method_table<RC,
     ClassMethod<"from_kif_str(text)", from_str<KIF>>,
     ClassMethod<"from_ki2_str(text)", from_str<KI2>>,
     ClassMethod<"from_csa_str(text)", from_str<CSA>>,
@@ -109,9 +112,5 @@ constexpr Methods TEXT_METHODS = method_table<RC,
     Method<"write_ki2(path, encoding='shift_jis')", write_file<KI2>>,
     Method<"write_csa(path, encoding='shift_jis')", write_file<CSA>>,
     Method<"write_jkf(path, encoding='utf-8')", write_file<JKF>>>;
-
-}  // namespace
-
-Methods record_text_methods() { return TEXT_METHODS; }
 
 }  // namespace korvan::py

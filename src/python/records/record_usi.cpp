@@ -10,6 +10,7 @@
 #include "records/record_args.h"
 #include "records/record_groups.h"
 #include "core/records/usi_reader.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -25,17 +26,12 @@ PyObject* raise_usi_error(const UsiPositionError& e) {
 bool flag_arg(PyObject* obj, const char* name, bool& out) {
     out = false;
     if (!obj) return true;
-    if (extract_bool(obj, out, "bool")) return true;
-    argument_error(name);
-    return false;
+    return named_arg(extract_bool(obj, out, "bool"), name);
 }
 
 PyObject* from_usi_position(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("position");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "position", text)) return nullptr;
     bool allow = false;
     if (!flag_arg(args[1], "allow_special_tokens", allow)) return nullptr;
     auto record = record_from_usi_position(text, allow);
@@ -82,8 +78,7 @@ bool per_move_list(PyObject* obj, const char* name, std::vector<std::optional<T>
     if (!obj || obj == Py_None) return true;
     out.reserve(length_hint(obj));
     const bool ok = for_each_sequence_item(obj, [&](PyObject* item) { return list_item(item, out.emplace_back()); });
-    if (!ok) argument_error(name);
-    return ok;
+    return named_arg(ok, name);
 }
 
 bool usi_moves_arg(PyObject* obj, std::vector<std::string_view>& out, std::vector<Ref>& keep) {
@@ -94,8 +89,7 @@ bool usi_moves_arg(PyObject* obj, std::vector<std::string_view>& out, std::vecto
         keep.emplace_back(Py_NewRef(item));
         return true;
     });
-    if (!ok) argument_error("usi_moves");
-    return ok;
+    return named_arg(ok, "usi_moves");
 }
 
 template <class T>
@@ -105,7 +99,7 @@ const std::optional<T>* at(const std::vector<std::optional<T>>& list, std::size_
 
 PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
     std::string_view init;
-    if (!extract_str(args[0], init)) return argument_error("init_position_sfen"), nullptr;
+    if (!str_arg(args[0], "init_position_sfen", init)) return nullptr;
     std::vector<std::string_view> usi;
     std::vector<Ref> keep;
     if (!usi_moves_arg(args[1], usi, keep)) return nullptr;
@@ -159,15 +153,13 @@ PyObject* from_usi_main_line(PyTypeObject*, PyObject* const* args) {
     return wrap<RC>(std::move(*record));
 }
 
-constexpr Methods USI_METHODS = method_table<RC,
+}  // namespace
+
+constexpr Methods RECORD_USI_METHODS = method_table<RC,
     ClassMethod<"from_usi_position(position, *, allow_special_tokens=False)", from_usi_position>,
     Method<"to_usi_position(*, include_special_tokens=False)", to_usi_position>,
     ClassMethod<"from_usi_main_line(init_position_sfen, usi_moves, result=None, move_times_ms=None, evals=None, "
         "nodes=None, depths=None, seldepths=None, wall_times_ms=None, latency_deltas_ms=None, metadata=None, "
         "initial_comment=None)", from_usi_main_line>>;
-
-}  // namespace
-
-Methods record_usi_methods() { return USI_METHODS; }
 
 }  // namespace korvan::py

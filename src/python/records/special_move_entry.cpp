@@ -4,6 +4,8 @@
 #include "board/board_tags.h"
 #include "support/convert.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -50,10 +52,7 @@ SpecialMoveEntry make_entry(SpecialMoveKind kind, GameResult result, std::string
 // the arguments convert in the order kind, unknown_name, comment, time_ms, raw, result.
 bool special_move_entry_init(PyObject* const* args, SpecialMoveEntry& out) {
     std::string_view kind_text;
-    if (!extract_str(args[0], kind_text)) {
-        argument_error("kind");
-        return false;
-    }
+    if (!str_arg(args[0], "kind", kind_text)) return false;
     std::optional<std::string> unknown_name;
     EntryFields fields;
     GameResult result = INVALID;
@@ -125,12 +124,10 @@ constexpr Attributes getset = attribute_table<SE,
 
 PyObject* special_move_entry_to_object(const SpecialMoveEntry& entry) { return wrap<SE>(entry); }
 
-const ClassDefinition SE::definition = define<SE>({
-    .constructor = constructor<SE, "(kind, result, unknown_name=None, comment=None, time_ms=None, "
+const ClassDefinition SE::definition = simple_class<SE, special_move_entry_repr>(
+    constructor<SE, "(kind, result, unknown_name=None, comment=None, time_ms=None, "
         "raw=None)", special_move_entry_init>,
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<SE, special_move_entry_repr>,
-});
+    getset,
+    methods);
 
 }  // namespace korvan::py

@@ -5,6 +5,8 @@
 #include "support/convert.h"
 #include "core/records/time_text.h"
 #include "records/value_forms.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -14,25 +16,14 @@ using TC = TimeControlClass;
 
 constexpr const char* INVALID_SPEC = "invalid time control spec";
 
-bool seconds_arg(PyObject* obj, const char* name, std::uint32_t& out) {
-    if (extract_int(obj, out)) return true;
-    argument_error(name);
-    return false;
-}
-
 // TimeControl(base_seconds, byoyomi_seconds, increment_seconds)
 bool time_control_init(PyObject* const* args, TimeControl& out) {
-    return seconds_arg(args[0], "base_seconds", out.base_seconds) &&
-           seconds_arg(args[1], "byoyomi_seconds", out.byoyomi_seconds) &&
-           seconds_arg(args[2], "increment_seconds", out.increment_seconds);
+    return int_arg(args[0], "base_seconds", out.base_seconds) &&
+           int_arg(args[1], "byoyomi_seconds", out.byoyomi_seconds) &&
+           int_arg(args[2], "increment_seconds", out.increment_seconds);
 }
 
-bool spec_arg(PyObject* obj, TimeControl& out) {
-    std::string_view text;
-    if (!extract_str(obj, text)) {
-        argument_error("spec");
-        return false;
-    }
+bool spec_from_text(std::string_view text, TimeControl& out) {
     const auto tc = time_control_parse_spec(text);
     if (!tc) {
         PyErr_SetString(PyExc_ValueError, INVALID_SPEC);
@@ -40,6 +31,11 @@ bool spec_arg(PyObject* obj, TimeControl& out) {
     }
     out = *tc;
     return true;
+}
+
+bool spec_arg(PyObject* obj, TimeControl& out) {
+    std::string_view text;
+    return str_arg(obj, "spec", text) && spec_from_text(text, out);
 }
 
 // Always a plain TimeControl, also when called on a subclass.
@@ -107,13 +103,8 @@ bool time_control_from_object(PyObject* obj, std::optional<TimeControl>& out) {
     if (raised) return false;
     if (PyUnicode_Check(obj)) {
         std::string_view text;
-        if (!extract_str(obj, text)) return false;
-        const auto parsed = time_control_parse_spec(text);
-        if (!parsed) {
-            PyErr_SetString(PyExc_ValueError, INVALID_SPEC);
-            return false;
-        }
-        out = *parsed;
+        if (!extract_str(obj, text) || !spec_from_text(text, tc)) return false;
+        out = tc;
         return true;
     }
     if (PyDict_Check(obj)) {
@@ -139,11 +130,9 @@ PyObject* time_control_to_dict(const TimeControl& tc) {
     return dict.release();
 }
 
-const ClassDefinition TC::definition = define<TC>({
-    .constructor = constructor<TC, "(base_seconds, byoyomi_seconds, increment_seconds)", time_control_init>,
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<TC, time_control_repr>,
-});
+const ClassDefinition TC::definition = simple_class<TC, time_control_repr>(
+    constructor<TC, "(base_seconds, byoyomi_seconds, increment_seconds)", time_control_init>,
+    getset,
+    methods);
 
 }  // namespace korvan::py

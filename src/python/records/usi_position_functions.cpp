@@ -7,6 +7,9 @@
 #include "core/board/position/parser.h"
 #include "core/board/notation/usi_position.h"
 #include "core/util/text.h"
+#include "support/lists.h"
+#include "support/simple_classes.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -16,10 +19,7 @@ using PC = UsiPositionPartsClass;
 
 bool parse_command(PyObject* arg, UsiPositionResult& out) {
     std::string_view text;
-    if (!extract_str(arg, text)) {
-        argument_error("position");
-        return false;
-    }
+    if (!str_arg(arg, "position", text)) return false;
     auto parsed = parse_usi_position_command(text);
     if (!parsed) {
         raise_value_error(parsed.error());
@@ -43,10 +43,7 @@ PyObject* parse_usi_position_parts(PyObject* const* args) {
 
 PyObject* normalize_usi_position(PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("position");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "position", text)) return nullptr;
     const std::string_view trimmed = trim_whitespace(text);
     if (trimmed.empty()) return to_py_str("startpos");
     bool has_moves = false;
@@ -65,25 +62,11 @@ PyObject* initial_sfen(const UsiParts& p) { return to_py_str(p.initial_sfen); }
 PyObject* final_sfen(const UsiParts& p) { return to_py_str(p.final_sfen); }
 
 PyObject* moves(const UsiParts& p) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < p.moves.size(); ++i) {
-        PyObject* m = wrap<MoveClass>(p.moves[i]);
-        if (!m) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), m);
-    }
-    return list.release();
+    return list_of<MoveClass>(p.moves);
 }
 
 PyObject* move_usi(const UsiParts& p) {
-    Ref list(PyList_New(static_cast<Py_ssize_t>(p.moves.size())));
-    if (!list) return nullptr;
-    for (std::size_t i = 0; i < p.moves.size(); ++i) {
-        PyObject* s = message_str(move_display_usi(p.moves[i]));
-        if (!s) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), s);
-    }
-    return list.release();
+    return list_of(p.moves, [](Move m) { return message_str(move_display_usi(m)); });
 }
 
 PyObject* to_dict(const UsiParts& p) {
@@ -119,11 +102,6 @@ constexpr Methods USI_POSITION_FUNCTIONS = function_table<
     Function<"parse_usi_position_parts(position)", parse_usi_position_parts>,
     Function<"normalize_usi_position(position)", normalize_usi_position>>;
 
-const ClassDefinition PC::definition = define<PC>({
-    .doc = "",
-    .methods = {methods},
-    .attributes = {getset},
-    .repr = slot<PC, parts_repr>,
-});
+const ClassDefinition PC::definition = simple_class<PC, parts_repr>("", getset, methods);
 
 }  // namespace korvan::py

@@ -3,6 +3,7 @@
 #include "records/value_forms.h"
 
 #include "support/convert.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
 
@@ -18,10 +19,7 @@ bool time_ms_from_object(PyObject* obj, const char* name, std::optional<Duration
         return true;
     }
     std::uint32_t ms = 0;
-    if (!extract_int(obj, ms)) {
-        argument_error(name);
-        return false;
-    }
+    if (!int_arg(obj, name, ms)) return false;
     out = Duration::from_ms(ms);
     return true;
 }

@@ -15,8 +15,37 @@
 #include "records/record_tags.h"
 #include "support/integers.h"
 #include "records/record_args.h"
+#include "support/typed_args.h"
 
 namespace korvan::py {
+
+// --- Objects or dicts ------------------------------------------------------------------
+
+// An object of the class C, copied, or a dict read by `from_dict()`; anything else is a
+// TypeError with the text `not_dict`.
+template <class C, class FromDict>
+bool object_or_dict(PyObject* obj, const char* not_dict, typename C::Value& out, FromDict from_dict) {
+    bool raised = false;
+    if (extract<C>(obj, out, raised)) return true;
+    if (raised) return false;
+    if (!PyDict_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, not_dict);
+        return false;
+    }
+    return from_dict();
+}
+
+// Takes the key's entry out of a map (the extras, the metadata attributes) and returns
+// its value as `to_object` makes it: None when the key is absent; the entry stays when
+// the object cannot be made.
+template <class Map, class Key, class ToObject>
+PyObject* pop_entry(Map& map, const Key& key, ToObject to_object) {
+    const auto it = map.find(key);
+    if (it == map.end()) Py_RETURN_NONE;
+    PyObject* removed = to_object(it->second);
+    if (removed) map.erase(it);
+    return removed;
+}
 
 // --- Times and numbers (texts: optional_str_arg and optional_str_to_py, record_args.h) --
 
@@ -39,10 +68,7 @@ bool optional_int_from_object(PyObject* obj, const char* name, std::optional<T>&
         return true;
     }
     T value{};
-    if (!extract_int(obj, value)) {
-        argument_error(name);
-        return false;
-    }
+    if (!int_arg(obj, name, value)) return false;
     out = value;
     return true;
 }

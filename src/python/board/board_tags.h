@@ -15,27 +15,14 @@ namespace korvan::py {
 
 // Editable position descriptions, the findings of validation and board pictures:
 // compared by value (the first three) or not at all (Svg), never hashed.
-struct PositionStateClass : ValueClass<PositionStateClass, PositionState> {
-    static constexpr const char* name = "PositionState";
-    static const ClassDefinition definition;
-};
-struct ValidationIssueClass : ValueClass<ValidationIssueClass, ValidationIssue> {
-    static constexpr const char* name = "ValidationIssue";
-    static const ClassDefinition definition;
-};
-struct ValidationReportClass : ValueClass<ValidationReportClass, std::vector<ValidationIssue>> {
-    static constexpr const char* name = "ValidationReport";
-    static const ClassDefinition definition;
-};
-struct SvgClass : ValueClass<SvgClass, std::string> {
-    static constexpr const char* name = "Svg";
-    static const ClassDefinition definition;
-};
+struct PositionStateClass : ClassTag<"PositionState", PositionState> { static const ClassDefinition definition; };
+struct ValidationIssueClass : ClassTag<"ValidationIssue", ValidationIssue> { static const ClassDefinition definition; };
+struct ValidationReportClass : ClassTag<"ValidationReport", std::vector<ValidationIssue>> { static const ClassDefinition definition; };
+struct SvgClass : ClassTag<"Svg", std::string> { static const ClassDefinition definition; };
 
 // A Board owns one position with its history and belongs to the thread that made it.
-struct BoardClass : ValueClass<BoardClass, Position> {
+struct BoardClass : ClassTag<"Board", Position> {
     using Binding = ThreadBound;
-    static constexpr const char* name = "Board";
     static const ClassDefinition definition;
     static constexpr const char* thread_name = "korvan::PyBoard";
 };

@@ -15,31 +15,13 @@
 namespace korvan::py {
 
 // Immutable: there is no constructor, and no method takes a key exclusively.
-struct BookKeyClass : ValueClass<BookKeyClass, BookKey> {
-    static constexpr const char* name = "BookKey";
-    static const ClassDefinition definition;
-};
+struct BookKeyClass : ClassTag<"BookKey", BookKey> { static const ClassDefinition definition; };
 // Compared and hashed by identity only.
-struct BookMoveClass : ValueClass<BookMoveClass, BookMove> {
-    static constexpr const char* name = "BookMove";
-    static const ClassDefinition definition;
-};
-struct BookEntryClass : ValueClass<BookEntryClass, BookEntry> {
-    static constexpr const char* name = "BookEntry";
-    static const ClassDefinition definition;
-};
-struct MemoryBookClass : ValueClass<MemoryBookClass, MemoryBook> {
-    static constexpr const char* name = "MemoryBook";
-    static const ClassDefinition definition;
-};
-struct StaticBookClass : ValueClass<StaticBookClass, StaticBook> {
-    static constexpr const char* name = "StaticBook";
-    static const ClassDefinition definition;
-};
-struct BookBuilderClass : ValueClass<BookBuilderClass, BookBuilder> {
-    static constexpr const char* name = "BookBuilder";
-    static const ClassDefinition definition;
-};
+struct BookMoveClass : ClassTag<"BookMove", BookMove> { static const ClassDefinition definition; };
+struct BookEntryClass : ClassTag<"BookEntry", BookEntry> { static const ClassDefinition definition; };
+struct MemoryBookClass : ClassTag<"MemoryBook", MemoryBook> { static const ClassDefinition definition; };
+struct StaticBookClass : ClassTag<"StaticBook", StaticBook> { static const ClassDefinition definition; };
+struct BookBuilderClass : ClassTag<"BookBuilder", BookBuilder> { static const ClassDefinition definition; };
 
 // Module functions: book_key_from_position, book_key_after, book_builder_from_game_record.
 extern const Methods BOOK_FUNCTIONS;

@@ -8,29 +8,11 @@
 
 namespace korvan::py {
 
-struct SbkDiagnosticsClass : ValueClass<SbkDiagnosticsClass, SbkDiagnostics> {
-    static constexpr const char* name = "SbkDiagnostics";
-    static const ClassDefinition definition;
-};
-struct SbkOpenProgressClass : ValueClass<SbkOpenProgressClass, SbkOpenProgress> {
-    static constexpr const char* name = "SbkOpenProgress";
-    static const ClassDefinition definition;
-};
-struct SbkEvalClass : ValueClass<SbkEvalClass, SbkEval> {
-    static constexpr const char* name = "SbkEval";
-    static const ClassDefinition definition;
-};
-struct SbkMoveClass : ValueClass<SbkMoveClass, SbkMove> {
-    static constexpr const char* name = "SbkMove";
-    static const ClassDefinition definition;
-};
-struct SbkEntryClass : ValueClass<SbkEntryClass, SbkEntry> {
-    static constexpr const char* name = "SbkEntry";
-    static const ClassDefinition definition;
-};
-struct SbkBookClass : ValueClass<SbkBookClass, SbkBook> {
-    static constexpr const char* name = "SbkBook";
-    static const ClassDefinition definition;
-};
+struct SbkDiagnosticsClass : ClassTag<"SbkDiagnostics", SbkDiagnostics> { static const ClassDefinition definition; };
+struct SbkOpenProgressClass : ClassTag<"SbkOpenProgress", SbkOpenProgress> { static const ClassDefinition definition; };
+struct SbkEvalClass : ClassTag<"SbkEval", SbkEval> { static const ClassDefinition definition; };
+struct SbkMoveClass : ClassTag<"SbkMove", SbkMove> { static const ClassDefinition definition; };
+struct SbkEntryClass : ClassTag<"SbkEntry", SbkEntry> { static const ClassDefinition definition; };
+struct SbkBookClass : ClassTag<"SbkBook", SbkBook> { static const ClassDefinition definition; };
 
 }  // namespace korvan::py

@@ -8,21 +8,9 @@
 
 namespace korvan::py {
 
-struct YaneuraOuBookDiagnosticsClass : ValueClass<YaneuraOuBookDiagnosticsClass, YaneuraOuOrdering> {
-    static constexpr const char* name = "YaneuraOuBookDiagnostics";
-    static const ClassDefinition definition;
-};
-struct YaneuraOuBookMoveClass : ValueClass<YaneuraOuBookMoveClass, YaneuraOuMove> {
-    static constexpr const char* name = "YaneuraOuBookMove";
-    static const ClassDefinition definition;
-};
-struct YaneuraOuBookEntryClass : ValueClass<YaneuraOuBookEntryClass, YaneuraOuEntry> {
-    static constexpr const char* name = "YaneuraOuBookEntry";
-    static const ClassDefinition definition;
-};
-struct YaneuraOuBookClass : ValueClass<YaneuraOuBookClass, YaneuraOuBook> {
-    static constexpr const char* name = "YaneuraOuBook";
-    static const ClassDefinition definition;
-};
+struct YaneuraOuBookDiagnosticsClass : ClassTag<"YaneuraOuBookDiagnostics", YaneuraOuOrdering> { static const ClassDefinition definition; };
+struct YaneuraOuBookMoveClass : ClassTag<"YaneuraOuBookMove", YaneuraOuMove> { static const ClassDefinition definition; };
+struct YaneuraOuBookEntryClass : ClassTag<"YaneuraOuBookEntry", YaneuraOuEntry> { static const ClassDefinition definition; };
+struct YaneuraOuBookClass : ClassTag<"YaneuraOuBook", YaneuraOuBook> { static const ClassDefinition definition; };
 
 }  // namespace korvan::py

@@ -7,18 +7,9 @@
 
 namespace korvan::py {
 
-struct SazPolicyEntryClass : ValueClass<SazPolicyEntryClass, SazPolicyEntry> {
-    static constexpr const char* name = "SazPolicyEntry";
-    static const ClassDefinition definition;
-};
-struct SazMoveClass : ValueClass<SazMoveClass, SazMove> {
-    static constexpr const char* name = "SazMove";
-    static const ClassDefinition definition;
-};
-struct SazGameClass : ValueClass<SazGameClass, SazGame> {
-    static constexpr const char* name = "SazGame";
-    static const ClassDefinition definition;
-};
+struct SazPolicyEntryClass : ClassTag<"SazPolicyEntry", SazPolicyEntry> { static const ClassDefinition definition; };
+struct SazMoveClass : ClassTag<"SazMove", SazMove> { static const ClassDefinition definition; };
+struct SazGameClass : ClassTag<"SazGame", SazGame> { static const ClassDefinition definition; };
 
 // Module functions: the pack and sbinpack readers and writers; the sazpack ones.
 extern const Methods PACK_FUNCTIONS;

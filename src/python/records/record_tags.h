@@ -17,26 +17,11 @@
 
 namespace korvan::py {
 
-struct EngineInfoClass : ValueClass<EngineInfoClass, EngineInfo> {
-    static constexpr const char* name = "EngineInfo";
-    static const ClassDefinition definition;
-};
-struct MoveEntryClass : ValueClass<MoveEntryClass, MoveEntry> {
-    static constexpr const char* name = "MoveEntry";
-    static const ClassDefinition definition;
-};
-struct SpecialMoveEntryClass : ValueClass<SpecialMoveEntryClass, SpecialMoveEntry> {
-    static constexpr const char* name = "SpecialMoveEntry";
-    static const ClassDefinition definition;
-};
-struct TimeControlClass : ValueClass<TimeControlClass, TimeControl> {
-    static constexpr const char* name = "TimeControl";
-    static const ClassDefinition definition;
-};
-struct RecordMetadataClass : ValueClass<RecordMetadataClass, RecordMetadata> {
-    static constexpr const char* name = "RecordMetadata";
-    static const ClassDefinition definition;
-};
+struct EngineInfoClass : ClassTag<"EngineInfo", EngineInfo> { static const ClassDefinition definition; };
+struct MoveEntryClass : ClassTag<"MoveEntry", MoveEntry> { static const ClassDefinition definition; };
+struct SpecialMoveEntryClass : ClassTag<"SpecialMoveEntry", SpecialMoveEntry> { static const ClassDefinition definition; };
+struct TimeControlClass : ClassTag<"TimeControl", TimeControl> { static const ClassDefinition definition; };
+struct RecordMetadataClass : ClassTag<"RecordMetadata", RecordMetadata> { static const ClassDefinition definition; };
 
 // How a record's main line ends, copied out of the record.
 struct GameResultSummary {
@@ -46,35 +31,17 @@ struct GameResultSummary {
     std::optional<std::uint32_t> end_time_ms;
     std::optional<std::string> end_comment;
 };
-struct GameResultInfoClass : ValueClass<GameResultInfoClass, GameResultSummary> {
-    static constexpr const char* name = "GameResultInfo";
-    static const ClassDefinition definition;
-};
+struct GameResultInfoClass : ClassTag<"GameResultInfo", GameResultSummary> { static const ClassDefinition definition; };
 
 // The core id (from 1); Python sees id - 1.
-struct RecordNodeIdClass : ValueClass<RecordNodeIdClass, std::uint32_t> {
-    static constexpr const char* name = "RecordNodeId";
-    static const ClassDefinition definition;
-};
-struct RecordEntryClass : ValueClass<RecordEntryClass, std::variant<MoveEntry, SpecialMoveEntry>> {
-    static constexpr const char* name = "RecordEntry";
-    static const ClassDefinition definition;
-};
-struct RecordClass : ValueClass<RecordClass, Record> {
-    static constexpr const char* name = "Record";
-    static const ClassDefinition definition;
-};
+struct RecordNodeIdClass : ClassTag<"RecordNodeId", std::uint32_t> { static const ClassDefinition definition; };
+struct RecordEntryClass : ClassTag<"RecordEntry", std::variant<MoveEntry, SpecialMoveEntry>> { static const ClassDefinition definition; };
+struct RecordClass : ClassTag<"Record", Record> { static const ClassDefinition definition; };
 // Empty once the record has been moved out of the cursor.
-struct RecordEditorClass : ValueClass<RecordEditorClass, std::optional<RecordEditor>> {
-    static constexpr const char* name = "RecordEditor";
-    static const ClassDefinition definition;
-};
+struct RecordEditorClass : ClassTag<"RecordEditor", std::optional<RecordEditor>> { static const ClassDefinition definition; };
 
 // A namespace of str constants: it has no instances.
-struct RecordMetadataKeyClass : ValueClass<RecordMetadataKeyClass, RecordMetadataKey> {
-    static constexpr const char* name = "RecordMetadataKey";
-    static const ClassDefinition definition;
-};
+struct RecordMetadataKeyClass : ClassTag<"RecordMetadataKey", RecordMetadataKey> { static const ClassDefinition definition; };
 
 // What parse_usi_position_parts found: the start, the moves and the position reached.
 struct UsiParts {
@@ -82,10 +49,7 @@ struct UsiParts {
     std::vector<Move> moves;
     std::string final_sfen;
 };
-struct UsiPositionPartsClass : ValueClass<UsiPositionPartsClass, UsiParts> {
-    static constexpr const char* name = "UsiPositionParts";
-    static const ClassDefinition definition;
-};
+struct UsiPositionPartsClass : ClassTag<"UsiPositionParts", UsiParts> { static const ClassDefinition definition; };
 
 // Module functions: parse_usi_position, parse_usi_position_parts, normalize_usi_position.
 extern const Methods USI_POSITION_FUNCTIONS;

@@ -35,36 +35,35 @@ private:
 
 // Guards hold a borrow for their scope; a guard that could not borrow has raised
 // RuntimeError and tests false.
-class SharedBorrow {
+template <bool Exclusive>
+class BorrowGuard {
 public:
-    explicit SharedBorrow(BorrowFlag& flag) : flag_(flag.try_shared() ? &flag : nullptr) {
-        if (!flag_) PyErr_SetString(PyExc_RuntimeError, "Already mutably borrowed");
+    explicit BorrowGuard(BorrowFlag& flag) : flag_(take(flag) ? &flag : nullptr) {
+        if (!flag_) PyErr_SetString(PyExc_RuntimeError, Exclusive ? "Already borrowed" : "Already mutably borrowed");
     }
-    SharedBorrow(const SharedBorrow&) = delete;
-    SharedBorrow& operator=(const SharedBorrow&) = delete;
-    ~SharedBorrow() {
-        if (flag_) flag_->release_shared();
+    BorrowGuard(const BorrowGuard&) = delete;
+    BorrowGuard& operator=(const BorrowGuard&) = delete;
+    ~BorrowGuard() {
+        if (!flag_) return;
+        if constexpr (Exclusive)
+            flag_->release_exclusive();
+        else
+            flag_->release_shared();
     }
     explicit operator bool() const { return flag_ != nullptr; }
 
 private:
+    static bool take(BorrowFlag& flag) {
+        if constexpr (Exclusive)
+            return flag.try_exclusive();
+        else
+            return flag.try_shared();
+    }
+
     BorrowFlag* flag_;
 };
 
-class ExclusiveBorrow {
-public:
-    explicit ExclusiveBorrow(BorrowFlag& flag) : flag_(flag.try_exclusive() ? &flag : nullptr) {
-        if (!flag_) PyErr_SetString(PyExc_RuntimeError, "Already borrowed");
-    }
-    ExclusiveBorrow(const ExclusiveBorrow&) = delete;
-    ExclusiveBorrow& operator=(const ExclusiveBorrow&) = delete;
-    ~ExclusiveBorrow() {
-        if (flag_) flag_->release_exclusive();
-    }
-    explicit operator bool() const { return flag_ != nullptr; }
-
-private:
-    BorrowFlag* flag_;
-};
+using SharedBorrow = BorrowGuard<false>;
+using ExclusiveBorrow = BorrowGuard<true>;
 
 }  // namespace korvan::py

@@ -49,6 +49,15 @@ struct ClassDefinition {
     ClassBody body;
 };
 
+// A class tag names the Python class and the core value it wraps (the name makes each
+// tag, and so its type pointer, its own); the tag's struct declares the definition its
+// binding file gives:
+//     struct SbkEvalClass : ClassTag<"SbkEval", SbkEval> { static const ClassDefinition definition; };
+template <Text Name, class V>
+struct ClassTag : ValueClass<ClassTag<Name, V>, V> {
+    static constexpr const char* name = Name.chars;
+};
+
 template <class C>
 constexpr ClassDefinition define(const ClassBody& body) {
     return {C::name, &C::type, static_cast<int>(sizeof(Object<C>)), &dealloc<C>, body};

@@ -4,12 +4,8 @@
 // out as {PyObject_HEAD; borrow flag; owner; value}: the class tag names the wrapped
 // core value, its thread binding and its definition.
 //
-// A class tag looks like
-//     struct MoveClass : ValueClass<MoveClass, Move> {
-//         static constexpr const char* name = "Move";
-//         static const ClassDefinition definition;
-//     };
-// A tag may declare `using Binding = ThreadBound;` and `thread_name` (the name its
+// A class tag (ClassTag, support/class_definition.h) names the class, the value and the
+// definition. A tag may declare `using Binding = ThreadBound;` and `thread_name` (the name its
 // thread messages use) to tie each object to the thread that created it: every call
 // from another thread then raises PanicException, and an object released on another
 // thread is reported as unraisable and leaked rather than destroyed there.
@@ -262,10 +258,10 @@ PyObject* getter(PyObject* self, void*) {
     return slot<C, Fn>(self);
 }
 
-// Writable attributes: `Fn(value, arg)` converts and stores under an exclusive borrow,
-// returning false with an exception set. Deleting the attribute is refused.
-template <class C, auto Fn>
-int setter(PyObject* self, PyObject* arg, void*) {
+// What both setters do first: deleting the attribute is refused and the thread
+// checked; then `store(obj)` writes, returning -1 with an exception set on failure.
+template <class C, class Store>
+int set_attribute(PyObject* self, PyObject* arg, Store&& store) {
     return boundary<int>(-1, [&]() -> int {
         if (!arg) {
             PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
@@ -273,6 +269,15 @@ int setter(PyObject* self, PyObject* arg, void*) {
         }
         Object<C>* obj = object_of<C>(self);
         if (!check_thread(obj)) return -1;
+        return store(obj);
+    });
+}
+
+// Writable attributes: `Fn(value, arg)` converts and stores under an exclusive borrow,
+// returning false with an exception set.
+template <class C, auto Fn>
+int setter(PyObject* self, PyObject* arg, void*) {
+    return set_attribute<C>(self, arg, [&](Object<C>* obj) -> int {
         ExclusiveBorrow guard(obj->borrow);
         if (!guard) return -1;
         return Fn(obj->value, arg) ? 0 : -1;
@@ -287,13 +292,7 @@ int setter(PyObject* self, PyObject* arg, void*) {
 // A Store that returns bool may still refuse the value (false, with an exception set).
 template <class C, class T, bool (*Convert)(PyObject*, T&), auto Store>
 int converted_setter(PyObject* self, PyObject* arg, void*) {
-    return boundary<int>(-1, [&]() -> int {
-        if (!arg) {
-            PyErr_SetString(PyExc_AttributeError, "can't delete attribute");
-            return -1;
-        }
-        Object<C>* obj = object_of<C>(self);
-        if (!check_thread(obj)) return -1;
+    return set_attribute<C>(self, arg, [&](Object<C>* obj) -> int {
         T converted{};
         if (!Convert(arg, converted)) return -1;
         ExclusiveBorrow guard(obj->borrow);
@@ -350,5 +349,29 @@ using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject
 // Stores `value` (a new reference, consumed) as a class attribute. Made once, when the
 // class is created, so every access returns the same object.
 bool add_class_attribute(PyTypeObject* type, const char* name, PyObject* value);
+
+// A class's named constants as data: one row a name and its value, each stored as an
+// object of the class.
+template <class C>
+struct Constant {
+    const char* name;
+    typename C::Value value;
+};
+
+template <class C, const auto& Table>
+bool add_constants(PyTypeObject* type) {
+    for (const Constant<C>& constant : Table)
+        if (!add_class_attribute(type, constant.name, wrap<C>(constant.value))) return false;
+    return true;
+}
+
+// The same for an enumeration: the names of the values 0, 1, 2... in order.
+template <class C, const auto& Names>
+bool add_enumerators(PyTypeObject* type) {
+    typename C::Value value = 0;
+    for (const char* name : Names)
+        if (!add_class_attribute(type, name, wrap<C>(value++))) return false;
+    return true;
+}
 
 }  // namespace korvan::py

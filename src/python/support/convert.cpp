@@ -18,6 +18,12 @@ bool extract_str(PyObject* obj, std::string_view& out) {
     return true;
 }
 
+bool str_arg(PyObject* obj, const char* name, std::string_view& out) {
+    if (extract_str(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
 bool extract_bool(PyObject* obj, bool& out, const char* class_name) {
     if (obj == Py_True || obj == Py_False) {
         out = obj == Py_True;
@@ -51,17 +57,8 @@ bool extract_move_arg(PyObject* obj, Move& out) {
         case U16::Failed: return false;
         case U16::NotInt: break;
     }
-    if (PyUnicode_Check(obj)) {
-        std::string_view text;
-        if (!extract_str(obj, text)) return false;
-        const auto move = move_from_usi(text);
-        if (!move) {
-            PyErr_SetString(PyExc_ValueError, "move must be valid USI move when passed as str");
-            return false;
-        }
-        out = *move;
-        return true;
-    }
+    if (PyUnicode_Check(obj))
+        return usi_move_text<move_from_usi>(obj, "move must be valid USI move when passed as str", out);
     PyErr_SetString(PyExc_TypeError, "move must be Move, Move32, int, or USI str");
     return false;
 }

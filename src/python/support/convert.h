@@ -22,6 +22,9 @@ inline PyObject* to_py_str(std::string_view text) {
 // wrong-class TypeError naming "str".
 bool extract_str(PyObject* obj, std::string_view& out);
 
+// The same for a parameter: a failure carries the argument's name.
+bool str_arg(PyObject* obj, const char* name, std::string_view& out);
+
 // A bool or numpy's boolean scalar; anything else raises the wrong-class TypeError
 // naming `class_name`.
 bool extract_bool(PyObject* obj, bool& out, const char* class_name = "PyBool");
@@ -29,6 +32,18 @@ bool extract_bool(PyObject* obj, bool& out, const char* class_name = "PyBool");
 // A move argument: a Move, a Move32 (its low 16 bits), an int (the raw 16-bit value,
 // unchecked) or USI move text.
 bool extract_move_arg(PyObject* obj, Move& out);
+
+// A move argument given as USI text: `Parse(text)` reads it, and a text it refuses
+// raises ValueError with `message`.
+template <auto Parse, class T>
+bool usi_move_text(PyObject* obj, const char* message, T& out) {
+    std::string_view text;
+    if (!extract_str(obj, text)) return false;
+    const auto move = Parse(text);
+    if (!move) return raise_value_error(message);
+    out = *move;
+    return true;
+}
 
 // A path-like argument, through the interpreter's os.fspath; a bytes path is refused.
 bool extract_path_arg(PyObject* obj, std::string& out);

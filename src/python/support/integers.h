@@ -53,14 +53,19 @@ bool extract_int(PyObject* obj, T& out) {
     }
 }
 
+// An int parameter: extract_int with a failure under the argument's name.
+template <class T>
+bool int_arg(PyObject* obj, const char* name, T& out) {
+    if (extract_int(obj, out)) return true;
+    argument_error(name);
+    return false;
+}
+
 // A parameter converted as a signed byte (-128..127) and then read unsigned, so a
 // negative number becomes 128..255. A failure carries the argument's name.
 inline bool extract_signed_byte(PyObject* obj, const char* name, std::uint8_t& out) {
     std::int8_t v = 0;
-    if (!extract_int(obj, v)) {
-        argument_error(name);
-        return false;
-    }
+    if (!int_arg(obj, name, v)) return false;
     out = static_cast<std::uint8_t>(v);
     return true;
 }

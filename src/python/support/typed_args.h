@@ -18,22 +18,13 @@ inline bool named_arg(bool converted, const char* name) {
     return converted;
 }
 
-// A str (or subclass); the view lives as long as the object.
-inline bool str_arg(PyObject* obj, const char* name, std::string_view& out) {
-    return named_arg(extract_str(obj, out), name);
-}
-
+// `str_arg` for a view (support/convert.h) and `int_arg` (support/integers.h) are the
+// common cases; a str copied out is this one.
 inline bool str_arg(PyObject* obj, const char* name, std::string& out) {
     std::string_view text;
     if (!str_arg(obj, name, text)) return false;
     out.assign(text);
     return true;
-}
-
-// An int in the range of T, through the index protocol.
-template <class T>
-bool int_arg(PyObject* obj, const char* name, T& out) {
-    return named_arg(extract_int(obj, out), name);
 }
 
 }  // namespace korvan::py

@@ -1,16 +1,42 @@
 #pragma once
-// The slots shared by the value classes that compare by value: ==, != against the
-// class (and, where the tag allows it, an int in the tag's range), the ordering
-// operators refused with the tag's message, hash and int() of the raw value.
-//
-// A tag adds:
-//   static constexpr const char* order_error;  // TypeError text of <, <=, >, >=
-//   static constexpr bool int_operand;           // an int may stand on the other side
-//   static constexpr long long int_min, int_max; // ... within this range
+// The value classes that compare by value: their tags, and the slots they share: ==,
+// != against the class (and, where the tag allows it, an int in the tag's range), the
+// ordering operators refused with the tag's message, hash and int() of the raw value.
 
-#include "support/classes.h"
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "support/class_definition.h"
 
 namespace korvan::py {
+
+// How a class refuses <, <=, >, >=: with the one text of the plain enumerations, or
+// with "<name> only supports == and !=".
+enum class OrderRefusal { Plain, Named };
+inline constexpr char PLAIN_ORDER_ERROR[] = "comparison only supports == and !=";
+
+template <Text Name>
+struct OnlyEquality {
+    static constexpr std::string_view tail = " only supports == and !=";
+    static constexpr auto text = [] {
+        std::array<char, Name.view().size() + tail.size() + 1> out{};
+        std::size_t n = 0;
+        for (char c : Name.view()) out[n++] = c;
+        for (char c : tail) out[n++] = c;
+        return out;
+    }();
+};
+
+// A tag of a class compared by value, read by the slots below: its ordering refusal
+// and whether an int within [Min, Max] may stand on the other side.
+template <Text Name, class V, OrderRefusal Refusal, bool IntOperand, long long Min = 0, long long Max = 0>
+struct ComparedClass : ClassTag<Name, V> {
+    static constexpr const char* order_error =
+        Refusal == OrderRefusal::Plain ? PLAIN_ORDER_ERROR : OnlyEquality<Name>::text.data();
+    static constexpr bool int_operand = IntOperand;
+    static constexpr long long int_min = Min, int_max = Max;
+};
 
 template <class C>
 PyObject* unsupported_comparison() {
@@ -89,6 +115,34 @@ Py_hash_t hash_value(PyObject* self) {
 template <class V>
 PyObject* raw_int(const V& value) {
     return PyLong_FromUnsignedLong(value);
+}
+
+// The definition of a class compared by value: comparison and hash from the tag, repr
+// and str from `Repr` and `Str`, and int() of the raw value where an int compares
+// equal to it; the body gives the rest.
+template <class C, auto Repr, auto Str>
+constexpr ClassDefinition define_compared(ClassBody body) {
+    body.richcompare = richcompare<C>;
+    body.hash = hash_value<C>;
+    body.repr = slot<C, Repr>;
+    body.str = slot<C, Str>;
+    if constexpr (C::int_operand) body.to_int = slot<C, raw_int<typename C::Value>>;
+    return define<C>(body);
+}
+
+// Most value classes show one display text of the core: str() is that text and the
+// repr is "<name>(<text>)".
+template <auto Display, class V>
+PyObject* display_str(const V& value) {
+    return message_str(Display(value));
+}
+template <class C, auto Display>
+PyObject* display_repr(const typename C::Value& value) {
+    return PyUnicode_FromFormat("%s(%s)", C::name, std::string(Display(value)).c_str());
+}
+template <class C, auto Display>
+constexpr ClassDefinition define_displayed(ClassBody body) {
+    return define_compared<C, display_repr<C, Display>, display_str<Display, typename C::Value>>(body);
 }
 
 }  // namespace korvan::py

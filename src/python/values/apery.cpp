@@ -1,30 +1,33 @@
 // AperyMove and AperyMove32.
 
 #include "board/board.h"
-#include "values/value_tags.h"
+#include "values/move_classes.h"
 #include "support/convert.h"
-#include "support/value_shape.h"
-#include "core/types/apery.h"
 
 namespace korvan::py {
 
 namespace {
 
-constexpr const char* USI[] = {"usi"};
-
-template <class V>
-bool apery_init(PyObject* const* args, V& out) {
-    if (extract_int(args[0], out)) return true;
-    argument_error("value");
-    return false;
-}
+// Apery's layout: no drop flag, a drop's source field is 80 + the piece type, and the
+// promotion flag sits in bit 14.
+struct AperyLayout {
+    static constexpr Square to_sq(std::uint32_t a) { return static_cast<Square>(a & 0x7F); }
+    static constexpr Square from_sq(std::uint32_t a) {
+        return apery_is_drop(a) ? SQ_NONE : static_cast<Square>(apery_from_field(a));
+    }
+    static constexpr std::uint8_t move_type(std::uint32_t a) { return apery_is_drop(a) ? 2 : apery_is_promotion(a) ? 1 : 0; }
+    static constexpr auto is_drop = apery_is_drop;
+    static constexpr auto is_promotion = apery_is_promotion;
+    static constexpr std::uint8_t dropped(std::uint32_t a) {
+        return static_cast<std::uint8_t>(apery_from_field(a) - APERY_DROP_BASE);
+    }
+    static std::string usi(std::uint32_t a) { return move_display_usi(apery_to_move(a)); }
+    static constexpr bool is_normal(std::uint32_t a) { return is_normal_move(apery_to_move(a)); }
+};
 
 PyObject* apery_from_usi(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("usi");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "usi", text)) return nullptr;
     const auto move = move_from_usi(text);
     if (!move) {
         PyErr_SetString(PyExc_ValueError, "invalid USI move");
@@ -34,49 +37,8 @@ PyObject* apery_from_usi(PyTypeObject*, PyObject* const* args) {
 }
 
 template <class V>
-PyObject* apery_value(const V& a) {
-    return PyLong_FromUnsignedLong(a);
-}
-template <class V>
-PyObject* apery_to_sq(const V& a) {
-    return wrap<SquareClass>(static_cast<Square>(a & 0x7F));
-}
-template <class V>
-PyObject* apery_from_sq(const V& a) {
-    return wrap<SquareClass>(apery_is_drop(a) ? SQ_NONE : static_cast<Square>(apery_from_field(a)));
-}
-template <class V>
-PyObject* apery_move_type(const V& a) {
-    return wrap<MoveTypeClass>(apery_is_drop(a) ? 2 : apery_is_promotion(a) ? 1 : 0);
-}
-template <class V>
-PyObject* apery_dropped_piece_type(const V& a) {
-    if (!apery_is_drop(a)) Py_RETURN_NONE;
-    return wrap<PieceTypeClass>(static_cast<std::uint8_t>(apery_from_field(a) - APERY_DROP_BASE));
-}
-template <class V>
-PyObject* apery_to_usi(const V& a) {
-    return message_str(move_display_usi(apery_to_move(a)));
-}
-template <class V>
 PyObject* apery_to_move_method(const V& a) {
     return wrap<MoveClass>(apery_to_move(a));
-}
-template <class V>
-PyObject* apery_is_drop_method(const V& a) {
-    return PyBool_FromLong(apery_is_drop(a));
-}
-template <class V>
-PyObject* apery_is_promotion_method(const V& a) {
-    return PyBool_FromLong(apery_is_promotion(a));
-}
-template <class V>
-PyObject* apery_is_normal(const V& a) {
-    return PyBool_FromLong(is_normal_move(apery_to_move(a)));
-}
-template <class C>
-PyObject* apery_repr(const typename C::Value& a) {
-    return PyUnicode_FromFormat("%s(%s)", C::name, move_display_usi(apery_to_move(a)).c_str());
 }
 
 PyObject* apery_piece_type_before_getter(const std::uint32_t& a) {
@@ -99,20 +61,9 @@ PyObject* apery_to_move32(const std::uint32_t& apery, PyObject* const* args) {
 }
 
 template <class C, class V = typename C::Value>
-constexpr Methods shared_methods = method_table<C,
-    Method<"to_usi()", apery_to_usi<V>>,
-    Method<"to_move()", apery_to_move_method<V>>,
-    Method<"is_drop()", apery_is_drop_method<V>>,
-    Method<"is_promotion()", apery_is_promotion_method<V>>,
-    Method<"is_normal()", apery_is_normal<V>>>;
-
-template <class C, class V = typename C::Value>
-constexpr Attributes shared_attributes = attribute_table<C,
-    Attribute<"value", apery_value<V>>,
-    Attribute<"to_sq", apery_to_sq<V>>,
-    Attribute<"from_sq", apery_from_sq<V>>,
-    Attribute<"move_type", apery_move_type<V>>,
-    Attribute<"dropped_piece_type", apery_dropped_piece_type<V>>>;
+constexpr Methods leading_methods = method_table<C,
+    Method<"to_usi()", display_str<AperyLayout::usi, V>>,
+    Method<"to_move()", apery_to_move_method<V>>>;
 
 constexpr Methods APERY_METHODS = method_table<AperyMoveClass,
     ClassMethod<"from_usi(usi)", apery_from_usi>>;
@@ -127,26 +78,11 @@ constexpr Attributes APERY32_ATTRIBUTES = attribute_table<AperyMove32Class,
     Attribute<"piece_type_after", apery_piece_type_after_getter>,
     Attribute<"captured_piece_type", apery_captured_type_getter>>;
 
-template <class C>
-constexpr ClassBody apery_class(Methods own_methods, Attributes own_attributes) {
-    using V = typename C::Value;
-    return {
-        .constructor = constructor<C, "(value)", apery_init<V>>,
-        .methods = {shared_methods<C>, own_methods},
-        .attributes = {shared_attributes<C>, own_attributes},
-        .richcompare = richcompare<C>,
-        .hash = hash_value<C>,
-        .repr = slot<C, apery_repr<C>>,
-        .str = slot<C, apery_to_usi<V>>,
-        .to_int = slot<C, raw_int<V>>,
-    };
-}
-
 }  // namespace
 
 const ClassDefinition AperyMoveClass::definition =
-    define<AperyMoveClass>(apery_class<AperyMoveClass>(APERY_METHODS, {}));
+    define_move<AperyMoveClass, AperyLayout>(leading_methods<AperyMoveClass>, APERY_METHODS, {});
 const ClassDefinition AperyMove32Class::definition =
-    define<AperyMove32Class>(apery_class<AperyMove32Class>(APERY32_METHODS, APERY32_ATTRIBUTES));
+    define_move<AperyMove32Class, AperyLayout>(leading_methods<AperyMove32Class>, APERY32_METHODS, APERY32_ATTRIBUTES);
 
 }  // namespace korvan::py

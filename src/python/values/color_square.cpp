@@ -1,8 +1,8 @@
 // Color and Square.
 
+#include "values/byte_classes.h"
 #include "values/value_tags.h"
 #include "support/convert.h"
-#include "support/value_shape.h"
 #include "core/types/color.h"
 #include "core/types/square.h"
 
@@ -12,23 +12,11 @@ namespace {
 
 // --- Color -------------------------------------------------------------------------
 
-bool color_init(PyObject* const* args, std::uint8_t& out) {
-    if (args[0] && args[0] != Py_None) {
-        if (!extract_signed_byte(args[0], "value", out)) return false;
-        if (out > WHITE) {
-            PyErr_SetString(PyExc_ValueError, "invalid color value");
-            return false;
-        }
-    }
-    return true;
-}
+constexpr bool is_color_value(std::uint8_t v) { return v <= WHITE; }
 
 PyObject* color_from_usi(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("usi");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "usi", text)) return nullptr;
     if (PyUnicode_GET_LENGTH(args[0]) == 1) {
         const Py_UCS4 c = PyUnicode_READ_CHAR(args[0], 0);
         if (c == 'b' || c == 'B') return wrap<ColorClass>(BLACK);
@@ -48,14 +36,7 @@ PyObject* color_from_usi(PyTypeObject*, PyObject* const* args) {
 PyObject* color_flip(const std::uint8_t& c) { return wrap<ColorClass>(c ^ 1); }
 PyObject* color_is_black(const std::uint8_t& c) { return PyBool_FromLong(c == BLACK); }
 PyObject* color_is_white(const std::uint8_t& c) { return PyBool_FromLong(c != BLACK); }
-PyObject* byte_value(const std::uint8_t& v) { return PyLong_FromLong(v); }
-
-PyObject* color_repr(const std::uint8_t& c) {
-    const std::string_view name = color_display(Color(c));
-    return PyUnicode_FromFormat("Color(%s)", std::string(name).c_str());
-}
-
-PyObject* color_str(const std::uint8_t& c) { return message_str(color_display(Color(c))); }
+constexpr std::string_view color_text(std::uint8_t c) { return color_display(Color(c)); }
 
 constexpr Methods color_methods = method_table<ColorClass,
     ClassMethod<"from_usi(usi)", color_from_usi>,
@@ -64,43 +45,21 @@ constexpr Methods color_methods = method_table<ColorClass,
     Method<"is_black()", color_is_black>,
     Method<"is_white()", color_is_white>>;
 
-constexpr Attributes color_getset = attribute_table<ColorClass,
-    Attribute<"value", byte_value>>;
-
 // --- Square ------------------------------------------------------------------------
 
-bool square_init(PyObject* const* args, std::uint8_t& out) {
-    out = SQ_NONE;
-    if (args[0] && args[0] != Py_None) {
-        if (!extract_signed_byte(args[0], "value", out)) return false;
-        if (out > SQ_NONE) {
-            PyErr_SetString(PyExc_ValueError, "invalid square value");
-            return false;
-        }
-    }
-    return true;
-}
+constexpr bool is_square_value(std::uint8_t v) { return v <= SQ_NONE; }
 
 PyObject* square_from_usi_method(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("usi");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "usi", text)) return nullptr;
     auto square = square_from_usi(text);
-    if (!square) {
-        raise_value_error(square.error());
-        return nullptr;
-    }
+    if (!square) return raise_value_error(square.error());
     return wrap<SquareClass>(*square);
 }
 
 PyObject* square_from_index(PyTypeObject*, PyObject* const* args) {
     std::uint64_t index = 0;
-    if (!extract_int(args[0], index)) {
-        argument_error("idx");
-        return nullptr;
-    }
+    if (!int_arg(args[0], "idx", index)) return nullptr;
     if (index >= SQUARE_NB) {
         PyErr_SetString(PyExc_ValueError, "square index out of range");
         return nullptr;
@@ -142,10 +101,6 @@ PyObject* table_entry(const std::array<std::uint8_t, 82>& table, std::uint8_t s)
 PyObject* square_file(const std::uint8_t& s) { return table_entry(FILE_OF, s); }
 PyObject* square_rank(const std::uint8_t& s) { return table_entry(RANK_OF, s); }
 
-PyObject* square_repr(const std::uint8_t& s) {
-    return PyUnicode_FromFormat("Square(%s)", square_display_usi(s).c_str());
-}
-
 constexpr Methods square_methods = method_table<SquareClass,
     ClassMethod<"from_usi(usi)", square_from_usi_method>,
     ClassMethod<"from_index(idx)", square_from_index>,
@@ -157,50 +112,26 @@ constexpr Methods square_methods = method_table<SquareClass,
     Method<"flip_side()", square_flip_side>>;
 
 constexpr Attributes square_getset = attribute_table<SquareClass,
-    Attribute<"value", byte_value>,
     Attribute<"file", square_file>,
     Attribute<"rank", square_rank>>;
 
-bool add_color_attributes(PyTypeObject* type) {
-    if (!add_class_attribute(type, "BLACK", wrap<ColorClass>(BLACK)) ||
-        !add_class_attribute(type, "WHITE", wrap<ColorClass>(WHITE)))
-        return false;
-    return true;
-}
+constexpr Constant<ColorClass> COLOR_CONSTANTS[] = {{"BLACK", BLACK}, {"WHITE", WHITE}};
+constexpr Constant<SquareClass> SQUARE_CONSTANTS[] = {{"NONE", SQ_NONE}};
 
 }  // namespace
 
-const ClassDefinition ColorClass::definition = define<ColorClass>({
-    .constructor = constructor<ColorClass, "(value=None)", color_init>,
+const ClassDefinition ColorClass::definition = define_displayed<ColorClass, color_text>({
+    .constructor = constructor<ColorClass, "(value=None)", byte_init<is_color_value, "invalid color value">>,
     .methods = {color_methods},
-    .attributes = {color_getset},
-    .richcompare = richcompare<ColorClass>,
-    .hash = hash_value<ColorClass>,
-    .repr = slot<ColorClass, color_repr>,
-    .str = slot<ColorClass, color_str>,
-    .to_int = slot<ColorClass, raw_int<ColorClass::Value>>,
-    .class_attributes = add_color_attributes,
+    .attributes = {value_attribute<ColorClass>},
+    .class_attributes = add_constants<ColorClass, COLOR_CONSTANTS>,
 });
 
-namespace {
-
-bool add_square_attributes(PyTypeObject* type) {
-    if (!add_class_attribute(type, "NONE", wrap<SquareClass>(SQ_NONE))) return false;
-    return true;
-}
-
-}  // namespace
-
-const ClassDefinition SquareClass::definition = define<SquareClass>({
-    .constructor = constructor<SquareClass, "(value=None)", square_init>,
+const ClassDefinition SquareClass::definition = define_displayed<SquareClass, square_display_usi>({
+    .constructor = constructor<SquareClass, "(value=None)", byte_init<is_square_value, "invalid square value", SQ_NONE>>,
     .methods = {square_methods},
-    .attributes = {square_getset},
-    .richcompare = richcompare<SquareClass>,
-    .hash = hash_value<SquareClass>,
-    .repr = slot<SquareClass, square_repr>,
-    .str = slot<SquareClass, square_to_usi>,
-    .to_int = slot<SquareClass, raw_int<SquareClass::Value>>,
-    .class_attributes = add_square_attributes,
+    .attributes = {value_attribute<SquareClass>, square_getset},
+    .class_attributes = add_constants<SquareClass, SQUARE_CONSTANTS>,
 });
 
 }  // namespace korvan::py

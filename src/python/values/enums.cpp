@@ -3,7 +3,6 @@
 #include "core/board/repetition_text.h"
 #include "values/value_tags.h"
 #include "support/convert.h"
-#include "support/value_shape.h"
 
 namespace korvan::py {
 
@@ -37,22 +36,15 @@ constexpr Methods move_type_methods = method_table<MoveTypeClass,
 
 constexpr const char* REPETITION_NAMES[] = {"NONE", "WIN", "LOSE", "DRAW", "SUPERIOR", "INFERIOR"};
 
-PyObject* repetition_to_usi(const std::uint8_t& v) { return message_str(repetition_usi(RepetitionState(v))); }
-PyObject* repetition_repr(const std::uint8_t& v) {
-    const std::string_view text = repetition_usi(RepetitionState(v));
-    return PyUnicode_FromFormat("RepetitionState(%s)", std::string(text).c_str());
-}
+constexpr std::string_view repetition_text(std::uint8_t v) { return repetition_usi(RepetitionState(v)); }
 
 constexpr Methods repetition_methods = method_table<RepetitionStateClass,
-    Method<"to_usi()", repetition_to_usi>>;
+    Method<"to_usi()", display_str<repetition_text, std::uint8_t>>>;
 
 // --- GameResult --------------------------------------------------------------------
 
 bool game_result_init(PyObject* const* args, std::uint8_t& out) {
-    if (!extract_int(args[0], out)) {
-        argument_error("value");
-        return false;
-    }
+    if (!int_arg(args[0], "value", out)) return false;
     if (!is_game_result(out)) {
         PyErr_SetString(PyExc_ValueError, "invalid GameResult value");
         return false;
@@ -62,10 +54,7 @@ bool game_result_init(PyObject* const* args, std::uint8_t& out) {
 
 PyObject* game_result_from_str(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("name");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "name", text)) return nullptr;
     const auto result = game_result_from_name(text);
     if (!result) {
         PyErr_Format(PyExc_ValueError, "invalid GameResult name: %U", args[0]);
@@ -99,46 +88,6 @@ constexpr Attributes game_result_getset = attribute_table<GameResultClass,
     Attribute<"name", game_result_name>,
     Attribute<"value", game_result_value>>;
 
-bool add_move_type_attributes(PyTypeObject* type) {
-    for (std::uint8_t v = 0; v < 3; ++v)
-        if (!add_class_attribute(type, MOVE_TYPE_NAMES[v], wrap<MoveTypeClass>(v))) return false;
-    return true;
-}
-
-}  // namespace
-
-const ClassDefinition MoveTypeClass::definition = define<MoveTypeClass>({
-    .constructor = constructor<MoveTypeClass, "()", zero>,
-    .methods = {move_type_methods},
-    .richcompare = richcompare<MoveTypeClass>,
-    .hash = hash_value<MoveTypeClass>,
-    .repr = slot<MoveTypeClass, move_type_repr>,
-    .str = slot<MoveTypeClass, move_type_str>,
-    .class_attributes = add_move_type_attributes,
-});
-
-namespace {
-
-bool add_repetition_state_attributes(PyTypeObject* type) {
-    for (std::uint8_t v = 0; v < 6; ++v)
-        if (!add_class_attribute(type, REPETITION_NAMES[v], wrap<RepetitionStateClass>(v))) return false;
-    return true;
-}
-
-}  // namespace
-
-const ClassDefinition RepetitionStateClass::definition = define<RepetitionStateClass>({
-    .constructor = constructor<RepetitionStateClass, "()", zero>,
-    .methods = {repetition_methods},
-    .richcompare = richcompare<RepetitionStateClass>,
-    .hash = hash_value<RepetitionStateClass>,
-    .repr = slot<RepetitionStateClass, repetition_repr>,
-    .str = slot<RepetitionStateClass, repetition_to_usi>,
-    .class_attributes = add_repetition_state_attributes,
-});
-
-namespace {
-
 bool add_game_result_attributes(PyTypeObject* type) {
     for (std::uint8_t v = 0; v < GAME_RESULT_NB; ++v)
         if (is_game_result(v)) {
@@ -160,15 +109,22 @@ bool add_game_result_attributes(PyTypeObject* type) {
 
 }  // namespace
 
-const ClassDefinition GameResultClass::definition = define<GameResultClass>({
+const ClassDefinition MoveTypeClass::definition = define_compared<MoveTypeClass, move_type_repr, move_type_str>({
+    .constructor = constructor<MoveTypeClass, "()", zero>,
+    .methods = {move_type_methods},
+    .class_attributes = add_enumerators<MoveTypeClass, MOVE_TYPE_NAMES>,
+});
+
+const ClassDefinition RepetitionStateClass::definition = define_displayed<RepetitionStateClass, repetition_text>({
+    .constructor = constructor<RepetitionStateClass, "()", zero>,
+    .methods = {repetition_methods},
+    .class_attributes = add_enumerators<RepetitionStateClass, REPETITION_NAMES>,
+});
+
+const ClassDefinition GameResultClass::definition = define_compared<GameResultClass, game_result_repr, game_result_name>({
     .constructor = constructor<GameResultClass, "(value)", game_result_init>,
     .methods = {game_result_methods},
     .attributes = {game_result_getset},
-    .richcompare = richcompare<GameResultClass>,
-    .hash = hash_value<GameResultClass>,
-    .repr = slot<GameResultClass, game_result_repr>,
-    .str = slot<GameResultClass, game_result_name>,
-    .to_int = slot<GameResultClass, raw_int<GameResultClass::Value>>,
     .class_attributes = add_game_result_attributes,
 });
 

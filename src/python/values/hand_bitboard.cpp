@@ -11,8 +11,11 @@ namespace korvan::py {
 
 namespace {
 
-bool no_arguments(PyObject* const*, std::uint32_t&) { return true; }
-bool empty_bitboard(PyObject* const*, Bitboard&) { return true; }
+// Both constructors take no argument and start from the empty value.
+template <class V>
+bool empty_value(PyObject* const*, V&) {
+    return true;
+}
 
 // --- Hand --------------------------------------------------------------------------
 
@@ -40,10 +43,7 @@ PyObject* hand_change(std::uint32_t& hand, PyObject* const* args, int sign) {
     std::uint8_t pt = 0;
     if (!extract_arg<PieceTypeClass>(args[0], "piece_type", pt)) return nullptr;
     std::uint32_t amount = 1;
-    if (args[1] != Py_None && !extract_int(args[1], amount)) {
-        argument_error("amount");
-        return nullptr;
-    }
+    if (args[1] != Py_None && !int_arg(args[1], "amount", amount)) return nullptr;
     HandPiece hp = 0;
     if (!hand_kind(pt, hp)) return nullptr;
     const long long count = static_cast<long long>(hand_count(hand, hp)) + sign * static_cast<long long>(amount);
@@ -104,14 +104,7 @@ PyObject* packed_int(const Bitboard& b) {
 PyObject* bitboard_from_parts(PyTypeObject*, PyObject* const* args) {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
-    if (!extract_int(args[0], low)) {
-        argument_error("low");
-        return nullptr;
-    }
-    if (!extract_int(args[1], high)) {
-        argument_error("high");
-        return nullptr;
-    }
+    if (!int_arg(args[0], "low", low) || !int_arg(args[1], "high", high)) return nullptr;
     return wrap<BitboardClass>(Bitboard(low, high) & BB_ALL);
 }
 
@@ -131,17 +124,11 @@ PyObject* bitboard_test(const Bitboard& b, PyObject* const* args) {
     return PyBool_FromLong(b.test(sq));
 }
 
-PyObject* bitboard_set(Bitboard& b, PyObject* const* args) {
+template <void (Bitboard::*Change)(Square)>
+PyObject* bitboard_change(Bitboard& b, PyObject* const* args) {
     Square sq = 0;
     if (!board_square_arg(args[0], sq)) return nullptr;
-    b.set(sq);
-    Py_RETURN_NONE;
-}
-
-PyObject* bitboard_clear(Bitboard& b, PyObject* const* args) {
-    Square sq = 0;
-    if (!board_square_arg(args[0], sq)) return nullptr;
-    b.clear(sq);
+    (b.*Change)(sq);
     Py_RETURN_NONE;
 }
 
@@ -179,8 +166,8 @@ constexpr Methods bitboard_methods = method_table<BitboardClass,
     Method<"is_empty()", bitboard_is_empty>,
     Method<"count()", bitboard_count>,
     Method<"test(square)", bitboard_test>,
-    Method<"set(square)", bitboard_set, Access::Exclusive>,
-    Method<"clear(square)", bitboard_clear, Access::Exclusive>,
+    Method<"set(square)", bitboard_change<&Bitboard::set>, Access::Exclusive>,
+    Method<"clear(square)", bitboard_change<&Bitboard::clear>, Access::Exclusive>,
     Method<"pop_lsb()", bitboard_pop_lsb, Access::Exclusive>,
     Method<"mirror_file()", bitboard_map<mirror_file>>,
     Method<"flip_side()", bitboard_map<flip_side>>>;
@@ -189,42 +176,29 @@ constexpr Attributes bitboard_getset = attribute_table<BitboardClass,
     Attribute<"parts", bitboard_parts>,
     Attribute<"packed", packed_int>>;
 
-bool add_hand_attributes(PyTypeObject* type) {
-    if (!add_class_attribute(type, "ZERO", wrap<HandClass>(0))) return false;
-    return true;
+constexpr Constant<HandClass> HAND_CONSTANTS[] = {{"ZERO", 0}};
+constexpr Constant<BitboardClass> BITBOARD_CONSTANTS[] = {{"EMPTY", BB_EMPTY}, {"ALL", BB_ALL}};
+
+// Both classes start empty and show their value in repr, str and int().
+template <class C, auto Repr, auto Str, auto Int, const auto& Constants>
+constexpr ClassDefinition define_in_place(Methods methods, Attributes attributes) {
+    return define<C>({
+        .constructor = constructor<C, "()", empty_value<typename C::Value>>,
+        .methods = {methods},
+        .attributes = {attributes},
+        .repr = slot<C, Repr>,
+        .str = slot<C, Str>,
+        .to_int = slot<C, Int>,
+        .class_attributes = add_constants<C, Constants>,
+    });
 }
 
 }  // namespace
 
-const ClassDefinition HandClass::definition = define<HandClass>({
-    .constructor = constructor<HandClass, "()", no_arguments>,
-    .methods = {hand_methods},
-    .attributes = {hand_getset},
-    .repr = slot<HandClass, hand_repr>,
-    .str = slot<HandClass, hand_str>,
-    .to_int = slot<HandClass, hand_value>,
-    .class_attributes = add_hand_attributes,
-});
-
-namespace {
-
-bool add_bitboard_attributes(PyTypeObject* type) {
-    if (!add_class_attribute(type, "EMPTY", wrap<BitboardClass>(BB_EMPTY)) ||
-        !add_class_attribute(type, "ALL", wrap<BitboardClass>(BB_ALL)))
-        return false;
-    return true;
-}
-
-}  // namespace
-
-const ClassDefinition BitboardClass::definition = define<BitboardClass>({
-    .constructor = constructor<BitboardClass, "()", empty_bitboard>,
-    .methods = {bitboard_methods},
-    .attributes = {bitboard_getset},
-    .repr = slot<BitboardClass, bitboard_repr>,
-    .str = slot<BitboardClass, bitboard_str>,
-    .to_int = slot<BitboardClass, packed_int>,
-    .class_attributes = add_bitboard_attributes,
-});
+const ClassDefinition HandClass::definition =
+    define_in_place<HandClass, hand_repr, hand_str, hand_value, HAND_CONSTANTS>(hand_methods, hand_getset);
+const ClassDefinition BitboardClass::definition =
+    define_in_place<BitboardClass, bitboard_repr, bitboard_str, packed_int, BITBOARD_CONSTANTS>(bitboard_methods,
+                                                                                                bitboard_getset);
 
 }  // namespace korvan::py

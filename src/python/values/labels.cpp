@@ -44,10 +44,7 @@ PyObject* compact_move_label(PyObject* const* args) {
 
 // A label argument: an int 0..65535, then below `bound`.
 bool label_arg(PyObject* obj, unsigned bound, const char* range_error, std::uint16_t& out) {
-    if (!extract_int(obj, out)) {
-        argument_error("label");
-        return false;
-    }
+    if (!int_arg(obj, "label", out)) return false;
     if (out >= bound) {
         raise_value_error(range_error);
         return false;
@@ -84,26 +81,27 @@ constexpr Methods LABEL_FUNCTIONS = function_table<
     Function<"compact_move_label_to_move_label(label)", compact_move_label_to_move_label>,
     Function<"is_structurally_valid_move_label(label)", is_structurally_valid_move_label>>;
 
-PyObject* move_label_to_compact_list() {
-    Ref list(PyList_New(MOVE_LABEL_NB));
+namespace {
+
+// A new list of `Item(i)` for i in 0..Count-1.
+template <int Count, PyObject* (*Item)(int)>
+PyObject* table_list() {
+    Ref list(PyList_New(Count));
     if (!list) return nullptr;
-    for (int l = 0; l < MOVE_LABEL_NB; ++l) {
-        PyObject* item = optional_int(compact_of_label(l));
+    for (int i = 0; i < Count; ++i) {
+        PyObject* item = Item(i);
         if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), l, item);
+        PyList_SET_ITEM(list.get(), i, item);
     }
     return list.release();
 }
 
-PyObject* compact_to_move_label_list() {
-    Ref list(PyList_New(COMPACT_MOVE_LABEL_NB));
-    if (!list) return nullptr;
-    for (int c = 0; c < COMPACT_MOVE_LABEL_NB; ++c) {
-        PyObject* item = PyLong_FromLong(label_of_compact(c));
-        if (!item) return nullptr;
-        PyList_SET_ITEM(list.get(), c, item);
-    }
-    return list.release();
-}
+PyObject* compact_of(int label) { return optional_int(compact_of_label(label)); }
+PyObject* label_of(int compact) { return PyLong_FromLong(label_of_compact(compact)); }
+
+}  // namespace
+
+PyObject* move_label_to_compact_list() { return table_list<MOVE_LABEL_NB, compact_of>(); }
+PyObject* compact_to_move_label_list() { return table_list<COMPACT_MOVE_LABEL_NB, label_of>(); }
 
 }  // namespace korvan::py

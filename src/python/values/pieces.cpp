@@ -1,51 +1,38 @@
 // PieceType and Piece.
 
+#include "values/byte_classes.h"
 #include "values/value_tags.h"
 #include "support/convert.h"
-#include "support/value_shape.h"
 #include "core/types/piece.h"
 
 namespace korvan::py {
 
 namespace {
 
-PyObject* byte_value(const std::uint8_t& v) { return PyLong_FromLong(v); }
-
 // --- PieceType ---------------------------------------------------------------------
 
-bool piece_type_init(PyObject* const* args, std::uint8_t& out) {
-    if (args[0] == Py_None) return true;
-    if (!extract_signed_byte(args[0], "value", out)) return false;
-    if (out >= PIECE_TYPE_NB) {
-        PyErr_SetString(PyExc_ValueError, "invalid piece type value");
-        return false;
-    }
-    return true;
-}
+constexpr bool is_piece_type_value(std::uint8_t v) { return v < PIECE_TYPE_NB; }
 
-PyObject* parse_piece_type(PyObject* text_obj, std::string_view text) {
+// The piece type that the str `text_obj` (whose UTF-8 is `text`) names; the error
+// quotes it.
+bool parse_piece_type(PyObject* text_obj, std::string_view text, PieceType& out) {
     auto pt = piece_type_from_usi(text);
     if (!pt) {
         PyErr_Format(PyExc_ValueError, "invalid piece type: %U", text_obj);
-        return nullptr;
+        return false;
     }
-    return wrap<PieceTypeClass>(*pt);
+    out = *pt;
+    return true;
 }
 
 PyObject* piece_type_from_usi_method(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("usi");
-        return nullptr;
-    }
-    return parse_piece_type(args[0], text);
+    PieceType pt{};
+    if (!str_arg(args[0], "usi", text) || !parse_piece_type(args[0], text, pt)) return nullptr;
+    return wrap<PieceTypeClass>(pt);
 }
 
 PyObject* piece_type_to_usi(const std::uint8_t& pt) { return message_str(piece_type_display(pt)); }
-PyObject* piece_type_repr(const std::uint8_t& pt) {
-    const std::string_view text = piece_type_display(pt);
-    return PyUnicode_FromFormat("PieceType(%s)", std::string(text).c_str());
-}
 PyObject* piece_type_is_promotable(const std::uint8_t& pt) { return PyBool_FromLong(is_promotable(PieceType(pt))); }
 PyObject* piece_type_is_promoted(const std::uint8_t& pt) { return PyBool_FromLong(pt >= PRO_PAWN); }
 PyObject* piece_type_promote(const std::uint8_t& pt) {
@@ -61,20 +48,9 @@ constexpr Methods piece_type_methods = method_table<PieceTypeClass,
     Method<"promote()", piece_type_promote>,
     Method<"demote()", piece_type_demote>>;
 
-constexpr Attributes piece_type_getset = attribute_table<PieceTypeClass,
-    Attribute<"value", byte_value>>;
-
 // --- Piece -------------------------------------------------------------------------
 
-bool piece_init(PyObject* const* args, std::uint8_t& out) {
-    if (args[0] == Py_None) return true;
-    if (!extract_signed_byte(args[0], "value", out)) return false;
-    if (out != NO_PIECE && (out >= PIECE_NB || (out & 15) == 0)) {
-        PyErr_SetString(PyExc_ValueError, "invalid piece value");
-        return false;
-    }
-    return true;
-}
+constexpr bool is_piece_value(std::uint8_t v) { return v == NO_PIECE || (v < PIECE_NB && (v & 15) != 0); }
 
 PyObject* piece_from_color_type(PyTypeObject*, PyObject* const* args) {
     std::uint8_t color = 0;
@@ -90,10 +66,7 @@ PyObject* piece_from_color_type(PyTypeObject*, PyObject* const* args) {
 // read as a piece type, so the error quotes the upper-cased text.
 PyObject* piece_from_usi_method(PyTypeObject*, PyObject* const* args) {
     std::string_view text;
-    if (!extract_str(args[0], text)) {
-        argument_error("usi");
-        return nullptr;
-    }
+    if (!str_arg(args[0], "usi", text)) return nullptr;
     if (text == " ") return wrap<PieceClass>(NO_PIECE);
     const bool promoted = !text.empty() && text[0] == '+';
     Ref rest(PyUnicode_Substring(args[0], promoted ? 1 : 0, PY_SSIZE_T_MAX));
@@ -104,13 +77,9 @@ PyObject* piece_from_usi_method(PyTypeObject*, PyObject* const* args) {
     Ref full(promoted ? PyUnicode_FromFormat("+%U", upper.get()) : upper.release());
     if (!full) return nullptr;
     std::string_view full_text;
-    if (!extract_str(full.get(), full_text)) return nullptr;
-    auto pt = piece_type_from_usi(full_text);
-    if (!pt) {
-        PyErr_Format(PyExc_ValueError, "invalid piece type: %U", full.get());
-        return nullptr;
-    }
-    return wrap<PieceClass>(make_piece(white ? WHITE : BLACK, *pt));
+    PieceType pt{};
+    if (!extract_str(full.get(), full_text) || !parse_piece_type(full.get(), full_text, pt)) return nullptr;
+    return wrap<PieceClass>(make_piece(white ? WHITE : BLACK, pt));
 }
 
 PyObject* piece_color(const std::uint8_t& p) { return wrap<ColorClass>(color_of(Piece(p))); }
@@ -127,8 +96,6 @@ PyObject* piece_base_type(const std::uint8_t& p) {
     const unsigned pt = p & 15;
     return wrap<PieceTypeClass>(static_cast<std::uint8_t>(pt >= PRO_PAWN ? pt - 8 : pt));
 }
-PyObject* piece_str(const std::uint8_t& p) { return message_str(piece_display(p)); }
-PyObject* piece_repr(const std::uint8_t& p) { return PyUnicode_FromFormat("Piece(%s)", piece_display(p).c_str()); }
 
 constexpr Methods piece_methods = method_table<PieceClass,
     ClassMethod<"from_color_type(color, piece_type)", piece_from_color_type>,
@@ -140,43 +107,26 @@ constexpr Methods piece_methods = method_table<PieceClass,
 
 constexpr Attributes piece_getset = attribute_table<PieceClass,
     Attribute<"color", piece_color>,
-    Attribute<"piece_type", piece_piece_type>,
-    Attribute<"value", byte_value>>;
+    Attribute<"piece_type", piece_piece_type>>;
 
 constexpr const char* PIECE_TYPE_NAMES[PIECE_TYPE_NB] = {
     "NO_PIECE_TYPE", "PAWN",     "LANCE",      "KNIGHT",     "SILVER", "BISHOP", "ROOK",   "GOLD",
     "KING",          "PRO_PAWN", "PRO_LANCE",  "PRO_KNIGHT", "PRO_SILVER", "HORSE", "DRAGON", "GOLD_LIKE",
 };
 
-bool add_piece_type_attributes(PyTypeObject* type) {
-    for (std::uint8_t pt = 0; pt < PIECE_TYPE_NB; ++pt)
-        if (!add_class_attribute(type, PIECE_TYPE_NAMES[pt], wrap<PieceTypeClass>(pt))) return false;
-    return true;
-}
-
 }  // namespace
 
-const ClassDefinition PieceTypeClass::definition = define<PieceTypeClass>({
-    .constructor = constructor<PieceTypeClass, "(value)", piece_type_init>,
+const ClassDefinition PieceTypeClass::definition = define_displayed<PieceTypeClass, piece_type_display>({
+    .constructor = constructor<PieceTypeClass, "(value)", byte_init<is_piece_type_value, "invalid piece type value">>,
     .methods = {piece_type_methods},
-    .attributes = {piece_type_getset},
-    .richcompare = richcompare<PieceTypeClass>,
-    .hash = hash_value<PieceTypeClass>,
-    .repr = slot<PieceTypeClass, piece_type_repr>,
-    .str = slot<PieceTypeClass, piece_type_to_usi>,
-    .to_int = slot<PieceTypeClass, raw_int<PieceTypeClass::Value>>,
-    .class_attributes = add_piece_type_attributes,
+    .attributes = {value_attribute<PieceTypeClass>},
+    .class_attributes = add_enumerators<PieceTypeClass, PIECE_TYPE_NAMES>,
 });
 
-const ClassDefinition PieceClass::definition = define<PieceClass>({
-    .constructor = constructor<PieceClass, "(value)", piece_init>,
+const ClassDefinition PieceClass::definition = define_displayed<PieceClass, piece_display>({
+    .constructor = constructor<PieceClass, "(value)", byte_init<is_piece_value, "invalid piece value">>,
     .methods = {piece_methods},
-    .attributes = {piece_getset},
-    .richcompare = richcompare<PieceClass>,
-    .hash = hash_value<PieceClass>,
-    .repr = slot<PieceClass, piece_repr>,
-    .str = slot<PieceClass, piece_str>,
-    .to_int = slot<PieceClass, raw_int<PieceClass::Value>>,
+    .attributes = {piece_getset, value_attribute<PieceClass>},
 });
 
 }  // namespace korvan::py

@@ -4,97 +4,43 @@
 // recognise and read their objects; and the module functions of the group.
 
 #include <cstdint>
+#include <limits>
 
 #include "core/types/bitboard.h"
-#include "support/class_definition.h"
+#include "support/value_shape.h"
 
 namespace korvan::py {
 
-// The four "plain" enumerations refuse ordering with one shared text.
-inline constexpr const char* PLAIN_ORDER_ERROR = "comparison only supports == and !=";
+// Colours, squares and pieces: an int in the signed byte's range may stand on the
+// other side of == and !=.
+template <Text Name>
+using ByteClass = ComparedClass<Name, std::uint8_t, OrderRefusal::Plain, true, -128, 127>;
+// Enumerations compared with their own members only.
+template <Text Name>
+using EnumClass = ComparedClass<Name, std::uint8_t, OrderRefusal::Plain, false>;
+// The four move classes: any int the move's width holds.
+template <Text Name, class V>
+using MoveValueClass = ComparedClass<Name, V, OrderRefusal::Named, true, 0, std::numeric_limits<V>::max()>;
 
-template <class Tag>
-struct ByteValueClass : ValueClass<Tag, std::uint8_t> {
-    static constexpr const char* order_error = PLAIN_ORDER_ERROR;
-    static constexpr bool int_operand = true;
-    static constexpr long long int_min = -128;
-    static constexpr long long int_max = 127;
-};
+struct ColorClass : ByteClass<"Color"> { static const ClassDefinition definition; };
+struct SquareClass : ByteClass<"Square"> { static const ClassDefinition definition; };
+struct PieceTypeClass : ByteClass<"PieceType"> { static const ClassDefinition definition; };
+struct PieceClass : ByteClass<"Piece"> { static const ClassDefinition definition; };
 
-struct ColorClass : ByteValueClass<ColorClass> {
-    static constexpr const char* name = "Color";
-    static const ClassDefinition definition;
-};
-struct SquareClass : ByteValueClass<SquareClass> {
-    static constexpr const char* name = "Square";
-    static const ClassDefinition definition;
-};
-struct PieceTypeClass : ByteValueClass<PieceTypeClass> {
-    static constexpr const char* name = "PieceType";
-    static const ClassDefinition definition;
-};
-struct PieceClass : ByteValueClass<PieceClass> {
-    static constexpr const char* name = "Piece";
+struct MoveTypeClass : EnumClass<"MoveType"> { static const ClassDefinition definition; };
+struct RepetitionStateClass : EnumClass<"RepetitionState"> { static const ClassDefinition definition; };
+struct GameResultClass : ComparedClass<"GameResult", std::uint8_t, OrderRefusal::Named, true, 0, 0xFFFFFFFF> {
     static const ClassDefinition definition;
 };
 
-struct MoveTypeClass : ValueClass<MoveTypeClass, std::uint8_t> {
-    static constexpr const char* name = "MoveType";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = PLAIN_ORDER_ERROR;
-    static constexpr bool int_operand = false;
-    static constexpr long long int_min = 0, int_max = 0;
-};
-struct RepetitionStateClass : ValueClass<RepetitionStateClass, std::uint8_t> {
-    static constexpr const char* name = "RepetitionState";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = PLAIN_ORDER_ERROR;
-    static constexpr bool int_operand = false;
-    static constexpr long long int_min = 0, int_max = 0;
-};
-struct GameResultClass : ValueClass<GameResultClass, std::uint8_t> {
-    static constexpr const char* name = "GameResult";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = "GameResult only supports == and !=";
-    static constexpr bool int_operand = true;
-    static constexpr long long int_min = 0, int_max = 0xFFFFFFFF;
-};
-
-template <class Tag, class V, long long Max>
-struct MoveValueClass : ValueClass<Tag, V> {
-    static constexpr bool int_operand = true;
-    static constexpr long long int_min = 0, int_max = Max;
-};
-struct MoveClass : MoveValueClass<MoveClass, std::uint16_t, 0xFFFF> {
-    static constexpr const char* name = "Move";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = "Move only supports == and !=";
-};
-struct Move32Class : MoveValueClass<Move32Class, std::uint32_t, 0xFFFFFFFF> {
-    static constexpr const char* name = "Move32";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = "Move32 only supports == and !=";
-};
-struct AperyMoveClass : MoveValueClass<AperyMoveClass, std::uint16_t, 0xFFFF> {
-    static constexpr const char* name = "AperyMove";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = "AperyMove only supports == and !=";
-};
-struct AperyMove32Class : MoveValueClass<AperyMove32Class, std::uint32_t, 0xFFFFFFFF> {
-    static constexpr const char* name = "AperyMove32";
-    static const ClassDefinition definition;
-    static constexpr const char* order_error = "AperyMove32 only supports == and !=";
-};
+struct MoveClass : MoveValueClass<"Move", std::uint16_t> { static const ClassDefinition definition; };
+struct Move32Class : MoveValueClass<"Move32", std::uint32_t> { static const ClassDefinition definition; };
+struct AperyMoveClass : MoveValueClass<"AperyMove", std::uint16_t> { static const ClassDefinition definition; };
+struct AperyMove32Class : MoveValueClass<"AperyMove32", std::uint32_t> { static const ClassDefinition definition; };
 
 // Compared by identity, changed in place.
-struct HandClass : ValueClass<HandClass, std::uint32_t> {
-    static constexpr const char* name = "Hand";
-    static const ClassDefinition definition;
-};
-struct BitboardClass : ValueClass<BitboardClass, Bitboard> {
-    static constexpr const char* name = "Bitboard";
-    static const ClassDefinition definition;
-};
+struct HandClass : ClassTag<"Hand", std::uint32_t> { static const ClassDefinition definition; };
+struct BitboardClass : ClassTag<"Bitboard", Bitboard> { static const ClassDefinition definition; };
 
 // Module functions: to_move; the policy-label functions.
 extern const Methods MOVE_FUNCTIONS;

@@ -53,6 +53,9 @@ TEST_P(StandingCheck, TheFirstMoveAfterTheSetUpFindsIt) {
     // Taken back, the set-up record is the one the set-up made.
     ASSERT_TRUE(position_undo_move(pos, test::usi(sfen(GetParam().sfen), GetParam().move)));
     EXPECT_EQ(pos.st(), sfen(GetParam().sfen).st());
+    // Played again from the same set-up record, which now holds its answer.
+    test::play(pos, GetParam().move);
+    EXPECT_EQ(pos.st().checkers, fresh.st().checkers);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -37,6 +37,8 @@ struct DerivedState {
     // Plies back to the earlier occurrence the search found, negated once the count
     // reaches 3; 0 when none.
     std::int32_t repetition_distance;
+    // Set-up records only: whether the side not to move stands in check.
+    bool setup_check;
 };
 
 // Bits of StateInfo::derived: which groups of its DerivedState hold their values.
@@ -44,6 +46,7 @@ inline constexpr std::uint8_t DERIVED_BLOCKERS_BLACK = 1;
 inline constexpr std::uint8_t DERIVED_BLOCKERS_WHITE = 2;
 inline constexpr std::uint8_t DERIVED_CHECK_SQUARES = 4;
 inline constexpr std::uint8_t DERIVED_REPETITION = 8;
+inline constexpr std::uint8_t DERIVED_SETUP_CHECK = 16;
 
 // Plain data with no initialisers, so that a new chunk of records costs no zeroing:
 // every push writes the fields a move owns and clears `derived`, and set-up starts

@@ -92,14 +92,26 @@ Bitboard checkers_after_move(const Position& pos, Square from, Square to) {
 // checkers once it is made.
 enum class CheckFlag : std::uint8_t { FromCheckers, False, True };
 
+// Whether a set-up left the side not to move in check. Asked of the set-up's record
+// when a move is first made from it and kept there, so that moves made and taken back
+// at the root pay for the test once.
+bool setup_left_check(const Position& pos, const StateInfo& root) {
+    if (!(root.derived & DERIVED_SETUP_CHECK)) {
+        root.cache.setup_check = !position_compute_checkers(pos, ~pos.side_to_move).empty();
+        root.derived |= DERIVED_SETUP_CHECK;
+    }
+    return root.cache.setup_check;
+}
+
 template <Color Us, class Recorder>
 void do_move_impl(Position& pos, Move32 move, CheckFlag flag, Recorder& rec) {
     constexpr Color Them = ~Us;
     const Square to = move_to(move);
     const StateInfo& prev = pos.st();
     // A set-up may leave the side not to move in check, which no move gives: the first
-    // move after a set-up finds its checkers in full and asks the test before moving.
-    const bool after_setup = prev.plies_since_setup == 0;
+    // move after such a set-up finds its checkers in full and asks the test before
+    // moving. Any other move's checkers follow from the move alone.
+    const bool after_setup = prev.plies_since_setup == 0 && setup_left_check(pos, prev);
     if (after_setup && flag == CheckFlag::FromCheckers)
         flag = position_gives_check(pos, move) ? CheckFlag::True : CheckFlag::False;
     std::array<std::uint16_t, 2> continuous = prev.continuous_check;

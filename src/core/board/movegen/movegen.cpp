@@ -12,6 +12,7 @@ namespace {
 
 void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand);
 void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand);
+Bitboard pawn_drop_squares(const Position& pos, Bitboard targets);
 void sort_canonical(const Position& pos, std::vector<Move32>& moves);
 
 constexpr Bitboard ZONE[2] = {{0x01c0e070381c0e07ULL, 0xe07ULL}, {0x70381c0e070381c0ULL, 0x381c0ULL}};
@@ -219,18 +220,7 @@ void legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& d
     const Hand hand = pos.hands[Us];
     if (hand == 0 || drop_to.empty()) return;
     // The rules of generate_pawn_drops and generate_drops, kind by kind.
-    if (hand_has(hand, PAWN)) {
-        Bitboard t = drop_to.andnot(REL_RANK[Us][0]);
-        const Bitboard pawns = pos.pieces(Us, PAWN);
-        for (int f = 0; f < 9; ++f)
-            if (pawns & FILE_MASKS[f]) t = t.andnot(FILE_MASKS[f]);
-        const Square k = pos.king_square[~Us];
-        if (k != SQ_NONE) {
-            const Bitboard front = PAWN_ATTACKS[k][~Us] & t;
-            if (front && !position_pawn_drop_not_mate(pos, front.lsb())) t = t.andnot(front);
-        }
-        drop_squares[PAWN] = t;
-    }
+    if (hand_has(hand, PAWN)) drop_squares[PAWN] = pawn_drop_squares(pos, drop_to);
     if (hand_has(hand, LANCE)) drop_squares[LANCE] = drop_to & ranks_from(Us, 1);
     if (hand_has(hand, KNIGHT)) drop_squares[KNIGHT] = drop_to & ranks_from(Us, 2);
     for (PieceType pt : {SILVER, GOLD, BISHOP, ROOK})
@@ -283,10 +273,9 @@ void generate_pseudo_legal(const Position& pos, MoveList& list) {
 
 namespace {
 
-// Pawn drops of the side to move onto targets (files with an own pawn, the last rank
-// and a mating drop left out).
-void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand) {
-    if (!hand_has(hand, PAWN)) return;
+// The targets a pawn of the side to move may drop on: files with an own pawn, the last
+// rank and a mating drop left out.
+Bitboard pawn_drop_squares(const Position& pos, Bitboard targets) {
     const Color us = pos.side_to_move;
     targets = targets.andnot(REL_RANK[us][0]);
     const Bitboard pawns = pos.pieces(us, PAWN);
@@ -298,6 +287,13 @@ void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, 
         const Bitboard front = PAWN_ATTACKS[k][~us] & targets;
         if (front && !position_pawn_drop_not_mate(pos, front.lsb())) targets = targets.andnot(front);
     }
+    return targets;
+}
+
+// Pawn drops of the side to move onto targets.
+void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand) {
+    if (!hand_has(hand, PAWN)) return;
+    targets = pawn_drop_squares(pos, targets);
     Move* out = list.moves.data() + list.count;
     targets.for_each([&out](Square to) { *out++ = make_drop16(PAWN, to); });
     list.count = static_cast<std::size_t>(out - list.moves.data());

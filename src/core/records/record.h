@@ -53,16 +53,12 @@ struct RecordError {
         IllegalMove,
     };
     Kind kind = Kind::IllegalMove;
-    SfenError sfen;            // InvalidInitialPosition
+    SfenError sfen{};          // InvalidInitialPosition
     std::uint64_t node = 0;    // InvalidNodeId, RemovedNode, TerminalNode; parent of the two pairs
     std::uint64_t other = 0;   // NotChild: child; InvalidChildIndex: index
 
     static RecordError of(Kind k, std::uint64_t node = 0, std::uint64_t other = 0) {
-        RecordError e;
-        e.kind = k;
-        e.node = node;
-        e.other = other;
-        return e;
+        return {.kind = k, .node = node, .other = other};
     }
     bool operator==(const RecordError&) const = default;
 };

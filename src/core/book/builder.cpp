@@ -41,8 +41,7 @@ void sort_run(std::vector<BookMove>::iterator first, std::vector<BookMove>::iter
 
 Expected<Ok, BookError> book_walk_record(const Record& record, MemoryBook& into, std::int16_t default_score,
                                          std::uint16_t default_depth) {
-    auto start = position_from_sfen(record.init_position_sfen ? std::string_view(*record.init_position_sfen)
-                                                              : STARTPOS_SFEN);
+    auto start = record_start_position(record);
     if (!start) return unexpected(BookError::invalid_data("invalid init sfen: " + sfen_error_debug(start.error())));
     Position& pos = *start;
     // The walk's state is the node's depth below the root.

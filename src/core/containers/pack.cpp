@@ -168,7 +168,7 @@ Expected<EncodedPackRecord, PackError> encode_pack_record(const Record& record) 
 
     EncodedPackRecord out;
     out.result = *result;
-    auto parsed = position_from_sfen(record.init_position_sfen.value_or(std::string(STARTPOS_SFEN)));
+    auto parsed = record_start_position(record);
     if (!parsed) return unexpected(PackError{.kind = K::Sfen, .sfen = parsed.error()});
     Position pos = std::move(*parsed);
     out.standard_start = position_to_sfen(pos, pos.ply) == STARTPOS_SFEN;

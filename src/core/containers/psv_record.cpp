@@ -43,7 +43,7 @@ std::string psv_record_error_display(const PsvRecordError& e) {
 // One position walks the whole tree (walk_record_moves).
 Expected<std::vector<PsvRow>, PsvRecordError> record_psv_rows(const Record& record, bool include_main,
                                                              bool include_variations) {
-    auto initial = position_from_sfen(record.init_position_sfen.value_or(std::string(STARTPOS_SFEN)));
+    auto initial = record_start_position(record);
     if (!initial) {
         PsvRecordError e;
         e.sfen = initial.error();

@@ -39,6 +39,11 @@ std::string record_error_debug(const RecordError& e) {
     return {};
 }
 
+Expected<Position, SfenError> record_start_position(const Record& r) {
+    if (!r.init_position_sfen) return position_startpos();
+    return position_from_sfen(*r.init_position_sfen);
+}
+
 namespace {
 
 Record fresh_record(std::optional<std::string> init_sfen) {

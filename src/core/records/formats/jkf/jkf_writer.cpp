@@ -354,9 +354,8 @@ private:
 }  // namespace
 
 Expected<std::string, JkfError> write_jkf(const Record& record) {
-    const std::string_view sfen = record.init_position_sfen ? std::string_view(*record.init_position_sfen)
-                                                            : STARTPOS_SFEN;
-    auto start = position_from_sfen(sfen);
+    const std::string_view sfen = record_initial_sfen(record);
+    auto start = record_start_position(record);
     if (!start) return unexpected(JkfError::of_sfen(start.error()));
     Position& pos = *start;
 

@@ -8,18 +8,12 @@
 #include "core/board/position/parser.h"
 #include "core/board/position/updates.h"
 #include "core/records/editor.h"
+#include "core/records/record_walk.h"
 
 namespace korvan {
 
 namespace {
 
-// One node on the walk's path: the next of its children to enter, the move that
-// reached it (0 for the root) and its depth below the root.
-struct Frame {
-    RecordNodeId next_child;
-    Move32 played;
-    std::uint64_t ply;
-};
 
 // Best first: a higher score, then a deeper search, then the lower move value.
 bool better(const BookMove& a, const BookMove& b) {
@@ -47,38 +41,26 @@ void sort_run(std::vector<BookMove>::iterator first, std::vector<BookMove>::iter
 
 Expected<Ok, BookError> book_walk_record(const Record& record, MemoryBook& into, std::int16_t default_score,
                                          std::uint16_t default_depth) {
-    auto start = position_from_sfen(record.init_position_sfen ? std::string_view(*record.init_position_sfen)
-                                                              : STARTPOS_SFEN);
+    auto start = record_start_position(record);
     if (!start) return unexpected(BookError::invalid_data("invalid init sfen: " + sfen_error_debug(start.error())));
     Position& pos = *start;
-    std::vector<Frame> path;
-    path.push_back({record_node(record, record.root).first_child, 0, 0});
-    while (!path.empty()) {
-        Frame& top = path.back();
-        const RecordNodeId id = top.next_child;
-        if (id == 0) {
-            if (top.played) (void)position_undo_move(pos, top.played);
-            path.pop_back();
-            continue;
-        }
-        const RecordNode& node = record_node(record, id);
-        top.next_child = node.next_sibling;
-        // A terminal ends its line, and nothing hangs below it.
-        if (node.kind != NodeKind::Move) continue;
-        const std::uint64_t ply = top.ply + 1;
-        const auto played = record_checked_move(pos, node.move);
-        if (!played)
-            return unexpected(BookError::invalid_data("traversal failed: illegal move at node " +
-                                                      std::to_string(node_index(id)) + " (ply " +
-                                                      std::to_string(ply) + ")"));
-        const EngineInfo* info = node.annotations.engine_info.get();
-        const std::int16_t score = info && info->eval ? *info->eval : default_score;
-        const std::uint16_t depth = info && info->depth ? *info->depth : default_depth;
-        into.insert(pos.key, BookMove{node.move, score, depth});
-        position_do_move(pos, *played);
-        path.push_back({node.first_child, *played, ply});
-    }
-    return Ok{};
+    // The walk's state is the node's depth below the root.
+    using Step = std::optional<WalkStep<std::uint64_t>>;
+    return walk_record_moves<BookError>(
+        record, pos, std::uint64_t{0},
+        [&](RecordNodeId id, const RecordNode& node, std::uint64_t parent_ply) -> Expected<Step, BookError> {
+            const std::uint64_t ply = parent_ply + 1;
+            const auto played = record_checked_move(pos, node.move);
+            if (!played)
+                return unexpected(BookError::invalid_data("traversal failed: illegal move at node " +
+                                                          std::to_string(node_index(id)) + " (ply " +
+                                                          std::to_string(ply) + ")"));
+            const EngineInfo* info = node.annotations.engine_info.get();
+            const std::int16_t score = info && info->eval ? *info->eval : default_score;
+            const std::uint16_t depth = info && info->depth ? *info->depth : default_depth;
+            into.insert(pos.key, BookMove{node.move, score, depth});
+            return Step{{*played, ply}};
+        });
 }
 
 Expected<MemoryBook, BookError> book_builder_from_game_record(const Record& record, std::int16_t default_score,

@@ -118,51 +118,54 @@ Expected<bool, BookError> take_text(WireReader& r, const WireKey& key, std::uint
     return true;
 }
 
-Expected<SbkStateMove, BookError> decode_move(ByteSpan bytes) {
+// Reads a message's fields in order: `take(reader, key)` reads a field it knows and
+// says so; any other field is skipped.
+template <class Take>
+Expected<Ok, BookError> read_fields(ByteSpan bytes, Take take) {
     WireReader r(bytes);
-    SbkStateMove out;
     while (!r.at_end()) {
         auto key = r.key();
         if (!key) return fail(key);
+        const Expected<bool, BookError> took = take(r, *key);
+        if (!took) return fail(took);
+        if (*took) continue;
+        if (auto s = r.skip(key->type); !s) return fail(s);
+    }
+    return Ok{};
+}
+
+Expected<SbkStateMove, BookError> decode_move(ByteSpan bytes) {
+    SbkStateMove out;
+    auto read = read_fields(bytes, [&](WireReader& r, const WireKey& key) -> Expected<bool, BookError> {
         std::optional<std::int32_t>* slot = nullptr;
-        switch (key->field) {
+        switch (key.field) {
             case 1: slot = &out.raw_move; break;
             case 2: slot = &out.evaluation; break;
             case 3: slot = &out.weight; break;
             case 4: slot = &out.next_state_id; break;
-            default: break;
+            default: return false;
         }
-        if (slot) {
-            auto took = take_int(r, *key, key->field, *slot, as_int32);
-            if (!took) return fail(took);
-            if (*took) continue;
-        }
-        if (auto s = r.skip(key->type); !s) return fail(s);
-    }
+        return take_int(r, key, key.field, *slot, as_int32);
+    });
+    if (!read) return fail(read);
     return out;
 }
 
 // With `keep` false the texts are checked and dropped.
 Expected<SbkEval, BookError> decode_eval(ByteSpan bytes, bool keep) {
-    WireReader r(bytes);
     SbkEval out;
-    while (!r.at_end()) {
-        auto key = r.key();
-        if (!key) return fail(key);
-        Expected<bool, BookError> took = false;
-        switch (key->field) {
-            case 1: took = take_int(r, *key, 1, out.evaluation_value, as_int32); break;
-            case 2: took = take_int(r, *key, 2, out.depth, as_int32); break;
-            case 3: took = take_int(r, *key, 3, out.sel_depth, as_int32); break;
-            case 4: took = take_int(r, *key, 4, out.nodes, as_int64); break;
-            case 5: took = take_text(r, *key, 5, keep ? &out.variation : nullptr); break;
-            case 6: took = take_text(r, *key, 6, keep ? &out.engine_name : nullptr); break;
-            default: break;
+    auto read = read_fields(bytes, [&](WireReader& r, const WireKey& key) -> Expected<bool, BookError> {
+        switch (key.field) {
+            case 1: return take_int(r, key, 1, out.evaluation_value, as_int32);
+            case 2: return take_int(r, key, 2, out.depth, as_int32);
+            case 3: return take_int(r, key, 3, out.sel_depth, as_int32);
+            case 4: return take_int(r, key, 4, out.nodes, as_int64);
+            case 5: return take_text(r, key, 5, keep ? &out.variation : nullptr);
+            case 6: return take_text(r, key, 6, keep ? &out.engine_name : nullptr);
+            default: return false;
         }
-        if (!took) return fail(took);
-        if (*took) continue;
-        if (auto s = r.skip(key->type); !s) return fail(s);
-    }
+    });
+    if (!read) return fail(read);
     return out;
 }
 
@@ -207,42 +210,37 @@ Expected<SbkFileScan, BookError> sbk_scan(BookSource& source) {
 
 Expected<SbkState, BookError> sbk_decode_state(ByteSpan payload, SbkDetail detail) {
     const bool keep = detail == SbkDetail::All;
-    WireReader r(payload);
     SbkState out;
-    while (!r.at_end()) {
-        auto key = r.key();
-        if (!key) return fail(key);
-        Expected<bool, BookError> took = false;
-        switch (key->field) {
-            case 1: took = take_int(r, *key, 1, out.state_id, as_int32); break;
-            case 4: took = take_int(r, *key, 4, out.games, as_int32); break;
-            case 5: took = take_int(r, *key, 5, out.won_black, as_int32); break;
-            case 6: took = take_int(r, *key, 6, out.won_white, as_int32); break;
-            case 7: took = take_text(r, *key, 7, &out.sfen); break;
-            case 8: took = take_text(r, *key, 8, keep ? &out.comment : nullptr); break;
-            case 9:
-            case 10:
-                if (key->type == static_cast<std::uint8_t>(WireType::Length)) {
-                    auto bytes = r.bytes();
-                    if (!bytes) return fail(bytes);
-                    if (key->field == 9) {
-                        auto move = decode_move(*bytes);
-                        if (!move) return fail(move);
-                        out.moves.push_back(*move);
-                    } else {
-                        auto eval = decode_eval(*bytes, keep);
-                        if (!eval) return fail(eval);
-                        if (keep) out.evals.push_back(std::move(*eval));
-                    }
-                    took = true;
-                }
-                break;
-            default: break;
+    // Moves (9) and evaluations (10) are messages of their own.
+    const auto take_message = [&](WireReader& r, const WireKey& key) -> Expected<bool, BookError> {
+        if (key.type != static_cast<std::uint8_t>(WireType::Length)) return false;
+        auto bytes = r.bytes();
+        if (!bytes) return fail(bytes);
+        if (key.field == 9) {
+            auto move = decode_move(*bytes);
+            if (!move) return fail(move);
+            out.moves.push_back(*move);
+        } else {
+            auto eval = decode_eval(*bytes, keep);
+            if (!eval) return fail(eval);
+            if (keep) out.evals.push_back(std::move(*eval));
         }
-        if (!took) return fail(took);
-        if (*took) continue;
-        if (auto s = r.skip(key->type); !s) return fail(s);
-    }
+        return true;
+    };
+    auto read = read_fields(payload, [&](WireReader& r, const WireKey& key) -> Expected<bool, BookError> {
+        switch (key.field) {
+            case 1: return take_int(r, key, 1, out.state_id, as_int32);
+            case 4: return take_int(r, key, 4, out.games, as_int32);
+            case 5: return take_int(r, key, 5, out.won_black, as_int32);
+            case 6: return take_int(r, key, 6, out.won_white, as_int32);
+            case 7: return take_text(r, key, 7, &out.sfen);
+            case 8: return take_text(r, key, 8, keep ? &out.comment : nullptr);
+            case 9:
+            case 10: return take_message(r, key);
+            default: return false;
+        }
+    });
+    if (!read) return fail(read);
     return out;
 }
 

@@ -47,10 +47,11 @@ std::string_view next_ascii_field(std::string_view& rest) {
 
 bool is_none(std::string_view token) { return token == "none" || token == "None"; }
 
+// Sets `slot` from a number field; "none" leaves it empty.
 template <class T>
-Expected<std::optional<T>, BookError> number_field(std::uint64_t line_number, std::string_view token,
-                                                   std::string_view field) {
-    if (is_none(token)) return std::optional<T>{};
+Expected<Ok, BookError> read_number_field(std::uint64_t line_number, std::string_view token, std::string_view field,
+                                          std::optional<T>& slot) {
+    if (is_none(token)) return Ok{};
     auto value = parse_decimal<T>(token);
     if (!value) {
         std::string message = "invalid ";
@@ -59,7 +60,8 @@ Expected<std::optional<T>, BookError> number_field(std::uint64_t line_number, st
         message += int_error_display(value.error());
         return unexpected(line_error(line_number, message));
     }
-    return std::optional<T>(*value);
+    slot = *value;
+    return Ok{};
 }
 
 Expected<YaneuraOuLine, BookError> parse_move_line(std::uint64_t line_number, std::string_view text) {
@@ -81,20 +83,12 @@ Expected<YaneuraOuLine, BookError> parse_move_line(std::uint64_t line_number, st
     auto ponder = yaneuraou_parse_move_token(line_number, fields[1], "ponder move");
     if (!ponder) return unexpected(std::move(ponder.error()));
     move.ponder = *ponder;
-    if (count > 2) {
-        auto score = number_field<std::int32_t>(line_number, fields[2], "score");
-        if (!score) return unexpected(std::move(score.error()));
-        move.score = *score;
-    }
-    if (count > 3) {
-        auto depth = number_field<std::uint32_t>(line_number, fields[3], "depth");
-        if (!depth) return unexpected(std::move(depth.error()));
-        move.depth = *depth;
-    }
+    Expected<Ok, BookError> numbers = Ok{};
+    if (count > 2) numbers = read_number_field(line_number, fields[2], "score", move.score);
+    if (numbers && count > 3) numbers = read_number_field(line_number, fields[3], "depth", move.depth);
+    if (numbers && count > 4) numbers = read_number_field(line_number, fields[4], "count", move.count);
+    if (!numbers) return unexpected(std::move(numbers.error()));
     if (count > 4) {
-        auto n = number_field<std::uint64_t>(line_number, fields[4], "count");
-        if (!n) return unexpected(std::move(n.error()));
-        move.count = *n;
         // The marker goes, a blank right after it stays.
         std::string_view comment = trim_line(rest);
         if (comment.starts_with("//"))

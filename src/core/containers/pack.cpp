@@ -67,12 +67,8 @@ Expected<SpecialMoveEntry, PackError> terminal_of(PackEndReason reason, PackResu
     const bool draw = result == PackResult::Draw;
     const Color winner = result == PackResult::BlackWin ? BLACK : WHITE;
     if (const SpecialMoveRow* row = reason.reserved() ? nullptr : special_move_of_pack_reason(reason.code)) {
-        if (row->pack.rule == ResultRule::Outcome && draw) {
-            PackError e = PackError::of(K::InconsistentOutcome);
-            e.result = result;
-            e.reason = reason;
-            return unexpected(std::move(e));
-        }
+        if (row->pack.rule == ResultRule::Outcome && draw)
+            return unexpected(PackError{.kind = K::InconsistentOutcome, .result = result, .reason = reason});
         special.kind = row->kind;
         special.result = special_move_result(row->pack.rule, row->pack.result, winner);
     } else {
@@ -84,9 +80,7 @@ Expected<SpecialMoveEntry, PackError> terminal_of(PackEndReason reason, PackResu
 }
 
 PackError illegal_move(std::uint64_t ply, AperyMove word, const Position& pos) {
-    PackError e = PackError::of(K::IllegalMove, ply, word);
-    e.text = position_to_sfen(pos, pos.ply);
-    return e;
+    return {.kind = K::IllegalMove, .number = ply, .word = word, .text = position_to_sfen(pos, pos.ply)};
 }
 
 // The move as the legality test takes it, or 0 when it names nothing playable.
@@ -138,11 +132,7 @@ Expected<Record, PackError> decode_record(RawPackRecord raw) {
         pos = position_startpos();
     } else {
         auto decoded = position_from_hcp(raw.start, raw.ply);
-        if (!decoded) {
-            PackError e = PackError::of(K::Hcp);
-            e.hcp = decoded.error();
-            return unexpected(std::move(e));
-        }
+        if (!decoded) return unexpected(PackError{.kind = K::Hcp, .hcp = decoded.error()});
         pos = std::move(*decoded);
     }
     std::string init_sfen = position_to_sfen(pos, raw.ply);
@@ -163,11 +153,7 @@ Expected<Record, PackError> decode_record(RawPackRecord raw) {
     auto terminal = terminal_of(raw.reason, raw.result);
     if (!terminal) return unexpected(std::move(terminal.error()));
     auto record = record_from_main_line(std::move(init_sfen), std::move(entries), std::move(*terminal));
-    if (!record) {
-        PackError e = PackError::of(K::Record);
-        e.record = record.error();
-        return unexpected(std::move(e));
-    }
+    if (!record) return unexpected(PackError{.kind = K::Record, .record = record.error()});
     return std::move(*record);
 }
 
@@ -182,21 +168,13 @@ Expected<EncodedPackRecord, PackError> encode_pack_record(const Record& record) 
 
     EncodedPackRecord out;
     out.result = *result;
-    auto parsed = position_from_sfen(record.init_position_sfen.value_or(std::string(STARTPOS_SFEN)));
-    if (!parsed) {
-        PackError e = PackError::of(K::Sfen);
-        e.sfen = parsed.error();
-        return unexpected(std::move(e));
-    }
+    auto parsed = record_start_position(record);
+    if (!parsed) return unexpected(PackError{.kind = K::Sfen, .sfen = parsed.error()});
     Position pos = std::move(*parsed);
     out.standard_start = position_to_sfen(pos, pos.ply) == STARTPOS_SFEN;
     if (!out.standard_start) {
         auto hcp = position_to_hcp(pos);
-        if (!hcp) {
-            PackError e = PackError::of(K::UnencodablePosition);
-            e.text = std::move(hcp.error());
-            return unexpected(std::move(e));
-        }
+        if (!hcp) return unexpected(PackError{.kind = K::UnencodablePosition, .text = std::move(hcp.error())});
         out.start_position = *hcp;
         out.start_ply = pos.ply;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/util/decimal.h"
+#include "core/util/text.h"
 
 namespace korvan {
 
@@ -38,14 +39,8 @@ std::string hex4(std::uint16_t v) {
     return buffer;
 }
 
-const char* pack_result_name(PackResult r) {
-    switch (r) {
-        case PackResult::Draw: return "Draw";
-        case PackResult::BlackWin: return "BlackWin";
-        case PackResult::WhiteWin: return "WhiteWin";
-    }
-    return "";
-}
+// Indexed by PackResult.
+constexpr std::array<const char*, 3> PACK_RESULT_NAMES = {"Draw", "BlackWin", "WhiteWin"};
 
 }  // namespace
 
@@ -58,7 +53,7 @@ namespace {
 
 // "Resign", ..., "Reserved(n)".
 std::string pack_end_reason_debug(PackEndReason r) {
-    if (r.reserved()) return "Reserved(" + std::to_string(r.code) + ")";
+    if (r.reserved()) return tuple_debug("Reserved", r.code);
     return REASONS[r.code].debug;
 }
 
@@ -89,7 +84,7 @@ std::string pack_error_display(const PackError& e) {
         case K::Sfen: return sfen_error_display(e.sfen);
         case K::Record: return record_error_display(e.record);
         case K::InconsistentOutcome:
-            return std::string("inconsistent pack outcome: result=") + pack_result_name(e.result) +
+            return std::string("inconsistent pack outcome: result=") + PACK_RESULT_NAMES[static_cast<std::size_t>(e.result)] +
                    ", reason=" + pack_end_reason_debug(e.reason);
         case K::Io: return io_error_display(e.io);
         case K::UnencodablePosition: return e.text;

@@ -63,20 +63,16 @@ struct PackError {
     Kind kind = Kind::Truncated;
     std::uint64_t number = 0;  // InvalidStartState byte, InvalidTerminalMarker word, ply, MissingEval index
     std::uint16_t word = 0;    // InvalidMove, IllegalMove
-    std::string text;          // IllegalMove SFEN, UnencodablePosition message
+    std::string text{};        // IllegalMove SFEN, UnencodablePosition message
     HuffmanCodedPosError hcp{HuffmanCodedPosError::Kind::InvalidCursor};
-    SfenError sfen;
-    RecordError record;
+    SfenError sfen{};
+    RecordError record{};
     PackResult result = PackResult::Draw;  // InconsistentOutcome
-    PackEndReason reason;                  // InconsistentOutcome
-    IoError io;
+    PackEndReason reason{};                // InconsistentOutcome
+    IoError io{};
 
     static PackError of(Kind k, std::uint64_t number = 0, std::uint16_t word = 0) {
-        PackError e;
-        e.kind = k;
-        e.number = number;
-        e.word = word;
-        return e;
+        return {.kind = k, .number = number, .word = word};
     }
     bool operator==(const PackError&) const = default;
 };

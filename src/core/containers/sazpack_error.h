@@ -35,17 +35,9 @@ struct SazpackError {
     Mismatch mismatch = Mismatch::HardAndSoft;
 
     static SazpackError of(Kind k, std::uint64_t value = 0, std::uint64_t other = 0) {
-        SazpackError e;
-        e.kind = k;
-        e.value = value;
-        e.other = other;
-        return e;
+        return {.kind = k, .value = value, .other = other};
     }
-    static SazpackError flag_mismatch(Mismatch m) {
-        SazpackError e = of(Kind::FlagMismatch);
-        e.mismatch = m;
-        return e;
-    }
+    static SazpackError flag_mismatch(Mismatch m) { return {.kind = Kind::FlagMismatch, .mismatch = m}; }
     bool operator==(const SazpackError&) const = default;
 };
 

@@ -49,11 +49,7 @@ Expected<std::vector<std::uint16_t>, SazpackError> resolve_compact_labels(Positi
 
 Expected<std::vector<std::uint16_t>, SazpackError> resolve_compact_labels(const SazGame& game) {
     auto pos = sazpack_stem_position(game);
-    if (!pos) {
-        SazpackError e = SazpackError::of(K::PackedSfen);
-        e.packed = pos.error();
-        return unexpected(e);
-    }
+    if (!pos) return unexpected(SazpackError{.kind = K::PackedSfen, .packed = pos.error()});
     return resolve_compact_labels(*pos, game);
 }
 

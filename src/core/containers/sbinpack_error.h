@@ -31,16 +31,12 @@ struct SbinpackError {
     Kind kind = Kind::Truncated;
     std::uint64_t value = 0;  // InvalidMoveIndex, UnencodableMove (the Move32), MissingEval, len
     std::uint64_t max = 0;    // MetadataTooLarge, TooManyMoves
-    SfenError sfen;
+    SfenError sfen{};
     PackedSfenError packed = PackedSfenError::InvalidCursor;
-    std::string text;  // UnencodablePosition
+    std::string text{};  // UnencodablePosition
 
     static SbinpackError of(Kind k, std::uint64_t value = 0, std::uint64_t max = 0) {
-        SbinpackError e;
-        e.kind = k;
-        e.value = value;
-        e.max = max;
-        return e;
+        return {.kind = k, .value = value, .max = max};
     }
     bool operator==(const SbinpackError&) const = default;
 };

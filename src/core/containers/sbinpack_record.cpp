@@ -116,12 +116,8 @@ Expected<std::vector<SbinpackChain>, SbinpackError> record_to_sbinpack_chains(co
                                                                             bool include_variations) {
     ChainBuilder builder{record, stem_score, metadata, record_result(record), {}};
     if (!include_main && !include_variations) return std::move(builder.chains);
-    auto initial = position_from_sfen(record.init_position_sfen.value_or(std::string(STARTPOS_SFEN)));
-    if (!initial) {
-        SbinpackError e = SbinpackError::of(K::Sfen);
-        e.sfen = initial.error();
-        return unexpected(std::move(e));
-    }
+    auto initial = record_start_position(record);
+    if (!initial) return unexpected(SbinpackError{.kind = K::Sfen, .sfen = initial.error()});
     if (include_main) {
         if (auto added = builder.add(*initial, record_node(record, record.root).first_child); !added)
             return unexpected(std::move(added.error()));

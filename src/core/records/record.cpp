@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/util/panic.h"
+#include "core/util/text.h"
 
 namespace korvan {
 
@@ -27,18 +28,20 @@ std::string record_error_debug(const RecordError& e) {
     using K = RecordError::Kind;
     switch (e.kind) {
         case K::EmptyInitPosition: return "EmptyInitPosition";
-        case K::InvalidInitialPosition: return "InvalidInitialPosition(" + sfen_error_debug(e.sfen) + ")";
-        case K::InvalidNodeId: return "InvalidNodeId(" + std::to_string(e.node) + ")";
-        case K::RemovedNode: return "RemovedNode(" + std::to_string(e.node) + ")";
-        case K::TerminalNode: return "TerminalNode(" + std::to_string(e.node) + ")";
-        case K::NotChild:
-            return "NotChild { parent: " + std::to_string(e.node) + ", child: " + std::to_string(e.other) + " }";
-        case K::InvalidChildIndex:
-            return "InvalidChildIndex { parent: " + std::to_string(e.node) + ", index: " + std::to_string(e.other) +
-                   " }";
+        case K::InvalidInitialPosition: return tuple_debug("InvalidInitialPosition", sfen_error_debug(e.sfen));
+        case K::InvalidNodeId: return tuple_debug("InvalidNodeId", e.node);
+        case K::RemovedNode: return tuple_debug("RemovedNode", e.node);
+        case K::TerminalNode: return tuple_debug("TerminalNode", e.node);
+        case K::NotChild: return struct_debug("NotChild", {{"parent", e.node}, {"child", e.other}});
+        case K::InvalidChildIndex: return struct_debug("InvalidChildIndex", {{"parent", e.node}, {"index", e.other}});
         case K::IllegalMove: return "IllegalMove";
     }
     return {};
+}
+
+Expected<Position, SfenError> record_start_position(const Record& r) {
+    if (!r.init_position_sfen) return position_startpos();
+    return position_from_sfen(*r.init_position_sfen);
 }
 
 namespace {

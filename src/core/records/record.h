@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/board/position/parser.h"
@@ -53,16 +54,12 @@ struct RecordError {
         IllegalMove,
     };
     Kind kind = Kind::IllegalMove;
-    SfenError sfen;            // InvalidInitialPosition
+    SfenError sfen{};          // InvalidInitialPosition
     std::uint64_t node = 0;    // InvalidNodeId, RemovedNode, TerminalNode; parent of the two pairs
     std::uint64_t other = 0;   // NotChild: child; InvalidChildIndex: index
 
     static RecordError of(Kind k, std::uint64_t node = 0, std::uint64_t other = 0) {
-        RecordError e;
-        e.kind = k;
-        e.node = node;
-        e.other = other;
-        return e;
+        return {.kind = k, .node = node, .other = other};
     }
     bool operator==(const RecordError&) const = default;
 };
@@ -85,6 +82,14 @@ constexpr std::uint64_t node_index(RecordNodeId id) { return std::uint64_t{id} -
 Expected<Record, RecordError> record_new(std::optional<std::string> init_sfen);
 // A record at the standard start position (record_new without a text cannot fail).
 Record record_new_startpos();
+
+// The initial position's SFEN: the record's own, or STARTPOS_SFEN.
+inline std::string_view record_initial_sfen(const Record& r) {
+    return r.init_position_sfen ? std::string_view(*r.init_position_sfen) : STARTPOS_SFEN;
+}
+// The position the record starts from; the standard start is kept built, any other
+// text is parsed.
+Expected<Position, SfenError> record_start_position(const Record& r);
 
 // Node lookup without a check: for ids the caller already holds from the record.
 inline const RecordNode& record_node(const Record& r, RecordNodeId id) { return r.nodes[id - 1]; }

@@ -161,30 +161,36 @@ std::optional<TimeControl> parse_japanese_time(std::string_view text) {
     return TimeControl{0, static_cast<std::uint32_t>(seconds.value), 0};
 }
 
+namespace {
+
+struct Separator {
+    std::size_t after;   // where the piece after it starts (0 when there is none)
+    std::size_t length;  // 0 when there is none
+};
+
+// The last of ":" "：" " " and U+3000 that ends at or before `end`.
+Separator last_separator(std::string_view text, std::size_t end) {
+    for (std::size_t at = end; at > 0; --at) {
+        if (text[at - 1] == ':' || text[at - 1] == ' ') return {at, 1};
+        if (at >= 3) {
+            const std::string_view tail = text.substr(at - 3, 3);
+            if (tail == "：" || tail == "\u3000") return {at, 3};
+        }
+    }
+    return {0, 0};
+}
+
+}  // namespace
+
 std::optional<std::uint32_t> parse_time_text_ms(std::string_view text) {
     std::uint64_t total = 0;
     std::uint64_t multiplier = 1;
     bool multiplier_overflow = false;
     bool any = false;
     std::size_t end = text.size();
-    // Walk the pieces from the right; separators ":" "：" " " and U+3000.
+    // Walk the pieces from the right.
     while (true) {
-        std::size_t start = end;
-        std::size_t sep_len = 0;
-        while (start > 0) {
-            if (text[start - 1] == ':' || text[start - 1] == ' ') {
-                sep_len = 1;
-                break;
-            }
-            if (start >= 3) {
-                const std::string_view tail = text.substr(start - 3, 3);
-                if (tail == "：" || tail == "\u3000") {
-                    sep_len = 3;
-                    break;
-                }
-            }
-            --start;
-        }
+        const auto [start, sep_len] = last_separator(text, end);
         const std::string_view piece = text.substr(start, end - start);
         if (!piece.empty()) {
             if (const auto v = parse_decimal<std::uint32_t>(piece)) {

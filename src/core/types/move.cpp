@@ -117,6 +117,6 @@ std::optional<Square> is_usi_square(std::string_view text) {
     return *sq;
 }
 
-std::string move32_debug(Move32 m) { return "Move32(" + std::to_string(m) + ")"; }
+std::string move32_debug(Move32 m) { return tuple_debug("Move32", m); }
 
 }  // namespace korvan

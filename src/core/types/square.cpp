@@ -24,10 +24,6 @@ std::string square_display_usi(std::uint8_t square) {
     return {static_cast<char>('1' + file_of(square)), static_cast<char>('a' + rank_of(square))};
 }
 
-std::string tuple_debug(std::string_view type_name, unsigned value) {
-    return std::string(type_name) + "(" + std::to_string(value) + ")";
-}
-
 std::string tuple_debug_pretty(std::string_view type_name, unsigned value) {
     return std::string(type_name) + "(\n    " + std::to_string(value) + ",\n)";
 }

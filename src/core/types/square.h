@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/util/expected.h"
+#include "core/util/text.h"
 
 namespace korvan {
 
@@ -49,8 +50,8 @@ constexpr Square flip_side(Square s) { return static_cast<Square>(80 - s); }
 Expected<Square, std::string> square_from_usi(std::string_view text);
 std::string square_display_usi(std::uint8_t square);
 
-// Debug texts of the tuple values: "Square(40)", "File(3)"...
-std::string tuple_debug(std::string_view type_name, unsigned value);
+// The tuple values' debug texts are tuple_debug's ("Square(40)", "File(3)"); the
+// pretty form spreads one over three lines.
 std::string tuple_debug_pretty(std::string_view type_name, unsigned value);
 
 }  // namespace korvan

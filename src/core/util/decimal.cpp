@@ -1,25 +1,23 @@
 #include "core/util/decimal.h"
 
+#include <array>
+
+#include "core/util/enum_texts.h"
+
 namespace korvan {
 
-const char* int_error_display(IntErrorKind k) {
-    switch (k) {
-        case IntErrorKind::Empty: return "cannot parse integer from empty string";
-        case IntErrorKind::InvalidDigit: return "invalid digit found in string";
-        case IntErrorKind::PosOverflow: return "number too large to fit in target type";
-        case IntErrorKind::NegOverflow: return "number too small to fit in target type";
-    }
-    return "";
-}
+namespace {
 
-const char* int_error_debug_name(IntErrorKind k) {
-    switch (k) {
-        case IntErrorKind::Empty: return "Empty";
-        case IntErrorKind::InvalidDigit: return "InvalidDigit";
-        case IntErrorKind::PosOverflow: return "PosOverflow";
-        case IntErrorKind::NegOverflow: return "NegOverflow";
-    }
-    return "";
-}
+constexpr std::array<EnumTexts, 4> INT_ERROR_TEXTS = {{
+    {"cannot parse integer from empty string", "Empty"},
+    {"invalid digit found in string", "InvalidDigit"},
+    {"number too large to fit in target type", "PosOverflow"},
+    {"number too small to fit in target type", "NegOverflow"},
+}};
+
+}  // namespace
+
+const char* int_error_display(IntErrorKind k) { return enum_texts(INT_ERROR_TEXTS, k).display; }
+const char* int_error_debug_name(IntErrorKind k) { return enum_texts(INT_ERROR_TEXTS, k).debug; }
 
 }  // namespace korvan

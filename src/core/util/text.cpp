@@ -182,4 +182,28 @@ std::string debug_str(std::string_view text) {
     return out;
 }
 
+std::string tuple_debug(std::string_view name, std::string_view value) {
+    std::string out(name);
+    out += '(';
+    out += value;
+    out += ')';
+    return out;
+}
+
+std::string tuple_debug(std::string_view name, std::uint64_t value) { return tuple_debug(name, std::to_string(value)); }
+
+std::string struct_debug(std::string_view name, std::initializer_list<DebugField> fields) {
+    std::string out(name);
+    const char* separator = " { ";
+    for (const DebugField& field : fields) {
+        out += separator;
+        out += field.name;
+        out += ": ";
+        out += std::to_string(field.value);
+        separator = ", ";
+    }
+    out += " }";
+    return out;
+}
+
 }  // namespace korvan

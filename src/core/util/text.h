@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,5 +92,15 @@ inline bool contains_word(std::string_view text, std::string_view word) {
 // escapes \t \r \n \\ \' \" \0 and \u{..} for other control characters.
 std::string debug_char(char32_t cp);
 std::string debug_str(std::string_view text);
+
+// The debug forms of tuple and struct values: "Square(40)", "Sfen(..)",
+// "TooManyMoves { len: 1, max: 0 }".
+struct DebugField {
+    std::string_view name;
+    std::uint64_t value;
+};
+std::string tuple_debug(std::string_view name, std::string_view value);
+std::string tuple_debug(std::string_view name, std::uint64_t value);
+std::string struct_debug(std::string_view name, std::initializer_list<DebugField> fields);
 
 }  // namespace korvan

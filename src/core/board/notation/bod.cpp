@@ -179,10 +179,9 @@ std::string kanji_number(unsigned n) {
     return std::to_string(n);
 }
 
-std::string write_bod_hand(Hand hand) {
-    static constexpr PieceType ORDER[7] = {ROOK, BISHOP, GOLD, SILVER, KNIGHT, LANCE, PAWN};
+std::string write_hand_words(Hand hand, const std::array<PieceType, 7>& order) {
     std::string out;
-    for (PieceType pt : ORDER) {
+    for (PieceType pt : order) {
         const std::uint32_t n = hand_count(hand, pt);
         if (n == 0) continue;
         if (!out.empty()) out += IDEOGRAPHIC_SPACE;
@@ -190,6 +189,11 @@ std::string write_bod_hand(Hand hand) {
         if (n > 1) out += kanji_number(n);
     }
     return out.empty() ? "なし" : out;
+}
+
+std::string write_bod_hand(Hand hand) {
+    static constexpr std::array<PieceType, 7> ORDER = {ROOK, BISHOP, GOLD, SILVER, KNIGHT, LANCE, PAWN};
+    return write_hand_words(hand, ORDER);
 }
 
 std::string position_to_bod(const Position& pos) {

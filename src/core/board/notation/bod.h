@@ -17,7 +17,10 @@ namespace korvan {
 
 // 1..10 as one kanji (一 .. 十); any other value in ASCII digits.
 std::string kanji_number(unsigned n);
-// "飛　金二　歩18": rook, bishop, gold, silver, knight, lance, pawn; "なし" when empty.
+// The pieces of a hand in the given order, each count above 1 after its name:
+// "飛　金二　歩18"; "なし" when empty.
+std::string write_hand_words(Hand hand, const std::array<PieceType, 7>& order);
+// Rook, bishop, gold, silver, knight, lance, pawn.
 std::string write_bod_hand(Hand hand);
 std::string position_to_bod(const Position& pos);
 

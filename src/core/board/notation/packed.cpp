@@ -1,6 +1,7 @@
 #include "core/board/notation/packed.h"
 
 #include "core/board/position/parser.h"
+#include "core/util/enum_texts.h"
 
 #include <bit>
 #include <cstring>
@@ -258,6 +259,12 @@ constexpr Format make_hcp_format() {
 constexpr Format PACKED_SFEN = make_packed_sfen_format();
 constexpr Format HCP = make_hcp_format();
 
+constexpr std::array<EnumTexts, 3> PACKED_SFEN_ERROR_TEXTS = {{
+    {"invalid huffman cursor", "InvalidCursor"},
+    {"invalid huffman piece code", "InvalidPieceCode"},
+    {"invalid huffman hand count", "InvalidHandCount"},
+}};
+
 Expected<Packed32, std::string> encode(const Position& pos, const Format& f) {
     if (std::string error = foreign_code_error(pos); !error.empty()) return unexpected(std::move(error));
     BitWriter w;
@@ -330,23 +337,8 @@ DecodeError decode_rest(BitReader& r, const Format& f, Decoded& out) {
 
 }  // namespace
 
-const char* packed_sfen_error_display(PackedSfenError e) {
-    switch (e) {
-        case PackedSfenError::InvalidCursor: return "invalid huffman cursor";
-        case PackedSfenError::InvalidPieceCode: return "invalid huffman piece code";
-        case PackedSfenError::InvalidHandCount: return "invalid huffman hand count";
-    }
-    return "";
-}
-
-const char* packed_sfen_error_debug(PackedSfenError e) {
-    switch (e) {
-        case PackedSfenError::InvalidCursor: return "InvalidCursor";
-        case PackedSfenError::InvalidPieceCode: return "InvalidPieceCode";
-        case PackedSfenError::InvalidHandCount: return "InvalidHandCount";
-    }
-    return "";
-}
+const char* packed_sfen_error_display(PackedSfenError e) { return enum_texts(PACKED_SFEN_ERROR_TEXTS, e).display; }
+const char* packed_sfen_error_debug(PackedSfenError e) { return enum_texts(PACKED_SFEN_ERROR_TEXTS, e).debug; }
 
 std::string hcp_error_display(const HuffmanCodedPosError& e) {
     switch (e.kind) {
@@ -410,20 +402,24 @@ void position_set_decoded(Position& pos, const PositionState& state) {
     position_update_declaration_thresholds(pos);
 }
 
-Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply) {
-    auto state = packed_sfen_to_state(bytes, ply);
+namespace {
+
+template <class Error>
+Expected<Position, Error> position_of_decoded(Expected<PositionState, Error> state) {
     if (!state) return unexpected(state.error());
     Position pos;
     position_set_decoded(pos, *state);
     return pos;
 }
 
+}  // namespace
+
+Expected<Position, PackedSfenError> position_from_packed_sfen(const Packed32& bytes, std::uint16_t ply) {
+    return position_of_decoded(packed_sfen_to_state(bytes, ply));
+}
+
 Expected<Position, HuffmanCodedPosError> position_from_hcp(const Packed32& bytes, std::uint16_t ply) {
-    auto state = hcp_to_state(bytes, ply);
-    if (!state) return unexpected(state.error());
-    Position pos;
-    position_set_decoded(pos, *state);
-    return pos;
+    return position_of_decoded(hcp_to_state(bytes, ply));
 }
 
 void position_update_declaration_thresholds(Position& pos) {

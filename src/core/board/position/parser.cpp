@@ -156,17 +156,17 @@ std::string sfen_error_display(const SfenError& e) {
 std::string sfen_error_debug(const SfenError& e) {
     using K = SfenError::Kind;
     switch (e.kind) {
-        case K::MissingField: return "MissingField(" + std::string(FIELD_NAMES[static_cast<int>(e.field)]) + ")";
-        case K::InvalidPiece: return "InvalidPiece(" + debug_char(e.ch) + ")";
+        case K::MissingField: return tuple_debug("MissingField", FIELD_NAMES[static_cast<int>(e.field)]);
+        case K::InvalidPiece: return tuple_debug("InvalidPiece", debug_char(e.ch));
         case K::InvalidSquare: return "InvalidSquare";
         case K::InvalidHandCount:
             return "InvalidHandCount { piece: " + tuple_debug("PieceType", e.piece) +
                    ", count: " + std::to_string(e.count) + " }";
-        case K::InvalidTurn: return "InvalidTurn(" + debug_char(e.ch) + ")";
+        case K::InvalidTurn: return tuple_debug("InvalidTurn", debug_char(e.ch));
         case K::InvalidPly:
             return "InvalidPly(ParseIntError { kind: " + std::string(int_error_debug_name(e.int_error)) + " })";
-        case K::TrailingToken: return "TrailingToken(" + debug_str(e.text) + ")";
-        case K::InvalidMove: return "InvalidMove(" + debug_str(e.text) + ")";
+        case K::TrailingToken: return tuple_debug("TrailingToken", debug_str(e.text));
+        case K::InvalidMove: return tuple_debug("InvalidMove", debug_str(e.text));
     }
     return {};
 }

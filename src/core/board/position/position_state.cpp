@@ -32,6 +32,8 @@ Position position_from_state(const PositionState& state) {
     return pos;
 }
 
+Position position_without_history(const Position& pos) { return position_from_state(position_state_of(pos)); }
+
 Expected<Ok, std::string> position_set_state(Position& pos, const PositionState& state) {
     // Every table of piece names and codes is indexed by such a byte, so none may
     // reach a live position.

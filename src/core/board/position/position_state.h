@@ -40,6 +40,8 @@ std::optional<Square> position_state_bad_square(const PositionState& state);
 // A full position built from a description as it stands, for validation: bytes that
 // name no piece are kept (sets and keys read only their low five bits).
 Position position_from_state(const PositionState& state);
+// The same board, hands, side and ply with a one-record history.
+Position position_without_history(const Position& pos);
 
 // Sets a live position up from a description (history dropped), without judging it
 // by the rules; a byte that names no piece is refused with a message and the position

@@ -155,9 +155,8 @@ void append_start(std::string& out, std::string_view sfen, const Position& pos) 
 }  // namespace
 
 Expected<std::string, CsaError> write_csa(const Record& record) {
-    const std::string_view sfen = record.init_position_sfen ? std::string_view(*record.init_position_sfen)
-                                                            : STARTPOS_SFEN;
-    auto start = position_from_sfen(sfen);
+    const std::string_view sfen = record_initial_sfen(record);
+    auto start = record_start_position(record);
     if (!start) return unexpected(CsaError::of_sfen(start.error()));
     Position& pos = *start;
 

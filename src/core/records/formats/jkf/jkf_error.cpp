@@ -1,21 +1,20 @@
 #include "core/records/formats/jkf/jkf_error.h"
 
-#include "core/util/utf8_repair.h"
-
 namespace korvan {
 
+namespace {
+
+constexpr std::array<std::string_view, 7> LEADS = {
+    "failed to parse SFEN: ",  "invalid JKF structure: ",       "unsupported JKF preset: ",   "invalid move: ",
+    "illegal move at index ", "record construction failed: ", "json serialization failed: ",
+};
+
+}  // namespace
+
 std::string jkf_error_display(const JkfError& e) {
-    using K = JkfError::Kind;
-    switch (e.kind) {
-        case K::Sfen: return "failed to parse SFEN: " + sfen_error_display(e.sfen);
-        case K::InvalidStructure: return "invalid JKF structure: " + utf8_replace_invalid(e.text);
-        case K::UnsupportedPreset: return "unsupported JKF preset: " + utf8_replace_invalid(e.text);
-        case K::InvalidMove: return "invalid move: " + utf8_replace_invalid(e.text);
-        case K::IllegalMove: return "illegal move at index " + std::to_string(e.index);
-        case K::RecordConstruction: return "record construction failed: " + record_error_display(e.record);
-        case K::JsonSerialization: return "json serialization failed: " + utf8_replace_invalid(e.text);
-    }
-    return {};
+    if (e.kind == JkfErrorKind::RecordConstruction)
+        return std::string(LEADS[static_cast<std::size_t>(e.kind)]) + record_error_display(e.record);
+    return format_error_display(e, LEADS);
 }
 
 std::string jkf_fork_depth_text() {

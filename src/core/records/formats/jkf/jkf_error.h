@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
-#include "core/board/position/parser.h"
+#include "core/records/formats/format_error.h"
 #include "core/records/record.h"
 
 namespace korvan {
@@ -19,21 +20,18 @@ constexpr std::size_t JKF_MAX_FORK_DEPTH = 256;
 // each).
 constexpr std::size_t JKF_MAX_JSON_DEPTH = 1024;
 
-struct JkfError {
-    enum class Kind : std::uint8_t {
-        Sfen,
-        InvalidStructure,
-        UnsupportedPreset,
-        InvalidMove,
-        IllegalMove,
-        RecordConstruction,
-        JsonSerialization,
-    };
-    Kind kind = Kind::InvalidStructure;
-    SfenError sfen;           // Sfen
-    std::string text;         // InvalidStructure, UnsupportedPreset, InvalidMove; the library's message
-    std::uint64_t index = 0;  // IllegalMove
-    RecordError record;       // RecordConstruction
+enum class JkfErrorKind : std::uint8_t {
+    Sfen,
+    InvalidStructure,
+    UnsupportedPreset,
+    InvalidMove,
+    IllegalMove,
+    RecordConstruction,
+    JsonSerialization,
+};
+
+struct JkfError : FormatError<JkfError, JkfErrorKind, JkfErrorKind::InvalidStructure> {
+    RecordError record;  // RecordConstruction
 
     static JkfError invalid_structure(std::string text) { return of_text(Kind::InvalidStructure, std::move(text)); }
     static JkfError unsupported_preset(std::string name) { return of_text(Kind::UnsupportedPreset, std::move(name)); }
@@ -41,33 +39,12 @@ struct JkfError {
     static JkfError json_serialization(std::string message) {
         return of_text(Kind::JsonSerialization, std::move(message));
     }
-    static JkfError of_sfen(SfenError s) {
-        JkfError e;
-        e.kind = Kind::Sfen;
-        e.sfen = std::move(s);
-        return e;
-    }
     static JkfError of_record(RecordError r) {
-        JkfError e;
-        e.kind = Kind::RecordConstruction;
+        JkfError e = of(Kind::RecordConstruction);
         e.record = std::move(r);
         return e;
     }
-    static JkfError illegal_move(std::uint64_t index) {
-        JkfError e;
-        e.kind = Kind::IllegalMove;
-        e.index = index;
-        return e;
-    }
     bool operator==(const JkfError&) const = default;
-
-private:
-    static JkfError of_text(Kind k, std::string text) {
-        JkfError e;
-        e.kind = k;
-        e.text = std::move(text);
-        return e;
-    }
 };
 
 std::string jkf_error_display(const JkfError& e);

@@ -33,15 +33,6 @@ std::uint64_t saturating_mul_add(std::uint64_t sum, std::uint64_t n, std::uint64
     return sum > UINT64_MAX - v ? UINT64_MAX : sum + v;
 }
 
-// A position with the same board, hands, side and ply and a one-record history, which
-// a fork starts from: legality needs no history, and copying it would cost the whole
-// line's length at every fork.
-Position without_history(const Position& pos) {
-    Position out;
-    position_set(out, position_state_of(pos));
-    return out;
-}
-
 class Reader {
 public:
     Reader(const JsonTree& doc, Record& record) : doc_(doc), record_(record) {}
@@ -299,8 +290,10 @@ public:
             const Value& fork = doc_.element(value, i);
             if (!T::is_array(&fork)) return unexpected(JkfError::invalid_structure("fork must be an array"));
             if (fork.count == 0) continue;
+            // Legality needs no history, and copying it would cost the whole line's
+            // length at every fork.
             if (depth >= JKF_MAX_FORK_DEPTH) return unexpected(JkfError::invalid_structure(jkf_fork_depth_text()));
-            if (auto ok = jkf_parse_move_entry(parent, without_history(pos), previous_to, fork, depth + 1); !ok) return ok;
+            if (auto ok = jkf_parse_move_entry(parent, position_without_history(pos), previous_to, fork, depth + 1); !ok) return ok;
         }
         return Ok{};
     }

@@ -259,15 +259,6 @@ struct Totals {
     }
 };
 
-// A position with the same board, hands, side and ply but a one-record history: what a
-// fork starts from (legality needs no history, and copying it would cost the whole
-// line's length at every fork).
-Position without_history(const Position& pos) {
-    Position out;
-    position_set(out, position_state_of(pos));
-    return out;
-}
-
 class Writer {
 public:
     Writer(const Record& record, std::string& out) : record_(record), out_(out) {}
@@ -324,7 +315,9 @@ private:
         out_ += "\"forks\":[";
         for (RecordNodeId alt = record_node(record_, id).next_sibling; alt != 0; alt = record_node(record_, alt).next_sibling) {
             if (out_.back() == ']') out_ += ',';
-            if (auto ok = jkf_write_moves(alt, without_history(before), previous_to, totals, depth + 1); !ok) return ok;
+            // Legality needs no history, and copying it would cost the whole line's
+            // length at every fork.
+            if (auto ok = jkf_write_moves(alt, position_without_history(before), previous_to, totals, depth + 1); !ok) return ok;
         }
         out_ += "],";
         return Ok{};
@@ -361,9 +354,8 @@ private:
 }  // namespace
 
 Expected<std::string, JkfError> write_jkf(const Record& record) {
-    const std::string_view sfen = record.init_position_sfen ? std::string_view(*record.init_position_sfen)
-                                                            : STARTPOS_SFEN;
-    auto start = position_from_sfen(sfen);
+    const std::string_view sfen = record_initial_sfen(record);
+    auto start = record_start_position(record);
     if (!start) return unexpected(JkfError::of_sfen(start.error()));
     Position& pos = *start;
 

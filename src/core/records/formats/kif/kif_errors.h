@@ -3,54 +3,35 @@
 // ways and differ only in the lead of their texts, so one shape serves both and the
 // shared helpers can build either.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "core/board/position/parser.h"
+#include "core/records/formats/format_error.h"
 
 namespace korvan {
 
 enum class KifErrorKind : std::uint8_t { Sfen, InvalidLine, InvalidMove, IllegalMove };
 
 template <class Format>
-struct JapaneseRecordError {
-    KifErrorKind kind = KifErrorKind::InvalidLine;
-    SfenError sfen;           // Sfen
-    std::string text;         // InvalidLine, InvalidMove
-    std::uint64_t index = 0;  // IllegalMove: the move's 0-based index in the main line
-
-    static JapaneseRecordError of_sfen(SfenError e) {
-        JapaneseRecordError out;
-        out.kind = KifErrorKind::Sfen;
-        out.sfen = std::move(e);
-        return out;
-    }
+struct JapaneseRecordError : FormatError<JapaneseRecordError<Format>, KifErrorKind, KifErrorKind::InvalidLine> {
     static JapaneseRecordError invalid_line(std::string_view text) {
-        JapaneseRecordError out;
-        out.text = text;
-        return out;
+        return JapaneseRecordError::of_text(KifErrorKind::InvalidLine, std::string(text));
     }
     static JapaneseRecordError invalid_move(std::string_view text) {
-        JapaneseRecordError out;
-        out.kind = KifErrorKind::InvalidMove;
-        out.text = text;
-        return out;
+        return JapaneseRecordError::of_text(KifErrorKind::InvalidMove, std::string(text));
     }
-    static JapaneseRecordError illegal_move(std::uint64_t index) {
-        JapaneseRecordError out;
-        out.kind = KifErrorKind::IllegalMove;
-        out.index = index;
-        return out;
-    }
-    bool operator==(const JapaneseRecordError&) const = default;
 };
 
+// The leads of the display, indexed by kind.
 struct KifFormat {
-    static constexpr std::string_view name = "KIF";
+    static constexpr std::array<std::string_view, 4> leads = {
+        "failed to parse SFEN: ", "invalid KIF line: ", "invalid KIF move: ", "illegal move at index "};
 };
 struct Ki2Format {
-    static constexpr std::string_view name = "KI2";
+    static constexpr std::array<std::string_view, 4> leads = {
+        "failed to parse SFEN: ", "invalid KI2 line: ", "invalid KI2 move: ", "illegal move at index "};
 };
 using KifError = JapaneseRecordError<KifFormat>;
 using Ki2Error = JapaneseRecordError<Ki2Format>;

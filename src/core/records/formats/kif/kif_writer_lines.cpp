@@ -37,7 +37,6 @@ static_assert(is_reserved_key("最大手数") && is_reserved_key("手合割") &&
               !is_reserved_key("下手") && !is_reserved_key("開始日"));
 
 constexpr std::string_view COLON = "：";
-constexpr std::string_view IDEOGRAPHIC_SPACE = "　";
 
 void header_line(std::string& out, KifHeaderField field, std::string_view value) {
     out += header_key(field);
@@ -139,16 +138,8 @@ void write_kif_board(std::string& out, const Position& pos) {
 }
 
 std::string write_japanese_hand(Hand hand) {
-    static constexpr PieceType ORDER[7] = {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK};
-    std::string out;
-    for (PieceType pt : ORDER) {
-        const std::uint32_t n = hand_count(hand, pt);
-        if (n == 0) continue;
-        if (!out.empty()) out += IDEOGRAPHIC_SPACE;
-        out += DIAGRAM_NAMES[pt];
-        if (n > 1) out += kanji_number(n);
-    }
-    return out.empty() ? "なし" : out;
+    static constexpr std::array<PieceType, 7> ORDER = {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK};
+    return write_hand_words(hand, ORDER);
 }
 
 void write_comment_lines(std::string& out, std::string_view comment) {

@@ -109,10 +109,8 @@ public:
     TreeWriter(const Record& record, W& format) : record_(record), format_(format) {}
 
     Expected<std::string, Error> write() {
-        const std::string_view sfen = record_.init_position_sfen ? *record_.init_position_sfen : STARTPOS_SFEN;
-        // The standard start is kept built; any other text is parsed.
-        auto start = record_.init_position_sfen ? position_from_sfen(sfen)
-                                                : Expected<Position, SfenError>(position_startpos());
+        const std::string_view sfen = record_initial_sfen(record_);
+        auto start = record_start_position(record_);
         if (!start) return unexpected(Error::of_sfen(std::move(start.error())));
         Position pos = std::move(*start);
 

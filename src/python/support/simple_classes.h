@@ -7,6 +7,8 @@
 //     const ClassDefinition SbkMoveClass::definition =
 //         simple_class<SbkMoveClass, move_repr>("A candidate move of an SBK state.", MOVE_GETSET);
 
+#include <type_traits>
+
 #include "support/class_definition.h"
 
 namespace korvan::py {
@@ -17,8 +19,10 @@ template <class C, auto Repr, auto Length>
 constexpr ClassDefinition define_simple(ClassBody body, Attributes attributes, Methods methods) {
     body.methods[0] = methods;
     body.attributes[0] = attributes;
-    if constexpr (Repr != nullptr) body.repr = slot<C, Repr>;
-    if constexpr (Length != nullptr) body.length = length<C, Length>;
+    // Told apart by type: comparing a function's address with null is not a constant
+    // expression in every build (the sanitizers' build refuses it).
+    if constexpr (!std::is_null_pointer_v<decltype(Repr)>) body.repr = slot<C, Repr>;
+    if constexpr (!std::is_null_pointer_v<decltype(Length)>) body.length = length<C, Length>;
     return define<C>(body);
 }
 

@@ -166,45 +166,24 @@ std::optional<std::uint32_t> parse_time_text_ms(std::string_view text) {
     std::uint64_t multiplier = 1;
     bool multiplier_overflow = false;
     bool any = false;
-    std::size_t end = text.size();
-    // Walk the pieces from the right; separators ":" "：" " " and U+3000.
-    while (true) {
-        std::size_t start = end;
-        std::size_t sep_len = 0;
-        while (start > 0) {
-            if (text[start - 1] == ':' || text[start - 1] == ' ') {
-                sep_len = 1;
-                break;
-            }
-            if (start >= 3) {
-                const std::string_view tail = text.substr(start - 3, 3);
-                if (tail == "：" || tail == "\u3000") {
-                    sep_len = 3;
-                    break;
-                }
-            }
-            --start;
+    bool fits = true;
+    for_each_clock_piece_from_right(text, [&](std::string_view piece) {
+        const auto v = parse_decimal<std::uint32_t>(piece);
+        if (!v) return true;
+        if (*v != 0) {
+            if (multiplier_overflow) return fits = false;
+            total += *v * multiplier;
+            if (total > U32_LIMIT) return fits = false;
         }
-        const std::string_view piece = text.substr(start, end - start);
-        if (!piece.empty()) {
-            if (const auto v = parse_decimal<std::uint32_t>(piece)) {
-                if (*v != 0) {
-                    if (multiplier_overflow) return std::nullopt;
-                    total += *v * multiplier;
-                    if (total > U32_LIMIT) return std::nullopt;
-                }
-                any = true;
-                multiplier *= 60;
-                if (multiplier > U32_LIMIT) {
-                    multiplier_overflow = true;
-                    multiplier = 1;
-                }
-            }
+        any = true;
+        multiplier *= 60;
+        if (multiplier > U32_LIMIT) {
+            multiplier_overflow = true;
+            multiplier = 1;
         }
-        if (start == 0) break;
-        end = start - sep_len;
-    }
-    if (!any) return std::nullopt;
+        return true;
+    });
+    if (!fits || !any) return std::nullopt;
     const std::uint64_t ms = total * 1000;
     if (ms > U32_LIMIT) return std::nullopt;
     return static_cast<std::uint32_t>(ms);

@@ -515,6 +515,31 @@ TEST(KifLines, TimeColumnsAgreeWithTheClockTextReader) {
     }
 }
 
+// A time column that closes the line is read by a shortcut; with a byte after it the
+// full scan reads the same groups and must give the same move and time.
+TEST(KifLines, TimeColumnsClosingTheLineReadAsWithMoreAfter) {
+    const std::vector<std::string> parts = {"(", ")", " ", ":", "/", "0", "7", "12", "00:00:07", "：", "（", "）", "x",
+                                            "( 0:07/00:00:07)", "(1:2/", "0:1/"};
+    // Error texts quote the line, so only the outcome is compared.
+    const auto read = [](const std::string& line) -> std::string {
+        const auto m = parse_kif_move_line(line, false, SQ_NONE);
+        if (!m) return "error";
+        return move_display_usi(m->move) + " " + (m->time_ms ? std::to_string(*m->time_ms) : "-");
+    };
+    std::mt19937 rng(5);
+    std::size_t timed = 0;
+    for (int i = 0; i < 100000; ++i) {
+        std::string line = "1 ７六歩(77) ";
+        const int n = 1 + static_cast<int>(rng() % 8);
+        for (int k = 0; k < n; ++k) line += parts[rng() % parts.size()];
+        if (rng() % 2) line += ")";
+        const std::string got = read(line);
+        ASSERT_EQ(got, read(line + "x")) << line;
+        timed += got != "error" && got.back() != '-';
+    }
+    EXPECT_GT(timed, 1000u);
+}
+
 std::string special_line(std::string_view line, Color side = BLACK) {
     const auto s = parse_kif_special_line(line, side);
     if (!s) return "none";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/kif_reader.h"
 #include "record_text_support.h"
 
@@ -297,6 +298,49 @@ TEST(KifReader, LongGamesRebuildTheirPosition) {
     const Record r = read_kif(text.substr(0, text.rfind("411")));
     EXPECT_EQ(record_move_count(r), 410u);
     EXPECT_EQ(final_sfen(r), "lnsgkgsnl/2r4b1/ppppppppp/9/9/9/PPPPPPPPP/1B4R2/LNSGKGSNL b - 411");
+}
+
+// The reader keeps the positions where the blocks whose header opens a line branch; a
+// header written further in is found only as the block is read, and its position is
+// replayed from the nearest one kept. Either way the record is the same.
+std::string indent_block_headers(std::string text) {
+    for (std::size_t at = 0; (at = text.find("\n変化", at)) != std::string::npos; at += 2) text.insert(at + 1, " ");
+    return text;
+}
+
+TEST(KifReader, BlockHeadersFurtherInReadAlike) {
+    const auto read = [](const std::string& file, const std::string& text) -> std::optional<Record> {
+        if (file.starts_with("kif/")) {
+            auto r = parse_kif(text);
+            return r ? std::optional<Record>(std::move(*r)) : std::nullopt;
+        }
+        auto r = parse_ki2(text);
+        return r ? std::optional<Record>(std::move(*r)) : std::nullopt;
+    };
+    std::size_t with_blocks = 0;
+    for (const char* dir : {"kif", "ki2"}) {
+        for (const std::string& file : fixture_files(dir)) {
+            const std::string text = fixture_text(file);
+            const std::string indented = indent_block_headers(text);
+            if (indented == text) continue;
+            ++with_blocks;
+            const auto a = read(file, text), b = read(file, indented);
+            ASSERT_EQ(a.has_value(), b.has_value()) << file;
+            if (a) {
+                EXPECT_TRUE(*a == *b) << file;
+            }
+        }
+    }
+    EXPECT_GE(with_blocks, 5u);
+
+    // A branch three hundred moves in, past two rebuilds of the replayed position.
+    std::string text = HEADER;
+    const char* cycle[] = {"３八飛(28)", "７二飛(82)", "２八飛(38)", "８二飛(72)"};
+    for (int i = 0; i < 408; ++i) text += std::to_string(i + 1) + " " + cycle[i % 4] + "\n";
+    text += "\n変化：300手\n300 ６二飛(72)\n301 ３八飛(28)\n";
+    const Record r = read_kif(text);
+    EXPECT_TRUE(r == read_kif(indent_block_headers(text)));
+    EXPECT_EQ(record_child_count(r, record_main_line_ids(r)[298]), 2u);
 }
 
 }  // namespace

@@ -41,10 +41,15 @@ RecordBuilder::RecordBuilder(Record record, Position start, Branches branches, s
     record_.nodes.reserve(expected_moves + 2);
     path_.reserve(expected_moves + 2);
     path_.push_back(record_.root);
-    if (keep_snapshots_) {
-        snapshots_.reserve(expected_moves + 2);
-        snapshots_.push_back({position_state_of(pos_), false, SQ_NONE});
-    }
+    if (keep_snapshots_) snapshots_.push_back({0, position_state_of(pos_)});
+}
+
+void RecordBuilder::keep_position_before(std::uint64_t start) {
+    // Numbers past any real game are left to the replay.
+    constexpr std::uint64_t LIMIT = 1 << 16;
+    if (start == 0 || start >= LIMIT) return;
+    if (branch_points_.size() <= start) branch_points_.resize(start + 1);
+    branch_points_[start] = true;
 }
 
 Annotations* RecordBuilder::latest_move() {
@@ -53,15 +58,17 @@ Annotations* RecordBuilder::latest_move() {
 
 Expected<RecordBuilder::Played, BuildError> RecordBuilder::play(Move32 move, std::optional<std::uint32_t> time_ms) {
     if (move == 0 || !position_is_legal(pos_, move)) return Played::Illegal;
-    Annotations annotations;
+    // The node is appended bare and annotated in place: nothing to carry through the
+    // append for the usual move, which has a time at most.
+    const auto id = record_append_move(record_, last_, move16(move), {});
+    if (!id) return unexpected(record_error(id.error()));
+    Annotations& annotations = record_node(record_, *id).annotations;
     if (line_moves_ == 0) {
         if (!time_ms) time_ms = pending_time_;
         annotations.comment = std::move(pending_comment_);
         pending_comment_.reset();
     }
     if (time_ms) annotations.time = Duration::from_ms(*time_ms);
-    const auto id = record_append_move(record_, last_, move16(move), std::move(annotations));
-    if (!id) return unexpected(record_error(id.error()));
     position_do_move(pos_, move);
     if (auto compact = replay_compact_history(pos_, replay_counter_); !compact)
         return unexpected(sfen_error(compact.error()));
@@ -70,7 +77,9 @@ Expected<RecordBuilder::Played, BuildError> RecordBuilder::play(Move32 move, std
     has_previous_ = true;
     previous_ = move_to(move);
     path_.push_back(*id);
-    if (keep_snapshots_) snapshots_.push_back({position_state_of(pos_), true, previous_});
+    if (const std::size_t entry = path_.size() - 1; keep_snapshots_ && entry + 1 < branch_points_.size() &&
+                                                    branch_points_[entry + 1])
+        snapshots_.push_back({entry, position_state_of(pos_)});
     return Played::Yes;
 }
 
@@ -107,8 +116,9 @@ void RecordBuilder::end(SpecialMove special, std::optional<std::uint32_t> time_m
 Expected<Ok, BuildError> RecordBuilder::close_main_line() {
     if (main_closed_) return Ok{};
     main_closed_ = true;
+    // The main line is still the line being read: its last node is the latest.
     if (terminal_) {
-        auto id = record_set_main_terminal(record_, std::move(terminal_->special), std::move(terminal_->annotations));
+        auto id = record_append_terminal(record_, last_, std::move(terminal_->special), std::move(terminal_->annotations));
         terminal_.reset();
         if (!id) return unexpected(record_error(id.error()));
     }
@@ -118,25 +128,33 @@ Expected<Ok, BuildError> RecordBuilder::close_main_line() {
 Expected<Ok, BuildError> RecordBuilder::begin_variation(const VariationBlock& block) {
     if (auto closed = close_main_line(); !closed) return closed;
     const std::uint64_t n = block.start;
-    if (n - 1 >= path_.size() || n - 1 >= snapshots_.size()) {
+    if (n - 1 >= path_.size() || !keep_snapshots_) {
         BuildError e;
         e.kind = BuildError::Kind::VariationStart;
         e.start = n;
         return unexpected(e);
     }
-    const Snapshot from = snapshots_[n - 1];
-    position_set(pos_, from.state);
+    // The nearest position kept at or before the branch point (the start is always
+    // kept), then the moves of the path up to it.
+    while (snapshots_.back().index > n - 1) snapshots_.pop_back();
+    position_set(pos_, snapshots_.back().state);
+    std::uint64_t replayed = 0;
+    for (std::size_t k = snapshots_.back().index + 1; k <= n - 1; ++k) {
+        position_do_move(pos_, position_move_to_move32(pos_, record_node(record_, path_[k]).move));
+        if (auto compact = replay_compact_history(pos_, replayed); !compact)
+            return unexpected(sfen_error(compact.error()));
+    }
     variation_ = true;
     last_ = path_[n - 1];
     line_moves_ = 0;
-    has_previous_ = from.has_previous;
-    previous_ = from.previous;
+    // The "同" square of the branch point: the destination of its move.
+    has_previous_ = n > 1;
+    previous_ = n > 1 ? move_to(record_node(record_, last_).move) : SQ_NONE;
     pending_comment_.reset();
     pending_time_.reset();
     replay_counter_ = 0;
     // The path follows the new line from its branch point on.
     path_.resize(n);
-    snapshots_.resize(n);
     return Ok{};
 }
 

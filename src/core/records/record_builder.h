@@ -81,6 +81,12 @@ public:
     // Ends the main line with a terminal (its raw text, if any, already set).
     void end(SpecialMove special, std::optional<std::uint32_t> time_ms = std::nullopt);
 
+    // A block may start at this move number: the position before it is kept as the
+    // lines are read (a copy of the board per move otherwise). A reader names what it
+    // can find cheaply before it reads; a block named nowhere still starts right, its
+    // position replayed from the nearest one kept.
+    void keep_position_before(std::uint64_t start);
+
     // Blocks are kept as they are found and read after the main line.
     void add_block(const VariationBlock& block) { blocks_.push_back(block); }
     const std::vector<VariationBlock>& blocks() const { return blocks_; }
@@ -94,12 +100,11 @@ public:
     Expected<Record, BuildError> finish(RecordMetadata metadata);
 
 private:
-    // What a variation needs of a position on the line it branches from: the position
-    // without its history, which no rule of a variation reads, and the "同" square.
+    // A position on the path (entry `index`) without its history, which no rule of a
+    // variation reads.
     struct Snapshot {
+        std::size_t index;
         PositionState state;
-        bool has_previous = false;
-        Square previous = SQ_NONE;
     };
 
     Annotations* latest_move();
@@ -123,10 +128,12 @@ private:
     std::optional<SpecialMoveEntry> terminal_;
     bool main_closed_ = false;
 
-    // The line read last: entry k is the node after its k-th move and the position
-    // there (entry 0 the root and the start).
+    // The line read last: entry k is the node after its k-th move (entry 0 the root).
+    // Its positions are kept where a block may start, and always at the start, in
+    // increasing entry order.
     std::vector<RecordNodeId> path_;
     std::vector<Snapshot> snapshots_;
+    std::vector<bool> branch_points_;  // entry k is kept when k + 1 is set
     std::vector<VariationBlock> blocks_;
 };
 

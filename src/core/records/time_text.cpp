@@ -161,56 +161,29 @@ std::optional<TimeControl> parse_japanese_time(std::string_view text) {
     return TimeControl{0, static_cast<std::uint32_t>(seconds.value), 0};
 }
 
-namespace {
-
-struct Separator {
-    std::size_t after;   // where the piece after it starts (0 when there is none)
-    std::size_t length;  // 0 when there is none
-};
-
-// The last of ":" "：" " " and U+3000 that ends at or before `end`.
-Separator last_separator(std::string_view text, std::size_t end) {
-    for (std::size_t at = end; at > 0; --at) {
-        if (text[at - 1] == ':' || text[at - 1] == ' ') return {at, 1};
-        if (at >= 3) {
-            const std::string_view tail = text.substr(at - 3, 3);
-            if (tail == "：" || tail == "\u3000") return {at, 3};
-        }
-    }
-    return {0, 0};
-}
-
-}  // namespace
-
 std::optional<std::uint32_t> parse_time_text_ms(std::string_view text) {
     std::uint64_t total = 0;
     std::uint64_t multiplier = 1;
     bool multiplier_overflow = false;
     bool any = false;
-    std::size_t end = text.size();
-    // Walk the pieces from the right.
-    while (true) {
-        const auto [start, sep_len] = last_separator(text, end);
-        const std::string_view piece = text.substr(start, end - start);
-        if (!piece.empty()) {
-            if (const auto v = parse_decimal<std::uint32_t>(piece)) {
-                if (*v != 0) {
-                    if (multiplier_overflow) return std::nullopt;
-                    total += *v * multiplier;
-                    if (total > U32_LIMIT) return std::nullopt;
-                }
-                any = true;
-                multiplier *= 60;
-                if (multiplier > U32_LIMIT) {
-                    multiplier_overflow = true;
-                    multiplier = 1;
-                }
-            }
+    bool fits = true;
+    for_each_clock_piece_from_right(text, [&](std::string_view piece) {
+        const auto v = parse_decimal<std::uint32_t>(piece);
+        if (!v) return true;
+        if (*v != 0) {
+            if (multiplier_overflow) return fits = false;
+            total += *v * multiplier;
+            if (total > U32_LIMIT) return fits = false;
         }
-        if (start == 0) break;
-        end = start - sep_len;
-    }
-    if (!any) return std::nullopt;
+        any = true;
+        multiplier *= 60;
+        if (multiplier > U32_LIMIT) {
+            multiplier_overflow = true;
+            multiplier = 1;
+        }
+        return true;
+    });
+    if (!fits || !any) return std::nullopt;
     const std::uint64_t ms = total * 1000;
     if (ms > U32_LIMIT) return std::nullopt;
     return static_cast<std::uint32_t>(ms);

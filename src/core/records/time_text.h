@@ -24,4 +24,31 @@ std::optional<TimeControl> parse_japanese_time(std::string_view text);
 // Clock texts, right-most number seconds, then minutes, then hours: "1:02:03".
 std::optional<std::uint32_t> parse_time_text_ms(std::string_view text);
 
+// The pieces of a clock text from the right: the runs between the separators ":", "：",
+// " " and U+3000, empty ones included. f(piece) returns false to stop.
+template <class F>
+void for_each_clock_piece_from_right(std::string_view text, F&& f) {
+    constexpr std::string_view WIDE_COLON = "：", WIDE_SPACE = "\u3000";
+    std::size_t end = text.size();
+    while (true) {
+        std::size_t start = end;
+        std::size_t separator = 0;
+        for (; start > 0; --start) {
+            if (text[start - 1] == ':' || text[start - 1] == ' ') {
+                separator = 1;
+                break;
+            }
+            if (start >= 3) {
+                const std::string_view tail = text.substr(start - 3, 3);
+                if (tail == WIDE_COLON || tail == WIDE_SPACE) {
+                    separator = 3;
+                    break;
+                }
+            }
+        }
+        if (!f(text.substr(start, end - start)) || start == 0) return;
+        end = start - separator;
+    }
+}
+
 }  // namespace korvan

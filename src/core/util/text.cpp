@@ -120,6 +120,8 @@ std::size_t space_at_slow(std::string_view text) {
 
 std::string_view trim_line_slow(std::string_view text) {
     std::size_t begin = 0;
+    // ASCII blanks (the indent of a numbered move line) need no decoding.
+    while (begin < text.size() && text[begin] == ' ') ++begin;
     while (begin < text.size() && may_be_space(static_cast<unsigned char>(text[begin]))) {
         std::size_t next = begin;
         if (!is_unicode_whitespace(utf8_next(text, next))) break;

@@ -45,6 +45,10 @@ std::string unescape_note(std::string_view value) {
 // Code points up to the limit, so that a long line is never counted in full.
 bool has_at_most_chars(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return true;
+    // A move ("+7776FU") is ASCII: one code point a byte.
+    bool ascii = true;
+    for (std::size_t i = 0; i <= limit; ++i) ascii &= static_cast<unsigned char>(text[i]) < 0x80;
+    if (ascii) return false;
     std::size_t pos = 0;
     for (std::size_t n = 0; pos < text.size(); ++n) {
         if (n == limit) return false;
@@ -109,6 +113,18 @@ struct CsaHeader {
     }
 };
 
+// The common "T12": whole seconds, six digits at most, which cannot overflow; nothing
+// for any other form.
+std::optional<std::uint32_t> whole_seconds_ms(std::string_view item) {
+    if (item.size() < 2 || item.size() > 7 || item.front() != 'T') return std::nullopt;
+    std::uint32_t seconds = 0;
+    for (std::size_t i = 1; i < item.size(); ++i) {
+        if (!is_ascii_digit(item[i])) return std::nullopt;
+        seconds = seconds * 10 + static_cast<unsigned>(item[i] - '0');
+    }
+    return seconds * 1000;
+}
+
 CsaError build_error(const BuildError& e) {
     if (e.kind == BuildError::Kind::Sfen) return CsaError::of_sfen(e.sfen);
     return CsaError::invalid_line(build_error_display(e));
@@ -116,19 +132,22 @@ CsaError build_error(const BuildError& e) {
 
 // One item of the moves: a move, a time, a comment, an evaluation or the terminal.
 Expected<Phase, CsaError> move_item(std::string_view item, RecordBuilder& builder) {
-    if (starts_with(item, EVAL_PREFIX)) {
-        const auto value = parse_decimal<std::int32_t>(strip_repeated(item, EVAL_PREFIX), CSA_MAX_DIGITS);
-        if (value) builder.evaluation(*value);
-        return Phase::Moves;
-    }
     switch (item.front()) {
         case '\'':
-            if (auto text = csa_move_comment_text(item); text && !text->empty()) builder.comment(*text);
+            if (starts_with(item, EVAL_PREFIX)) {
+                const auto value = parse_decimal<std::int32_t>(strip_repeated(item, EVAL_PREFIX), CSA_MAX_DIGITS);
+                if (value) builder.evaluation(*value);
+            } else if (auto text = csa_move_comment_text(item); text && !text->empty()) {
+                builder.comment(*text);
+            }
             return Phase::Moves;
-        case 'T':
+        case 'T': {
             // Before the first move a time belongs to no move.
-            if (auto ms = parse_csa_time(item); ms && builder.line_moves() > 0) builder.time(*ms);
+            auto ms = whole_seconds_ms(item);
+            if (!ms) ms = parse_csa_time(item);
+            if (ms && builder.line_moves() > 0) builder.time(*ms);
             return Phase::Moves;
+        }
         case '+':
         case '-': {
             if (has_at_most_chars(item, 6)) return unexpected(CsaError::invalid_move_line(std::string(item)));
@@ -165,10 +184,8 @@ Expected<Phase, CsaError> read_item(std::string_view item, Phase phase, RecordBu
 }  // namespace
 
 std::optional<std::uint32_t> parse_csa_time(std::string_view item) {
-    if (!starts_with(item, "T")) return std::nullopt;
-    // The common "T12": whole seconds that cannot overflow.
-    if (item.size() >= 2 && item.size() <= 7 && is_ascii_digit(item[1]))
-        if (const auto seconds = parse_decimal<std::uint32_t>(item.substr(1))) return *seconds * 1000;
+    if (item.empty() || item.front() != 'T') return std::nullopt;
+    if (const auto ms = whole_seconds_ms(item)) return ms;
     item = starts_with(item, "T=") ? strip_repeated(item, "T=") : strip_repeated(item, "T");
     return parse_time_text_ms(item);
 }
@@ -219,8 +236,9 @@ Expected<Record, CsaError> parse_csa(std::string_view text) {
             continue;
         }
         for (std::size_t start = 0; start <= line.size() && phase != Phase::Done;) {
-            std::size_t comma = line.find(',', start);
-            if (comma == std::string_view::npos) comma = line.size();
+            // Items are a few bytes long: a plain loop finds the comma sooner than a call.
+            std::size_t comma = start;
+            while (comma < line.size() && line[comma] != ',') ++comma;
             const std::string_view piece = trim_line(line.substr(start, comma - start));
             start = comma + 1;
             if (piece.empty()) continue;

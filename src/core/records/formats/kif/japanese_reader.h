@@ -155,6 +155,10 @@ Expected<Record, typename F::Error> read_japanese_record(std::string_view text, 
     RecordBuilder builder(std::move(*record), std::move(start->position), Branches::Kept,
                           std::min<std::size_t>(lines_left * F::MOVES_PER_LINE, 512));
     for (std::string_view line : header.comment_lines) builder.comment(line);
+    // The blocks' headers as writers put them, at the start of their line: the
+    // positions they branch from are then kept as the main line is read.
+    for (std::size_t i = header.move_section; i < lines.size(); ++i)
+        if (lines[i].starts_with("変化")) builder.keep_position_before(variation_start_number(lines[i]));
     if (auto read = read_kif_move_section(lines, header.move_section, moves, builder); !read)
         return unexpected(std::move(read.error()));
     auto built = builder.finish(std::move(header.metadata));

@@ -14,28 +14,18 @@ namespace korvan {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> SIDE_MARKS = {"▲", "△", "▼", "▽", "☗", "☖"};
-
-// Every mark begins with the lead byte 0xE2.
+// The side marks "▲", "△", "▼", "▽", "☗", "☖" (three bytes each).
 std::size_t side_mark_at(std::string_view text) {
-    if (text.empty() || text[0] != '\xE2') return 0;
-    for (std::string_view mark : SIDE_MARKS)
-        if (text.starts_with(mark)) return mark.size();
-    return 0;
+    switch (char3_at(text)) {
+        case char3("▲"):
+        case char3("△"):
+        case char3("▼"):
+        case char3("▽"):
+        case char3("☗"):
+        case char3("☖"): return KANJI_BYTES;
+        default: return 0;
+    }
 }
-
-struct PieceName {
-    std::string_view name;
-    PieceType type;
-};
-
-// Two-character names first, so that "成銀" is not read as an unknown "成".
-constexpr std::array<PieceName, 19> PIECE_NAMES = {{
-    {"成香", PRO_LANCE}, {"成桂", PRO_KNIGHT}, {"成銀", PRO_SILVER}, {"歩", PAWN},      {"香", LANCE},
-    {"桂", KNIGHT},      {"銀", SILVER},       {"金", GOLD},         {"角", BISHOP},    {"飛", ROOK},
-    {"玉", KING},        {"王", KING},         {"と", PRO_PAWN},     {"杏", PRO_LANCE}, {"圭", PRO_KNIGHT},
-    {"全", PRO_SILVER},  {"馬", HORSE},        {"龍", DRAGON},       {"竜", DRAGON},
-}};
 
 enum class Horizontal : std::uint8_t { None, Straight, Left, Right };
 enum class Vertical : std::uint8_t { None, Up, Down, Sideways };
@@ -50,47 +40,52 @@ struct Token {
     std::optional<Square> source;
 };
 
+// The relative words, each one character but "不成"; a word read is removed from the text.
 template <class T, std::size_t N>
-T word_at(std::string_view& text, const std::array<std::pair<std::string_view, T>, N>& words, T none) {
+T word_at(std::string_view& text, const std::array<std::pair<std::uint32_t, T>, N>& words, T none) {
     const std::uint32_t first = char3_at(text);
     for (const auto& [word, value] : words) {
-        if (char3(word) != first || !text.starts_with(word)) continue;
-        text.remove_prefix(word.size());
+        if (word != first) continue;
+        text.remove_prefix(KANJI_BYTES);
         return value;
     }
     return none;
 }
 
-constexpr std::array<std::pair<std::string_view, Horizontal>, 3> HORIZONTAL_WORDS = {{
-    {"直", Horizontal::Straight}, {"左", Horizontal::Left}, {"右", Horizontal::Right},
+constexpr std::array<std::pair<std::uint32_t, Horizontal>, 3> HORIZONTAL_WORDS = {{
+    {char3("直"), Horizontal::Straight}, {char3("左"), Horizontal::Left}, {char3("右"), Horizontal::Right},
 }};
-constexpr std::array<std::pair<std::string_view, Vertical>, 4> VERTICAL_WORDS = {{
-    {"上", Vertical::Up}, {"行", Vertical::Up}, {"引", Vertical::Down}, {"寄", Vertical::Sideways},
+constexpr std::array<std::pair<std::uint32_t, Vertical>, 4> VERTICAL_WORDS = {{
+    {char3("上"), Vertical::Up}, {char3("行"), Vertical::Up}, {char3("引"), Vertical::Down},
+    {char3("寄"), Vertical::Sideways},
 }};
-constexpr std::array<std::pair<std::string_view, Suffix>, 3> SUFFIX_WORDS = {{
-    {"不成", Suffix::NoPromote}, {"成", Suffix::Promote}, {"打", Suffix::Drop},
-}};
+
+Suffix suffix_word(std::string_view& text) {
+    switch (char3_at(text)) {
+        case char3("成"): text.remove_prefix(KANJI_BYTES); return Suffix::Promote;
+        case char3("打"): text.remove_prefix(KANJI_BYTES); return Suffix::Drop;
+        case char3("不"):
+            if (char3_at(text.substr(KANJI_BYTES)) != char3("成")) return Suffix::None;
+            text.remove_prefix(2 * KANJI_BYTES);
+            return Suffix::NoPromote;
+        default: return Suffix::None;
+    }
+}
 
 std::optional<Token> read_token(std::string_view text, bool has_previous, Square previous) {
     text.remove_prefix(side_mark_at(text));
-    const auto square = parse_kif_square(text, has_previous, previous);
+    const auto square = kif_square_at(text, has_previous, previous);
     if (!square) return std::nullopt;
     Token t;
     t.to = square->square;
     text.remove_prefix(square->bytes);
-    const std::uint32_t first = char3_at(text);
-    const std::uint32_t second = char3_at(text.substr(std::min(text.size(), KANJI_BYTES)));
-    for (const PieceName& p : PIECE_NAMES) {
-        if (char3(p.name) != first || (p.name.size() > KANJI_BYTES && char3(p.name.substr(KANJI_BYTES)) != second))
-            continue;
-        t.type = p.type;
-        text.remove_prefix(p.name.size());
-        break;
-    }
-    if (t.type == NO_PIECE_TYPE) return std::nullopt;
+    const KifPieceName piece = kif_piece_name_at(text, false);
+    if (piece.type == NO_PIECE_TYPE) return std::nullopt;
+    t.type = piece.type;
+    text.remove_prefix(piece.bytes);
     t.horizontal = word_at(text, HORIZONTAL_WORDS, Horizontal::None);
     t.vertical = word_at(text, VERTICAL_WORDS, Vertical::None);
-    t.suffix = word_at(text, SUFFIX_WORDS, Suffix::None);
+    t.suffix = suffix_word(text);
     // "(77)": a source square; any other shape is ignored, as is what follows.
     if (text.size() >= 4 && text[0] == '(' && text.find(')') == 3 && text[1] >= '1' && text[1] <= '9' &&
         text[2] >= '1' && text[2] <= '9')
@@ -133,23 +128,35 @@ namespace {
 std::size_t token_space_at(std::string_view text) {
     if (text.empty()) return 0;
     if (text[0] == ' ') return 1;
-    return text[0] == '\xE3' && text.starts_with("　") ? KANJI_BYTES : 0;
+    return char3_at(text) == char3("　") ? KANJI_BYTES : 0;
 }
 
 }  // namespace
 
 std::optional<std::string_view> Ki2Tokens::next() {
+    // The rest of the line from k, without the bounds check of substr: k never passes
+    // the end.
+    const auto from = [this](std::size_t k) { return std::string_view(line_.data() + k, line_.size() - k); };
     // Spaces that open the rest belong to no token.
-    while (const std::size_t w = token_space_at(line_.substr(pos_))) pos_ += w;
+    while (const std::size_t w = token_space_at(from(pos_))) pos_ += w;
     if (pos_ >= line_.size()) return std::nullopt;
     const std::size_t start = pos_;
-    std::size_t end = start + side_mark_at(line_.substr(start));
+    std::size_t end = start + side_mark_at(from(start));
     bool inner_space = false;
     std::size_t last = end;  // one past the token's last byte that is no space
+    // Marks begin with 0xE2 and the wide space with 0xE3: a byte that is neither, nor a
+    // blank, belongs to the token whatever follows it.
+    const auto plain = [](char c) { return c != ' ' && (static_cast<unsigned char>(c) & 0xFE) != 0xE2; };
     while (end < line_.size()) {
-        const char c = line_[end];
-        if (c == '\xE2' && side_mark_at(line_.substr(end))) break;
-        if (const std::size_t w = token_space_at(line_.substr(end))) {
+        if (plain(line_[end])) {
+            inner_space |= last != end;
+            while (++end < line_.size() && plain(line_[end])) {
+            }
+            last = end;
+            continue;
+        }
+        if (line_[end] != ' ' && side_mark_at(from(end))) break;
+        if (const std::size_t w = token_space_at(from(end))) {
             end += w;
             continue;
         }
@@ -187,8 +194,11 @@ std::optional<Ki2Move> resolve_ki2_token(const Position& pos, std::string_view t
     const Color us = pos.side_to_move;
     Square kept[2];
     int count = 0;
-    pos.pieces(us, t.type).for_each([&](Square s) {
-        if (!piece_type_attacks(t.type, s, us, pos.occupied).test(t.to) || !satisfies(t, s, t.to, us)) return;
+    // The pieces that reach the destination are those a piece of the other colour on
+    // it would reach: one attack set instead of one per piece of the type.
+    const Bitboard reaching = pos.pieces(us, t.type) & piece_type_attacks(t.type, t.to, ~us, pos.occupied);
+    reaching.for_each([&](Square s) {
+        if (!satisfies(t, s, t.to, us)) return;
         if (count < 2) kept[count] = s;
         ++count;
     });

@@ -84,6 +84,8 @@ Expected<KifStart, SfenError> kif_start(const KifHeaderSection& header) {
         return KifStart{setup_sfen(header.setup, HandOrder::PawnFirst), position_from_state(*state)};
     }
     if (const auto sfen = handicap_name_to_sfen(header.metadata.attributes)) {
+        // "平手" names the standard start, which is copied rather than read again.
+        if (*sfen == STARTPOS_SFEN) return KifStart{std::string(STARTPOS_SFEN), position_startpos()};
         auto position = position_from_sfen(*sfen);
         if (!position) return unexpected(std::move(position.error()));
         return KifStart{std::string(*sfen), std::move(*position)};

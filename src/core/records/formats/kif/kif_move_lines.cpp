@@ -2,15 +2,16 @@
 
 #include <string>
 
+#include "core/records/time_text.h"
 #include "core/util/decimal.h"
 #include "core/util/kanji.h"
 #include "core/util/text.h"
 
 namespace korvan {
 
-Expected<KifSquare, KifError> parse_kif_square(std::string_view text, bool has_previous, Square previous_square) {
-    if (text.starts_with("同")) {
-        if (!has_previous) return unexpected(KifError::invalid_move(text));
+std::optional<KifSquare> kif_square_at(std::string_view text, bool has_previous, Square previous_square) {
+    if (char3_at(text) == char3("同")) {
+        if (!has_previous) return std::nullopt;
         return KifSquare{previous_square, KANJI_BYTES};
     }
     int file = -1;
@@ -23,8 +24,51 @@ Expected<KifSquare, KifError> parse_kif_square(std::string_view text, bool has_p
     }
     const int rank = file >= 0 ? kanji_digit_at(text.substr(width)) : 0;
     // File "0" names no square.
-    if (file <= 0 || rank == 0) return unexpected(KifError::invalid_move(text));
+    if (file <= 0 || rank == 0) return std::nullopt;
     return KifSquare{make_square(file - 1, rank - 1), width + KANJI_BYTES};
+}
+
+Expected<KifSquare, KifError> parse_kif_square(std::string_view text, bool has_previous, Square previous_square) {
+    if (const auto square = kif_square_at(text, has_previous, previous_square)) return *square;
+    return unexpected(KifError::invalid_move(text));
+}
+
+namespace {
+
+PieceType piece_of_character(std::uint32_t name) {
+    switch (name) {
+        case char3("歩"): return PAWN;
+        case char3("香"): return LANCE;
+        case char3("桂"): return KNIGHT;
+        case char3("銀"): return SILVER;
+        case char3("金"): return GOLD;
+        case char3("角"): return BISHOP;
+        case char3("飛"): return ROOK;
+        case char3("玉"):
+        case char3("王"): return KING;
+        case char3("と"): return PRO_PAWN;
+        case char3("杏"): return PRO_LANCE;
+        case char3("圭"): return PRO_KNIGHT;
+        case char3("全"): return PRO_SILVER;
+        case char3("馬"): return HORSE;
+        case char3("龍"):
+        case char3("竜"): return DRAGON;
+        default: return NO_PIECE_TYPE;
+    }
+}
+
+}  // namespace
+
+KifPieceName kif_piece_name_at(std::string_view text, bool promoted_pawn_name) {
+    const std::uint32_t first = char3_at(text);
+    if (first != char3("成")) {
+        const PieceType type = piece_of_character(first);
+        return {type, type == NO_PIECE_TYPE ? 0 : KANJI_BYTES};
+    }
+    const PieceType base = piece_of_character(char3_at(text.substr(KANJI_BYTES)));
+    if (base == LANCE || base == KNIGHT || base == SILVER || (promoted_pawn_name && base == PAWN))
+        return {promote(base), 2 * KANJI_BYTES};
+    return {NO_PIECE_TYPE, 0};
 }
 
 std::strong_ordering compare_square_files(Square a, Square b, Color side) {
@@ -47,38 +91,22 @@ std::optional<std::uint32_t> parse_kif_time_column(std::string_view line) {
     std::uint64_t total = 0;
     std::uint64_t unit = 1;
     bool unit_past_limit = false;
-    std::size_t end = text.size();
-    while (true) {
-        std::size_t start = end;
-        std::size_t sep = 0;
-        while (start > 0) {
-            if (text[start - 1] == ' ' || text[start - 1] == ':') {
-                sep = 1;
-                break;
-            }
-            if (start >= KANJI_BYTES) {
-                const std::string_view tail = text.substr(start - KANJI_BYTES, KANJI_BYTES);
-                if (tail == "：" || tail == "　") {
-                    sep = KANJI_BYTES;
-                    break;
-                }
-            }
-            --start;
+    bool fits = true;
+    for_each_clock_piece_from_right(text, [&](std::string_view piece) {
+        const auto value = parse_decimal<std::uint32_t>(piece);
+        if (!value) return true;
+        if (*value != 0) {
+            if (unit_past_limit || *value > LIMIT / unit) return fits = false;
+            total += *value * unit;
+            if (total > LIMIT) return fits = false;
         }
-        if (const auto value = parse_decimal<std::uint32_t>(text.substr(start, end - start))) {
-            if (*value != 0) {
-                if (unit_past_limit || *value > LIMIT / unit) return std::nullopt;
-                total += *value * unit;
-                if (total > LIMIT) return std::nullopt;
-            }
-            if (!unit_past_limit) {
-                unit *= 60;
-                unit_past_limit = unit > LIMIT;
-            }
+        if (!unit_past_limit) {
+            unit *= 60;
+            unit_past_limit = unit > LIMIT;
         }
-        if (start == 0) break;
-        end = start - sep;
-    }
+        return true;
+    });
+    if (!fits) return std::nullopt;
     if (total == 0) return std::nullopt;
     return static_cast<std::uint32_t>(total * 1000);
 }

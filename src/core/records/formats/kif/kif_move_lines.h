@@ -9,6 +9,7 @@
 
 #include "core/records/formats/kif/kif_errors.h"
 #include "core/types/color.h"
+#include "core/types/piece.h"
 #include "core/types/square.h"
 #include "core/util/expected.h"
 
@@ -23,6 +24,19 @@ struct KifSquare {
 // the previous destination; InvalidMove holding the whole text otherwise. What follows
 // the square is left to the caller.
 Expected<KifSquare, KifError> parse_kif_square(std::string_view text, bool has_previous, Square previous_square);
+// The same square, or nothing where parse_kif_square fails: the form the move readers
+// use on every move, which builds no error until one is reported.
+std::optional<KifSquare> kif_square_at(std::string_view text, bool has_previous, Square previous_square);
+
+// A piece name at the start of a move text: one character (the variants "王" and "竜"
+// included), or "成" and the piece it promotes ("成香", "成桂", "成銀", and "成歩" when
+// asked: KIF writes it, KI2 does not read it). Type NO_PIECE_TYPE and no bytes when
+// the text begins with no piece name.
+struct KifPieceName {
+    PieceType type;
+    std::size_t bytes;
+};
+KifPieceName kif_piece_name_at(std::string_view text, bool promoted_pawn_name);
 
 // The files of two squares compared as the side sees them (White's mirrored).
 std::strong_ordering compare_square_files(Square a, Square b, Color side);

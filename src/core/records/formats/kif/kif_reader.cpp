@@ -78,159 +78,127 @@ std::string_view skip_digits(std::string_view text) {
     return text.substr(i);
 }
 
-// Piece characters of a move line, with the USI drop letter of the ones a hand holds.
-struct MovePiece {
-    std::string_view name;
-    char drop_letter;  // 0: cannot be dropped
-};
-constexpr std::array<MovePiece, 14> MOVE_PIECES = {{
-    {"歩", 'P'}, {"香", 'L'}, {"桂", 'N'}, {"銀", 'S'}, {"金", 'G'}, {"角", 'B'}, {"飛", 'R'},
-    {"玉", 0},   {"と", 0},   {"杏", 0},   {"圭", 0},   {"全", 0},   {"馬", 0},   {"龍", 0},
-}};
-
-PieceType drop_type_of_letter(char letter) {
-    constexpr std::string_view LETTERS = "PLNSBRG";
-    return PieceType(LETTERS.find(letter) + 1);
-}
-
 constexpr std::string_view OPEN_WIDE = "（";
 constexpr std::string_view CLOSE_WIDE = "）";
 constexpr std::string_view COLON_WIDE = "：";
 
+// A time column found: where the line is cut, and its time in ms (NO_TIME when the
+// group holds none). Plain integers rather than optionals: the column is asked for on
+// every move line, and a result in integers stays in registers.
+constexpr std::size_t NO_COLUMN = std::string_view::npos;
+constexpr std::uint64_t NO_TIME = UINT64_MAX;
 struct TimeColumn {
-    std::size_t open;  // where the line is cut
-    std::optional<std::uint32_t> ms;
+    std::size_t open = NO_COLUMN;
+    std::uint64_t ms = NO_TIME;
 };
 
 // parse_time_text_ms of the trimmed text, with a shortcut for the form nearly every
 // time column has, "minutes:seconds" in digits between ASCII spaces, giving exactly
 // what the general reader gives for it.
-std::optional<std::uint32_t> spent_time_ms(std::string_view untrimmed) {
-    std::string_view text = untrimmed;
-    while (text.starts_with(' ')) text.remove_prefix(1);
-    while (text.ends_with(' ')) text.remove_suffix(1);
-    const std::size_t colon = text.find(':');
+std::uint64_t spent_time_ms(std::string_view untrimmed) {
+    const char* p = untrimmed.data();
+    const char* end = p + untrimmed.size();
+    while (p < end && *p == ' ') ++p;
+    while (end > p && end[-1] == ' ') --end;
     // Nine digits at most each, leading a digit (no sign): neither overflows, nor does
     // their sum in 64 bits.
-    const auto digits = [](std::string_view d) -> std::optional<std::uint32_t> {
-        if (d.empty() || d.size() > 9 || !is_ascii_digit(d[0])) return std::nullopt;
-        return parse_decimal<std::uint32_t>(d).ok();
+    const auto digits = [end](const char*& q, std::uint64_t& value) {
+        const char* first = q;
+        for (; q < end && is_ascii_digit(*q); ++q) value = value * 10 + static_cast<unsigned>(*q - '0');
+        return q - first >= 1 && q - first <= 9;
     };
-    const auto minutes = colon == std::string_view::npos ? std::nullopt : digits(text.substr(0, colon));
-    const auto seconds = minutes ? digits(text.substr(colon + 1)) : std::nullopt;
-    if (!seconds) return parse_time_text_ms(trim_line(untrimmed));
-    const std::uint64_t total = std::uint64_t{*seconds} + std::uint64_t{*minutes} * 60;
-    if (total * 1000 > UINT32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(total * 1000);
+    std::uint64_t minutes = 0, seconds = 0;
+    if (digits(p, minutes) && p < end && *p == ':' && digits(++p, seconds) && p == end) {
+        const std::uint64_t total = seconds + minutes * 60;
+        return total * 1000 > UINT32_MAX ? NO_TIME : total * 1000;
+    }
+    const auto ms = parse_time_text_ms(trim_line(untrimmed));
+    return ms ? *ms : NO_TIME;
 }
 
 // The group opened at `open`, its text starting at `inner`, when it holds text, a slash
 // and a colon before its closing parenthesis.
-std::optional<TimeColumn> time_group(std::string_view line, std::size_t open, std::size_t inner, std::size_t close,
-                                     std::size_t slash, std::size_t colon) {
-    if (close == std::string_view::npos || close == inner || slash > close || colon > close) return std::nullopt;
-    return TimeColumn{open, spent_time_ms(line.substr(inner, slash - inner))};
+TimeColumn time_group(std::string_view line, std::size_t open, std::size_t inner, std::size_t close,
+                      std::size_t slash, std::size_t colon) {
+    if (close == std::string_view::npos || close == inner || slash > close || colon > close) return {};
+    return {open, spent_time_ms(line.substr(inner, slash - inner))};
 }
 
-// The last parenthesised group that holds "/" and a colon, scanning from the end; every
-// test sees the nearest closing parenthesis, slash and colon to its right, so a line
-// is read once whatever its parentheses.
-std::optional<TimeColumn> scan_time_column(std::string_view line);
-
-// Nearly every time column is the line's last group: a last ASCII "(" with no
-// full-width one after it is tried first, reading only the text after it, and the full
-// scan runs only when that group does not hold a time.
-std::optional<TimeColumn> find_time_column(std::string_view line) {
+// The time column as nearly every line writes it, "( 0:07/00:00:07)" closing the line:
+// only ASCII digits, blanks, colons and slashes between "(" and the final ")". Such a
+// group is the first that find_time_column meets and tests, so its answer is this
+// one; no column when the line ends otherwise or the group does not hold a time (the
+// full scan then takes over).
+TimeColumn plain_time_column(std::string_view line) {
+    if (line.empty() || line.back() != ')') return {};
     constexpr std::size_t NONE = std::string_view::npos;
-    const std::size_t open = line.rfind('(');
-    if (open == NONE) return scan_time_column(line);
-    std::size_t close = NONE, slash = NONE, colon = NONE;
-    for (std::size_t i = open + 1; i < line.size(); ++i) {
+    const std::size_t close = line.size() - 1;
+    std::size_t slash = NONE, colon = NONE;
+    for (std::size_t i = close; i-- > 0;) {
         const char c = line[i];
-        if (c == ')' || c == '/' || c == ':') {
-            std::size_t& first = c == ')' ? close : c == '/' ? slash : colon;
-            if (first == NONE) first = i;
-        } else if (c == '\xEF') {
-            const std::string_view here = line.substr(i);
-            if (here.starts_with(OPEN_WIDE)) return scan_time_column(line);
-            if (here.starts_with(CLOSE_WIDE) && close == NONE) close = i;
-            if (here.starts_with(COLON_WIDE) && colon == NONE) colon = i;
-        }
-    }
-    if (auto found = time_group(line, open, open + 1, close, slash, colon)) return found;
-    return scan_time_column(line);
-}
-
-std::optional<TimeColumn> scan_time_column(std::string_view line) {
-    constexpr std::size_t NONE = std::string_view::npos;
-    std::size_t close = NONE, slash = NONE, colon = NONE;
-    for (std::size_t i = line.size(); i-- > 0;) {
-        const char c = line[i];
-        // Only "(", ")", "/", ":" and the full-width forms (lead byte 0xEF) matter.
-        if (c == '\xEF') {
-            const std::string_view here = line.substr(i);
-            if (here.starts_with(CLOSE_WIDE)) {
-                close = i;
-            } else if (here.starts_with(COLON_WIDE)) {
-                colon = i;
-            } else if (here.starts_with(OPEN_WIDE)) {
-                if (auto found = time_group(line, i, i + OPEN_WIDE.size(), close, slash, colon)) return found;
-            }
-        } else if (c == ')') {
-            close = i;
+        if (is_ascii_digit(c) || c == ' ') continue;
+        if (c == ':') {
+            colon = i;
         } else if (c == '/') {
             slash = i;
-        } else if (c == ':') {
-            colon = i;
-        } else if (c == '(') {
-            if (auto found = time_group(line, i, i + 1, close, slash, colon)) return found;
+        } else {
+            if (c != '(') return {};
+            return time_group(line, i, i + 1, close, slash, colon);
         }
     }
-    return std::nullopt;
+    return {};
+}
+
+// The last parenthesised group that holds "/" and a colon: one pass from the end, every
+// opening parenthesis tested against the nearest closing parenthesis, slash and colon
+// to its right. Nearly every time column is the line's last group, so the pass
+// usually stops within its first twenty bytes.
+TimeColumn find_time_column(std::string_view line) {
+    constexpr std::size_t NONE = std::string_view::npos;
+    std::size_t close = NONE, slash = NONE, colon = NONE;
+    const auto byte_at = [line](std::size_t k) { return k < line.size() ? line[k] : '\0'; };
+    for (std::size_t i = line.size(); i-- > 0;) {
+        switch (line[i]) {
+            case ')': close = i; break;
+            case '/': slash = i; break;
+            case ':': colon = i; break;
+            case '(':
+                if (const TimeColumn found = time_group(line, i, i + 1, close, slash, colon); found.open != NO_COLUMN)
+                    return found;
+                break;
+            case '\xEF':
+                // "（", "）" and "：" are EF BC 88, EF BC 89 and EF BC 9A.
+                if (byte_at(i + 1) != '\xBC') break;
+                if (byte_at(i + 2) == '\x89') {
+                    close = i;
+                } else if (byte_at(i + 2) == '\x9A') {
+                    colon = i;
+                } else if (byte_at(i + 2) == '\x88') {
+                    const TimeColumn found = time_group(line, i, i + OPEN_WIDE.size(), close, slash, colon);
+                    if (found.open != NO_COLUMN) return found;
+                }
+                break;
+            default: break;
+        }
+    }
+    return {};
+}
+
+std::size_t find_byte(std::string_view text, char c, std::size_t from = 0) {
+    // The texts searched are a few bytes long: a plain loop beats a library call.
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] == c) return i;
+    return std::string_view::npos;
 }
 
 std::optional<Square> origin_square(std::string_view rest) {
-    const std::size_t open = rest.find('(');
+    const std::size_t open = find_byte(rest, '(');
     if (open == std::string_view::npos) return std::nullopt;
-    const std::size_t close = rest.find(')', open + 1);
+    const std::size_t close = find_byte(rest, ')', open + 1);
     if (close == std::string_view::npos || close != open + 3) return std::nullopt;
     const char file = rest[open + 1], rank = rest[open + 2];
     if (file < '1' || file > '9' || rank < '1' || rank > '9') return std::nullopt;
     return make_square(file - '1', rank - '1');
-}
-
-// The promoted name that "成" and the next character make ("成銀" is "全"), or 0.
-std::uint32_t promoted_variant(std::string_view after_promoted) {
-    switch (char3_at(after_promoted)) {
-        case char3("銀"): return char3("全");
-        case char3("桂"): return char3("圭");
-        case char3("香"): return char3("杏");
-        case char3("歩"): return char3("と");
-        default: return 0;
-    }
-}
-
-struct PieceAt {
-    const MovePiece* piece;
-    std::size_t bytes;
-};
-
-// The piece name at the start of the text, its variants read as normalisation would
-// write them: "王", "竜" and the two-character promoted names.
-PieceAt piece_at(std::string_view text) {
-    std::uint32_t name = char3_at(text);
-    std::size_t bytes = KANJI_BYTES;
-    if (name == char3("王")) {
-        name = char3("玉");
-    } else if (name == char3("竜")) {
-        name = char3("龍");
-    } else if (name == char3(PROMOTED)) {
-        name = promoted_variant(text.substr(KANJI_BYTES));
-        bytes = 2 * KANJI_BYTES;
-    }
-    for (const MovePiece& p : MOVE_PIECES)
-        if (char3(p.name) == name) return {&p, bytes};
-    return {nullptr, 0};
 }
 
 // The move line is read as written: the piece-name variants are read where the piece
@@ -240,25 +208,28 @@ PieceAt piece_at(std::string_view text) {
 Expected<KifMoveLine, KifError> read_move_line(std::string_view given, bool has_previous, Square previous) {
     std::string_view line = given;
     KifMoveLine out{MOVE_NONE, SQ_NONE, std::nullopt};
-    if (const auto column = find_time_column(line)) {
-        out.time_ms = column->ms;
-        line = line.substr(0, column->open);
+    TimeColumn column = plain_time_column(line);
+    if (column.open == NO_COLUMN) column = find_time_column(line);
+    if (column.open != NO_COLUMN) {
+        if (column.ms != NO_TIME) out.time_ms = static_cast<std::uint32_t>(column.ms);
+        line = line.substr(0, column.open);
     }
     std::string_view rest = skip_spaces(skip_digits(skip_spaces(line)));
-    const auto square = parse_kif_square(rest, has_previous, previous);
-    if (!square) return unexpected(square.error());
+    const auto square = kif_square_at(rest, has_previous, previous);
+    if (!square) return unexpected(KifError::invalid_move(rest));
     out.to = square->square;
     rest = skip_spaces(rest.substr(square->bytes));
 
-    const PieceAt piece = piece_at(rest);
-    if (!piece.piece) return unexpected(KifError::invalid_move(given));
+    const KifPieceName piece = kif_piece_name_at(rest, true);
+    if (!piece.bytes) return unexpected(KifError::invalid_move(given));
     rest.remove_prefix(piece.bytes);
     // "成" right after the piece promotes, unless it begins a promoted name.
-    const bool promotes = rest.starts_with(PROMOTED) && !promoted_variant(rest.substr(PROMOTED.size()));
+    const bool promotes = rest.starts_with(PROMOTED) && kif_piece_name_at(rest, true).type == NO_PIECE_TYPE;
 
-    if (skip_spaces(promotes ? rest.substr(PROMOTED.size()) : rest).starts_with("打")) {
-        if (!piece.piece->drop_letter) return unexpected(KifError::invalid_move(given));
-        out.move = make_drop16(drop_type_of_letter(piece.piece->drop_letter), out.to);
+    if (char3_at(skip_spaces(promotes ? rest.substr(PROMOTED.size()) : rest)) == char3("打")) {
+        // Only the pieces a hand holds are dropped.
+        if (piece.type < PAWN || piece.type > GOLD) return unexpected(KifError::invalid_move(given));
+        out.move = make_drop16(piece.type, out.to);
         return out;
     }
     const auto from = origin_square(rest);

@@ -65,6 +65,50 @@ TEST(MoveIndex, AgreesWithTheSortedLegalListEverywhere) {
     EXPECT_GT(positions, 300u);
 }
 
+// Set-ups that random games reach rarely: pins on every line, a check answered by
+// drops, a double check, a side without a king or with two, and White to move.
+struct IndexCase {
+    const char* name;
+    const char* sfen;
+};
+
+class MoveIndexSetUp : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(MoveIndexSetUp, EveryIndexIsTheSortedListsMoveAlongRandomGames) {
+    std::size_t positions = 0, checks = 0;
+    for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+        std::mt19937_64 rng(seed);
+        Position pos = sfen(GetParam().sfen);
+        for (int ply = 0; ply < 120; ++ply) {
+            const std::vector<Move32> sorted = generate_legal_moves(pos);
+            for (std::size_t i = 0; i < sorted.size(); ++i)
+                ASSERT_EQ(canonical_move_at(pos, i), std::optional<Move32>(sorted[i])) << i << " ply " << ply;
+            ASSERT_EQ(canonical_move_at(pos, sorted.size()), std::nullopt);
+            ++positions;
+            checks += !pos.st().checkers.empty();
+            if (sorted.empty()) break;
+            position_do_move(pos, sorted[rng() % sorted.size()]);
+        }
+    }
+    EXPECT_GT(positions, 4u);
+    if (std::string_view(GetParam().name).ends_with("check")) {
+        EXPECT_GT(checks, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, MoveIndexSetUp,
+    ::testing::Values(IndexCase{"pins_by_file_and_diagonal", "4r4/k8/9/9/4L4/9/2b6/3S5/4K4 b GP 1"},
+                      IndexCase{"white_pinned_with_drops", "4k4/3s5/2B6/9/4l4/9/9/K8/4R4 w gp 1"},
+                      IndexCase{"lone_rook_check", "4k4/9/9/9/9/9/9/9/r3K4 b RBGSNLP 1"},
+                      IndexCase{"double_check", "4k4/9/9/9/9/9/6b2/9/r3K4 b GS 1"},
+                      IndexCase{"no_black_king", "4k4/9/9/9/9/9/9/9/4G4 b RP 1"},
+                      IndexCase{"two_black_kings", "4k4/9/9/9/9/9/9/4K4/4K4 b P 1"},
+                      IndexCase{"pieces_in_hand_white_to_move", MATSURI},
+                      IndexCase{"pieces_in_the_zones",
+                                "ln1g1g1nl/1r1s1kSb1/p1pppp1pp/1p4p2/9/2P6/PPBPPPPPP/1S5R1/LN1GKGSNL b p 1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(MoveIndex, TheStartPositionBeginsWithPawnsByFileOrderThenLances) {
     const Position pos = position_startpos();
     const char* expected[] = {"5g5f", "4g4f", "6g6f", "3g3f", "7g7f", "2g2f", "8g8f", "1g1f", "9g9f", "1i1h", "9i9h"};

@@ -4,6 +4,7 @@
 
 #include "core/board/attack_tables.h"
 #include "core/board/lookup.h"
+#include "core/board/movegen/rank_masks.h"
 #include "core/board/position/legality.h"
 
 namespace korvan {
@@ -14,25 +15,6 @@ void generate_drops(Color us, MoveList& list, Bitboard targets, Hand hand);
 void generate_pawn_drops(const Position& pos, MoveList& list, Bitboard targets, Hand hand);
 Bitboard pawn_drop_squares(const Position& pos, Bitboard targets);
 void sort_canonical(const Position& pos, std::vector<Move32>& moves);
-
-constexpr Bitboard ZONE[2] = {{0x01c0e070381c0e07ULL, 0xe07ULL}, {0x70381c0e070381c0ULL, 0x381c0ULL}};
-
-// The squares of each relative rank, by colour.
-constexpr std::array<std::array<Bitboard, 9>, 2> REL_RANK = [] {
-    std::array<std::array<Bitboard, 9>, 2> t{};
-    for (int s = 0; s < 81; ++s) {
-        t[BLACK][s % 9].set(static_cast<Square>(s));
-        t[WHITE][8 - s % 9].set(static_cast<Square>(s));
-    }
-    return t;
-}();
-
-// Relative ranks lo..8.
-constexpr Bitboard ranks_from(Color c, int lo) {
-    Bitboard b;
-    for (int r = lo; r < 9; ++r) b |= REL_RANK[c][r];
-    return b;
-}
 
 template <Color Us>
 constexpr int rel_rank(Square s) {
@@ -207,18 +189,19 @@ void filter_legal(const Position& pos, MoveList& list, std::size_t board_end) {
 }
 
 template <Color Us>
-void legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& drop_squares) {
-    Bitboard drop_to;
-    if (pos.st().checkers) {
-        drop_to = evasion_board_moves<Us, true>(pos, list);
-    } else {
-        board_moves<Us, true>(pos, list, ~pos.by_color[Us], true);
-        drop_to = ~pos.occupied;
-    }
-    filter_legal<Us>(pos, list, list.count);
+void legal_drop_squares(const Position& pos, std::array<Bitboard, 8>& drop_squares) {
     drop_squares.fill({});
     const Hand hand = pos.hands[Us];
-    if (hand == 0 || drop_to.empty()) return;
+    if (hand == 0) return;
+    // Drops answer a check only between the king and a lone checker.
+    const Bitboard checkers = pos.st().checkers;
+    Bitboard drop_to = ~pos.occupied;
+    if (checkers) {
+        Bitboard rest = checkers;
+        const Square c = rest.pop_lsb();
+        drop_to = rest ? Bitboard{} : between_bb(pos.king_square[Us], c);
+    }
+    if (drop_to.empty()) return;
     // The rules of generate_pawn_drops and generate_drops, kind by kind.
     if (hand_has(hand, PAWN)) drop_squares[PAWN] = pawn_drop_squares(pos, drop_to);
     if (hand_has(hand, LANCE)) drop_squares[LANCE] = drop_to & ranks_from(Us, 1);
@@ -246,9 +229,9 @@ void generate_legal(const Position& pos, MoveList& list) {
     pos.side_to_move == BLACK ? legal<BLACK>(pos, list) : legal<WHITE>(pos, list);
 }
 
-void generate_legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& drop_squares) {
-    pos.side_to_move == BLACK ? legal_split<BLACK>(pos, list, drop_squares)
-                              : legal_split<WHITE>(pos, list, drop_squares);
+void generate_legal_drop_squares(const Position& pos, std::array<Bitboard, 8>& drop_squares) {
+    pos.side_to_move == BLACK ? legal_drop_squares<BLACK>(pos, drop_squares)
+                              : legal_drop_squares<WHITE>(pos, drop_squares);
 }
 
 void generate_non_evasions(const Position& pos, MoveList& list) {

@@ -27,10 +27,9 @@ struct MoveList {
 
 // Legal moves of the side to move (evasions when in check).
 void generate_legal(const Position& pos, MoveList& list);
-// The same moves split: the board moves in `list` (in an order of its own) and, by
-// dropped piece type, the squares of the legal drops, which a caller that needs one
+// The squares of the legal drops by dropped piece type, which a caller that needs one
 // move among many can count instead of listing.
-void generate_legal_split(const Position& pos, MoveList& list, std::array<Bitboard, 8>& drop_squares);
+void generate_legal_drop_squares(const Position& pos, std::array<Bitboard, 8>& drop_squares);
 // Pseudo-legal moves when not in check: board moves (promotions that a non-promotion
 // never beats are left out), then drops. Pins and king safety are not tested.
 void generate_non_evasions(const Position& pos, MoveList& list);

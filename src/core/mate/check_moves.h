@@ -56,6 +56,9 @@ bool visit_piece_moves(Piece piece, Square from, Bitboard targets, Visit& visit)
     return false;
 }
 
+// The drop kinds in the walk's order (item 3 above).
+inline constexpr PieceType DROP_ORDER[] = {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK};
+
 constexpr bool is_slider(PieceType pt) {
     return pt == LANCE || pt == BISHOP || pt == ROOK || pt == HORSE || pt == DRAGON;
 }
@@ -113,7 +116,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     const Hand hand = pos.hands[us];
     if (hand == 0) return false;
     const Bitboard empty = ~pos.occupied;
-    for (const PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, GOLD, BISHOP, ROOK}) {
+    for (const PieceType pt : DROP_ORDER) {
         if (!hand_has(hand, pt)) continue;
         for (Bitboard b = check_squares[CHECK_SLOT[pt]] & empty; b;) {
             const Square to = b.pop_lsb();

@@ -402,6 +402,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     // (the generator makes only pseudo-legal moves that keep the promotion rules) and
     // then for mate; the cheap tests come first.
     const Square our_king = pos.king_square[us];
+    std::optional<Bitboard> our_blockers;  // read on the first board move that needs them
     std::optional<Move32> found;
     mate_detail::for_each_checking_move(pos, us, [&](Move m16) {
         const Square to = move_to(m16);
@@ -423,7 +424,14 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         const bool king_step = from == our_king;
         if (!king_step) {
             if (!answers.test(to)) return false;
-            if (!position_pin_allows_move(pos, us, from, to)) return false;
+            // A piece pinned to our king stays on the line through it.
+            if (our_king != SQ_NONE) {
+                if (!our_blockers) our_blockers = position_blockers(pos, us);
+                if (our_blockers->test(from)) {
+                    const std::uint8_t d = DIRECTION_TABLE[from][our_king];
+                    if (d == 0 || DIRECTION_TABLE[to][our_king] != d) return false;
+                }
+            }
         }
         if (!search.may_cover_free_escapes(m)) return false;
         if (king_step) {

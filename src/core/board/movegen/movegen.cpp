@@ -126,10 +126,10 @@ void non_evasions(const Position& pos, MoveList& list, std::size_t* board_end = 
     drops<Us>(pos, list, ~pos.occupied, board_end);
 }
 
-// The board moves of the evasions, in check; gives the squares a drop may go to.
 template <Color Us, bool Full>
-Bitboard evasion_board_moves(const Position& pos, MoveList& list) {
+void evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
     const Bitboard checkers = pos.st().checkers;
+    if (checkers.empty()) return;
     constexpr Color Them = ~Us;
     // Checkers are found against this king (never SQ_NONE when there are any).
     const Square k = pos.king_square[Us];
@@ -144,18 +144,11 @@ Bitboard evasion_board_moves(const Position& pos, MoveList& list) {
     (KING_ATTACKS[k].andnot(pos.by_color[Us] | pos.by_type[KING]).andnot(attacked)).for_each([&](Square to) {
         list.push(make_move16(k, to));
     });
-    if (n >= 2) return {};
+    if (n >= 2) return;
     const Square c = checkers.lsb();
     const Bitboard between = between_bb(k, c);
     board_moves<Us, Full>(pos, list, between | square_bb(c), false);
-    return between;
-}
-
-template <Color Us, bool Full>
-void evasions(const Position& pos, MoveList& list, std::size_t* board_end = nullptr) {
-    if (pos.st().checkers.empty()) return;
-    const Bitboard drop_to = evasion_board_moves<Us, Full>(pos, list);
-    drops<Us>(pos, list, drop_to, board_end);
+    drops<Us>(pos, list, between, board_end);
 }
 
 // Only entries below `board_end` can be board moves: generation appends drops after the
@@ -196,11 +189,7 @@ void legal_drop_squares(const Position& pos, std::array<Bitboard, 8>& drop_squar
     // Drops answer a check only between the king and a lone checker.
     const Bitboard checkers = pos.st().checkers;
     Bitboard drop_to = ~pos.occupied;
-    if (checkers) {
-        Bitboard rest = checkers;
-        const Square c = rest.pop_lsb();
-        drop_to = rest ? Bitboard{} : between_bb(pos.king_square[Us], c);
-    }
+    if (checkers) drop_to = checkers.more_than_one() ? Bitboard{} : between_bb(pos.king_square[Us], checkers.lsb());
     if (drop_to.empty()) return;
     // The rules of generate_pawn_drops and generate_drops, kind by kind.
     if (hand_has(hand, PAWN)) drop_squares[PAWN] = pawn_drop_squares(pos, drop_to);

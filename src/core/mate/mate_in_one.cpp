@@ -99,13 +99,14 @@ constexpr auto STEP_VICINITY = [] {
     return t;
 }();
 
-// The index in NEIGHBOUR_OFFSETS order of a king step, by square difference + 10.
-constexpr auto NEIGHBOUR_INDEX = [] {
-    std::array<std::int8_t, 21> t{};
-    t.fill(-1);
-    for (int i = 0; i < 8; ++i) t[NEIGHBOUR_OFFSETS[i][0] * 9 + NEIGHBOUR_OFFSETS[i][1] + 10] = static_cast<std::int8_t>(i);
-    return t;
-}();
+// The squares a piece attacks with a step (the step parts of horse and dragon, and the
+// king's, included); none for lance, bishop and rook.
+inline Bitboard step_attacks(Piece p, Square s) {
+    const PieceType pt = type_of(p);
+    if (pt == KING || pt == HORSE || pt == DRAGON) return KING_ATTACKS[s];
+    if (pt == LANCE || pt == BISHOP || pt == ROOK) return {};
+    return empty_board_attacks(pt, color_of(p), s);
+}
 
 // What every candidate of one search shares: the sides, the enemy king k (the lowest
 // of its kings), our pieces lined up with it and, surveyed on first need, our attackers
@@ -147,7 +148,11 @@ public:
 
         Bitboard without_king = occ;
         without_king.clear(k_);
-        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs); b;)
+        // The steps that no stepping piece of ours covers after the move are left to the
+        // moved piece and the lines.
+        Bitboard stepped = step_cover_;
+        if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
+        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs).andnot(stepped); b;)
             if (!covered_after(m, b.pop_lsb(), without_king)) return false;
         if (checkers.more_than_one()) return true;
 
@@ -200,38 +205,36 @@ public:
             if (!ours.test(n)) cand |= bit;
             if (theirs_.test(n)) continue;
             const bool attacked =
-                king_attacked ? !steps_[i].empty() || any_clear_line(lines_[i], n, pos_.occupied) : !free_.test(n);
+                king_attacked ? step_cover_.test(n) || any_clear_line(sliders_toward(pos_, us_, n), n, pos_.occupied)
+                              : !free_.test(n);
             if (!attacked) escape |= bit;
         }
         return init_mate_table()[escape * 1024 + cand * 4 + us_ * 2];
     }
 
 private:
-    // Our attackers of every king step not onto a piece of theirs, and the steps that
-    // none of them attacks with the king lifted (free_).
+    // Which king steps our stepping pieces cover (once, and twice or more), and the
+    // steps not onto a piece of theirs that nothing of ours attacks with the king lifted
+    // (free_). Only the few stepping pieces near the king are looked at, and lines only
+    // for the steps that no stepping piece covers.
     void survey() {
+        const Bitboard ring = KING_ATTACKS[k_];
+        const Bitboard near = (pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) &
+                              pos_.by_color[us_] & STEP_VICINITY[k_];
+        for (Bitboard b = near; b;) {
+            const Square s = b.pop_lsb();
+            const Bitboard a = step_attacks(pos_.board[s], s) & ring;
+            step_cover_twice_ |= step_cover_ & a;
+            step_cover_ |= a;
+        }
         Bitboard occ = pos_.occupied;
         occ.clear(k_);
-        const Bitboard ours = pos_.by_color[us_];
-        // Most of the time no stepping piece of ours is near enough, and only a few
-        // sliders are on the board: skip what cannot contribute.
-        const bool steppers_near =
-            !((pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) & ours & STEP_VICINITY[k_])
-                 .empty();
-        const Bitboard diagonal = pos_.bishop_horse & ours, straight = pos_.rook_dragon & ours;
-        const Bitboard lances = pos_.by_type[LANCE] & ours;
-        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs_); b;) {
+        for (Bitboard b = ring.andnot(theirs_).andnot(step_cover_); b;) {
             const Square n = b.pop_lsb();
-            const int i = neighbour_index(k_, n);
-            if (steppers_near) steps_[i] = steppers_to(pos_, us_, n);
-            lines_[i] = (diagonal & BISHOP_PSEUDO_ATTACKS[n]) | (straight & ROOK_PSEUDO_ATTACKS[n]) |
-                        (lances & LANCE_RAYS[n][them_]);
-            if (steps_[i].empty() && !any_clear_line(lines_[i], n, occ)) free_.set(n);
+            if (!any_clear_line(sliders_toward(pos_, us_, n), n, occ)) free_.set(n);
         }
         surveyed_ = true;
     }
-
-    static int neighbour_index(Square k, Square e) { return NEIGHBOUR_INDEX[e - k + 10]; }
 
     // The exact test for free steps the moved piece or an opened line might reach.
     bool covers_free_escapes(const Candidate& m, Bitboard rest) const {
@@ -243,30 +246,20 @@ private:
             const Square e = b.pop_lsb();
             if (reaches(m.after, us_, m.to, e, occ)) continue;
             if (m.from == SQ_NONE) return false;
-            Bitboard lines = lines_[neighbour_index(k_, e)];
+            Bitboard lines = sliders_toward(pos_, us_, e);
             lines.clear(m.from);
             if (!any_clear_line(lines, e, occ)) return false;
         }
         return true;
     }
 
-    // Whether a piece of ours attacks the king step e after the move (occ: after the
-    // move, king lifted).
+    // Whether the moved piece or a line of ours attacks the king step e after the move
+    // (occ: after the move, king lifted); the stepping pieces have been counted.
     bool covered_after(const Candidate& m, Square e, Bitboard occ) const {
-        Bitboard steps, lines;
-        if (e == m.to && theirs_.test(e)) {
-            steps = steppers_to(pos_, us_, e);
-            lines = sliders_toward(pos_, us_, e);
-        } else {
-            const int i = neighbour_index(k_, e);
-            steps = steps_[i];
-            lines = lines_[i];
-        }
-        if (m.from != SQ_NONE) {
-            steps.clear(m.from);
-            lines.clear(m.from);
-        }
-        return !steps.empty() || reaches(m.after, us_, m.to, e, occ) || any_clear_line(lines, e, occ);
+        if (reaches(m.after, us_, m.to, e, occ)) return true;
+        Bitboard lines = sliders_toward(pos_, us_, e);
+        if (m.from != SQ_NONE) lines.clear(m.from);
+        return any_clear_line(lines, e, occ);
     }
 
     // Whether a defender other than the king can move to target (the checker's square
@@ -310,7 +303,7 @@ private:
     Bitboard king_steppers_;  // our pieces that attack k with a step
     Bitboard king_lines_;     // our sliders whose empty-board lines reach k
     bool surveyed_ = false;
-    std::array<Bitboard, 8> steps_{}, lines_{};  // by neighbour index, as king_steppers_ and king_lines_
+    Bitboard step_cover_, step_cover_twice_;  // king steps our stepping pieces attack, once / twice or more
     Bitboard free_;
 };
 

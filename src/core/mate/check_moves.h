@@ -63,10 +63,18 @@ constexpr bool is_slider(PieceType pt) {
     return pt == LANCE || pt == BISHOP || pt == ROOK || pt == HORSE || pt == DRAGON;
 }
 
+// Keeps every target: the walk as listed above.
+struct AllTargets {
+    Bitboard board_targets(Piece, Square) { return BB_ALL; }
+    Bitboard drop_targets(PieceType) { return BB_ALL; }
+};
+
 // Walks the checking moves of `us` against the king of the other side; true when the
-// visitor (bool(Move)) stopped the walk.
-template <class Visit>
-bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
+// visitor (bool(Move)) stopped the walk. `keep` may narrow the targets of a piece or a
+// drop kind (board_targets(piece, from), drop_targets(type)) to those the visitor could
+// accept: it is asked only when there are targets, and the order is unchanged.
+template <class Visit, class Keep = AllTargets>
+bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&& keep = {}) {
     const Color them = ~us;
     if (pos.pieces(them, KING).empty()) return false;
     const Bitboard ours = pos.by_color[us];
@@ -75,8 +83,9 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     for (Bitboard b = discoverers; b;) {
         const Square from = b.pop_lsb();
         const Piece p = pos.board[from];
-        const Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
-        if (visit_piece_moves(p, from, targets, visit)) return true;
+        Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
+        if (targets) targets &= keep.board_targets(p, from);
+        if (targets && visit_piece_moves(p, from, targets, visit)) return true;
     }
 
     // The checking squares are those of the king on king_square; without one they are
@@ -101,6 +110,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
             if (CHECK_SLOT[pt] >= 0) checking = check_squares[CHECK_SLOT[pt]];
             if (is_promotable(pt)) checking |= check_squares[CHECK_SLOT[promote(pt)]];
             Bitboard targets = (empty_board_attacks(pt, us, from) & checking).andnot(ours);
+            if (targets) targets &= keep.board_targets(p, from);
             // A slider reaches the few candidate targets when nothing stands between:
             // cheaper than its whole attack set.
             if (is_slider(pt)) {
@@ -118,7 +128,9 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit) {
     const Bitboard empty = ~pos.occupied;
     for (const PieceType pt : DROP_ORDER) {
         if (!hand_has(hand, pt)) continue;
-        for (Bitboard b = check_squares[CHECK_SLOT[pt]] & empty; b;) {
+        Bitboard sites = check_squares[CHECK_SLOT[pt]] & empty;
+        if (sites) sites &= keep.drop_targets(pt);
+        for (Bitboard b = sites; b;) {
             const Square to = b.pop_lsb();
             if (pt == PAWN && (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)])) continue;
             if (visit(make_drop16(pt, to))) return true;

@@ -100,13 +100,35 @@ constexpr auto STEP_VICINITY = [] {
 }();
 
 // The squares a piece attacks with a step (the step parts of horse and dragon, and the
-// king's, included); none for lance, bishop and rook.
-inline Bitboard step_attacks(Piece p, Square s) {
-    const PieceType pt = type_of(p);
-    if (pt == KING || pt == HORSE || pt == DRAGON) return KING_ATTACKS[s];
-    if (pt == LANCE || pt == BISHOP || pt == ROOK) return {};
-    return empty_board_attacks(pt, color_of(p), s);
-}
+// king's, included); none for lance, bishop and rook. Read through a type map, without a
+// branch on the type: the pieces near a king come in no predictable order.
+constexpr auto STEP_TYPE = [] {
+    std::array<PieceType, PIECE_TYPE_NB> t{};
+    for (int pt = 0; pt < PIECE_TYPE_NB; ++pt) t[pt] = PieceType(pt);
+    t[LANCE] = t[BISHOP] = t[ROOK] = NO_PIECE_TYPE;
+    t[HORSE] = t[DRAGON] = KING;
+    return t;
+}();
+
+inline Bitboard step_attacks(Piece p, Square s) { return empty_board_attacks(STEP_TYPE[type_of(p)], color_of(p), s); }
+
+// For each king square, the squares from which a slider's empty-board lines reach one
+// of the king's steps.
+struct RingLines {
+    Bitboard diagonal, straight;
+    Bitboard lance[2];  // by the lance's colour
+};
+constexpr auto RING_LINES = [] {
+    std::array<RingLines, 81> t{};
+    for (int k = 0; k < 81; ++k)
+        for (int n = 0; n < 81; ++n)
+            if (KING_ATTACKS[k].test(static_cast<Square>(n))) {
+                t[k].diagonal |= BISHOP_PSEUDO_ATTACKS[n];
+                t[k].straight |= ROOK_PSEUDO_ATTACKS[n];
+                for (const Color c : {BLACK, WHITE}) t[k].lance[c] |= LANCE_RAYS[n][~c];
+            }
+    return t;
+}();
 
 // What every candidate of one search shares: the sides, the enemy king k (the lowest
 // of its kings), our pieces lined up with it and, surveyed on first need, our attackers
@@ -188,6 +210,25 @@ public:
         return out_of_reach.empty() && covers_free_escapes(m, rest);
     }
 
+    // The squares from which a piece of type pt (or, for a board move, of its promoted
+    // type) may reach every free king step other than its own square: the cheap test of
+    // may_cover_free_escapes for all targets at once. Lines through `from` may open onto
+    // the steps in line with it, so a board move leaves those to the exact test.
+    Bitboard targets_reaching_free_escapes(PieceType pt, Square from) {
+        if (!surveyed_) survey();
+        Bitboard needed = free_;
+        if (from != SQ_NONE) needed = needed.andnot(QUEEN_PSEUDO_ATTACKS[from]);
+        Bitboard keep = BB_ALL;
+        for (Bitboard b = needed; b;) {
+            const Square e = b.pop_lsb();
+            Bitboard from_where = empty_board_attacks(pt, them_, e);
+            if (from != SQ_NONE && is_promotable(pt)) from_where |= empty_board_attacks(promote(pt), them_, e);
+            from_where.set(e);
+            keep &= from_where;
+        }
+        return keep;
+    }
+
     // Byte 0 of the drop-mate table entry for the king's surroundings: the drop kinds
     // that may mate by the neighbours that hold no piece of ours and those that escape
     // (no piece of theirs, not attacked by us with the king on its square).
@@ -219,20 +260,33 @@ private:
     // for the steps that no stepping piece covers.
     void survey() {
         const Bitboard ring = KING_ATTACKS[k_];
-        const Bitboard near = (pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) &
-                              pos_.by_color[us_] & STEP_VICINITY[k_];
+        const Bitboard ours = pos_.by_color[us_];
+        const Bitboard near = (pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) & ours &
+                              STEP_VICINITY[k_];
+        Bitboard once, twice;
         for (Bitboard b = near; b;) {
             const Square s = b.pop_lsb();
             const Bitboard a = step_attacks(pos_.board[s], s) & ring;
-            step_cover_twice_ |= step_cover_ & a;
-            step_cover_ |= a;
+            twice |= once & a;
+            once |= a;
         }
-        Bitboard occ = pos_.occupied;
-        occ.clear(k_);
-        for (Bitboard b = ring.andnot(theirs_).andnot(step_cover_); b;) {
-            const Square n = b.pop_lsb();
-            if (!any_clear_line(sliders_toward(pos_, us_, n), n, occ)) free_.set(n);
+        step_cover_ = once;
+        step_cover_twice_ = twice;
+        Bitboard open = ring.andnot(theirs_).andnot(once);
+        const Bitboard lined = ((pos_.bishop_horse & RING_LINES[k_].diagonal) | (pos_.rook_dragon & RING_LINES[k_].straight) |
+                                (pos_.by_type[LANCE] & RING_LINES[k_].lance[us_])) &
+                               ours;
+        if (open && lined) {
+            Bitboard occ = pos_.occupied;
+            occ.clear(k_);
+            for (Bitboard b = open; b;) {
+                const Square n = b.pop_lsb();
+                const Bitboard lines = ((pos_.bishop_horse & BISHOP_PSEUDO_ATTACKS[n]) | (pos_.rook_dragon & ROOK_PSEUDO_ATTACKS[n]) |
+                                        (pos_.by_type[LANCE] & LANCE_RAYS[n][them_])) & lined;
+                if (any_clear_line(lines, n, occ)) open.clear(n);
+            }
         }
+        free_ = open;
         surveyed_ = true;
     }
 
@@ -305,6 +359,13 @@ private:
     bool surveyed_ = false;
     Bitboard step_cover_, step_cover_twice_;  // king steps our stepping pieces attack, once / twice or more
     Bitboard free_;
+};
+
+// Narrows the checking-move walk to the targets that pass the cheap free-escape test.
+struct FreeEscapeTargets {
+    MateSearch& search;
+    Bitboard board_targets(Piece p, Square from) { return search.targets_reaching_free_escapes(type_of(p), from); }
+    Bitboard drop_targets(PieceType pt) { return search.targets_reaching_free_escapes(pt, SQ_NONE); }
 };
 
 Candidate candidate_of(const Position& pos, Move32 move) {
@@ -435,7 +496,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         if (!search.mates(m)) return false;
         found = static_cast<Move32>(promotes ? p + 8 : p) << 16 | m16;
         return true;
-    });
+    }, FreeEscapeTargets{search});
     return found;
 }
 

@@ -424,9 +424,11 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
 
     // Drop stage: contact drops next to the king, by kind and then by neighbour, pruned
     // by the table of king surroundings. The table only ever removes a kind, so it is
-    // read when a drop passes the cheap filter: one that fails it is passed over either
-    // way. The drops found not to mate come up again in the general stage, which skips
-    // them (the answer would be the same).
+    // read when a drop passes the free-escape filter: one that fails it is passed over
+    // either way. Next to the king the filter's cheap test is exact: a contact drop's
+    // lines reach the other steps directly or across the king's square. The drops found
+    // not to mate come up again in the general stage, which skips them (the answer
+    // would be the same).
     const Hand hand = pos.hands[us];
     std::array<Bitboard, GOLD + 1> failed_drops{};
     if (hand & DROP_STAGE_HAND_MASK) {
@@ -434,19 +436,15 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         for (int kind = 0; kind < 5; ++kind) {
             const PieceType pt = DROP_STAGE_ORDER[kind];
             if (!hand_has(hand, pt)) continue;
-            const Bitboard sites = CONTACT_CHECKS[kind][us][k] & empty & answers;
+            Bitboard sites = CONTACT_CHECKS[kind][us][k] & empty & answers;
+            if (sites) sites &= search.targets_reaching_free_escapes(pt, SQ_NONE);
             if (sites.empty()) continue;
             for (int i = 0; i < 8; ++i) {
                 const Square n = NEIGHBOUR_SQUARES[k][i];
                 if (n == SQ_NONE || !sites.test(n)) continue;
-                const Candidate m{SQ_NONE, n, pt};
-                if (!search.may_cover_free_escapes(m)) {
-                    failed_drops[pt].set(n);
-                    continue;
-                }
                 if (!kinds_left) kinds_left = search.table_drop_kinds();
                 if (!((*kinds_left >> (pt - 1)) & 1)) break;
-                if (search.mates(m)) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
+                if (search.mates({SQ_NONE, n, pt})) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
                 failed_drops[pt].set(n);
             }
         }

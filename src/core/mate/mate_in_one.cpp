@@ -164,18 +164,18 @@ public:
             step_pieces.clear(m.from);
         }
 
-        Bitboard checkers = step_pieces | clear_lines(line_pieces, k_, occ);
-        if (reaches(m.after, us_, m.to, k_, occ)) checkers.set(m.to);
-        if (checkers.empty()) return false;
-
+        // The escapes first: most candidates fail there. The steps that no stepping piece
+        // of ours covers after the move are left to the moved piece and the lines.
         Bitboard without_king = occ;
         without_king.clear(k_);
-        // The steps that no stepping piece of ours covers after the move are left to the
-        // moved piece and the lines.
         Bitboard stepped = step_cover_;
         if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
         for (Bitboard b = KING_ATTACKS[k_].andnot(theirs).andnot(stepped); b;)
             if (!covered_after(m, b.pop_lsb(), without_king)) return false;
+
+        Bitboard checkers = step_pieces | clear_lines(line_pieces, k_, occ);
+        if (reaches(m.after, us_, m.to, k_, occ)) checkers.set(m.to);
+        if (checkers.empty()) return false;
         if (checkers.more_than_one()) return true;
 
         const Square c = checkers.lsb();
@@ -197,9 +197,10 @@ public:
     }
 
     // A necessary condition for mates(m), cheap to test: every free king step (see
-    // survey) other than `to` must be reached by the moved piece from `to` or by a line
-    // of ours opening through `from`: a square that no piece of ours reached before the
-    // move gains no other attacker, as the move only adds `to` to the occupancy.
+    // survey) other than `to` must be in the moved piece's empty-board reach from `to`
+    // or in line with `from`, where a line of ours may open: a square that no piece of
+    // ours reached before the move gains no other attacker, as the move only adds `to`
+    // to the occupancy. mates() decides the rest.
     bool may_cover_free_escapes(const Candidate& m) {
         if (!surveyed_) survey();
         Bitboard rest = free_;
@@ -207,13 +208,13 @@ public:
         if (rest.empty()) return true;
         Bitboard out_of_reach = rest.andnot(empty_board_attacks(m.after, us_, m.to));
         if (m.from != SQ_NONE) out_of_reach = out_of_reach.andnot(QUEEN_PSEUDO_ATTACKS[m.from]);
-        return out_of_reach.empty() && covers_free_escapes(m, rest);
+        return out_of_reach.empty();
     }
 
     // The squares from which a piece of type pt (or, for a board move, of its promoted
     // type) may reach every free king step other than its own square: the cheap test of
     // may_cover_free_escapes for all targets at once. Lines through `from` may open onto
-    // the steps in line with it, so a board move leaves those to the exact test.
+    // the steps in line with it, so a board move leaves those to mates().
     Bitboard targets_reaching_free_escapes(PieceType pt, Square from) {
         if (!surveyed_) survey();
         Bitboard needed = free_;
@@ -288,23 +289,6 @@ private:
         }
         free_ = open;
         surveyed_ = true;
-    }
-
-    // The exact test for free steps the moved piece or an opened line might reach.
-    bool covers_free_escapes(const Candidate& m, Bitboard rest) const {
-        Bitboard occ = pos_.occupied;
-        if (m.from != SQ_NONE) occ.clear(m.from);
-        occ.set(m.to);
-        occ.clear(k_);
-        for (Bitboard b = rest; b;) {
-            const Square e = b.pop_lsb();
-            if (reaches(m.after, us_, m.to, e, occ)) continue;
-            if (m.from == SQ_NONE) return false;
-            Bitboard lines = sliders_toward(pos_, us_, e);
-            lines.clear(m.from);
-            if (!any_clear_line(lines, e, occ)) return false;
-        }
-        return true;
     }
 
     // Whether the moved piece or a line of ours attacks the king step e after the move

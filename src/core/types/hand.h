@@ -20,10 +20,17 @@ inline constexpr std::array<std::uint32_t, 7> HAND_INCREMENT = {0x1,      0x100,
 // The most pieces of each kind that exist in one game: 18 pawns, 4 lances, ...
 inline constexpr std::array<std::uint32_t, 7> HAND_FULL_SET = {18, 4, 4, 4, 2, 2, 4};
 constexpr std::uint32_t HAND_BORROW_MASK = 0x84488820;
+// The bits of each kind's field.
+inline constexpr std::array<std::uint32_t, 7> HAND_FIELD = {0x1F, 0x700, 0x7000, 0x70000, 0x300000, 0x3000000, 0x70000000};
+static_assert([] {
+    for (int i = 0; i < 7; ++i)
+        if (HAND_FIELD[i] != HAND_MASK[i] << HAND_SHIFT[i]) return false;
+    return true;
+}());
 
 constexpr std::uint32_t hand_count(Hand h, HandPiece hp) { return (h >> HAND_SHIFT[hp]) & HAND_MASK[hp]; }
 constexpr std::uint32_t hand_count(Hand h, PieceType pt) { return hand_count(h, hand_piece_of(pt)); }
-constexpr bool hand_has(Hand h, PieceType pt) { return hand_count(h, pt) != 0; }
+constexpr bool hand_has(Hand h, PieceType pt) { return (h & HAND_FIELD[hand_piece_of(pt)]) != 0; }
 constexpr Hand hand_add(Hand h, PieceType pt) { return h + HAND_INCREMENT[hand_piece_of(pt)]; }
 constexpr Hand hand_sub(Hand h, PieceType pt) { return h - HAND_INCREMENT[hand_piece_of(pt)]; }
 // Every kind held at least as often in a as in b.

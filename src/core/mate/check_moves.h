@@ -65,14 +65,15 @@ constexpr bool is_slider(PieceType pt) {
 
 // Keeps every target: the walk as listed above.
 struct AllTargets {
-    Bitboard board_targets(Piece, Square) { return BB_ALL; }
-    Bitboard drop_targets(PieceType) { return BB_ALL; }
+    Bitboard board_targets(Piece, Square, Bitboard targets) { return targets; }
+    Bitboard drop_targets(PieceType, Bitboard sites) { return sites; }
 };
 
 // Walks the checking moves of `us` against the king of the other side; true when the
 // visitor (bool(Move)) stopped the walk. `keep` may narrow the targets of a piece or a
-// drop kind (board_targets(piece, from), drop_targets(type)) to those the visitor could
-// accept: it is asked only when there are targets, and the order is unchanged.
+// drop kind (board_targets(piece, from, targets), drop_targets(type, sites)) to those
+// the visitor could accept: it is asked only when there are targets, and the order is
+// unchanged.
 template <class Visit, class Keep = AllTargets>
 bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&& keep = {}) {
     const Color them = ~us;
@@ -84,7 +85,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
         const Square from = b.pop_lsb();
         const Piece p = pos.board[from];
         Bitboard targets = piece_type_attacks(type_of(p), from, us, pos.occupied).andnot(ours);
-        if (targets) targets &= keep.board_targets(p, from);
+        if (targets) targets = keep.board_targets(p, from, targets);
         if (targets && visit_piece_moves(p, from, targets, visit)) return true;
     }
 
@@ -110,7 +111,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
             if (CHECK_SLOT[pt] >= 0) checking = check_squares[CHECK_SLOT[pt]];
             if (is_promotable(pt)) checking |= check_squares[CHECK_SLOT[promote(pt)]];
             Bitboard targets = (empty_board_attacks(pt, us, from) & checking).andnot(ours);
-            if (targets) targets &= keep.board_targets(p, from);
+            if (targets) targets = keep.board_targets(p, from, targets);
             // A slider reaches the few candidate targets when nothing stands between:
             // cheaper than its whole attack set.
             if (is_slider(pt)) {
@@ -129,7 +130,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
     for (const PieceType pt : DROP_ORDER) {
         if (!hand_has(hand, pt)) continue;
         Bitboard sites = check_squares[CHECK_SLOT[pt]] & empty;
-        if (sites) sites &= keep.drop_targets(pt);
+        if (sites) sites = keep.drop_targets(pt, sites);
         for (Bitboard b = sites; b;) {
             const Square to = b.pop_lsb();
             if (pt == PAWN && (pos.pieces(us, PAWN) & FILE_MASKS[file_of(to)])) continue;

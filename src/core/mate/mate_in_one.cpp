@@ -230,6 +230,25 @@ public:
         return keep;
     }
 
+    // The targets of a piece of type pt on `from` that pass the cheap test of
+    // may_cover_free_escapes, promoted or not. A piece has few targets: each is tested
+    // against the free steps at once.
+    Bitboard board_targets_reaching_free_escapes(PieceType pt, Square from, Bitboard targets) {
+        if (!surveyed_) survey();
+        const Bitboard needed = free_.andnot(QUEEN_PSEUDO_ATTACKS[from]);
+        if (needed.empty()) return targets;
+        const bool promotable = is_promotable(pt);
+        Bitboard keep;
+        for (Bitboard b = targets; b;) {
+            const Square t = b.pop_lsb();
+            Bitboard reach = empty_board_attacks(pt, us_, t);
+            if (promotable) reach |= empty_board_attacks(promote(pt), us_, t);
+            reach.set(t);
+            if (needed.andnot(reach).empty()) keep.set(t);
+        }
+        return keep;
+    }
+
     // Byte 0 of the drop-mate table entry for the king's surroundings: the drop kinds
     // that may mate by the neighbours that hold no piece of ours and those that escape
     // (no piece of theirs, not attacked by us with the king on its square).
@@ -348,8 +367,10 @@ private:
 // Narrows the checking-move walk to the targets that pass the cheap free-escape test.
 struct FreeEscapeTargets {
     MateSearch& search;
-    Bitboard board_targets(Piece p, Square from) { return search.targets_reaching_free_escapes(type_of(p), from); }
-    Bitboard drop_targets(PieceType pt) { return search.targets_reaching_free_escapes(pt, SQ_NONE); }
+    Bitboard board_targets(Piece p, Square from, Bitboard targets) {
+        return search.board_targets_reaching_free_escapes(type_of(p), from, targets);
+    }
+    Bitboard drop_targets(PieceType pt, Bitboard sites) { return sites & search.targets_reaching_free_escapes(pt, SQ_NONE); }
 };
 
 Candidate candidate_of(const Position& pos, Move32 move) {

@@ -252,12 +252,20 @@ public:
     // Byte 0 of the drop-mate table entry for the king's surroundings: the drop kinds
     // that may mate by the neighbours that hold no piece of ours and those that escape
     // (no piece of theirs, not attacked by us with the king on its square).
+    //
+    // While nothing of ours attacks the king, the table removes no kind that a drop
+    // reaching this point could mate with, and is not read: the escapes are then the
+    // free steps, and a mating drop on a neighbour must stand on a step we attack and
+    // cover every free step with its own moves, which is the table's condition. Only a
+    // king already attacked (a set-up) makes the two differ, as the table counts the
+    // steps behind the king on our lines as escapes.
     std::uint8_t table_drop_kinds() {
-        if (!surveyed_) survey();
-        const Bitboard ours = pos_.by_color[us_];
         // Lifting the king opens only lines that end on it; when none of ours does, the
         // attacks with and without the king are the same.
         const bool king_attacked = !king_steppers_.empty() || any_clear_line(king_lines_, k_, pos_.occupied);
+        if (!king_attacked) return 0xFF;
+        if (!surveyed_) survey();
+        const Bitboard ours = pos_.by_color[us_];
         std::uint8_t cand = 0, escape = 0;
         for (int i = 0; i < 8; ++i) {
             const Square n = NEIGHBOUR_SQUARES[k_][i];
@@ -265,10 +273,7 @@ public:
             const auto bit = static_cast<std::uint8_t>(1u << i);
             if (!ours.test(n)) cand |= bit;
             if (theirs_.test(n)) continue;
-            const bool attacked =
-                king_attacked ? step_cover_.test(n) || any_clear_line(sliders_toward(pos_, us_, n), n, pos_.occupied)
-                              : !free_.test(n);
-            if (!attacked) escape |= bit;
+            if (!step_cover_.test(n) && !any_clear_line(sliders_toward(pos_, us_, n), n, pos_.occupied)) escape |= bit;
         }
         return init_mate_table()[escape * 1024 + cand * 4 + us_ * 2];
     }

@@ -170,8 +170,15 @@ public:
         without_king.clear(k_);
         Bitboard stepped = step_cover_;
         if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
-        for (Bitboard b = KING_ATTACKS[k_].andnot(theirs).andnot(stepped); b;)
-            if (!covered_after(m, b.pop_lsb(), without_king)) return false;
+        Bitboard open = KING_ATTACKS[k_].andnot(theirs).andnot(stepped);
+        // A stepping piece's moves are its empty-board ones: taken off all at once.
+        const bool moved_slides = mate_detail::is_slider(m.after);
+        if (!moved_slides) open = open.andnot(empty_board_attacks(m.after, us_, m.to));
+        for (Bitboard b = open; b;) {
+            const Square e = b.pop_lsb();
+            if (moved_slides && reaches(m.after, us_, m.to, e, without_king)) continue;
+            if (!line_covers_after(m, e, without_king)) return false;
+        }
 
         Bitboard checkers = step_pieces | clear_lines(line_pieces, k_, occ);
         if (reaches(m.after, us_, m.to, k_, occ)) checkers.set(m.to);
@@ -315,10 +322,9 @@ private:
         surveyed_ = true;
     }
 
-    // Whether the moved piece or a line of ours attacks the king step e after the move
-    // (occ: after the move, king lifted); the stepping pieces have been counted.
-    bool covered_after(const Candidate& m, Square e, Bitboard occ) const {
-        if (reaches(m.after, us_, m.to, e, occ)) return true;
+    // Whether a line of ours other than the moved piece attacks the king step e after
+    // the move (occ: after the move, king lifted).
+    bool line_covers_after(const Candidate& m, Square e, Bitboard occ) const {
         Bitboard lines = sliders_toward(pos_, us_, e);
         if (m.from != SQ_NONE) lines.clear(m.from);
         return any_clear_line(lines, e, occ);

@@ -384,6 +384,27 @@ struct FreeEscapeTargets {
     Bitboard drop_targets(PieceType pt, Bitboard sites) { return sites & search.targets_reaching_free_escapes(pt, SQ_NONE); }
 };
 
+// The drops the drop stage found not to mate, by kind. Most searches find none: the
+// sets are cleared when a kind gets its first one, not for every search.
+class FailedDrops {
+public:
+    FailedDrops() {}  // leaves the sets unwritten
+    void add(PieceType pt, Square s) {
+        if (!(kinds_ >> pt & 1)) {
+            squares_[pt] = Bitboard{};
+            kinds_ |= 1u << pt;
+        }
+        squares_[pt].set(s);
+    }
+    bool has(PieceType pt, Square s) const { return (kinds_ >> pt & 1) && squares_[pt].test(s); }
+
+private:
+    std::uint32_t kinds_ = 0;
+    union {
+        Bitboard squares_[GOLD + 1];  // valid for the kinds in kinds_
+    };
+};
+
 Candidate candidate_of(const Position& pos, Move32 move) {
     if (is_drop(move)) return {SQ_NONE, move_to(move), dropped_type(move)};
     const PieceType pt = type_of(pos.board[move_from(move)]);
@@ -446,7 +467,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     // not to mate come up again in the general stage, which skips them (the answer
     // would be the same).
     const Hand hand = pos.hands[us];
-    std::array<Bitboard, GOLD + 1> failed_drops{};
+    FailedDrops failed_drops;
     if (hand & DROP_STAGE_HAND_MASK) {
         std::optional<std::uint8_t> kinds_left;  // the table's drop kinds, once read
         for (int kind = 0; kind < 5; ++kind) {
@@ -461,7 +482,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
                 if (!kinds_left) kinds_left = search.table_drop_kinds();
                 if (!((*kinds_left >> (pt - 1)) & 1)) break;
                 if (search.mates({SQ_NONE, n, pt})) return static_cast<Move32>(make_piece(us, pt)) << 16 | make_drop16(pt, n);
-                failed_drops[pt].set(n);
+                failed_drops.add(pt, n);
             }
         }
     }
@@ -476,7 +497,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         const Square to = move_to(m16);
         if (is_drop(m16)) {
             const PieceType pt = dropped_type(m16);
-            if (!answers.test(to) || failed_drops[pt].test(to)) return false;
+            if (!answers.test(to) || failed_drops.has(pt, to)) return false;
             const Candidate m{SQ_NONE, to, pt};
             if (!search.may_cover_free_escapes(m)) return false;
             if (pt == PAWN && !position_pawn_drop_not_mate(pos, to)) return false;

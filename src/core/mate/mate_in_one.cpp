@@ -204,14 +204,14 @@ public:
     }
 
     // A necessary condition for mates(m), cheap to test: every free king step (see
-    // survey) other than `to` must be in the moved piece's empty-board reach from `to`
-    // or in line with `from`, where a line of ours may open: a square that no piece of
-    // ours reached before the move gains no other attacker, as the move only adds `to`
-    // to the occupancy. mates() decides the rest.
+    // survey) must be in the moved piece's empty-board reach from `to` or in line with
+    // `from`, where a line of ours may open: a square that no piece of ours reached
+    // before the move gains no other attacker, as the move only adds `to` to the
+    // occupancy. That holds for `to` itself, which the piece does not reach: on a free
+    // step it is taken by the king. mates() decides the rest.
     bool may_cover_free_escapes(const Candidate& m) {
         if (!surveyed_) survey();
-        Bitboard rest = free_;
-        rest.clear(m.to);
+        const Bitboard rest = free_;
         if (rest.empty()) return true;
         Bitboard out_of_reach = rest.andnot(empty_board_attacks(m.after, us_, m.to));
         if (m.from != SQ_NONE) out_of_reach = out_of_reach.andnot(QUEEN_PSEUDO_ATTACKS[m.from]);
@@ -219,7 +219,7 @@ public:
     }
 
     // The squares from which a piece of type pt (or, for a board move, of its promoted
-    // type) may reach every free king step other than its own square: the cheap test of
+    // type) may reach every free king step, none of them its own: the cheap test of
     // may_cover_free_escapes for all targets at once. Lines through `from` may open onto
     // the steps in line with it, so a board move leaves those to mates().
     Bitboard targets_reaching_free_escapes(PieceType pt, Square from) {
@@ -231,7 +231,6 @@ public:
             const Square e = b.pop_lsb();
             Bitboard from_where = empty_board_attacks(pt, them_, e);
             if (from != SQ_NONE && is_promotable(pt)) from_where |= empty_board_attacks(promote(pt), them_, e);
-            from_where.set(e);
             keep &= from_where;
         }
         return keep;
@@ -250,7 +249,6 @@ public:
             const Square t = b.pop_lsb();
             Bitboard reach = empty_board_attacks(pt, us_, t);
             if (promotable) reach |= empty_board_attacks(promote(pt), us_, t);
-            reach.set(t);
             if (needed.andnot(reach).empty()) keep.set(t);
         }
         return keep;

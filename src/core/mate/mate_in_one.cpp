@@ -171,6 +171,11 @@ public:
         Bitboard stepped = step_cover_;
         if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
         Bitboard open = KING_ATTACKS[k_].andnot(theirs).andnot(stepped);
+        // The moved piece itself, next to the king, most often fails: looked at first.
+        if (open.test(m.to)) {
+            if (!line_covers_after(m, m.to, without_king)) return false;
+            open.clear(m.to);
+        }
         // A stepping piece's moves are its empty-board ones: taken off all at once.
         const bool moved_slides = mate_detail::is_slider(m.after);
         if (!moved_slides) open = open.andnot(empty_board_attacks(m.after, us_, m.to));

@@ -131,8 +131,8 @@ constexpr auto RING_LINES = [] {
 }();
 
 // What every candidate of one search shares: the sides, the enemy king k (the lowest
-// of its kings), our pieces lined up with it and, surveyed on first need, our attackers
-// of each king step and the steps that nothing of ours attacks.
+// of its kings), our pieces lined up with it and, surveyed on first need, the king
+// steps our stepping pieces cover and the steps that nothing of ours attacks.
 class MateSearch {
 public:
     MateSearch(const Position& pos, Square k)
@@ -223,21 +223,12 @@ public:
         return out_of_reach.empty();
     }
 
-    // The squares from which a piece of type pt (or, for a board move, of its promoted
-    // type) may reach every free king step, none of them its own: the cheap test of
-    // may_cover_free_escapes for all targets at once. Lines through `from` may open onto
-    // the steps in line with it, so a board move leaves those to mates().
-    Bitboard targets_reaching_free_escapes(PieceType pt, Square from) {
+    // The squares onto which a drop of type pt reaches every free king step, none of
+    // them its own: the cheap test of may_cover_free_escapes for all sites at once.
+    Bitboard drop_sites_reaching_free_escapes(PieceType pt) {
         if (!surveyed_) survey();
-        Bitboard needed = free_;
-        if (from != SQ_NONE) needed = needed.andnot(QUEEN_PSEUDO_ATTACKS[from]);
         Bitboard keep = BB_ALL;
-        for (Bitboard b = needed; b;) {
-            const Square e = b.pop_lsb();
-            Bitboard from_where = empty_board_attacks(pt, them_, e);
-            if (from != SQ_NONE && is_promotable(pt)) from_where |= empty_board_attacks(promote(pt), them_, e);
-            keep &= from_where;
-        }
+        for (Bitboard b = free_; b;) keep &= empty_board_attacks(pt, them_, b.pop_lsb());
         return keep;
     }
 
@@ -384,7 +375,7 @@ struct FreeEscapeTargets {
     Bitboard board_targets(Piece p, Square from, Bitboard targets) {
         return search.board_targets_reaching_free_escapes(type_of(p), from, targets);
     }
-    Bitboard drop_targets(PieceType pt, Bitboard sites) { return sites & search.targets_reaching_free_escapes(pt, SQ_NONE); }
+    Bitboard drop_targets(PieceType pt, Bitboard sites) { return sites & search.drop_sites_reaching_free_escapes(pt); }
 };
 
 // The drops the drop stage found not to mate, by kind. Most searches find none: the
@@ -477,7 +468,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
             const PieceType pt = DROP_STAGE_ORDER[kind];
             if (!hand_has(hand, pt)) continue;
             Bitboard sites = CONTACT_CHECKS[kind][us][k] & empty & answers;
-            if (sites) sites &= search.targets_reaching_free_escapes(pt, SQ_NONE);
+            if (sites) sites &= search.drop_sites_reaching_free_escapes(pt);
             if (sites.empty()) continue;
             for (int i = 0; i < 8; ++i) {
                 const Square n = NEIGHBOUR_SQUARES[k][i];

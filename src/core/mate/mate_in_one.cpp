@@ -483,7 +483,9 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
 
     // General stage: the checking moves in their fixed order, each tested for legality
     // (the generator makes only pseudo-legal moves that keep the promotion rules) and
-    // then for mate; the cheap tests come first.
+    // then for mate; the cheap tests come first. The walk has already applied the
+    // free-escape filter to the drops and, for both variants at once, to the board
+    // moves: only a piece that may promote needs it again, variant by variant.
     const Square our_king = pos.king_square[us];
     std::optional<Bitboard> our_blockers;  // read on the first board move that needs them
     std::optional<Move32> found;
@@ -493,7 +495,6 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
             const PieceType pt = dropped_type(m16);
             if (!answers.test(to) || failed_drops.has(pt, to)) return false;
             const Candidate m{SQ_NONE, to, pt};
-            if (!search.may_cover_free_escapes(m)) return false;
             if (pt == PAWN && !position_pawn_drop_not_mate(pos, to)) return false;
             if (!search.mates(m)) return false;
             found = static_cast<Move32>(make_piece(us, pt)) << 16 | m16;
@@ -516,7 +517,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
                 }
             }
         }
-        if (!search.may_cover_free_escapes(m)) return false;
+        if (is_promotable(type_of(p)) && !search.may_cover_free_escapes(m)) return false;
         if (king_step) {
             Bitboard occ = pos.occupied;
             occ.clear(from);

@@ -128,7 +128,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
     if (hand == 0) return false;
     const Bitboard empty = ~pos.occupied;
     for (const PieceType pt : DROP_ORDER) {
-        if (!(hand & HAND_FIELD[hand_piece_of(pt)])) continue;
+        if (!hand_has(hand, pt)) continue;
         Bitboard sites = check_squares[CHECK_SLOT[pt]] & empty;
         if (sites) sites = keep.drop_targets(pt, sites);
         for (Bitboard b = sites; b;) {

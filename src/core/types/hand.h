@@ -21,12 +21,11 @@ inline constexpr std::array<std::uint32_t, 7> HAND_INCREMENT = {0x1,      0x100,
 inline constexpr std::array<std::uint32_t, 7> HAND_FULL_SET = {18, 4, 4, 4, 2, 2, 4};
 constexpr std::uint32_t HAND_BORROW_MASK = 0x84488820;
 // The bits of each kind's field.
-inline constexpr std::array<std::uint32_t, 7> HAND_FIELD = {0x1F, 0x700, 0x7000, 0x70000, 0x300000, 0x3000000, 0x70000000};
-static_assert([] {
-    for (int i = 0; i < 7; ++i)
-        if (HAND_FIELD[i] != HAND_MASK[i] << HAND_SHIFT[i]) return false;
-    return true;
-}());
+inline constexpr auto HAND_FIELD = [] {
+    std::array<std::uint32_t, 7> t{};
+    for (int i = 0; i < 7; ++i) t[i] = HAND_MASK[i] << HAND_SHIFT[i];
+    return t;
+}();
 
 constexpr std::uint32_t hand_count(Hand h, HandPiece hp) { return (h >> HAND_SHIFT[hp]) & HAND_MASK[hp]; }
 constexpr std::uint32_t hand_count(Hand h, PieceType pt) { return hand_count(h, hand_piece_of(pt)); }

@@ -63,6 +63,14 @@ constexpr bool is_slider(PieceType pt) {
     return pt == LANCE || pt == BISHOP || pt == ROOK || pt == HORSE || pt == DRAGON;
 }
 
+// The type a piece may promote to, or its own type: the two check slots of a mover
+// (every piece but the king has one).
+inline constexpr auto PROMOTED_OR_SELF = [] {
+    std::array<PieceType, PIECE_TYPE_NB> t{};
+    for (int pt = 0; pt < PIECE_TYPE_NB; ++pt) t[pt] = is_promotable(PieceType(pt)) ? promote(PieceType(pt)) : PieceType(pt);
+    return t;
+}();
+
 // Keeps every target: the walk as listed above.
 struct AllTargets {
     Bitboard board_targets(Piece, Square, Bitboard targets) { return targets; }
@@ -107,9 +115,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
             const Square from = b.pop_lsb();
             const Piece p = pos.board[from];
             const PieceType pt = type_of(p);
-            Bitboard checking;
-            if (CHECK_SLOT[pt] >= 0) checking = check_squares[CHECK_SLOT[pt]];
-            if (is_promotable(pt)) checking |= check_squares[CHECK_SLOT[promote(pt)]];
+            const Bitboard checking = check_squares[CHECK_SLOT[pt]] | check_squares[CHECK_SLOT[PROMOTED_OR_SELF[pt]]];
             Bitboard targets = (empty_board_attacks(pt, us, from) & checking).andnot(ours);
             if (targets) targets = keep.board_targets(p, from, targets);
             // A slider reaches the few candidate targets when nothing stands between:
@@ -127,6 +133,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
     const Hand hand = pos.hands[us];
     if (hand == 0) return false;
     const Bitboard empty = ~pos.occupied;
+#pragma GCC unroll 7
     for (const PieceType pt : DROP_ORDER) {
         if (!hand_has(hand, pt)) continue;
         Bitboard sites = check_squares[CHECK_SLOT[pt]] & empty;

@@ -464,6 +464,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     FailedDrops failed_drops;
     if (hand & DROP_STAGE_HAND_MASK) {
         std::optional<std::uint8_t> kinds_left;  // the table's drop kinds, once read
+#pragma GCC unroll 5
         for (int kind = 0; kind < 5; ++kind) {
             const PieceType pt = DROP_STAGE_ORDER[kind];
             if (!hand_has(hand, pt)) continue;

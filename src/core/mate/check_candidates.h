@@ -41,18 +41,23 @@ constexpr Bitboard empty_board_attack_set(PieceType pt, Color c, Square sq) {
 
 }  // namespace check_candidates_detail
 
-// [type][colour][square]: the attack set of a piece on an empty board (empty for the
-// codes that name no piece).
+// [piece code * 81 + square]: the attack set of a piece on an empty board (empty for
+// the codes that name no piece). Indexed by the piece code (colour << 4 | type), so a
+// piece read from the board needs no split into colour and type.
 inline constexpr auto EMPTY_BOARD_ATTACKS = [] {
-    std::array<std::array<std::array<Bitboard, 81>, 2>, PIECE_TYPE_NB> t{};
-    for (int pt = 0; pt < PIECE_TYPE_NB; ++pt)
-        for (const Color c : {BLACK, WHITE})
+    std::array<Bitboard, 2 * PIECE_TYPE_NB * 81> t{};
+    for (const Color c : {BLACK, WHITE})
+        for (int pt = 0; pt < PIECE_TYPE_NB; ++pt)
             for (int sq = 0; sq < 81; ++sq)
-                t[pt][c][sq] = check_candidates_detail::empty_board_attack_set(PieceType(pt), c, Square(sq));
+                t[make_piece(c, PieceType(pt)) * 81 + sq] =
+                    check_candidates_detail::empty_board_attack_set(PieceType(pt), c, Square(sq));
     return t;
 }();
 
-constexpr Bitboard empty_board_attacks(PieceType pt, Color c, Square sq) { return EMPTY_BOARD_ATTACKS[pt][c][sq]; }
+constexpr Bitboard empty_board_attacks(Piece p, Square sq) { return EMPTY_BOARD_ATTACKS[p * 81 + sq]; }
+constexpr Bitboard empty_board_attacks(PieceType pt, Color c, Square sq) {
+    return empty_board_attacks(make_piece(c, pt), sq);
+}
 
 namespace check_candidates_detail {
 

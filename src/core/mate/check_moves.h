@@ -116,7 +116,7 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
             const Piece p = pos.board[from];
             const PieceType pt = type_of(p);
             const Bitboard checking = check_squares[CHECK_SLOT[pt]] | check_squares[CHECK_SLOT[PROMOTED_OR_SELF[pt]]];
-            Bitboard targets = (empty_board_attacks(pt, us, from) & checking).andnot(ours);
+            Bitboard targets = (empty_board_attacks(p, from) & checking).andnot(ours);
             if (targets) targets = keep.board_targets(p, from, targets);
             // A slider reaches the few candidate targets when nothing stands between:
             // cheaper than its whole attack set.

@@ -100,17 +100,22 @@ constexpr auto STEP_VICINITY = [] {
 }();
 
 // The squares a piece attacks with a step (the step parts of horse and dragon, and the
-// king's, included); none for lance, bishop and rook. Read through a type map, without a
-// branch on the type: the pieces near a king come in no predictable order.
-constexpr auto STEP_TYPE = [] {
-    std::array<PieceType, PIECE_TYPE_NB> t{};
-    for (int pt = 0; pt < PIECE_TYPE_NB; ++pt) t[pt] = PieceType(pt);
-    t[LANCE] = t[BISHOP] = t[ROOK] = NO_PIECE_TYPE;
-    t[HORSE] = t[DRAGON] = KING;
+// king's, included); none for lance, bishop and rook. Read through a map of piece codes,
+// without a branch on the type: the pieces near a king come in no predictable order.
+constexpr auto STEP_PIECE = [] {
+    std::array<Piece, 2 * PIECE_TYPE_NB> t{};
+    for (const Color c : {BLACK, WHITE}) {
+        for (int pt = 0; pt < PIECE_TYPE_NB; ++pt) {
+            PieceType step = PieceType(pt);
+            if (pt == LANCE || pt == BISHOP || pt == ROOK) step = NO_PIECE_TYPE;
+            if (pt == HORSE || pt == DRAGON) step = KING;
+            t[make_piece(c, PieceType(pt))] = make_piece(c, step);
+        }
+    }
     return t;
 }();
 
-inline Bitboard step_attacks(Piece p, Square s) { return empty_board_attacks(STEP_TYPE[type_of(p)], color_of(p), s); }
+inline Bitboard step_attacks(Piece p, Square s) { return empty_board_attacks(STEP_PIECE[p], s); }
 
 // For each king square, the squares from which a slider's empty-board lines reach one
 // of the king's steps.
@@ -240,6 +245,13 @@ public:
         const Bitboard needed = free_.andnot(QUEEN_PSEUDO_ATTACKS[from]);
         if (needed.empty()) return targets;
         const bool promotable = is_promotable(pt);
+        // One step to cover, the usual case: the squares reaching it make one set.
+        if (!needed.more_than_one()) {
+            const Square e = needed.lsb();
+            Bitboard reaching = empty_board_attacks(pt, them_, e);
+            if (promotable) reaching |= empty_board_attacks(promote(pt), them_, e);
+            return targets & reaching;
+        }
         Bitboard keep;
         for (Bitboard b = targets; b;) {
             const Square t = b.pop_lsb();

@@ -32,26 +32,31 @@ bool visit_piece_moves(Piece piece, Square from, Bitboard targets, Visit& visit)
     for (Bitboard b = targets; b;) {
         const Square to = b.pop_lsb();
         const int rr = relative_rank(us, to);
+        bool promoted, plain;
         switch (pt) {
             case PAWN:
             case LANCE:
-                if (rr <= 2 && visit(make_move16_promote(from, to))) return true;
-                if (rr >= 1 && visit(make_move16(from, to))) return true;
+                promoted = rr <= 2;
+                plain = rr >= 1;
                 break;
             case KNIGHT:
-                if ((rr <= 2 || from_in_zone) && visit(make_move16_promote(from, to))) return true;
-                if (rr >= 2 && visit(make_move16(from, to))) return true;
+                promoted = rr <= 2 || from_in_zone;
+                plain = rr >= 2;
                 break;
             case SILVER:
             case BISHOP:
             case ROOK:
-                if ((rr <= 2 || from_in_zone) && visit(make_move16_promote(from, to))) return true;
-                if (visit(make_move16(from, to))) return true;
+                promoted = rr <= 2 || from_in_zone;
+                plain = true;
                 break;
             default:
-                if (visit(make_move16(from, to))) return true;
+                promoted = false;
+                plain = true;
                 break;
         }
+        // One call site for each variant: the visitor may be inlined here.
+        if (promoted && visit(make_move16_promote(from, to))) return true;
+        if (plain && visit(make_move16(from, to))) return true;
     }
     return false;
 }

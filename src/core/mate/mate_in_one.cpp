@@ -51,19 +51,14 @@ inline Bitboard sliders_toward(const Position& pos, Color c, Square sq) {
 
 inline Bitboard clear_lines(Bitboard sliders, Square sq, Bitboard occ) {
     Bitboard out;
-    for (Bitboard b = sliders; b;) {
-        const Square s = b.pop_lsb();
+    sliders.for_each([&](Square s) {
         if ((between(s, sq) & occ).empty()) out.set(s);
-    }
+    });
     return out;
 }
 
 inline bool any_clear_line(Bitboard sliders, Square sq, Bitboard occ) {
-    for (Bitboard b = sliders; b;) {
-        const Square s = b.pop_lsb();
-        if ((between(s, sq) & occ).empty()) return true;
-    }
-    return false;
+    return sliders.any_of([&](Square s) { return (between(s, sq) & occ).empty(); });
 }
 
 // Whether a piece of type pt and colour c on from attacks t under occ. A stepping
@@ -88,14 +83,24 @@ struct Candidate {
     PieceType after;
 };
 
-// The squares from which a stepping piece of either colour (a knight included) may
-// attack a neighbour of the king square.
+// For each king square, the squares from which a stepping piece may attack one of the
+// king's steps: any such piece (pawns and knights aside) within two files and ranks, a
+// pawn or a knight of the given colour only where its few steps reach.
+struct StepVicinity {
+    Bitboard box;
+    Bitboard pawn[2], knight[2];  // by the piece's colour
+};
 constexpr auto STEP_VICINITY = [] {
-    std::array<Bitboard, 81> t{};
+    std::array<StepVicinity, 81> t{};
     for (int k = 0; k < 81; ++k)
         for (int n = 0; n < 81; ++n)
-            if (KING_ATTACKS[k].test(static_cast<Square>(n)))
-                t[k] |= KING_ATTACKS[n] | KNIGHT_ATTACKS[n][BLACK] | KNIGHT_ATTACKS[n][WHITE];
+            if (KING_ATTACKS[k].test(static_cast<Square>(n))) {
+                t[k].box |= KING_ATTACKS[n];
+                for (const Color c : {BLACK, WHITE}) {
+                    t[k].pawn[c] |= PAWN_ATTACKS[n][~c];
+                    t[k].knight[c] |= KNIGHT_ATTACKS[n][~c];
+                }
+            }
     return t;
 }();
 
@@ -157,9 +162,31 @@ public:
     bool mates(const Candidate& m) {
         if (!surveyed_) survey();
         const bool board_move = m.from != SQ_NONE;
-        Bitboard occ = pos_.occupied;
-        if (board_move) occ.clear(m.from);
-        occ.set(m.to);
+
+        // The escapes first: most candidates fail there. The steps that no stepping piece
+        // of ours covers after the move are left to the moved piece and the lines.
+        Bitboard without_king = without_king_;  // the occupancy after the move, king lifted
+        if (board_move) without_king.clear(m.from);
+        without_king.set(m.to);
+        Bitboard stepped = step_cover_;
+        if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
+        const Bitboard ring = KING_ATTACKS[k_];
+        // The moved piece itself, next to the king, most often fails: looked at first,
+        // before anything else is set up.
+        if (ring.test(m.to) && !stepped.test(m.to) && !line_covers_after(m, m.to, without_king)) return false;
+        Bitboard open = ring.andnot(theirs_).andnot(stepped);
+        open.clear(m.to);
+        // A stepping piece's moves are its empty-board ones: taken off all at once.
+        const bool moved_slides = mate_detail::is_slider(m.after);
+        if (!moved_slides) open = open.andnot(empty_board_attacks(m.after, us_, m.to));
+        const bool escape = open.any_of([&](Square e) {
+            if (moved_slides && reaches(m.after, us_, m.to, e, without_king)) return false;
+            return !line_covers_after(m, e, without_king);
+        });
+        if (escape) return false;
+
+        Bitboard occ = without_king;
+        occ.set(k_);
         Bitboard theirs = theirs_;
         theirs.clear(m.to);
         Bitboard line_pieces = king_lines_;
@@ -168,28 +195,6 @@ public:
             line_pieces.clear(m.from);
             step_pieces.clear(m.from);
         }
-
-        // The escapes first: most candidates fail there. The steps that no stepping piece
-        // of ours covers after the move are left to the moved piece and the lines.
-        Bitboard without_king = occ;
-        without_king.clear(k_);
-        Bitboard stepped = step_cover_;
-        if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
-        Bitboard open = KING_ATTACKS[k_].andnot(theirs).andnot(stepped);
-        // The moved piece itself, next to the king, most often fails: looked at first.
-        if (open.test(m.to)) {
-            if (!line_covers_after(m, m.to, without_king)) return false;
-            open.clear(m.to);
-        }
-        // A stepping piece's moves are its empty-board ones: taken off all at once.
-        const bool moved_slides = mate_detail::is_slider(m.after);
-        if (!moved_slides) open = open.andnot(empty_board_attacks(m.after, us_, m.to));
-        for (Bitboard b = open; b;) {
-            const Square e = b.pop_lsb();
-            if (moved_slides && reaches(m.after, us_, m.to, e, without_king)) continue;
-            if (!line_covers_after(m, e, without_king)) return false;
-        }
-
         Bitboard checkers = step_pieces | clear_lines(line_pieces, k_, occ);
         if (reaches(m.after, us_, m.to, k_, occ)) checkers.set(m.to);
         if (checkers.empty()) return false;
@@ -253,12 +258,11 @@ public:
             return targets & reaching;
         }
         Bitboard keep;
-        for (Bitboard b = targets; b;) {
-            const Square t = b.pop_lsb();
+        targets.for_each([&](Square t) {
             Bitboard reach = empty_board_attacks(pt, us_, t);
             if (promotable) reach |= empty_board_attacks(promote(pt), us_, t);
             if (needed.andnot(reach).empty()) keep.set(t);
-        }
+        });
         return keep;
     }
 
@@ -299,30 +303,31 @@ private:
     void survey() {
         const Bitboard ring = KING_ATTACKS[k_];
         const Bitboard ours = pos_.by_color[us_];
-        const Bitboard near = (pos_.by_type[PAWN] | pos_.by_type[KNIGHT] | pos_.silver_hdk | pos_.golds_hdk) & ours &
-                              STEP_VICINITY[k_];
+        const StepVicinity& v = STEP_VICINITY[k_];
+        const Bitboard near = ((pos_.by_type[PAWN] & v.pawn[us_]) | (pos_.by_type[KNIGHT] & v.knight[us_]) |
+                               ((pos_.silver_hdk | pos_.golds_hdk) & v.box)) &
+                              ours;
         Bitboard once, twice;
-        for (Bitboard b = near; b;) {
-            const Square s = b.pop_lsb();
+        near.for_each([&](Square s) {
             const Bitboard a = step_attacks(pos_.board[s], s) & ring;
             twice |= once & a;
             once |= a;
-        }
+        });
         step_cover_ = once;
         step_cover_twice_ = twice;
         Bitboard open = ring.andnot(theirs_).andnot(once);
         const Bitboard lined = ((pos_.bishop_horse & RING_LINES[k_].diagonal) | (pos_.rook_dragon & RING_LINES[k_].straight) |
                                 (pos_.by_type[LANCE] & RING_LINES[k_].lance[us_])) &
                                ours;
+        without_king_ = pos_.occupied;
+        without_king_.clear(k_);
         if (open && lined) {
-            Bitboard occ = pos_.occupied;
-            occ.clear(k_);
-            for (Bitboard b = open; b;) {
-                const Square n = b.pop_lsb();
+            const Bitboard unstepped = open;
+            unstepped.for_each([&](Square n) {
                 const Bitboard lines = ((pos_.bishop_horse & BISHOP_PSEUDO_ATTACKS[n]) | (pos_.rook_dragon & ROOK_PSEUDO_ATTACKS[n]) |
                                         (pos_.by_type[LANCE] & LANCE_RAYS[n][them_])) & lined;
-                if (any_clear_line(lines, n, occ)) open.clear(n);
-            }
+                if (any_clear_line(lines, n, without_king_)) open.clear(n);
+            });
         }
         free_ = open;
         surveyed_ = true;
@@ -379,6 +384,7 @@ private:
     bool surveyed_ = false;
     Bitboard step_cover_, step_cover_twice_;  // king steps our stepping pieces attack, once / twice or more
     Bitboard free_;
+    Bitboard without_king_;  // the occupancy with the king lifted
 };
 
 // Narrows the checking-move walk to the targets that pass the cheap free-escape test.
@@ -502,7 +508,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     const Square our_king = pos.king_square[us];
     std::optional<Bitboard> our_blockers;  // read on the first board move that needs them
     std::optional<Move32> found;
-    mate_detail::for_each_checking_move(pos, us, [&](Move m16) {
+    mate_detail::for_each_checking_move(pos, us, [&](Move m16) __attribute__((always_inline)) {
         const Square to = move_to(m16);
         if (is_drop(m16)) {
             const PieceType pt = dropped_type(m16);
@@ -521,13 +527,12 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
         const bool king_step = from == our_king;
         if (!king_step) {
             if (!answers.test(to)) return false;
-            // A piece pinned to our king stays on the line through it.
-            if (our_king != SQ_NONE) {
+            // A piece pinned to our king stays on the line through it. Only a piece in
+            // line with the king can be pinned: the others need no look at the blockers.
+            const std::uint8_t d = our_king != SQ_NONE ? DIRECTION_TABLE[from][our_king] : 0;
+            if (d != 0 && DIRECTION_TABLE[to][our_king] != d) {
                 if (!our_blockers) our_blockers = position_blockers(pos, us);
-                if (our_blockers->test(from)) {
-                    const std::uint8_t d = DIRECTION_TABLE[from][our_king];
-                    if (d == 0 || DIRECTION_TABLE[to][our_king] != d) return false;
-                }
+                if (our_blockers->test(from)) return false;
             }
         }
         if (is_promotable(type_of(p)) && !search.may_cover_free_escapes(m)) return false;

@@ -68,6 +68,16 @@ struct Bitboard {
         for (std::uint64_t b = w[0]; b; b &= b - 1) f(static_cast<Square>(std::countr_zero(b)));
         for (std::uint64_t b = w[1]; b; b &= b - 1) f(static_cast<Square>(63 + std::countr_zero(b)));
     }
+    // Visits the squares in ascending order until f returns true; whether one did. A
+    // word at a time, so no step tests which word the next square is in.
+    template <class F>
+    constexpr bool any_of(F&& f) const {
+        for (std::uint64_t b = w[0]; b; b &= b - 1)
+            if (f(static_cast<Square>(std::countr_zero(b)))) return true;
+        for (std::uint64_t b = w[1]; b; b &= b - 1)
+            if (f(static_cast<Square>(63 + std::countr_zero(b)))) return true;
+        return false;
+    }
 };
 
 inline constexpr Bitboard BB_EMPTY{};

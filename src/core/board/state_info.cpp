@@ -24,6 +24,7 @@ void StateStack::reset() {
     chunks_.resize(1);
     chunks_[0].get()[0] = fresh_state();
     top_ = 0;
+    current_ = chunks_[0].get();
 }
 
 void StateStack::copy_from(const StateStack& other) {
@@ -37,6 +38,7 @@ void StateStack::copy_from(const StateStack& other) {
     }
     chunks_ = std::move(chunks);
     top_ = other.top_;
+    current_ = locate(top_);
 }
 
 }  // namespace korvan

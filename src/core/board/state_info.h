@@ -87,6 +87,7 @@ public:
     StateStack() {
         chunks_.push_back(new_chunk());
         chunks_[0].get()[0] = fresh_state();
+        current_ = chunks_[0].get();
     }
     StateStack(const StateStack& other) { copy_from(other); }
     StateStack& operator=(const StateStack& other) {
@@ -101,17 +102,18 @@ public:
 
     StateInfo& at(std::uint64_t index);
     const StateInfo& at(std::uint64_t index) const;
-    StateInfo& current() { return chunks_[top_ / CHUNK].get()[top_ % CHUNK]; }
-    const StateInfo& current() const { return chunks_[top_ / CHUNK].get()[top_ % CHUNK]; }
+    // The top record, kept as a pointer: every query of the position reads it.
+    StateInfo& current() { return *current_; }
+    const StateInfo& current() const { return *current_; }
 
     // Moves the top up by one, appending a chunk of fresh records when needed, and
     // returns the new top record (its old contents are left for the caller to replace).
     StateInfo& push() {
         ++top_;
         if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(new_chunk());
-        return current();
+        return *(current_ = locate(top_));
     }
-    void pop() { --top_; }
+    void pop() { current_ = locate(--top_); }
     // Back to one chunk with record 0 fresh.
     void reset();
 
@@ -126,9 +128,12 @@ private:
         return Chunk(static_cast<StateInfo*>(::operator new(sizeof(StateInfo) * CHUNK, std::align_val_t(64))));
     }
     void copy_from(const StateStack& other);
+    StateInfo* locate(std::uint64_t index) const { return chunks_[index / CHUNK].get() + index % CHUNK; }
 
+    // Moving the vector moves the chunks' ownership, not the chunks: current_ stays valid.
     std::vector<Chunk> chunks_;
     std::uint64_t top_ = 0;
+    StateInfo* current_ = nullptr;
 };
 
 }  // namespace korvan

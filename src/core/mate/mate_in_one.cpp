@@ -187,8 +187,6 @@ public:
 
         Bitboard occ = without_king;
         occ.set(k_);
-        Bitboard theirs = theirs_;
-        theirs.clear(m.to);
         Bitboard line_pieces = king_lines_;
         Bitboard step_pieces = king_steppers_;
         if (board_move) {
@@ -201,7 +199,7 @@ public:
         if (checkers.more_than_one()) return true;
 
         const Square c = checkers.lsb();
-        if (defended(m, c, occ, theirs, line_pieces)) return false;
+        if (defended(m, c, occ)) return false;
         const Bitboard gap = between(c, k_);
         if (gap.empty()) return true;
         const Hand hand = pos_.hands[them_];
@@ -213,7 +211,7 @@ public:
         for (Bitboard b = gap; b;) {
             const Square s = b.pop_lsb();
             if (hand != 0 && mate_drop_can_block(pos_, s, them_, hand, desc)) return false;
-            if (defended(m, s, occ, theirs, line_pieces)) return false;
+            if (defended(m, s, occ)) return false;
         }
         return true;
     }
@@ -342,31 +340,35 @@ private:
     }
 
     // Whether a defender other than the king can move to target (the checker's square
-    // or a square between it and the king) without uncovering its king; occ and theirs
-    // describe the position after the move. Stepping defenders are looked at first:
-    // they cost no line test.
-    bool defended(const Candidate& m, Square target, Bitboard occ, Bitboard theirs, Bitboard line_pieces) const {
-        Bitboard steppers = steppers_to(pos_, them_, target) & theirs;
+    // or a square between it and the king) without uncovering its king; occ is the
+    // occupancy after the move, in which a piece of theirs on `to` is taken. Stepping
+    // defenders are looked at first: they cost no line test.
+    bool defended(const Candidate& m, Square target, Bitboard occ) const {
+        Bitboard steppers = steppers_to(pos_, them_, target) & theirs_;
         steppers.clear(k_);
+        steppers.clear(m.to);
         for (Bitboard b = steppers; b;)
-            if (may_leave(m, b.pop_lsb(), target, occ, line_pieces)) return true;
-        for (Bitboard b = sliders_toward(pos_, them_, target) & theirs; b;) {
+            if (may_leave(m, b.pop_lsb(), target, occ)) return true;
+        Bitboard sliders = sliders_toward(pos_, them_, target) & theirs_;
+        sliders.clear(m.to);
+        for (Bitboard b = sliders; b;) {
             const Square s = b.pop_lsb();
-            if ((between(s, target) & occ).empty() && may_leave(m, s, target, occ, line_pieces)) return true;
+            if ((between(s, target) & occ).empty() && may_leave(m, s, target, occ)) return true;
         }
         return false;
     }
 
     // Whether the defender on s may go to target: it is not pinned once the move is
     // made, or it moves along the line through its king.
-    bool may_leave(const Candidate& m, Square s, Square target, Bitboard occ, Bitboard line_pieces) const {
-        return DIRECTION_TABLE[s][k_] == 0 || !pinned_after(m, s, occ, line_pieces) ||
-               LINE_TABLE[k_][line_class(s, k_)].test(target);
+    bool may_leave(const Candidate& m, Square s, Square target, Bitboard occ) const {
+        return DIRECTION_TABLE[s][k_] == 0 || !pinned_after(m, s, occ) || LINE_TABLE[k_][line_class(s, k_)].test(target);
     }
 
     // Whether lifting s lets a piece of ours (the moved one on `to` included) attack the
     // king: s stands alone on a clear line between such a piece and the king.
-    bool pinned_after(const Candidate& m, Square s, Bitboard occ, Bitboard line_pieces) const {
+    bool pinned_after(const Candidate& m, Square s, Bitboard occ) const {
+        Bitboard line_pieces = king_lines_;
+        if (m.from != SQ_NONE) line_pieces.clear(m.from);
         const Bitboard alone = Bitboard::square(s);
         for (Bitboard b = line_pieces; b;)
             if ((between(b.pop_lsb(), k_) & occ) == alone) return true;

@@ -170,11 +170,10 @@ public:
         without_king.set(m.to);
         Bitboard stepped = step_cover_;
         if (board_move) stepped = step_cover_twice_ | step_cover_.andnot(step_attacks(pos_.board[m.from], m.from));
-        const Bitboard ring = KING_ATTACKS[k_];
         // The moved piece itself, next to the king, most often fails: looked at first,
         // before anything else is set up.
-        if (ring.test(m.to) && !stepped.test(m.to) && !line_covers_after(m, m.to, without_king)) return false;
-        Bitboard open = ring.andnot(theirs_).andnot(stepped);
+        if (KING_ATTACKS[k_].test(m.to) && !stepped.test(m.to) && !line_covers_after(m, m.to, without_king)) return false;
+        Bitboard open = steps_.andnot(stepped);
         open.clear(m.to);
         // A stepping piece's moves are its empty-board ones: taken off all at once.
         const bool moved_slides = mate_detail::is_slider(m.after);
@@ -313,7 +312,8 @@ private:
         });
         step_cover_ = once;
         step_cover_twice_ = twice;
-        Bitboard open = ring.andnot(theirs_).andnot(once);
+        steps_ = ring.andnot(theirs_);
+        Bitboard open = steps_.andnot(once);
         const Bitboard lined = ((pos_.bishop_horse & RING_LINES[k_].diagonal) | (pos_.rook_dragon & RING_LINES[k_].straight) |
                                 (pos_.by_type[LANCE] & RING_LINES[k_].lance[us_])) &
                                ours;
@@ -387,6 +387,7 @@ private:
     Bitboard step_cover_, step_cover_twice_;  // king steps our stepping pieces attack, once / twice or more
     Bitboard free_;
     Bitboard without_king_;  // the occupancy with the king lifted
+    Bitboard steps_;         // the king's steps not onto a piece of theirs
 };
 
 // Narrows the checking-move walk to the targets that pass the cheap free-escape test.

@@ -159,7 +159,7 @@ public:
     // left its square; with a single checker, no defender takes it or interposes (a
     // defender that the move leaves pinned may only move along its pin line), and no
     // drop interposes.
-    bool mates(const Candidate& m) {
+    [[gnu::always_inline]] bool mates(const Candidate& m) {
         if (!surveyed_) survey();
         const bool board_move = m.from != SQ_NONE;
 
@@ -173,6 +173,12 @@ public:
         // The moved piece itself, next to the king, most often fails: looked at first,
         // before anything else is set up.
         if (KING_ATTACKS[k_].test(m.to) && !stepped.test(m.to) && !line_covers_after(m, m.to, without_king)) return false;
+        return mates_after(m, without_king, stepped);
+    }
+
+    // The rest of mates(), once the moved piece's own square is known not to be an escape.
+    [[gnu::noinline]] bool mates_after(const Candidate& m, Bitboard without_king, Bitboard stepped) {
+        const bool board_move = m.from != SQ_NONE;
         Bitboard open = steps_.andnot(stepped);
         open.clear(m.to);
         // A stepping piece's moves are its empty-board ones: taken off all at once.

@@ -353,10 +353,19 @@ private:
         Bitboard steppers = steppers_to(pos_, them_, target) & theirs_;
         steppers.clear(k_);
         steppers.clear(m.to);
-        for (Bitboard b = steppers; b;)
-            if (may_leave(m, b.pop_lsb(), target, occ)) return true;
         Bitboard sliders = sliders_toward(pos_, them_, target) & theirs_;
         sliders.clear(m.to);
+        // Most often no piece of theirs reaches the target at all.
+        if ((steppers | sliders).empty()) return false;
+        return some_defender_may_leave(m, target, occ, steppers, sliders);
+    }
+
+    // The rest of defended(), given the pieces of theirs that reach the target: kept out
+    // of line, as it is seldom needed.
+    [[gnu::noinline]] bool some_defender_may_leave(const Candidate& m, Square target, Bitboard occ, Bitboard steppers,
+                                                   Bitboard sliders) const {
+        for (Bitboard b = steppers; b;)
+            if (may_leave(m, b.pop_lsb(), target, occ)) return true;
         for (Bitboard b = sliders; b;) {
             const Square s = b.pop_lsb();
             if ((between(s, target) & occ).empty() && may_leave(m, s, target, occ)) return true;

@@ -524,7 +524,6 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     // free-escape filter to the drops and, for both variants at once, to the board
     // moves: only a piece that may promote needs it again, variant by variant.
     const Square our_king = pos.king_square[us];
-    std::optional<Bitboard> our_blockers;  // read on the first board move that needs them
     std::optional<Move32> found;
     mate_detail::for_each_checking_move(pos, us, [&](Move m16) __attribute__((always_inline)) {
         const Square to = move_to(m16);
@@ -548,10 +547,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
             // A piece pinned to our king stays on the line through it. Only a piece in
             // line with the king can be pinned: the others need no look at the blockers.
             const std::uint8_t d = our_king != SQ_NONE ? DIRECTION_TABLE[from][our_king] : 0;
-            if (d != 0 && DIRECTION_TABLE[to][our_king] != d) {
-                if (!our_blockers) our_blockers = position_blockers(pos, us);
-                if (our_blockers->test(from)) return false;
-            }
+            if (d != 0 && DIRECTION_TABLE[to][our_king] != d && position_blockers(pos, us).test(from)) return false;
         }
         if (is_promotable(type_of(p)) && !search.may_cover_free_escapes(m)) return false;
         if (king_step) {

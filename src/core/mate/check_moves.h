@@ -138,7 +138,6 @@ bool for_each_checking_move(const Position& pos, Color us, Visit&& visit, Keep&&
     const Hand hand = pos.hands[us];
     if (hand == 0) return false;
     const Bitboard empty = ~pos.occupied;
-#pragma GCC unroll 7
     for (const PieceType pt : DROP_ORDER) {
         if (!hand_has(hand, pt)) continue;
         Bitboard sites = check_squares[CHECK_SLOT[pt]] & empty;

@@ -444,7 +444,11 @@ Candidate candidate_of(const Position& pos, Move32 move) {
 // The drop stage tries these kinds in this order. Knights are left out: a knight
 // dropped next to the king never checks it, so the stage has nothing to try for them.
 constexpr PieceType DROP_STAGE_ORDER[] = {GOLD, SILVER, ROOK, LANCE, BISHOP};
-constexpr Hand DROP_STAGE_HAND_MASK = 7u << 28 | 7u << 16 | 3u << 24 | 7u << 8 | 3u << 20;
+constexpr Hand DROP_STAGE_HAND_MASK = [] {
+    Hand mask = 0;
+    for (const PieceType pt : DROP_STAGE_ORDER) mask |= HAND_FIELD[hand_piece_of(pt)];
+    return mask;
+}();
 
 // [kind in DROP_STAGE_ORDER][colour][king]: the neighbours from which a piece of that
 // kind and colour checks the king.

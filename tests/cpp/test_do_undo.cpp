@@ -314,6 +314,46 @@ TEST(StateStack, ChunkBoundaryAndReuse) {
     EXPECT_EQ(pos.states.chunk_count(), 1u);
 }
 
+// The stack's top record is the record at its top index after every change of the
+// stack: a move or an undo across chunk boundaries, a copy or a move of the position
+// (assigned over a deeper or a shallower stack) and a new set-up.
+TEST(StateStack, TopRecordFollowsTheStack) {
+    const auto on_top = [](const Position& p) { return &p.st() == &p.states.at(p.state_index()); };
+    const char* cycle[] = {"2h3h", "8b7b", "3h2h", "7b8b"};
+    Position pos = position_startpos();
+    Position shallow = position_startpos();
+    for (int i = 0; i < 150; ++i) {
+        position_do_move(pos, test::usi(pos, cycle[i % 4]));
+        ASSERT_TRUE(on_top(pos)) << i;
+        if (i % 37 == 0) {
+            Position copy = pos;
+            ASSERT_TRUE(on_top(copy));
+            ASSERT_NE(&copy.st(), &pos.st());
+            Position deep = pos;
+            for (int j = 0; j < 70; ++j) position_do_move(deep, test::usi(deep, cycle[(i + 1 + j) % 4]));
+            deep = pos;  // over a deeper stack
+            ASSERT_TRUE(on_top(deep));
+            shallow = pos;  // over a shallower one
+            ASSERT_TRUE(on_top(shallow));
+            const Position moved = std::move(copy);
+            ASSERT_TRUE(on_top(moved));
+            Position target = position_startpos();
+            target = std::move(deep);
+            ASSERT_TRUE(on_top(target));
+            ASSERT_EQ(target.state_index(), pos.state_index());
+        }
+    }
+    while (pos.state_index() > 0) {
+        ASSERT_TRUE(position_undo_move(pos, pos.st().last_move));
+        ASSERT_TRUE(on_top(pos)) << pos.state_index();
+    }
+    position_do_move(shallow, test::usi(shallow, "9g9f"));
+    ASSERT_TRUE(on_top(shallow));
+    position_set(shallow, *parse_sfen_fields(STARTPOS_SFEN));
+    EXPECT_TRUE(on_top(shallow));
+    EXPECT_EQ(shallow.state_index(), 0u);
+}
+
 TEST(MoveDelta, RecordsWhatAMoveDid) {
     Position pos = sfen("4k4/9/9/9/4+r4/9/4P4/9/4K3R b P 1");
     Position reference = pos;

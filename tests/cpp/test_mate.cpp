@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/board/attack_tables.h"
+#include "core/mate/check_candidates.h"
 #include "core/mate/mate_in_one.h"
 #include "core/mate/mate_table.h"
 #include "core/mate/mated.h"
@@ -85,6 +87,21 @@ TEST(MateInOne, DefenderPawnDropBlocksOnTheSecondLastRank) {
     Position knight = sfen(knight_only);
     EXPECT_TRUE(mate_in_one_verify_move(knight, usi(knight, "1a1h")));
     EXPECT_TRUE(mates(knight, usi(knight, "1a1h")));
+}
+
+// The table of empty-board attacks, by piece code or by type and colour, is the attack
+// procedure on an empty board for every piece, and empty for the codes naming none.
+TEST(MateInOne, EmptyBoardAttacksByPieceCode) {
+    for (const Color c : {BLACK, WHITE}) {
+        for (int pt = 0; pt < PIECE_TYPE_NB; ++pt) {
+            const Piece p = make_piece(c, PieceType(pt));
+            for (Square sq = 0; sq < 81; ++sq) {
+                const Bitboard expected = names_piece(p) ? piece_type_attacks(PieceType(pt), sq, c, {}) : Bitboard{};
+                ASSERT_EQ(empty_board_attacks(p, sq), expected) << int(p) << " " << int(sq);
+                ASSERT_EQ(empty_board_attacks(PieceType(pt), c, sq), expected);
+            }
+        }
+    }
 }
 
 TEST(MateInOne, TableRows) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "core/board/position/parser.h"
 #include "core/types/bitboard.h"
 #include "core/types/move.h"
@@ -81,6 +84,17 @@ TEST(Hand, FieldsAndDominance) {
     EXPECT_FALSE(hand_dominates(hand_add(0, GOLD), hand_add(0, SILVER)));
 }
 
+// hand_has is the same test as a non-zero count, kind by kind, whatever the others hold.
+TEST(Hand, HasMeansACount) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 2000; ++round) {
+        Hand h = 0;
+        for (int i = 0; i < 7; ++i) h |= (rng() % (HAND_FULL_SET[i] + 1)) * (rng() % 3 == 0) << HAND_SHIFT[i];
+        for (const PieceType pt : {PAWN, LANCE, KNIGHT, SILVER, BISHOP, ROOK, GOLD})
+            ASSERT_EQ(hand_has(h, pt), hand_count(h, pt) != 0) << std::hex << h << " " << int(pt);
+    }
+}
+
 TEST(Bitboard, Diagram) {
     const std::string top = bitboard_display(square_bb(80));
     EXPECT_EQ(top.substr(0, 13), "Bitboard(\n  1");
@@ -99,6 +113,33 @@ TEST(Bitboard, SetOperations) {
     EXPECT_EQ(b.lsb(), 80);
     EXPECT_EQ(~BB_EMPTY, BB_ALL);
     EXPECT_EQ((~square_bb(3)).count(), 80);
+}
+
+// for_each visits what pop_lsb pops, in the same order; any_of stops at the first
+// square its test accepts, having visited exactly the squares before it.
+TEST(Bitboard, VisitsInAscendingOrder) {
+    std::mt19937_64 rng(11);
+    for (int round = 0; round < 2000; ++round) {
+        const Bitboard b(rng() & rng() & 0x7FFFFFFFFFFFFFFFULL, rng() & rng() & 0x3FFFFULL);
+        std::vector<Square> popped, visited;
+        for (Bitboard c = b; c;) popped.push_back(c.pop_lsb());
+        b.for_each([&](Square s) { visited.push_back(s); });
+        ASSERT_EQ(visited, popped);
+
+        const Square stop = static_cast<Square>(rng() % 82);  // 81: no square stops it
+        std::vector<Square> seen;
+        const bool found = b.any_of([&](Square s) {
+            seen.push_back(s);
+            return s >= stop;
+        });
+        std::vector<Square> expected;
+        for (const Square s : popped) {
+            expected.push_back(s);
+            if (s >= stop) break;
+        }
+        ASSERT_EQ(found, !expected.empty() && expected.back() >= stop);
+        ASSERT_EQ(seen, expected);
+    }
 }
 
 struct UsiCase {

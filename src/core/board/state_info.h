@@ -110,10 +110,12 @@ public:
     // returns the new top record (its old contents are left for the caller to replace).
     StateInfo& push() {
         ++top_;
+        // Within a chunk the next record is the next one in memory.
+        if (top_ % CHUNK != 0) return *++current_;
         if (top_ / CHUNK >= chunks_.size()) chunks_.push_back(new_chunk());
         return *(current_ = locate(top_));
     }
-    void pop() { current_ = locate(--top_); }
+    void pop() { current_ = top_-- % CHUNK != 0 ? current_ - 1 : locate(top_); }
     // Back to one chunk with record 0 fresh.
     void reset();
 

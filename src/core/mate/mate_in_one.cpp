@@ -160,6 +160,13 @@ public:
     // defender that the move leaves pinned may only move along its pin line), and no
     // drop interposes.
     [[gnu::always_inline]] bool mates(const Candidate& m) {
+        if (stage_ == Stage::First) [[unlikely]] {
+            stage_ = Stage::Unnarrowed;
+            const Verdict v = first_mates(m);
+            if (v != Verdict::Undecided) return v == Verdict::Mates;
+            // The walk did not narrow this candidate: the cheap test is made here.
+            if (!may_cover_free_escapes(m)) return false;
+        }
         if (!surveyed_) survey();
         const bool board_move = m.from != SQ_NONE;
 
@@ -178,7 +185,6 @@ public:
 
     // The rest of mates(), once the moved piece's own square is known not to be an escape.
     [[gnu::noinline]] bool mates_after(const Candidate& m, Bitboard without_king, Bitboard stepped) {
-        const bool board_move = m.from != SQ_NONE;
         Bitboard open = steps_.andnot(stepped);
         open.clear(m.to);
         // A stepping piece's moves are its empty-board ones: taken off all at once.
@@ -189,7 +195,42 @@ public:
             return !line_covers_after(m, e, without_king);
         });
         if (escape) return false;
+        return check_unanswered(m, without_king);
+    }
 
+    enum class Verdict : std::uint8_t { Mates, Fails, Undecided };
+
+    // mates() for the first candidate of a search, before the survey, when the moved
+    // piece leaves at most one king step to other pieces: each step is then tested on
+    // its own, at less cost than the survey, which serves the many candidates of a
+    // search without a quick mate. Undecided otherwise.
+    [[gnu::noinline]] Verdict first_mates(const Candidate& m) {
+        const Bitboard ring = KING_ATTACKS[k_];
+        Bitboard open = ring.andnot(theirs_);
+        open.clear(m.to);
+        // The steps the moved piece does not reach even on an empty board.
+        const Bitboard beyond = open.andnot(empty_board_attacks(m.after, us_, m.to));
+        if (beyond.more_than_one()) return Verdict::Undecided;
+        Bitboard without_king = pos_.occupied;  // the occupancy after the move, king lifted
+        without_king.clear(k_);
+        if (m.from != SQ_NONE) without_king.clear(m.from);
+        without_king.set(m.to);
+        if (ring.test(m.to) && !covered_after(m, m.to, without_king)) return Verdict::Fails;
+        // A slider's lines may be shielded: each step it should reach is looked at.
+        const Bitboard left = mate_detail::is_slider(m.after) ? open : beyond;
+        const bool escape = left.any_of([&](Square e) {
+            if (!beyond.test(e) && reaches(m.after, us_, m.to, e, without_king)) return false;
+            return !covered_after(m, e, without_king);
+        });
+        if (escape) return Verdict::Fails;
+        return check_unanswered(m, without_king) ? Verdict::Mates : Verdict::Fails;
+    }
+
+    // Whether the move checks and no defender answers it, once the king is known to
+    // have no step: a double check stands; a single checker must be neither taken nor
+    // blocked, by a board move or by a drop.
+    [[gnu::always_inline]] bool check_unanswered(const Candidate& m, Bitboard without_king) const {
+        const bool board_move = m.from != SQ_NONE;
         Bitboard occ = without_king;
         occ.set(k_);
         Bitboard line_pieces = king_lines_;
@@ -221,13 +262,29 @@ public:
         return true;
     }
 
+    // Whether the targets now walked were narrowed by the free-escape filter.
+    bool narrowed() const { return stage_ == Stage::Filtering; }
+    void filter_from_now() { stage_ = Stage::Filtering; }
+
+    // Whether the walk leaves `targets` (of one piece or drop kind) as they are: a
+    // single one before the first candidate, which mates() tests without the filter.
+    // Otherwise the filter is applied from now on.
+    bool leave_unnarrowed(Bitboard targets) {
+        if (stage_ == Stage::Filtering) [[likely]] return false;
+        if (stage_ == Stage::First && !targets.more_than_one()) return true;
+        stage_ = Stage::Filtering;
+        return false;
+    }
+
     // A necessary condition for mates(m), cheap to test: every free king step (see
     // survey) must be in the moved piece's empty-board reach from `to` or in line with
     // `from`, where a line of ours may open: a square that no piece of ours reached
     // before the move gains no other attacker, as the move only adds `to` to the
     // occupancy. That holds for `to` itself, which the piece does not reach: on a free
-    // step it is taken by the king. mates() decides the rest.
+    // step it is taken by the king. mates() decides the rest. Before the first
+    // candidate every candidate passes: mates() tests that one without the survey.
     bool may_cover_free_escapes(const Candidate& m) {
+        if (stage_ == Stage::First) return true;
         if (!surveyed_) survey();
         const Bitboard rest = free_;
         if (rest.empty()) return true;
@@ -249,6 +306,7 @@ public:
     // may_cover_free_escapes, promoted or not. A piece has few targets: each is tested
     // against the free steps at once.
     Bitboard board_targets_reaching_free_escapes(PieceType pt, Square from, Bitboard targets) {
+        if (leave_unnarrowed(targets)) return targets;
         if (!surveyed_) survey();
         const Bitboard needed = free_.andnot(QUEEN_PSEUDO_ATTACKS[from]);
         if (needed.empty()) return targets;
@@ -337,6 +395,14 @@ private:
         surveyed_ = true;
     }
 
+    // Whether a piece of ours other than the moved one attacks the king step e after
+    // the move (occ: after the move, king lifted).
+    bool covered_after(const Candidate& m, Square e, Bitboard occ) const {
+        Bitboard steppers = steppers_to(pos_, us_, e);
+        if (m.from != SQ_NONE) steppers.clear(m.from);
+        return !steppers.empty() || line_covers_after(m, e, occ);
+    }
+
     // Whether a line of ours other than the moved piece attacks the king step e after
     // the move (occ: after the move, king lifted).
     bool line_covers_after(const Candidate& m, Square e, Bitboard occ) const {
@@ -399,6 +465,12 @@ private:
     Bitboard king_steppers_;  // our pieces that attack k with a step
     Bitboard king_lines_;     // our sliders whose empty-board lines reach k
     bool surveyed_ = false;
+    // The free-escape filter is left out until the first candidate, which mates()
+    // tests without it: the walk leaves a single target of a piece as it is (First).
+    // From the first candidate on, the rest of that piece's targets are tested one by
+    // one (Unnarrowed), and the targets of the next pieces narrowed (Filtering).
+    enum class Stage : std::uint8_t { First, Unnarrowed, Filtering };
+    Stage stage_ = Stage::First;
     Bitboard step_cover_, step_cover_twice_;  // king steps our stepping pieces attack, once / twice or more
     Bitboard free_;
     Bitboard without_king_;  // the occupancy with the king lifted
@@ -411,7 +483,9 @@ struct FreeEscapeTargets {
     Bitboard board_targets(Piece p, Square from, Bitboard targets) {
         return search.board_targets_reaching_free_escapes(type_of(p), from, targets);
     }
-    Bitboard drop_targets(PieceType pt, Bitboard sites) { return sites & search.drop_sites_reaching_free_escapes(pt); }
+    Bitboard drop_targets(PieceType pt, Bitboard sites) {
+        return search.leave_unnarrowed(sites) ? sites : sites & search.drop_sites_reaching_free_escapes(pt);
+    }
 };
 
 // The drops the drop stage found not to mate, by kind. Most searches find none: the
@@ -503,6 +577,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     const Hand hand = pos.hands[us];
     FailedDrops failed_drops;
     if (hand & DROP_STAGE_HAND_MASK) {
+        search.filter_from_now();
         std::optional<std::uint8_t> kinds_left;  // the table's drop kinds, once read
 #pragma GCC unroll 5
         for (int kind = 0; kind < 5; ++kind) {
@@ -526,7 +601,8 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     // (the generator makes only pseudo-legal moves that keep the promotion rules) and
     // then for mate; the cheap tests come first. The walk has already applied the
     // free-escape filter to the drops and, for both variants at once, to the board
-    // moves: only a piece that may promote needs it again, variant by variant.
+    // moves: only a piece that may promote needs it again, variant by variant, and
+    // the targets the walk left unnarrowed around the first candidate, one by one.
     const Square our_king = pos.king_square[us];
     std::optional<Move32> found;
     mate_detail::for_each_checking_move(pos, us, [&](Move m16) __attribute__((always_inline)) {
@@ -535,6 +611,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
             const PieceType pt = dropped_type(m16);
             if (!answers.test(to) || failed_drops.has(pt, to)) return false;
             const Candidate m{SQ_NONE, to, pt};
+            if (!search.narrowed() && !search.may_cover_free_escapes(m)) return false;
             if (pt == PAWN && !position_pawn_drop_not_mate(pos, to)) return false;
             if (!search.mates(m)) return false;
             found = static_cast<Move32>(make_piece(us, pt)) << 16 | m16;
@@ -553,7 +630,7 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
             const std::uint8_t d = our_king != SQ_NONE ? DIRECTION_TABLE[from][our_king] : 0;
             if (d != 0 && DIRECTION_TABLE[to][our_king] != d && position_blockers(pos, us).test(from)) return false;
         }
-        if (is_promotable(type_of(p)) && !search.may_cover_free_escapes(m)) return false;
+        if ((is_promotable(type_of(p)) || !search.narrowed()) && !search.may_cover_free_escapes(m)) return false;
         if (king_step) {
             Bitboard occ = pos.occupied;
             occ.clear(from);

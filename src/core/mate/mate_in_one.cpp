@@ -161,11 +161,8 @@ public:
     // drop interposes.
     [[gnu::always_inline]] bool mates(const Candidate& m) {
         if (stage_ == Stage::First) [[unlikely]] {
-            stage_ = Stage::Unnarrowed;
-            const Verdict v = first_mates(m);
+            const Verdict v = first_candidate_mates(m);
             if (v != Verdict::Undecided) return v == Verdict::Mates;
-            // The walk did not narrow this candidate: the cheap test is made here.
-            if (!may_cover_free_escapes(m)) return false;
         }
         if (!surveyed_) survey();
         const bool board_move = m.from != SQ_NONE;
@@ -200,11 +197,20 @@ public:
 
     enum class Verdict : std::uint8_t { Mates, Fails, Undecided };
 
+    // mates() for the first candidate: first_mates(), or the free-escape filter the
+    // walk left out, with Undecided for the rest of mates().
+    [[gnu::noinline]] Verdict first_candidate_mates(const Candidate& m) {
+        stage_ = Stage::Unnarrowed;
+        const Verdict v = first_mates(m);
+        if (v != Verdict::Undecided) return v;
+        return may_cover_free_escapes(m) ? Verdict::Undecided : Verdict::Fails;
+    }
+
     // mates() for the first candidate of a search, before the survey, when the moved
     // piece leaves at most one king step to other pieces: each step is then tested on
     // its own, at less cost than the survey, which serves the many candidates of a
     // search without a quick mate. Undecided otherwise.
-    [[gnu::noinline]] Verdict first_mates(const Candidate& m) {
+    Verdict first_mates(const Candidate& m) {
         const Bitboard ring = KING_ATTACKS[k_];
         Bitboard open = ring.andnot(theirs_);
         open.clear(m.to);

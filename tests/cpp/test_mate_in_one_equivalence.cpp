@@ -23,7 +23,7 @@ using namespace korvan;
 namespace {
 
 struct Tally {
-    int positions = 0, mates = 0, drop_mates = 0, promotion_mates = 0, discovered_mates = 0;
+    int positions = 0, mates = 0, drop_mates = 0, promotion_mates = 0, discovered_mates = 0, first_listed_mates = 0;
     int in_check = 0, double_check = 0, pinned = 0, no_king = 0, verified_moves = 0;
 };
 
@@ -48,6 +48,11 @@ void compare(const Position& pos, bool every_move, Tally& t) {
         t.drop_mates += is_drop(*expected);
         t.promotion_mates += is_promotion(*expected);
         t.discovered_mates += !is_drop(*expected) && position_blockers(pos, ~us).test(move_from(*expected));
+        // The search tests its first candidate apart, before it surveys the king's
+        // surroundings: a mate by the first checking board move takes that way.
+        MoveList listed;
+        mate_in_one_search_board_moves(pos, listed, us, ~us);
+        t.first_listed_mates += listed.size() > 0 && static_cast<Move>(*expected) == listed[0];
     }
     if (!every_move) return;
     MoveList listed, expected_list;
@@ -111,6 +116,7 @@ TEST_P(MateInOneEquivalence, SameMoveAsTheEarlierSearch) {
     EXPECT_GT(t.mates, WANTED / 200) << source.name;
     EXPECT_GT(t.drop_mates, 0) << source.name;
     EXPECT_GT(t.promotion_mates + t.discovered_mates, 0) << source.name;
+    EXPECT_GT(t.first_listed_mates, 0) << source.name;
     EXPECT_GT(t.in_check, WANTED / 20) << source.name;
     EXPECT_GT(t.double_check, 0) << source.name;
     EXPECT_GT(t.pinned, 0) << source.name;

@@ -579,7 +579,8 @@ std::optional<Move32> position_solve_mate_in_one(const Position& pos) {
     // either way. Next to the king the filter's cheap test is exact: a contact drop's
     // lines reach the other steps directly or across the king's square. The drops found
     // not to mate come up again in the general stage, which skips them (the answer
-    // would be the same).
+    // would be the same). As the filter is exact here, the stage applies it from its
+    // first drop on: the first contact drop, unfiltered, is seldom the mate.
     const Hand hand = pos.hands[us];
     FailedDrops failed_drops;
     if (hand & DROP_STAGE_HAND_MASK) {

@@ -8,7 +8,7 @@ import pytest
 import korvan as k
 from container_records import all_move_nodes, board_at, main_line, variation_stems, with_evals
 
-FIXTURES = pathlib.Path(__file__).resolve().parents[3] / "shared" / "fixtures" / "records"
+FIXTURES = pathlib.Path(__file__).resolve().parents[1] / "fixtures" / "records"
 READERS = {
     ".csa": k.Record.from_csa_file,
     ".jkf": k.Record.from_jkf_file,

@@ -5,7 +5,7 @@ import pytest
 import korvan
 from korvan import MoveEntry, Record, SpecialMoveEntry
 
-FIXTURES = pathlib.Path(__file__).resolve().parents[3] / "shared" / "fixtures" / "records"
+FIXTURES = pathlib.Path(__file__).resolve().parents[1] / "fixtures" / "records"
 START = "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1"
 
 

@@ -11,7 +11,7 @@ import pytest
 import korvan
 from korvan import Board, Record
 
-FIXTURES = pathlib.Path(__file__).resolve().parents[3] / "shared" / "fixtures" / "records"
+FIXTURES = pathlib.Path(__file__).resolve().parents[1] / "fixtures" / "records"
 PICKED = [
     "kif/fork.kif", "kif/shogidokoro.kifu", "kif/9fu.kif",
     "ki2/20091203.ki2", "ki2/8mai.ki2u", "ki2/fork.ki2",

@@ -1,0 +1,25 @@
+# Run as a test: lists the cases of the core test program and fails when a
+# parameterised case is named by its index alone ("Suite/Test/0"), which says nothing
+# of the case in a report. Every INSTANTIATE_TEST_SUITE_P is given a name generator.
+#   cmake -DTEST_PROGRAM=<korvan_tests> -P check_case_names.cmake
+execute_process(COMMAND ${TEST_PROGRAM} --gtest_list_tests OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${TEST_PROGRAM} --gtest_list_tests failed: ${status}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(suite "")
+set(unnamed "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^([^ ].*)$")
+    set(suite "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^  ([^ ]+)")
+    set(name "${CMAKE_MATCH_1}")
+    if(name MATCHES "/[0-9]+$")
+      list(APPEND unnamed "${suite}${name}")
+    endif()
+  endif()
+endforeach()
+if(unnamed)
+  list(JOIN unnamed "\n  " text)
+  message(FATAL_ERROR "parameterised cases without a name generator:\n  ${text}")
+endif()

@@ -65,6 +65,9 @@ TEST(JkfReader, Presets) {
               "1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
     EXPECT_EQ(jkf_read_error(R"({"initial":{"preset":"hirate"}})"), "unsupported JKF preset: hirate");
     EXPECT_EQ(jkf_read_error(R"({"initial":{"preset":"7"}})"), "unsupported JKF preset: 7");
+    EXPECT_EQ(jkf_read_ok(R"({"initial":{"preset":"7_L"}})").init_position_sfen,
+              "2sgkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1");
+    EXPECT_EQ(jkf_read_error(R"({"initial":{"preset":"7_l"}})"), "unsupported JKF preset: 7_l");
     // A preset that is no string goes on to "data".
     EXPECT_FALSE(jkf_read_ok(R"({"initial":{"preset":5}})").init_position_sfen);
 }
@@ -75,6 +78,22 @@ std::string data_doc(const std::string& file1, const std::string& extra = "") {
     for (int i = 0; i < 8; ++i) board += ",[{},{},{},{},{},{},{},{},{}]";
     board += "]";
     return R"({"initial":{"preset":"OTHER","data":{"board":)" + board + extra + "}}}";
+}
+
+TEST(JkfReader, NullOriginIsADrop) {
+    const std::string empty = "[{},{},{},{},{},{},{},{},{}],";
+    std::string files;
+    for (int i = 0; i < 7; ++i) files += empty;
+    const std::string bishop = R"({"initial":{"preset":"OTHER","data":{"board":[[{},{},{},{},{},{},{},{},{"color":0,"kind":"OU"}],)" +
+                               files + R"([{"color":1,"kind":"OU"},{},{},{},{},{},{},{},{}]],"color":0,)"
+                               R"("hands":[{"KA":1},{}]}},)";
+    for (const char* from : {"", R"("from":null,)"}) {
+        const Record r = jkf_read_ok(bishop + R"("moves":[{},{"move":{)" + from + R"("to":{"x":5,"y":5},"piece":"KA"}}]})");
+        EXPECT_EQ(move_display_usi(record_node(r, record_main_line_ids(r)[0]).move), "B*5e") << from;
+    }
+    // Only "from" takes null for absent.
+    EXPECT_EQ(jkf_read_error(moves_doc(R"({},{"move":{"from":{"x":7,"y":7},"to":null}})")),
+              "invalid JKF structure: place must be an object");
 }
 
 TEST(JkfReader, BoardCellsColorsAndHands) {

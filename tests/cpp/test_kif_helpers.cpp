@@ -134,19 +134,22 @@ TEST(KifHeader, Handicaps) {
         {"五枚落ち", "2sgkgsn1/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
         {"左五枚落ち", "1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
         {"六枚落ち", "2sgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
+        {"左七枚落ち", "2sgkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
+        {"右七枚落ち", "3gkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
         {"八枚落ち", "3gkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
         {"十枚落ち", "4k4/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
     };
     for (const auto& [name, sfen] : table) {
         const std::map<std::string, std::string, std::less<>> attrs = {{"手合割", name}};
         EXPECT_EQ(handicap_name_to_sfen(attrs), sfen) << name;
-        EXPECT_EQ(handicap_kind_from_sfen(sfen), [&] {
-            for (const KifHandicap& h : KIF_HANDICAPS)
-                if (h.name == name) return h.kind;
-            return -1;
-        }()) << name;
+        ASSERT_TRUE(handicap_of_sfen(sfen)) << name;
+        EXPECT_EQ(handicap_of_sfen(sfen)->kif_name, name);
     }
-    for (const char* other : {"その他", "左七枚落ち", "平手　", ""}) {
+    EXPECT_EQ(std::size(table), HANDICAP_STARTS.size());
+    // The board core's presets, but the empty board, are handicaps of the table.
+    for (int kind = 0; kind < 15; ++kind)
+        EXPECT_EQ(handicap_of_sfen(handicap_sfen(kind)) != nullptr, kind != 1) << kind;
+    for (const char* other : {"その他", "七枚落ち", "平手　", ""}) {
         const std::map<std::string, std::string, std::less<>> attrs = {{"手合割", other}};
         EXPECT_FALSE(handicap_name_to_sfen(attrs)) << other;
     }

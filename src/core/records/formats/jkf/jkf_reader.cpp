@@ -211,7 +211,8 @@ public:
         } else {
             return unexpected(JkfError::invalid_structure("move.to is required"));
         }
-        if (const Value* from_place = member(move, "from")) {
+        // "from": null is a drop's absent origin, as some writers put it.
+        if (const Value* from_place = member(move, "from"); from_place && from_place->type != JsonTree::Type::Null) {
             auto from = jkf_parse_place(*from_place);
             if (!from) return unexpected(from.error());
             const Value* promote = member(move, "promote");

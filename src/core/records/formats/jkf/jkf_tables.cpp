@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/board/position/parser.h"
+#include "core/records/handicaps.h"
 #include "core/records/special_moves.h"
 #include "core/util/unicode_case.h"
 
@@ -13,27 +14,6 @@ namespace {
 constexpr std::array<std::string_view, 15> KIND_CODES = {"",   "FU", "KY", "KE", "GI", "KA", "HI", "KI",
                                                          "OU", "TO", "NY", "NK", "NG", "UM", "RY"};
 
-struct Preset {
-    std::string_view name;
-    std::string_view sfen;
-};
-
-constexpr std::array<Preset, 14> PRESETS = {{
-    {"HIRATE", STARTPOS_SFEN},
-    {"KY", "lnsgkgsn1/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"KY_R", "1nsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"KA", "lnsgkgsnl/1r7/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"HI", "lnsgkgsnl/7b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"HIKY", "lnsgkgsn1/7b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"2", "lnsgkgsnl/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"3", "lnsgkgsn1/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"4", "1nsgkgsn1/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"5", "2sgkgsn1/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"5_L", "1nsgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"6", "2sgkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"8", "3gkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-    {"10", "4k4/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1"},
-}};
 
 std::string ascii_upper(std::string_view text) {
     std::string out(text);
@@ -54,14 +34,13 @@ std::optional<PieceType> jkf_kind_to_piece_type(std::string_view code) {
 }
 
 std::optional<std::string_view> jkf_preset_of_sfen(std::string_view sfen) {
-    for (const Preset& p : PRESETS)
-        if (p.sfen == sfen) return p.name;
+    if (const HandicapStart* h = handicap_of_sfen(sfen)) return h->jkf_preset;
     return std::nullopt;
 }
 
 std::optional<std::string_view> jkf_preset_sfen(std::string_view name) {
-    for (std::size_t i = 1; i < PRESETS.size(); ++i)
-        if (PRESETS[i].name == name) return PRESETS[i].sfen;
+    for (const HandicapStart& h : HANDICAP_STARTS)
+        if (h.jkf_preset == name && h.sfen != STARTPOS_SFEN) return h.sfen;
     return std::nullopt;
 }
 

@@ -53,8 +53,8 @@ std::optional<std::string_view> handicap_name_to_sfen(
     const std::map<std::string, std::string, std::less<>>& attributes) {
     const auto it = attributes.find(KIF_HANDICAP_KEY);
     if (it == attributes.end()) return std::nullopt;
-    for (const KifHandicap& h : KIF_HANDICAPS)
-        if (h.name == it->second) return handicap_sfen(h.kind);
+    for (const HandicapStart& h : HANDICAP_STARTS)
+        if (h.kif_name == it->second) return h.sfen;
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/records/handicaps.h"
 #include "core/records/metadata.h"
 
 namespace korvan {
@@ -61,27 +62,6 @@ void parse_kif_header_line(RecordMetadata& metadata, std::string_view line);
 
 constexpr std::string_view KIF_HANDICAP_KEY = "手合割";
 
-struct KifHandicap {
-    std::string_view name;
-    int kind;  // as handicap_kind_from_sfen numbers the start positions
-};
-
-inline constexpr std::array<KifHandicap, 14> KIF_HANDICAPS = {{
-    {"平手", 0},
-    {"香落ち", 2},
-    {"右香落ち", 3},
-    {"角落ち", 4},
-    {"飛車落ち", 5},
-    {"飛香落ち", 6},
-    {"二枚落ち", 7},
-    {"三枚落ち", 8},
-    {"四枚落ち", 9},
-    {"五枚落ち", 10},
-    {"左五枚落ち", 11},
-    {"六枚落ち", 12},
-    {"八枚落ち", 13},
-    {"十枚落ち", 14},
-}};
 
 // The start SFEN of the handicap the "手合割" attribute names exactly, or nothing.
 std::optional<std::string_view> handicap_name_to_sfen(

@@ -101,12 +101,10 @@ void write_kif_header(std::string& out, const RecordMetadata& m) {
 }
 
 void write_start_position_lines(std::string& out, std::string_view sfen, const Position& pos) {
-    const int kind = handicap_kind_from_sfen(sfen);
-    for (const KifHandicap& h : KIF_HANDICAPS) {
-        if (h.kind != kind) continue;
+    if (const HandicapStart* h = handicap_of_sfen(sfen)) {
         out += KIF_HANDICAP_KEY;
         out += COLON;
-        out += h.name;
+        out += h->kif_name;
         out += '\n';
         return;
     }

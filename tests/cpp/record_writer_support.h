@@ -158,7 +158,7 @@ inline const std::array<TerminalReading, SPECIAL_MOVE_KIND_NB> TERMINAL_READINGS
     {SpecialMoveKind::WinByDefault, 8, 9, ""},
     {SpecialMoveKind::LoseByDefault, 9, 8, ""},
     {SpecialMoveKind::Try, 11, 11, ""},
-    {SpecialMoveKind::Unknown, 11, 11, nullptr},  // the name itself, in KIF; KI2 reads no ending
+    {SpecialMoveKind::Unknown, 11, 11, nullptr},  // the name itself
 }};
 
 inline const char* const UNKNOWN_WORD = "封じ手";
@@ -269,14 +269,6 @@ inline Record expected_after_writing(Record r, bool ki2) {
     if (node.kind != NodeKind::Terminal) return r;
     const Color side = position_at(r, last).side_to_move;
     const TerminalReading& reading = TERMINAL_READINGS[static_cast<int>(node.special->kind)];
-    if (ki2 && !reading.unknown_name) {
-        // Nothing reads the closing line of an unknown word: the line has no terminal,
-        // and the alternatives to it hang alone under the last move.
-        RecordNode& parent = record_node(r, node.parent);
-        parent.first_child = node.next_sibling;
-        if (parent.last_child == last) parent.last_child = 0;
-        return r;
-    }
     SpecialMove s;
     s.kind = reading.kind;
     s.result = static_cast<GameResult>(side == BLACK ? reading.black_to_move : reading.white_to_move);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/records/formats/kif/ki2_reader.h"
+#include "core/records/formats/kif/ki2_resolver.h"
+#include "core/records/formats/kif/kif_writer_lines.h"
 #include "record_text_support.h"
 
 using namespace korvan;
@@ -214,7 +216,13 @@ TEST(Ki2Reader, VariationStarts) {
 TEST(Ki2Reader, ClosingLines) {
     EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), "RESIGN 0");
     EXPECT_EQ(record_move_count(read_ki2("▲７六歩\nまで1手で先手の勝ち\n△３四歩\n")), 1u);
-    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で時間切れ\n")), "none");
+    // A word no closing line knows ends the game all the same, as the word itself
+    // (a move-column word when it is one).
+    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で時間切れ\n")), "UNKNOWN 11 時間切れ");
+    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で 封じ手 \n")), "UNKNOWN 11 封じ手");
+    EXPECT_EQ(ki2_terminal_text(read_ki2("▲７六歩\nまで1手で投了\n")), "RESIGN 0");
+    for (const char* shape : {"まで1手", "まで手で封じ手", "までで封じ手", "まで1手で", "まで１手で封じ手"})
+        EXPECT_EQ(ki2_terminal_text(read_ki2(std::string("▲７六歩\n") + shape + "\n")), "none") << shape;
     // Every closing line the writers write.
     const std::pair<const char*, const char*> cases[] = {
         {"まで1手で中断", "INTERRUPT 11"},         {"まで1手で先手の勝ち", "RESIGN 0"},
@@ -249,5 +257,52 @@ TEST(Ki2Reader, VariationsAfterTheClosingLine) {
     EXPECT_EQ(ki2_terminal_text(r), "INTERRUPT 11");
     EXPECT_EQ(variation_lines(r), (std::vector<std::string>{"7g7f 3c3d | 7f7e", "7g7f | 8c8d"}));
 }
+
+// A token whose reading is no move or an illegal one is read again among the legal
+// moves: the one that fits its words is taken; otherwise the error stands.
+struct LegalReading {
+    const char* name;
+    const char* sfen;
+    const char* line;
+    const char* result;  // the moves read, or the error
+};
+
+class Ki2LegalReadings : public ::testing::TestWithParam<LegalReading> {};
+
+TEST_P(Ki2LegalReadings, Read) {
+    const LegalReading& c = GetParam();
+    std::string text;
+    write_kif_board(text, *position_from_sfen(c.sfen));
+    const auto r = parse_ki2(text + c.line + "\n");
+    EXPECT_EQ(r ? main_line_usi(*r) : ki2_error_display(r.error()), c.result);
+    // The resolver alone reads the line alike.
+    const auto moves = parse_ki2_move(*position_from_sfen(c.sfen), c.line, false, SQ_NONE);
+    if (r) {
+        std::string read;
+        for (const Ki2Move& m : *moves) read += (read.empty() ? "" : " ") + move_display_usi(m.move);
+        EXPECT_EQ(read, c.result);
+    }
+}
+
+// The lance on 4g is pinned to its king by the rook on 6g; the gold on 5h by the rook on 5a.
+constexpr const char* PINNED_LANCE = "k8/9/9/9/9/9/3r1L1K1/9/9 b L 1";
+constexpr const char* PINNED_GOLD = "k3r4/9/9/9/9/9/9/4G1G2/4K4 b - 1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, Ki2LegalReadings,
+    ::testing::Values(
+        LegalReading{"pinned piece or drop: the drop", PINNED_LANCE, "▲４二香", "L*4b"},
+        LegalReading{"the drop written", PINNED_LANCE, "▲４二香打", "L*4b"},
+        LegalReading{"no piece in hand: illegal as before", "k8/9/9/9/9/9/3r1L1K1/9/9 b - 1", "▲４二香",
+                     "illegal move at index 0"},
+        LegalReading{"written source kept", PINNED_LANCE, "▲４二香(47)", "illegal move at index 0"},
+        LegalReading{"two golds, one pinned", PINNED_GOLD, "▲４八金", "3h4h"},
+        LegalReading{"the words pick the pinned one", PINNED_GOLD, "▲４八金左", "illegal move at index 0"},
+        LegalReading{"two free golds stay ambiguous", "k8/9/9/9/9/9/9/4G1G2/4K4 b - 1", "▲４八金",
+                     "invalid KI2 move: ▲４八金"},
+        LegalReading{"a king into check", "k8/9/9/9/9/9/9/4r4/3K5 b - 1", "▲５九玉", "illegal move at index 0"},
+        LegalReading{"the second token of a line", "k3r4/9/9/9/9/9/9/4G1G2/4K4 w - 1", "△９二玉 ▲４八金",
+                     "9a9b 3h4h"}),
+    [](const auto& info) { return case_name(info.index, {info.param.name}); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/kif_reader.h"
+#include "core/records/formats/kif/kif_writer.h"
 #include "record_text_support.h"
 
 using namespace korvan;
@@ -341,6 +342,49 @@ TEST(KifReader, BlockHeadersFurtherInReadAlike) {
     const Record r = read_kif(text);
     EXPECT_TRUE(r == read_kif(indent_block_headers(text)));
     EXPECT_EQ(record_child_count(r, record_main_line_ids(r)[298]), 2u);
+}
+
+// "手数" with a colon or an equals sign is no table header: a header line, or a
+// diagram's last-move line, before the move section.
+TEST(KifReader, MoveCountLinesInTheHeader) {
+    for (const char* line : {"手数：9", "手数:9", "手数＝9", "手数=9"}) {
+        const Record r = read_kif(std::string(line) + "\n" + HEADER + "   1 ７六歩(77)\n");
+        EXPECT_EQ(main_line_usi(r), "7g7f") << line;
+        const bool colon = std::string_view(line).find(':') != std::string_view::npos ||
+                           std::string_view(line).find("：") != std::string_view::npos;
+        EXPECT_EQ(r.metadata.attributes.count("手数"), colon ? 1u : 0u) << line;
+    }
+    EXPECT_EQ(read_kif("手数：9\n" + std::string(HEADER)).metadata.attributes.at("手数"), "9");
+    const Record diagram = read_kif(
+        "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
+        "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n|" + std::string(" ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n|") +
+        " ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n"
+        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n"
+        "| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九\n+---------------------------+\n先手の持駒：金\n手数＝0  まで\n\n" +
+        HEADER + "   1 ５二金打\n");
+    EXPECT_EQ(diagram.init_position_sfen, "4k4/9/9/9/9/9/9/9/4K4 b G 1");
+    EXPECT_EQ(main_line_usi(diagram), "G*5b");
+    // The table header still opens the moves, and a move line holding "手数" is read as one.
+    EXPECT_EQ(read_kif_error("手数----指手--\n手数：9\n"), "invalid KIF move: 手数：9");
+    // A KI2 header line written back as KIF reads back.
+    const auto ki2 = parse_ki2("手数：1\n▲７六歩\n");
+    const Record back = read_kif(*write_kif(*ki2));
+    EXPECT_EQ(back.metadata.attributes.at("手数"), "1");
+    EXPECT_EQ(main_line_usi(back), "7g7f");
+}
+
+// A line beginning with "#" is for programs to pass over, wherever it stands.
+TEST(KifReader, HashLinesArePassedOverEverywhere) {
+    const std::string moves = std::string(HEADER) + "   1 ７六歩(77)\n#--separator--\n   2 ３四歩(33)\n#  12 投了\n"
+                              "   3 ２六歩(27)\n変化：2手\n#x\n   2 ８四歩(83)\n#  3 投了\n   3 ６八銀(79)\n";
+    const Record r = read_kif(moves);
+    EXPECT_EQ(main_line_usi(r), "7g7f 3c3d 2g2f");
+    EXPECT_EQ(kif_terminal_text(r), "none");
+    EXPECT_EQ(variation_lines(r), std::vector<std::string>{"7g7f | 8c8d 7i6h"});
+    const auto ki2 = parse_ki2("▲７六歩\n# comment\n△３四歩\n変化：2手\n#▲同歩\n△８四歩\n");
+    ASSERT_TRUE(ki2) << ki2_error_display(ki2.error());
+    EXPECT_EQ(main_line_usi(*ki2), "7g7f 3c3d");
+    EXPECT_EQ(variation_lines(*ki2), std::vector<std::string>{"7g7f | 8c8d"});
 }
 
 }  // namespace

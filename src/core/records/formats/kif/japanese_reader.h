@@ -60,6 +60,7 @@ std::size_t collect_variation_block(const std::vector<std::string_view>& lines, 
 // "変化" nor "まで":
 //   using Error = JapaneseRecordError<...>;
 //   static constexpr std::size_t MOVES_PER_LINE;  // as the format's writers put them
+//   static constexpr bool CLOSING_WORDS;  // a "まで" line's unknown word ends the game
 //   KifLineKind classify(std::string_view line, bool variation) const;
 //   std::string_view comment_text(std::string_view line, bool variation) const;
 //   Expected<bool, Error> read_moves(std::string_view line, RecordBuilder&, bool variation);
@@ -103,8 +104,11 @@ Expected<Ok, typename F::Error> read_kif_move_section(const std::vector<std::str
         }
         ++i;
         if (t.starts_with("まで")) {
-            if (auto s = parse_kif_result_line(t, builder.position().side_to_move))
-                builder.end(special_entry_from_result_line(t, std::move(*s)).special);
+            const Color side = builder.position().side_to_move;
+            auto s = parse_kif_result_line(t, side);
+            // KI2 has no numbered terminal line: its closing line carries every ending.
+            if (!s && F::CLOSING_WORDS) s = parse_kif_closing_word(t, side);
+            if (s) builder.end(special_entry_from_result_line(t, std::move(*s)).special);
             ended = true;
             continue;
         }

@@ -23,6 +23,7 @@ bool is_comment(std::string_view line) { return line.front() == '*' || line.fron
 struct Ki2Moves {
     using Error = Ki2Error;
     static constexpr std::size_t MOVES_PER_LINE = 6;
+    static constexpr bool CLOSING_WORDS = true;
     std::string token_buffer;
 
     KifLineKind classify(std::string_view t, bool) const {
@@ -31,6 +32,8 @@ struct Ki2Moves {
         // Bookmarks and display directives of the format's editors: no record content.
         if (t.starts_with('&')) return KifLineKind::Ignored;
         if (contains_word(t, "消費時間")) return KifLineKind::Time;
+        // Lines for programs to pass over, wherever they stand.
+        if (t.front() == '#') return KifLineKind::Ignored;
         if (t.starts_with("手数")) return KifLineKind::Ignored;
         return KifLineKind::Moves;
     }
@@ -48,9 +51,20 @@ struct Ki2Moves {
     Expected<bool, Ki2Error> read_moves(std::string_view t, RecordBuilder& builder, bool variation) {
         Ki2Tokens tokens(t, token_buffer);
         while (const auto token = tokens.next()) {
-            const auto move = resolve_ki2_token(builder.position(), *token, builder.has_previous(), builder.previous());
-            if (!move) return unexpected(Ki2Error::invalid_move(t));
-            if (auto played = play_kif_move<Ki2Error>(builder, move->move, std::nullopt, t, variation); !played)
+            const Position& pos = builder.position();
+            const auto move = resolve_ki2_token(pos, *token, builder.has_previous(), builder.previous());
+            if (move) {
+                const auto played = builder.play(builder.widen(move->move));
+                if (!played) return unexpected(kif_build_error<Ki2Error>(played.error()));
+                if (*played == RecordBuilder::Played::Yes) continue;
+            }
+            // No reading, or an illegal one: the token may fit exactly one legal move.
+            const auto legal = resolve_ki2_token_legally(pos, *token, builder.has_previous(), builder.previous());
+            if (!legal) {
+                if (!move) return unexpected(Ki2Error::invalid_move(t));
+                return unexpected(variation ? Ki2Error::invalid_move(t) : Ki2Error::illegal_move(builder.line_moves()));
+            }
+            if (auto played = play_kif_move<Ki2Error>(builder, legal->move, std::nullopt, t, variation); !played)
                 return unexpected(std::move(played.error()));
         }
         return true;

@@ -214,6 +214,28 @@ std::optional<Ki2Move> resolve_ki2_token(const Position& pos, std::string_view t
     return std::nullopt;
 }
 
+std::optional<Ki2Move> resolve_ki2_token_legally(const Position& pos, std::string_view text, bool has_previous,
+                                                 Square previous) {
+    const auto token = read_token(text, has_previous, previous);
+    if (!token || token->suffix == Suffix::Drop || token->source) return std::nullopt;
+    const Token& t = *token;
+    const Color us = pos.side_to_move;
+    std::optional<Ki2Move> found;
+    int count = 0;
+    const Bitboard reaching = pos.pieces(us, t.type) & piece_type_attacks(t.type, t.to, ~us, pos.occupied);
+    reaching.for_each([&](Square s) {
+        const Move move = board_move(s, t.to, t.suffix == Suffix::Promote);
+        if (!satisfies(t, s, t.to, us) || !record_checked_move(pos, move)) return;
+        found = Ki2Move{move, t.to};
+        ++count;
+    });
+    if (count == 1) return found;
+    if (count > 0 || t.type < PAWN || t.type > GOLD || !hand_has(pos.hands[us], t.type)) return std::nullopt;
+    const Move drop = make_drop16(t.type, t.to);
+    if (!record_checked_move(pos, drop)) return std::nullopt;
+    return Ki2Move{drop, t.to};
+}
+
 Expected<std::vector<Ki2Move>, Ki2Error> parse_ki2_move(const Position& pos, std::string_view line, bool has_previous,
                                                        Square previous) {
     // A private copy without the history: resolving and the legality test read only the
@@ -223,10 +245,16 @@ Expected<std::vector<Ki2Move>, Ki2Error> parse_ki2_move(const Position& pos, std
     std::vector<Ki2Move> out;
     Ki2Tokens tokens(line);
     while (const auto token = tokens.next()) {
-        const auto move = resolve_ki2_token(copy, *token, has_previous, previous);
+        auto move = resolve_ki2_token(copy, *token, has_previous, previous);
+        auto checked = move ? record_checked_move(copy, move->move) : std::nullopt;
+        if (!checked) {
+            if (const auto legal = resolve_ki2_token_legally(copy, *token, has_previous, previous)) {
+                move = legal;
+                checked = record_checked_move(copy, legal->move);
+            }
+        }
         if (!move) return unexpected(Ki2Error::invalid_move(line));
         out.push_back(*move);
-        const auto checked = record_checked_move(copy, move->move);
         if (!checked) break;
         position_do_move(copy, *checked);
         has_previous = true;

@@ -52,4 +52,12 @@ private:
 std::optional<Ki2Move> resolve_ki2_token(const Position& pos, std::string_view token, bool has_previous,
                                          Square previous);
 
+// The token read again among the legal moves only, for a token that resolve_ki2_token
+// reads as no move or as an illegal one: a piece that cannot legally make the move
+// (pinned, a king stepping into check) is no candidate, and without "打" a legal drop
+// is the reading when no board piece fits. The one legal move that fits the token's
+// words, or nothing (a token with "打" or a written source has no other reading).
+std::optional<Ki2Move> resolve_ki2_token_legally(const Position& pos, std::string_view token, bool has_previous,
+                                                 Square previous);
+
 }  // namespace korvan

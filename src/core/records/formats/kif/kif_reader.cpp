@@ -273,9 +273,19 @@ std::optional<KifSpecialLine> read_special_line(std::string_view given, Color si
 
 // ---- The reader ----
 
+// "手数" and a colon or an equals sign is no table header: "手数：9" is a header line
+// (KI2 keeps it as one, and the KIF writer writes it back), and a diagram's last-move
+// line "手数＝0  まで" holds no colon and is passed over.
+bool is_move_count_line(std::string_view line) {
+    constexpr std::string_view KEY = "手数";
+    if (!line.starts_with(KEY)) return false;
+    const std::string_view rest = line.substr(KEY.size());
+    return rest.starts_with("：") || rest.starts_with(':') || rest.starts_with("＝") || rest.starts_with('=');
+}
+
 bool opens_kif_moves(std::string_view line) {
-    return line.starts_with("変化：") || line.starts_with("手数") || line.starts_with("まで") ||
-           (!line.empty() && is_ascii_digit(line[0]));
+    return line.starts_with("変化：") || (line.starts_with("手数") && !is_move_count_line(line)) ||
+           line.starts_with("まで") || (!line.empty() && is_ascii_digit(line[0]));
 }
 
 bool is_move_line(std::string_view line) {
@@ -292,6 +302,7 @@ bool is_table_header(std::string_view line) {
 struct KifMoves {
     using Error = KifError;
     static constexpr std::size_t MOVES_PER_LINE = 1;
+    static constexpr bool CLOSING_WORDS = false;
     std::string scratch;
 
     KifLineKind classify(std::string_view t, bool variation) const {
@@ -301,6 +312,8 @@ struct KifMoves {
         // Bookmarks and display directives of the format's editors: no record content.
         if (t.starts_with('&')) return KifLineKind::Ignored;
         if (contains_word(t, "消費時間")) return KifLineKind::Time;
+        // Lines for programs to pass over, wherever they stand ("#  12 投了" in a sample).
+        if (t.front() == '#') return KifLineKind::Ignored;
         if (is_table_header(t)) return KifLineKind::Ignored;
         return is_move_line(t) ? KifLineKind::Moves : KifLineKind::Odd;
     }

@@ -73,6 +73,19 @@ std::optional<SpecialMove> parse_kif_result_line(std::string_view line, Color si
     return std::nullopt;
 }
 
+std::optional<SpecialMove> parse_kif_closing_word(std::string_view line, Color side_to_move) {
+    constexpr std::string_view OPEN = "まで", MIDDLE = "手で";
+    line = trim_line(line);
+    if (!line.starts_with(OPEN)) return std::nullopt;
+    std::string_view rest = line.substr(OPEN.size());
+    std::size_t digits = 0;
+    while (digits < rest.size() && is_ascii_digit(rest[digits])) ++digits;
+    if (digits == 0 || !rest.substr(digits).starts_with(MIDDLE)) return std::nullopt;
+    const std::string_view word = trim_line(rest.substr(digits + MIDDLE.size()));
+    if (word.empty()) return std::nullopt;
+    return kif_special_word(word, side_to_move);
+}
+
 SpecialMoveEntry special_entry_from_result_line(std::string_view line, SpecialMove special) {
     SpecialMoveEntry entry;
     entry.special = std::move(special);

@@ -18,6 +18,11 @@ SpecialMove kif_special_word(std::string_view word, Color side_to_move);
 // It also reads every closing line the KIF and KI2 writers write.
 std::optional<SpecialMove> parse_kif_result_line(std::string_view line, Color side_to_move);
 
+// The word of a closing line "まで{N}手で{word}" (N in ASCII digits) read as a
+// move-column word, so that a word no result line knows ("封じ手") ends the game as an
+// UNKNOWN terminal with PAUSED; nothing for a line of another shape.
+std::optional<SpecialMove> parse_kif_closing_word(std::string_view line, Color side_to_move);
+
 // The terminal entry of a recognised result line: the line as its raw text, no
 // comment, no time.
 SpecialMoveEntry special_entry_from_result_line(std::string_view line, SpecialMove special);

@@ -39,9 +39,17 @@ RecordBuilder::RecordBuilder(Record record, Position start, Branches branches, s
     : record_(std::move(record)), pos_(std::move(start)), keep_snapshots_(branches == Branches::Kept),
       last_(record_.root) {
     record_.nodes.reserve(expected_moves + 2);
-    path_.reserve(expected_moves + 2);
-    path_.push_back(record_.root);
-    if (keep_snapshots_) snapshots_.push_back({0, position_state_of(pos_)});
+    Line& main = lines_.emplace_back(Line{0, {}, {}, 0, 0, 0});
+    main.nodes.reserve(expected_moves + 2);
+    main.nodes.push_back(record_.root);
+    if (keep_snapshots_) main.snapshots.push_back({0, position_state_of(pos_)});
+}
+
+std::size_t RecordBuilder::holder(std::size_t from, std::size_t k) const {
+    // Starts fall strictly down the holder chain, which ends at the main line (start 0).
+    std::size_t x = from;
+    while (lines_[x].start > k) x = lines_[lines_[x].jump].start > k ? lines_[x].jump : lines_[x].holder_below;
+    return x;
 }
 
 void RecordBuilder::keep_position_before(std::uint64_t start) {
@@ -76,10 +84,11 @@ Expected<RecordBuilder::Played, BuildError> RecordBuilder::play(Move32 move, std
     ++line_moves_;
     has_previous_ = true;
     previous_ = move_to(move);
-    path_.push_back(*id);
-    if (const std::size_t entry = path_.size() - 1; keep_snapshots_ && entry + 1 < branch_points_.size() &&
+    Line& line = lines_.back();
+    line.nodes.push_back(*id);
+    if (const std::size_t entry = last_entry(line); keep_snapshots_ && entry + 1 < branch_points_.size() &&
                                                     branch_points_[entry + 1])
-        snapshots_.push_back({entry, position_state_of(pos_)});
+        line.snapshots.push_back({entry, position_state_of(pos_)});
     return Played::Yes;
 }
 
@@ -128,33 +137,47 @@ Expected<Ok, BuildError> RecordBuilder::close_main_line() {
 Expected<Ok, BuildError> RecordBuilder::begin_variation(const VariationBlock& block) {
     if (auto closed = close_main_line(); !closed) return closed;
     const std::uint64_t n = block.start;
-    if (n - 1 >= path_.size() || !keep_snapshots_) {
+    // The line read last, or the nearest it branched from, that reaches move n - 1;
+    // the lines above it are done with.
+    while (lines_.size() > 1 && last_entry(lines_.back()) < n - 1) lines_.pop_back();
+    if (last_entry(lines_.back()) < n - 1 || !keep_snapshots_) {
         BuildError e;
         e.kind = BuildError::Kind::VariationStart;
         e.start = n;
         return unexpected(e);
     }
-    // The nearest position kept at or before the branch point (the start is always
-    // kept), then the moves of the path up to it.
-    while (snapshots_.back().index > n - 1) snapshots_.pop_back();
-    position_set(pos_, snapshots_.back().state);
+    const std::size_t from = holder(lines_.size() - 1, n - 1);
+    const Line& branched = lines_[from];
+    // The nearest position kept at or before the branch point (a line keeps the one
+    // it starts from), then the line's moves up to it.
+    const auto kept = std::upper_bound(branched.snapshots.begin(), branched.snapshots.end(), n - 1,
+                                       [](std::uint64_t entry, const Snapshot& s) { return entry < s.index; });
+    const Snapshot& snapshot = *std::prev(kept);
+    position_set(pos_, snapshot.state);
     std::uint64_t replayed = 0;
-    for (std::size_t k = snapshots_.back().index + 1; k <= n - 1; ++k) {
-        position_do_move(pos_, position_move_to_move32(pos_, record_node(record_, path_[k]).move));
+    for (std::size_t k = snapshot.index + 1; k <= n - 1; ++k) {
+        const Move move = record_node(record_, branched.nodes[k - branched.start]).move;
+        position_do_move(pos_, position_move_to_move32(pos_, move));
         if (auto compact = replay_compact_history(pos_, replayed); !compact)
             return unexpected(sfen_error(compact.error()));
     }
     variation_ = true;
-    last_ = path_[n - 1];
+    last_ = branched.nodes[n - 1 - branched.start];
     line_moves_ = 0;
     // The "同" square of the branch point: the destination of its move.
     has_previous_ = n > 1;
     previous_ = n > 1 ? move_to(record_node(record_, last_).move) : SQ_NONE;
+    // The holder chain as a skew-binary list: a jump spans as many steps as the jump
+    // of the line it lands on, twice over, or one step.
+    const Line& below = branched;
+    const std::uint32_t b = static_cast<std::uint32_t>(from);
+    const Line& j1 = lines_[below.jump];
+    const bool doubled = below.depth - j1.depth == j1.depth - lines_[j1.jump].depth;
+    lines_.push_back(Line{static_cast<std::size_t>(n), {}, {{static_cast<std::size_t>(n - 1), position_state_of(pos_)}},
+                          b, doubled ? j1.jump : b, below.depth + 1});
     pending_comment_.reset();
     pending_time_.reset();
     replay_counter_ = 0;
-    // The path follows the new line from its branch point on.
-    path_.resize(n);
     return Ok{};
 }
 

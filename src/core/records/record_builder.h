@@ -92,7 +92,8 @@ public:
     const std::vector<VariationBlock>& blocks() const { return blocks_; }
     // Closes the main line (its terminal appended under its last move), then starts a
     // line at the block's branch point: the position before its move, on the line read
-    // last. VariationStart when that line has no such move.
+    // last, or when that line does not reach it, on the line that line branched from,
+    // and so on down to the main line. VariationStart when none has such a move.
     Expected<Ok, BuildError> begin_variation(const VariationBlock& block);
 
     // The record with its metadata and initial comment; the main line is closed first
@@ -128,11 +129,29 @@ private:
     std::optional<SpecialMoveEntry> terminal_;
     bool main_closed_ = false;
 
-    // The line read last: entry k is the node after its k-th move (entry 0 the root).
-    // Its positions are kept where a block may start, and always at the start, in
-    // increasing entry order.
-    std::vector<RecordNodeId> path_;
-    std::vector<Snapshot> snapshots_;
+    // The line read last and the lines it branched from, each directly above the line
+    // it left: the main line first, the line read last on top. A line holds entries
+    // `start` on (entry k is the node after the k-th move of the line, the main line's
+    // entry 0 the root); its entries before `start` are those of the line below it.
+    // Lines are given up, from the top, only when a block branches from a line below.
+    struct Line {
+        std::size_t start;
+        std::vector<RecordNodeId> nodes;
+        // The positions kept on the line: at start - 1 (the one it branched from) and
+        // where a block may start, in increasing entry order.
+        std::vector<Snapshot> snapshots;
+        // The nearest line below whose start is smaller: it holds the entries before
+        // this line's start that the lines between do not. `jump` is a farther one on
+        // that chain, chosen so that a search down the chain takes logarithmic steps.
+        std::uint32_t holder_below;
+        std::uint32_t jump;
+        std::uint32_t depth;  // on that chain
+    };
+    // The line (an index into lines_) that holds entry k of line `from`'s path.
+    std::size_t holder(std::size_t from, std::size_t k) const;
+    static std::size_t last_entry(const Line& line) { return line.start + line.nodes.size() - 1; }
+
+    std::vector<Line> lines_;
     std::vector<bool> branch_points_;  // entry k is kept when k + 1 is set
     std::vector<VariationBlock> blocks_;
 };

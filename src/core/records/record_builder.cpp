@@ -39,10 +39,10 @@ RecordBuilder::RecordBuilder(Record record, Position start, Branches branches, s
     : record_(std::move(record)), pos_(std::move(start)), keep_snapshots_(branches == Branches::Kept),
       last_(record_.root) {
     record_.nodes.reserve(expected_moves + 2);
-    Line& main = lines_.emplace_back(Line{0, {}, {}, 0, 0, 0});
-    main.nodes.reserve(expected_moves + 2);
-    main.nodes.push_back(record_.root);
-    if (keep_snapshots_) main.snapshots.push_back({0, position_state_of(pos_)});
+    lines_.push_back(Line{0, 0, 0, 0, 0, 0});
+    nodes_.reserve(expected_moves + 2);
+    nodes_.push_back(record_.root);
+    if (keep_snapshots_) snapshots_.push_back({0, position_state_of(pos_)});
 }
 
 std::size_t RecordBuilder::holder(std::size_t from, std::size_t k) const {
@@ -84,11 +84,10 @@ Expected<RecordBuilder::Played, BuildError> RecordBuilder::play(Move32 move, std
     ++line_moves_;
     has_previous_ = true;
     previous_ = move_to(move);
-    Line& line = lines_.back();
-    line.nodes.push_back(*id);
-    if (const std::size_t entry = last_entry(line); keep_snapshots_ && entry + 1 < branch_points_.size() &&
-                                                    branch_points_[entry + 1])
-        line.snapshots.push_back({entry, position_state_of(pos_)});
+    nodes_.push_back(*id);
+    if (const std::size_t entry = last_entry(lines_.size() - 1);
+        keep_snapshots_ && entry + 1 < branch_points_.size() && branch_points_[entry + 1])
+        snapshots_.push_back({entry, position_state_of(pos_)});
     return Played::Yes;
 }
 
@@ -139,42 +138,50 @@ Expected<Ok, BuildError> RecordBuilder::begin_variation(const VariationBlock& bl
     const std::uint64_t n = block.start;
     // The line read last, or the nearest it branched from, that reaches move n - 1;
     // the lines above it are done with.
-    while (lines_.size() > 1 && last_entry(lines_.back()) < n - 1) lines_.pop_back();
-    if (last_entry(lines_.back()) < n - 1 || !keep_snapshots_) {
+    while (lines_.size() > 1 && last_entry(lines_.size() - 1) < n - 1) {
+        nodes_.resize(lines_.back().first_node);
+        snapshots_.resize(lines_.back().first_snapshot);
+        lines_.pop_back();
+    }
+    if (last_entry(lines_.size() - 1) < n - 1 || !keep_snapshots_) {
         BuildError e;
         e.kind = BuildError::Kind::VariationStart;
         e.start = n;
         return unexpected(e);
     }
     const std::size_t from = holder(lines_.size() - 1, n - 1);
-    const Line& branched = lines_[from];
+    const Line branched = lines_[from];
+    const auto node_at = [&](std::size_t entry) { return nodes_[branched.first_node + (entry - branched.start)]; };
     // The nearest position kept at or before the branch point (a line keeps the one
     // it starts from), then the line's moves up to it.
-    const auto kept = std::upper_bound(branched.snapshots.begin(), branched.snapshots.end(), n - 1,
+    const auto first = snapshots_.begin() + static_cast<std::ptrdiff_t>(branched.first_snapshot);
+    const auto last = from + 1 < lines_.size()
+                          ? snapshots_.begin() + static_cast<std::ptrdiff_t>(lines_[from + 1].first_snapshot)
+                          : snapshots_.end();
+    const auto kept = std::upper_bound(first, last, n - 1,
                                        [](std::uint64_t entry, const Snapshot& s) { return entry < s.index; });
     const Snapshot& snapshot = *std::prev(kept);
     position_set(pos_, snapshot.state);
     std::uint64_t replayed = 0;
     for (std::size_t k = snapshot.index + 1; k <= n - 1; ++k) {
-        const Move move = record_node(record_, branched.nodes[k - branched.start]).move;
-        position_do_move(pos_, position_move_to_move32(pos_, move));
+        position_do_move(pos_, position_move_to_move32(pos_, record_node(record_, node_at(k)).move));
         if (auto compact = replay_compact_history(pos_, replayed); !compact)
             return unexpected(sfen_error(compact.error()));
     }
     variation_ = true;
-    last_ = branched.nodes[n - 1 - branched.start];
+    last_ = node_at(n - 1);
     line_moves_ = 0;
     // The "同" square of the branch point: the destination of its move.
     has_previous_ = n > 1;
     previous_ = n > 1 ? move_to(record_node(record_, last_).move) : SQ_NONE;
     // The holder chain as a skew-binary list: a jump spans as many steps as the jump
     // of the line it lands on, twice over, or one step.
-    const Line& below = branched;
-    const std::uint32_t b = static_cast<std::uint32_t>(from);
-    const Line& j1 = lines_[below.jump];
-    const bool doubled = below.depth - j1.depth == j1.depth - lines_[j1.jump].depth;
-    lines_.push_back(Line{static_cast<std::size_t>(n), {}, {{static_cast<std::size_t>(n - 1), position_state_of(pos_)}},
-                          b, doubled ? j1.jump : b, below.depth + 1});
+    const Line& j1 = lines_[branched.jump];
+    const bool doubled = branched.depth - j1.depth == j1.depth - lines_[j1.jump].depth;
+    const auto below = static_cast<std::uint32_t>(from);
+    lines_.push_back(Line{static_cast<std::size_t>(n), nodes_.size(), snapshots_.size(), below,
+                          doubled ? j1.jump : below, branched.depth + 1});
+    snapshots_.push_back({static_cast<std::size_t>(n - 1), position_state_of(pos_)});
     pending_comment_.reset();
     pending_time_.reset();
     replay_counter_ = 0;

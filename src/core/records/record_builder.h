@@ -134,12 +134,12 @@ private:
     // `start` on (entry k is the node after the k-th move of the line, the main line's
     // entry 0 the root); its entries before `start` are those of the line below it.
     // Lines are given up, from the top, only when a block branches from a line below.
+    // Only the top line grows, so the lines' entries lie in one vector, line after
+    // line, and so do the positions they keep: a line's run ends where the next begins.
     struct Line {
         std::size_t start;
-        std::vector<RecordNodeId> nodes;
-        // The positions kept on the line: at start - 1 (the one it branched from) and
-        // where a block may start, in increasing entry order.
-        std::vector<Snapshot> snapshots;
+        std::size_t first_node;      // its entries in nodes_
+        std::size_t first_snapshot;  // its kept positions in snapshots_
         // The nearest line below whose start is smaller: it holds the entries before
         // this line's start that the lines between do not. `jump` is a farther one on
         // that chain, chosen so that a search down the chain takes logarithmic steps.
@@ -147,11 +147,20 @@ private:
         std::uint32_t jump;
         std::uint32_t depth;  // on that chain
     };
+    std::size_t nodes_end(std::size_t line) const {
+        return line + 1 < lines_.size() ? lines_[line + 1].first_node : nodes_.size();
+    }
+    std::size_t last_entry(std::size_t line) const {
+        return lines_[line].start + (nodes_end(line) - lines_[line].first_node) - 1;
+    }
     // The line (an index into lines_) that holds entry k of line `from`'s path.
     std::size_t holder(std::size_t from, std::size_t k) const;
-    static std::size_t last_entry(const Line& line) { return line.start + line.nodes.size() - 1; }
 
     std::vector<Line> lines_;
+    std::vector<RecordNodeId> nodes_;
+    // A line keeps the position at start - 1 (where it branched) and those where a block
+    // may start, in increasing entry order.
+    std::vector<Snapshot> snapshots_;
     std::vector<bool> branch_points_;  // entry k is kept when k + 1 is set
     std::vector<VariationBlock> blocks_;
 };

@@ -6,7 +6,9 @@ Prints microseconds per call; asserts nothing.
 """
 
 import argparse
+import pathlib
 import random
+import tempfile
 import time
 import timeit
 
@@ -56,6 +58,25 @@ def main():
     for name, stmt in cases:
         best = min(timeit.repeat(stmt, globals=env, number=n, repeat=5))
         print(f"{name:<44} {best / n * 1e6:9.2f} us")
+
+    # The file readers on the game written by each writer in its default encoding, read
+    # with the encoding named and with none (the bytes then choose it).
+    named = k.Record.from_dict(record.to_dict())
+    named.update_metadata({"black_player": "先手", "white_player": "後手"})
+    with tempfile.TemporaryDirectory() as folder:
+        files = []
+        for fmt, name, encoding in [("kif", "game.kif", "shift_jis"), ("kif", "game.kifu", "utf-8"),
+                                    ("ki2", "game.ki2", "shift_jis"), ("csa", "game.csa", "shift_jis"),
+                                    ("jkf", "game.jkf", "utf-8")]:
+            path = pathlib.Path(folder) / name
+            getattr(named, "write_" + fmt)(path)
+            files.append((fmt, path, encoding))
+        for fmt, path, encoding in files:
+            env["read"], env["path"], env["encoding"] = getattr(k.Record, f"from_{fmt}_file"), path, encoding
+            for label, stmt in [("named", "read(path, encoding=encoding)"), ("none", "read(path)")]:
+                best = min(timeit.repeat(stmt, globals=env, number=n // 10, repeat=5))
+                call = f"Record.from_{fmt}_file({path.name}, encoding {label})"
+                print(f"{call:<44} {best / (n // 10) * 1e6:9.2f} us")
 
     # Stepping a cursor one node at a time along a 1,000-ply line stays linear.
     long_game = random_game(1000, 5)

@@ -43,11 +43,4 @@ INSTANTIATE_TEST_SUITE_P(Table, HandicapStarts, ::testing::ValuesIn(HANDICAP_STA
     return name;
 });
 
-TEST(HandicapStarts, SevenPieceHandicaps) {
-    EXPECT_EQ(handicap_of_sfen("2sgkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1")->kif_name, "左七枚落ち");
-    EXPECT_EQ(handicap_of_sfen("3gkgs2/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1")->jkf_preset, "7_R");
-    // Another move number is another start.
-    EXPECT_FALSE(handicap_of_sfen("2sgkg3/9/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 2"));
-}
-
 }  // namespace

@@ -1,4 +1,5 @@
 import pathlib
+import re
 
 import pytest
 
@@ -38,24 +39,76 @@ def test_jkf_fixtures(path):
     assert Record.from_jkf_str(record.to_jkf()).to_jkf() == record.to_jkf()
 
 
-@pytest.mark.parametrize(
-    "path, encoding",
-    [(p, None) for p in fixture_files("kif", ".kif", ".kifu")]
-    + [(p, None) for p in fixture_files("ki2", ".ki2")]
-    + [(p, "utf-8") for p in fixture_files("ki2", ".ki2u") if p.name != "7mai.ki2u"],
-    ids=lambda v: getattr(v, "name", str(v)),
-)
-def test_kif_and_ki2_fixtures_read_with_default_encodings(path, encoding):
-    reader = Record.from_ki2_file if path.suffix.startswith(".ki2") else Record.from_kif_file
-    record = reader(path, encoding=encoding) if encoding else reader(path)
-    text = path.read_text(encoding=encoding or ("utf-8" if path.suffix == ".kifu" else "shift_jis"))
-    parse = Record.from_ki2_str if path.suffix.startswith(".ki2") else Record.from_kif_str
-    assert parse(text).to_usi_position() == record.to_usi_position()
+RECORD_FIXTURES = [p for kind in ("kif", "ki2", "csa", "jkf") for p in fixture_files(kind, ".kif", ".kifu", ".ki2",
+                                                                                      ".ki2u", ".csa", ".jkf")]
+STR_READERS = {"kif": Record.from_kif_str, "ki2": Record.from_ki2_str, "csa": Record.from_csa_str,
+               "jkf": Record.from_jkf_str}
+FILE_READERS = {"kif": Record.from_kif_file, "ki2": Record.from_ki2_file, "csa": Record.from_csa_file,
+                "jkf": Record.from_jkf_file}
 
 
-def test_unknown_handicap_is_refused():
-    with pytest.raises(ValueError):
-        Record.from_ki2_file(FIXTURES / "ki2" / "7mai.ki2u", encoding="utf-8")
+def fixture_text(path):
+    utf8 = path.suffix in (".kifu", ".ki2u", ".jkf")
+    return path.read_text(encoding="utf-8" if utf8 else "shift_jis")
+
+
+def outcome(read, *args):
+    """All a record says through its writers (or the reader's error)."""
+    try:
+        record = read(*args)
+    except ValueError as e:
+        return "ValueError: " + str(e)
+    texts = [repr(record.to_dict()), record.to_usi_position(include_special_tokens=True)]
+    for write in (Record.to_kif, Record.to_ki2, Record.to_csa, Record.to_jkf):
+        try:
+            texts.append(write(record))
+        except ValueError as e:
+            texts.append("ValueError: " + str(e))
+    return texts
+
+
+def encoded_forms(kind, text):
+    """The text as a file may hold it: (file text, bytes), each read with no encoding named."""
+    forms = [(text, text.encode("utf-8")), ("\ufeff" + text, ("\ufeff" + text).encode("utf-8"))]
+    try:
+        forms.append((text, text.encode("cp932")))
+    except UnicodeEncodeError:
+        pass
+    declare = {"kif": "#KIF version=2.0 encoding={}\n", "ki2": "#KIF version=2.0 encoding={}\n",
+               "csa": "'CSA encoding={}\n"}.get(kind)
+    if declare:
+        for name, codec in (("UTF-8", "utf-8"), ("SHIFT_JIS", "shift_jis"), ("Shift_JIS", "cp932")):
+            declared = declare.format(name) + text
+            try:
+                forms.append((declared, declared.encode(codec)))
+            except UnicodeEncodeError:
+                pass
+    return forms
+
+
+@pytest.mark.parametrize("path", RECORD_FIXTURES, ids=lambda p: p.parent.name + "/" + p.name)
+def test_fixture_files_read_with_no_encoding_named(path, tmp_path):
+    kind = path.parent.name
+    for text, data in encoded_forms(kind, fixture_text(path)):
+        # A name the KIF rule reads as Shift_JIS: the bytes alone decide.
+        out = tmp_path / ("game." + kind)
+        out.write_bytes(data)
+        assert outcome(FILE_READERS[kind], out) == outcome(STR_READERS[kind], text), data[:60]
+        assert outcome(FILE_READERS[kind], out, None) == outcome(STR_READERS[kind], text)
+
+
+@pytest.mark.parametrize("reader, name", [(Record.from_kif_file, "g.kif"), (Record.from_kif_file, "g.kifu"),
+                                          (Record.from_ki2_file, "g.ki2"), (Record.from_csa_file, "g.csa"),
+                                          (Record.from_jkf_file, "g.jkf")])
+def test_bytes_nothing_decodes_raise_the_defaults_error(tmp_path, reader, name):
+    path = tmp_path / name
+    path.write_bytes("先手：甲\n".encode("shift_jis") + b"\x81\n")
+    default = "utf-8" if name.endswith(("kifu", "jkf")) else "shift_jis"
+    with pytest.raises(UnicodeDecodeError) as raised:
+        reader(path)
+    with pytest.raises(UnicodeDecodeError) as today:
+        path.read_text(encoding=default)
+    assert str(raised.value) == str(today.value)
 
 
 @pytest.mark.parametrize(
@@ -76,10 +129,17 @@ def test_kif_default_encoding(tmp_path, name, utf8):
 
 def test_explicit_encoding_wins(tmp_path):
     path = tmp_path / "game.kifu"
-    path.write_bytes("手合割：平手\n".encode("shift_jis"))
-    assert Record.from_kif_file(path, encoding="shift_jis").move_count == 0
+    path.write_bytes("手合割：香落ち\n".encode("shift_jis"))
+    assert Record.from_kif_file(path, encoding="shift_jis").init_position_sfen.startswith("lnsgkgsn1/")
     with pytest.raises(UnicodeDecodeError):
-        Record.from_kif_file(path)
+        Record.from_kif_file(path, encoding="utf-8")
+    # Named nothing, the Shift_JIS bytes of a ".kifu" file are no UTF-8: Windows' Shift_JIS reads them.
+    assert Record.from_kif_file(path).init_position_sfen.startswith("lnsgkgsn1/")
+    # A declaration the bytes belie is passed over; a given encoding is not.
+    path.write_bytes("#KIF version=2.0 encoding=UTF-8\n先手：髙橋\n".encode("cp932"))
+    assert Record.from_kif_file(path).metadata.black_player == "髙橋"
+    with pytest.raises(UnicodeDecodeError):
+        Record.from_kif_file(path, encoding="utf-8")
 
 
 class TestFileErrors:
@@ -137,30 +197,33 @@ def test_csa_round_trip_keeps_terminal_and_comments():
     assert back.main_terminal.kind == "RESIGN"
 
 
-@pytest.mark.parametrize(
-    "path, encoding",
-    [(p, None) for p in fixture_files("kif", ".kif", ".kifu")]
-    + [(p, None) for p in fixture_files("ki2", ".ki2")],
-    ids=lambda v: getattr(v, "name", str(v)),
-)
-def test_kif_and_ki2_written_back(path, encoding, tmp_path):
-    reader = Record.from_ki2_file if path.suffix == ".ki2" else Record.from_kif_file
-    record = reader(path)
-    try:
-        (record.to_kif() + record.to_ki2()).encode("shift_jis")
-        sjis = None
-    except UnicodeEncodeError:  # a character Shift_JIS lacks: the default codec must refuse it
-        with pytest.raises(UnicodeEncodeError):
-            record.write_kif(tmp_path / "refused.kif")
-        assert not (tmp_path / "refused.kif").exists()
-        sjis = "utf-8"
-    for write, read, name, encoding in [(Record.write_kif, Record.from_kif_file, "out.kif", sjis),
-                                        (Record.write_kif, Record.from_kif_file, "out.kifu", None),
-                                        (Record.write_ki2, Record.from_ki2_file, "out.ki2", sjis)]:
-        out = tmp_path / name
-        write(record, out, encoding)
-        back = read(out, encoding)
-        assert back.to_usi_position(include_special_tokens=True) == record.to_usi_position(include_special_tokens=True)
-        assert back.result == record.result
-    assert (tmp_path / "out.kifu").read_text(encoding="utf-8") == record.to_kif()
-    assert (tmp_path / "out.kif").read_text(encoding=sjis or "shift_jis") == record.to_kif()
+WRITERS = [("out.kif", "kif"), ("out.kifu", "kif"), ("out.ki2", "ki2"), ("out.csa", "csa"), ("out.jkf", "jkf")]
+
+
+@pytest.mark.parametrize("path", RECORD_FIXTURES, ids=lambda p: p.parent.name + "/" + p.name)
+def test_records_written_with_no_encoding_read_back(path, tmp_path):
+    record = STR_READERS[path.parent.name](fixture_text(path))
+    named = Record.from_dict(record.to_dict())
+    # Names only Windows' Shift_JIS has: such a record is saved in it.
+    named.update_metadata({"black_player": "髙橋", "white_player": "山﨑"})
+    for each in (record, named):
+        for name, kind in WRITERS:
+            out = tmp_path / name
+            out.unlink(missing_ok=True)
+            text = getattr(each, "to_" + kind)()
+            codec = "utf-8" if name.endswith(("kifu", "jkf")) else "shift_jis"
+            try:
+                text.encode(codec)
+            except UnicodeEncodeError as refused:
+                try:
+                    text.encode("cp932")
+                    codec = "cp932"
+                except UnicodeEncodeError:
+                    # Neither has the character: Shift_JIS's error, and no file.
+                    with pytest.raises(UnicodeEncodeError, match="^" + re.escape(str(refused)) + "$"):
+                        getattr(each, "write_" + kind)(out)
+                    assert not out.exists()
+                    continue
+            getattr(each, "write_" + kind)(out)
+            assert out.read_bytes() == text.encode(codec)
+            assert outcome(FILE_READERS[kind], out) == outcome(STR_READERS[kind], text)

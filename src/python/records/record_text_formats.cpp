@@ -29,6 +29,7 @@ struct Format {
     Expected<Record, std::string> (*read)(std::string_view);
     Expected<std::string, std::string> (*write)(const Record&);
     DefaultEncoding encoding;
+    EncodingLine declaration;  // where a file of the format names its encoding
 };
 
 template <auto Parse, auto Display>
@@ -46,13 +47,13 @@ Expected<std::string, std::string> write_with(const Record& record) {
 }
 
 constexpr Format KIF{read_with<parse_kif, kif_error_display>, write_with<write_kif, kif_error_display>,
-                     DefaultEncoding::Kif};
+                     DefaultEncoding::Kif, EncodingLine::Kif};
 constexpr Format KI2{read_with<parse_ki2, ki2_error_display>, write_with<write_ki2, ki2_error_display>,
-                     DefaultEncoding::ShiftJis};
+                     DefaultEncoding::ShiftJis, EncodingLine::Kif};
 constexpr Format CSA{read_with<parse_csa, csa_error_display>, write_with<write_csa, csa_error_display>,
-                     DefaultEncoding::ShiftJis};
+                     DefaultEncoding::ShiftJis, EncodingLine::Csa};
 constexpr Format JKF{read_with<parse_jkf, jkf_error_display>, write_with<write_jkf, jkf_error_display>,
-                     DefaultEncoding::Utf8};
+                     DefaultEncoding::Utf8, EncodingLine::None};
 
 PyObject* parsed(const Format& f, std::string_view text) {
     auto record = f.read(text);
@@ -72,7 +73,7 @@ PyObject* from_file(PyTypeObject*, PyObject* const* args) {
     std::optional<std::string> encoding;
     if (!encoding_arg(args[1], encoding)) return nullptr;
     std::string text;
-    if (!read_text_file(args[0], encoding, F.encoding, text)) return nullptr;
+    if (!read_text_file(args[0], encoding, F.encoding, F.declaration, text)) return nullptr;
     return parsed(F, text);
 }
 
@@ -93,6 +94,18 @@ PyObject* write_file(const Record& r, PyObject* const* args) {
     Py_RETURN_NONE;
 }
 
+constexpr Text READ_DOC =
+    "Reads a record file. An encoding given is used as it is. Without one (absent or None) the bytes\n"
+    "are decoded with the first of these that decodes them: the encoding the file names for itself\n"
+    "(a UTF-8 byte-order mark, a first line \"#KIF ... encoding=NAME\" in KIF and KI2, \"'CSA\n"
+    "encoding=NAME\" in CSA), \"utf-8\" when they are valid UTF-8, the format's default (\"utf-8\" for\n"
+    "JKF and .kifu files, else \"shift_jis\") and \"cp932\"; when none does, the default's\n"
+    "UnicodeDecodeError is raised.";
+constexpr Text WRITE_DOC =
+    "Writes the record's text to a file in the encoding given. Without one (absent or None) it is\n"
+    "written in the format's default (\"utf-8\" for JKF and .kifu files, else \"shift_jis\"), or in\n"
+    "\"cp932\" when \"shift_jis\" cannot encode the text and \"cp932\" can.";
+
 }  // namespace
 
 constexpr Methods RECORD_TEXT_METHODS = method_table<RC,
@@ -100,17 +113,17 @@ constexpr Methods RECORD_TEXT_METHODS = method_table<RC,
     ClassMethod<"from_ki2_str(text)", from_str<KI2>>,
     ClassMethod<"from_csa_str(text)", from_str<CSA>>,
     ClassMethod<"from_jkf_str(text)", from_str<JKF>>,
-    ClassMethod<"from_kif_file(path, encoding=None)", from_file<KIF>>,
-    ClassMethod<"from_ki2_file(path, encoding='shift_jis')", from_file<KI2>>,
-    ClassMethod<"from_csa_file(path, encoding='shift_jis')", from_file<CSA>>,
-    ClassMethod<"from_jkf_file(path, encoding='utf-8')", from_file<JKF>>,
+    ClassMethod<"from_kif_file(path, encoding=None)", from_file<KIF>, READ_DOC>,
+    ClassMethod<"from_ki2_file(path, encoding='shift_jis')", from_file<KI2>, READ_DOC>,
+    ClassMethod<"from_csa_file(path, encoding='shift_jis')", from_file<CSA>, READ_DOC>,
+    ClassMethod<"from_jkf_file(path, encoding='utf-8')", from_file<JKF>, READ_DOC>,
     Method<"to_kif()", to_str<KIF>>,
     Method<"to_ki2()", to_str<KI2>>,
     Method<"to_csa()", to_str<CSA>>,
     Method<"to_jkf()", to_str<JKF>>,
-    Method<"write_kif(path, encoding=None)", write_file<KIF>>,
-    Method<"write_ki2(path, encoding='shift_jis')", write_file<KI2>>,
-    Method<"write_csa(path, encoding='shift_jis')", write_file<CSA>>,
-    Method<"write_jkf(path, encoding='utf-8')", write_file<JKF>>>;
+    Method<"write_kif(path, encoding=None)", write_file<KIF>, Access::Shared, WRITE_DOC>,
+    Method<"write_ki2(path, encoding='shift_jis')", write_file<KI2>, Access::Shared, WRITE_DOC>,
+    Method<"write_csa(path, encoding='shift_jis')", write_file<CSA>, Access::Shared, WRITE_DOC>,
+    Method<"write_jkf(path, encoding='utf-8')", write_file<JKF>, Access::Shared, WRITE_DOC>>;
 
 }  // namespace korvan::py

@@ -141,11 +141,9 @@ bool read_text_file(PyObject* path, const std::optional<std::string>& encoding, 
 
 namespace {
 
-// The text with the platform's line ends, encoded; null with the codec's error.
+// The text encoded as str.encode does; null with the codec's error.
 Ref encoded(PyObject* str, const std::string& encoding) {
-    Ref encoding_obj(to_py_str(encoding));
-    if (!encoding_obj) return Ref();
-    return Ref(PyObject_CallMethod(str, "encode", "O", encoding_obj.get()));
+    return Ref(PyUnicode_AsEncodedString(str, encoding.c_str(), "strict"));
 }
 
 }  // namespace

@@ -39,16 +39,21 @@ Error kif_build_error(const BuildError& e) {
     return Error::invalid_line(build_error_display(e));
 }
 
-// Plays a move read from a line (16-bit, as the line names it). An illegal move is
-// the main line's illegal move at its index, and in a variation an invalid move
-// holding the line.
+// The error of an illegal move read from a line: the main line's illegal move at its
+// index, and in a variation an invalid move holding the line.
+template <class Error>
+Error kif_illegal_move_error(const RecordBuilder& builder, std::string_view line, bool variation) {
+    return variation ? Error::invalid_move(line) : Error::illegal_move(builder.line_moves());
+}
+
+// Plays a move read from a line (16-bit, as the line names it); an illegal move is
+// the error above.
 template <class Error>
 Expected<Ok, Error> play_kif_move(RecordBuilder& builder, Move move, std::optional<std::uint32_t> time_ms,
                                   std::string_view line, bool variation) {
     const auto played = builder.play(builder.widen(move), time_ms);
     if (!played) return unexpected(kif_build_error<Error>(played.error()));
-    if (*played == RecordBuilder::Played::Illegal)
-        return unexpected(variation ? Error::invalid_move(line) : Error::illegal_move(builder.line_moves()));
+    if (*played == RecordBuilder::Played::Illegal) return unexpected(kif_illegal_move_error<Error>(builder, line, variation));
     return Ok{};
 }
 

@@ -51,21 +51,18 @@ struct Ki2Moves {
     Expected<bool, Ki2Error> read_moves(std::string_view t, RecordBuilder& builder, bool variation) {
         Ki2Tokens tokens(t, token_buffer);
         while (const auto token = tokens.next()) {
-            const Position& pos = builder.position();
-            const auto move = resolve_ki2_token(pos, *token, builder.has_previous(), builder.previous());
-            if (move) {
-                const auto played = builder.play(builder.widen(move->move));
-                if (!played) return unexpected(kif_build_error<Ki2Error>(played.error()));
-                if (*played == RecordBuilder::Played::Yes) continue;
-            }
+            const auto move = resolve_ki2_token(builder.position(), *token, builder.has_previous(), builder.previous());
+            Expected<RecordBuilder::Played, BuildError> played = RecordBuilder::Played::Illegal;
+            if (move) played = builder.play(builder.widen(move->move));
             // No reading, or an illegal one: the token may fit exactly one legal move.
-            const auto legal = resolve_ki2_token_legally(pos, *token, builder.has_previous(), builder.previous());
-            if (!legal) {
-                if (!move) return unexpected(Ki2Error::invalid_move(t));
-                return unexpected(variation ? Ki2Error::invalid_move(t) : Ki2Error::illegal_move(builder.line_moves()));
-            }
-            if (auto played = play_kif_move<Ki2Error>(builder, legal->move, std::nullopt, t, variation); !played)
-                return unexpected(std::move(played.error()));
+            if (played && *played == RecordBuilder::Played::Illegal)
+                if (const auto legal = resolve_ki2_token_legally(builder.position(), *token, builder.has_previous(),
+                                                                 builder.previous()))
+                    played = builder.play(builder.widen(legal->move));
+            if (!played) return unexpected(kif_build_error<Ki2Error>(played.error()));
+            if (*played == RecordBuilder::Played::Yes) continue;
+            if (!move) return unexpected(Ki2Error::invalid_move(t));
+            return unexpected(kif_illegal_move_error<Ki2Error>(builder, t, variation));
         }
         return true;
     }

@@ -120,6 +120,24 @@ Move board_move(Square from, Square to, bool promote) {
     return promote ? make_move16_promote(from, to) : make_move16(from, to);
 }
 
+// Visits the squares of the pieces that can make the token's move by its words, in
+// increasing order. The pieces that reach the destination are those a piece of the
+// other colour on it would reach: one attack set instead of one per piece of the type.
+template <class Visit>
+void for_each_candidate(const Position& pos, const Token& t, Visit visit) {
+    const Color us = pos.side_to_move;
+    const Bitboard reaching = pos.pieces(us, t.type) & piece_type_attacks(t.type, t.to, ~us, pos.occupied);
+    reaching.for_each([&](Square s) {
+        if (satisfies(t, s, t.to, us)) visit(s);
+    });
+}
+
+// Whether the named piece, when no board piece makes the move, is one the side to move
+// can drop: a kind a hand holds, and one in hand.
+bool droppable(const Position& pos, const Token& t) {
+    return t.type >= PAWN && t.type <= GOLD && hand_has(pos.hands[pos.side_to_move], t.type);
+}
+
 }  // namespace
 
 namespace {
@@ -191,26 +209,21 @@ std::optional<Ki2Move> resolve_ki2_token(const Position& pos, std::string_view t
     }
     if (t.source) return Ki2Move{board_move(*t.source, t.to, promote), t.to};
 
-    const Color us = pos.side_to_move;
     Square kept[2];
     int count = 0;
-    // The pieces that reach the destination are those a piece of the other colour on
-    // it would reach: one attack set instead of one per piece of the type.
-    const Bitboard reaching = pos.pieces(us, t.type) & piece_type_attacks(t.type, t.to, ~us, pos.occupied);
-    reaching.for_each([&](Square s) {
-        if (!satisfies(t, s, t.to, us)) return;
+    for_each_candidate(pos, t, [&](Square s) {
         if (count < 2) kept[count] = s;
         ++count;
     });
     if (count == 1) return Ki2Move{board_move(kept[0], t.to, promote), t.to};
     if (count == 2 && is_horse_or_dragon(t.type)) {
+        const Color us = pos.side_to_move;
         const bool first_on_file = compare_square_files(kept[0], t.to, us) == 0;
         const bool second_on_file = compare_square_files(kept[1], t.to, us) == 0;
         if (first_on_file == second_on_file) return std::nullopt;
         return Ki2Move{board_move(first_on_file ? kept[1] : kept[0], t.to, promote), t.to};
     }
-    if (count == 0 && t.type >= PAWN && t.type <= GOLD && hand_has(pos.hands[us], t.type))
-        return Ki2Move{make_drop16(t.type, t.to), t.to};
+    if (count == 0 && droppable(pos, t)) return Ki2Move{make_drop16(t.type, t.to), t.to};
     return std::nullopt;
 }
 
@@ -219,18 +232,16 @@ std::optional<Ki2Move> resolve_ki2_token_legally(const Position& pos, std::strin
     const auto token = read_token(text, has_previous, previous);
     if (!token || token->suffix == Suffix::Drop || token->source) return std::nullopt;
     const Token& t = *token;
-    const Color us = pos.side_to_move;
     std::optional<Ki2Move> found;
     int count = 0;
-    const Bitboard reaching = pos.pieces(us, t.type) & piece_type_attacks(t.type, t.to, ~us, pos.occupied);
-    reaching.for_each([&](Square s) {
+    for_each_candidate(pos, t, [&](Square s) {
         const Move move = board_move(s, t.to, t.suffix == Suffix::Promote);
-        if (!satisfies(t, s, t.to, us) || !record_checked_move(pos, move)) return;
+        if (!record_checked_move(pos, move)) return;
         found = Ki2Move{move, t.to};
         ++count;
     });
     if (count == 1) return found;
-    if (count > 0 || t.type < PAWN || t.type > GOLD || !hand_has(pos.hands[us], t.type)) return std::nullopt;
+    if (count > 0 || !droppable(pos, t)) return std::nullopt;
     const Move drop = make_drop16(t.type, t.to);
     if (!record_checked_move(pos, drop)) return std::nullopt;
     return Ki2Move{drop, t.to};

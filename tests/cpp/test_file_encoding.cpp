@@ -27,17 +27,13 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, DeclaredEncodings,
     ::testing::Values(
         Declared{"bom", "\xEF\xBB\xBF#KIF version=2.0 encoding=Shift_JIS\n", EncodingLine::Kif, "utf-8"},
-        Declared{"bom in any format", "\xEF\xBB\xBF{}", EncodingLine::None, "utf-8"},
         Declared{"kif", "#KIF version=2.0 encoding=UTF-8\r\n\x82\xa0", EncodingLine::Kif, "UTF-8"},
         Declared{"kif name then blank", "#KIF encoding=Shift_JIS version=2.0\n", EncodingLine::Kif, "Shift_JIS"},
         Declared{"kif without a name", "#KIF version=2.0\nencoding=UTF-8\n", EncodingLine::Kif, ""},
-        Declared{"kif on a later line", "\n#KIF version=2.0 encoding=UTF-8\n", EncodingLine::Kif, ""},
         Declared{"kif line in csa", "#KIF version=2.0 encoding=UTF-8\n", EncodingLine::Csa, ""},
         Declared{"csa", "'CSA encoding=SHIFT_JIS\nV3.0\n", EncodingLine::Csa, "SHIFT_JIS"},
-        Declared{"csa at the end", "'CSA encoding=UTF-8", EncodingLine::Csa, "UTF-8"},
         Declared{"csa line in kif", "'CSA encoding=UTF-8\n", EncodingLine::Kif, ""},
         Declared{"csa comment", "' encoding=UTF-8\n", EncodingLine::Csa, ""},
-        Declared{"nothing", "", EncodingLine::Kif, ""}),
     [](const auto& info) { return case_name(info.index, {info.param.name}); });
 
 // Against a plain two-step replacement over texts of random line ends.

@@ -292,7 +292,6 @@ INSTANTIATE_TEST_SUITE_P(
     Tokens, Ki2LegalReadings,
     ::testing::Values(
         LegalReading{"pinned piece or drop: the drop", PINNED_LANCE, "▲４二香", "L*4b"},
-        LegalReading{"the drop written", PINNED_LANCE, "▲４二香打", "L*4b"},
         LegalReading{"no piece in hand: illegal as before", "k8/9/9/9/9/9/3r1L1K1/9/9 b - 1", "▲４二香",
                      "illegal move at index 0"},
         LegalReading{"written source kept", PINNED_LANCE, "▲４二香(47)", "illegal move at index 0"},

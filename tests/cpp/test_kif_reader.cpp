@@ -7,6 +7,7 @@
 #include "core/records/formats/kif/ki2_reader.h"
 #include "core/records/formats/kif/kif_reader.h"
 #include "core/records/formats/kif/kif_writer.h"
+#include "core/records/formats/kif/kif_writer_lines.h"
 #include "record_text_support.h"
 
 using namespace korvan;
@@ -354,14 +355,9 @@ TEST(KifReader, MoveCountLinesInTheHeader) {
                            std::string_view(line).find("：") != std::string_view::npos;
         EXPECT_EQ(r.metadata.attributes.count("手数"), colon ? 1u : 0u) << line;
     }
-    EXPECT_EQ(read_kif("手数：9\n" + std::string(HEADER)).metadata.attributes.at("手数"), "9");
-    const Record diagram = read_kif(
-        "後手の持駒：なし\n  ９ ８ ７ ６ ５ ４ ３ ２ １\n+---------------------------+\n"
-        "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一\n|" + std::string(" ・ ・ ・ ・ ・ ・ ・ ・ ・|二\n|") +
-        " ・ ・ ・ ・ ・ ・ ・ ・ ・|三\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\n"
-        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|七\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|八\n"
-        "| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九\n+---------------------------+\n先手の持駒：金\n手数＝0  まで\n\n" +
-        HEADER + "   1 ５二金打\n");
+    std::string text;
+    write_kif_board(text, *position_from_sfen("4k4/9/9/9/9/9/9/9/4K4 b G 1"));
+    const Record diagram = read_kif(text + "手数＝0  まで\n\n" + HEADER + "   1 ５二金打\n");
     EXPECT_EQ(diagram.init_position_sfen, "4k4/9/9/9/9/9/9/9/4K4 b G 1");
     EXPECT_EQ(main_line_usi(diagram), "G*5b");
     // The table header still opens the moves, and a move line holding "手数" is read as one.

@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
         Declared{"kif line in csa", "#KIF version=2.0 encoding=UTF-8\n", EncodingLine::Csa, ""},
         Declared{"csa", "'CSA encoding=SHIFT_JIS\nV3.0\n", EncodingLine::Csa, "SHIFT_JIS"},
         Declared{"csa line in kif", "'CSA encoding=UTF-8\n", EncodingLine::Kif, ""},
-        Declared{"csa comment", "' encoding=UTF-8\n", EncodingLine::Csa, ""},
+        Declared{"csa comment", "' encoding=UTF-8\n", EncodingLine::Csa, ""}),
     [](const auto& info) { return case_name(info.index, {info.param.name}); });
 
 // Against a plain two-step replacement over texts of random line ends.
